@@ -1,0 +1,74 @@
+#include "amp/emulator.h"
+
+#include <cstdio>
+
+#include "amp/frame.h"
+
+namespace sim {
+
+std::string printable(std::string_view bytes) {
+    std::string out;
+    for (char c : bytes) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte > ' ' && byte < 0x7F && byte != '\\') {
+            out += c;
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+Emulator::Emulator(Identity identity, double timeScale, Clock::time_point start)
+    : timeScale_(timeScale), last_(start), model_(identity.ratedWatts), commands_(identity, model_) {}
+
+void Emulator::advanceTo(Clock::time_point now) {
+    double seconds = 0;
+    if (now > last_) {
+        seconds = std::chrono::duration<double>(now - last_).count() * timeScale_;
+        last_ = now;
+    }
+    // With no time passed this still latches what a change just pushed over a limit.
+    model_.advance(seconds, commands_.settings());
+}
+
+std::vector<Transmission> Emulator::onFrame(std::string_view frame, Clock::time_point now) {
+    amp::CheckedFrame checked = amp::checkFrame(frame, amp::HexCase::Lower);
+    if (checked.status != amp::FrameStatus::Good) return {};
+    received_.emplace_back(checked.payload);
+    if (received_.size() > kReceivedKept) received_.pop_front();
+    advanceTo(now);
+    std::optional<std::string> reply = commands_.handle(checked.payload);
+    if (!reply) return {};
+    return faults_.transmit(*reply);
+}
+
+std::string Emulator::stateLine() const {
+    const AmpSettings& s = commands_.settings();
+    const Identity& identity = commands_.identity();
+    ModelReadings r = model_.read(s);
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "model=%d region=%s held_in_reset=%d antenna=%d antenna_in=%d attenuator=%d%d bypass=%d "
+                  "protection_mode=%d thresholds=%d,%d,%d,%d fan_mode=%d fan=%d tune=%08lX frequency=%lu "
+                  "freq_sens=%d freq_period=%d ps=%d,%d,%d,%d filter=%02x gm=%d,%d gs=%s cal=%s "
+                  "keyed=%d drive=%.2f keyed_hz=%lu load_swr=%.2f input=%.2f forward=%.2f reflected=%.2f "
+                  "current=%.2f dissipation=%.2f temp1=%.2f temp2=%.2f temp_forced=%d transmitting=%d "
+                  "bypassed=%d swr_alarm=%d protection=%02X fault=%s fault_left=%d",
+                  identity.ratedWatts, identity.usaRegion ? "usa" : "eu", commands_.heldInReset() ? 1 : 0,
+                  s.antenna, s.antennaIn, s.pad3dB ? 1 : 0, s.pad2dB ? 1 : 0, s.bypass ? 1 : 0,
+                  s.protectionMode ? 1 : 0, s.thresholds[0], s.thresholds[1], s.thresholds[2],
+                  s.thresholds[3], s.fanMode, s.fanSpeed, static_cast<unsigned long>(s.tuneValue),
+                  static_cast<unsigned long>(s.frequency), s.freqSensIn, s.freqPeriod, s.psPar[0], s.psPar[1],
+                  s.psPar[2], s.psPar[3], s.filterMask, s.gmPar1, s.gmPar2, printable(s.genSettings).c_str(),
+                  s.calMultiplier.c_str(), r.keyed ? 1 : 0, model_.driveW(),
+                  static_cast<unsigned long>(model_.keyedFrequency()), model_.loadSwr(), r.inputW, r.forwardW,
+                  r.reflectedW, r.currentA, model_.dissipationW(s), r.temperature1, r.temperature2,
+                  model_.temperaturesForced() ? 1 : 0, r.transmitting ? 1 : 0, r.bypassed ? 1 : 0,
+                  r.swrAlarm ? 1 : 0, r.protection, faultName(faults_.kind()), faults_.remaining());
+    return text;
+}
+
+}  // namespace sim

@@ -1,0 +1,172 @@
+// Control commands (one line each; every command gets one reply line,
+// "ok ..." or "error ..."):
+//   help                      the list of commands
+//   key <watts> [hz]          the transceiver's carrier: drive power in watts
+//                             at a frequency in Hz (default: the last "FA")
+//   unkey                     carrier off
+//   load swr <value>          SWR of the load, 1.0 or more
+//   temp <sensor1> <sensor2>  force the heat-sink temperatures, degrees C
+//   temp auto                 temperatures from the model again
+//   protect <hexbits>         raise these protection bits until "protect 0"
+//   reset                     the microcontroller resets: power-on settings,
+//                             bit 7 of the protection bits until the
+//                             controller sends "CPFFFF;" or "MR0;"
+//   fault <kind> [n]          the next n replies (default 1) carry a fault:
+//                             drop (none sent), delay (sent after 2 s),
+//                             crc (wrong checksum), lowercase (lower-case
+//                             checksum), refuse ("?" after the letters),
+//                             garbage (random bytes without ";"), long
+//                             (600 bytes without ";", then the reply)
+//   fault none                no more faults
+//   state                     settings and model values, key=value
+//   received                  payloads received so far, oldest first
+//   clear-received            forget them
+#include "amp/emulator_control.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace sim {
+namespace {
+
+constexpr const char* kHelp =
+    "ok key <watts> [hz] | unkey | load swr <value> | temp <sensor1> <sensor2> | temp auto | "
+    "protect <hexbits> | reset | fault drop|delay|crc|lowercase|refuse|garbage|long [n] | fault none | "
+    "state | received | clear-received | help";
+
+std::vector<std::string_view> words(std::string_view line) {
+    std::vector<std::string_view> out;
+    size_t pos = 0;
+    while (pos < line.size()) {
+        size_t start = line.find_first_not_of(" \t\r", pos);
+        if (start == std::string_view::npos) break;
+        size_t end = line.find_first_of(" \t\r", start);
+        if (end == std::string_view::npos) end = line.size();
+        out.push_back(line.substr(start, end - start));
+        pos = end;
+    }
+    return out;
+}
+
+std::optional<double> number(std::string_view word) {
+    std::string text(word);
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<unsigned long> integer(std::string_view word, int base, unsigned long max) {
+    std::string text(word);
+    if (text.empty() || text[0] == '-' || text[0] == '+') return std::nullopt;
+    char* end = nullptr;
+    unsigned long value = std::strtoul(text.c_str(), &end, base);
+    if (end != text.c_str() + text.size() || value > max) return std::nullopt;
+    return value;
+}
+
+std::string format(const char* pattern, double a, double b) {
+    char text[128];
+    std::snprintf(text, sizeof text, pattern, a, b);
+    return text;
+}
+
+std::string key(Emulator& emulator, const std::vector<std::string_view>& args) {
+    if (args.size() < 2 || args.size() > 3) return "error usage: key <watts> [hz]";
+    auto watts = number(args[1]);
+    if (!watts || *watts < 0 || *watts > 1000) return "error drive power must be 0 to 1000 W";
+    uint32_t hz = emulator.commands().settings().frequency;
+    if (args.size() == 3) {
+        auto given = integer(args[2], 10, 2147483647);
+        if (!given || *given == 0) return "error frequency must be 1 to 2147483647 Hz";
+        hz = static_cast<uint32_t>(*given);
+    }
+    if (hz == 0) return "error no frequency: give <hz>, no \"FA\" has set one";
+    emulator.model().key(*watts, hz);
+    return format("ok keyed %.2f W at %.0f Hz", *watts, hz);
+}
+
+std::string temp(Emulator& emulator, const std::vector<std::string_view>& args) {
+    if (args.size() == 2 && args[1] == "auto") {
+        emulator.model().autoTemperatures();
+        return "ok temperatures from the model";
+    }
+    if (args.size() != 3) return "error usage: temp <sensor1> <sensor2> | temp auto";
+    auto sensor1 = number(args[1]);
+    auto sensor2 = number(args[2]);
+    if (!sensor1 || !sensor2 || *sensor1 < -50 || *sensor1 > 150 || *sensor2 < -50 || *sensor2 > 150)
+        return "error temperatures must be -50 to 150 degrees C";
+    emulator.model().forceTemperatures(*sensor1, *sensor2);
+    return format("ok temperatures forced to %.2f and %.2f C", *sensor1, *sensor2);
+}
+
+std::string fault(Emulator& emulator, const std::vector<std::string_view>& args) {
+    if (args.size() < 2 || args.size() > 3) return "error usage: fault <kind> [n] | fault none";
+    auto kind = faultFromName(args[1]);
+    if (!kind) return "error unknown fault: " + printable(args[1]);
+    if (*kind == FaultKind::None) {
+        emulator.faults().clear();
+        return "ok no faults";
+    }
+    unsigned long count = 1;
+    if (args.size() == 3) {
+        auto given = integer(args[2], 10, 1000000);
+        if (!given || *given == 0) return "error the count must be 1 to 1000000";
+        count = *given;
+    }
+    emulator.faults().arm(*kind, static_cast<int>(count));
+    return "ok fault " + std::string(faultName(*kind)) + " for the next " +
+           (count == 1 ? std::string("reply") : std::to_string(count) + " replies");
+}
+
+std::string receivedList(const Emulator& emulator) {
+    std::string out = "ok";
+    for (const auto& payload : emulator.received()) out += " " + printable(payload);
+    return out;
+}
+
+}  // namespace
+
+std::string runControlCommand(Emulator& emulator, std::string_view line, Emulator::Clock::time_point now) {
+    emulator.advanceTo(now);
+    std::vector<std::string_view> args = words(line);
+    if (args.empty()) return "error empty command (try help)";
+    std::string_view command = args[0];
+    if (command == "help") return kHelp;
+    if (command == "key") return key(emulator, args);
+    if (command == "unkey" && args.size() == 1) {
+        emulator.model().unkey();
+        return "ok unkeyed";
+    }
+    if (command == "load") {
+        auto swr = args.size() == 3 && args[1] == "swr" ? number(args[2]) : std::nullopt;
+        if (!swr || *swr < 1.0) return "error usage: load swr <value of 1.0 or more>";
+        emulator.model().setLoadSwr(*swr);
+        return format("ok load swr %.2f (%.1f %% reflected)", *swr, 100.0 * reflectedFraction(*swr));
+    }
+    if (command == "temp") return temp(emulator, args);
+    if (command == "protect") {
+        auto bits = args.size() == 2 ? integer(args[1], 16, 0xFF) : std::nullopt;
+        if (!bits) return "error usage: protect <hexbits 0 to FF>";
+        emulator.model().forceProtection(static_cast<uint8_t>(*bits));
+        char text[32];
+        std::snprintf(text, sizeof text, "ok protection bits %02lX", *bits);
+        return text;
+    }
+    if (command == "reset" && args.size() == 1) {
+        emulator.commands().resetMicro();
+        return "ok microcontroller reset";
+    }
+    if (command == "fault") return fault(emulator, args);
+    if (command == "state" && args.size() == 1) return "ok " + emulator.stateLine();
+    if (command == "received" && args.size() == 1) return receivedList(emulator);
+    if (command == "clear-received" && args.size() == 1) {
+        emulator.clearReceived();
+        return "ok cleared";
+    }
+    return "error unknown command: " + printable(line) + " (try help)";
+}
+
+}  // namespace sim

@@ -1,0 +1,86 @@
+#pragma once
+// The physics behind the status reply: drive power through the attenuator
+// pads into a saturating power stage, the load's reflection, the drain
+// current, two heat sinks cooled by the fan, and the protection latches that
+// trip when a limit sent with "TS" is exceeded. No I/O and no clock: time
+// comes in as elapsed seconds.
+#include <cstdint>
+
+#include "amp/emulator_settings.h"
+
+namespace sim {
+
+// Protection bits of the status reply.
+inline constexpr uint8_t kProtCurrent = 0x01;
+inline constexpr uint8_t kProtReflected = 0x02;
+inline constexpr uint8_t kProtForward = 0x04;
+inline constexpr uint8_t kProtInput = 0x20;
+inline constexpr uint8_t kProtMicroReset = 0x80;
+
+// The share of the forward power that a load of this SWR sends back.
+[[nodiscard]] double reflectedFraction(double loadSwr);
+
+struct ModelReadings {
+    double inputW = 0, forwardW = 0, reflectedW = 0, currentA = 0;
+    double temperature1 = 0, temperature2 = 0;
+    bool keyed = false;         // the transceiver's carrier is present
+    bool transmitting = false;  // keyed with the power stage in line
+    bool bypassed = false;      // relays in by-pass, commanded or after a trip
+    bool swrAlarm = false;
+    uint8_t protection = 0;  // latched and forced bits
+};
+
+class PhysicalModel {
+public:
+    static constexpr double kAmbientC = 25.0;
+    static constexpr double kSwrAlarmLimit = 3.0;
+
+    explicit PhysicalModel(int ratedWatts);
+
+    void key(double driveW, uint32_t hz);
+    void unkey();
+    void setLoadSwr(double swr) { loadSwr_ = swr; }
+    void forceTemperatures(double sensor1, double sensor2);
+    void autoTemperatures() { temperaturesForced_ = false; }
+    void forceProtection(uint8_t bits) { forcedProtection_ = bits; }
+    void markMicroReset() { latches_ |= kProtMicroReset; }
+    void clearLatches(uint8_t mask) { latches_ &= static_cast<uint8_t>(~mask); }
+
+    // Moves the heat sinks on by the elapsed time at the present dissipation,
+    // then latches every limit the present readings exceed.
+    void advance(double seconds, const AmpSettings& settings);
+    [[nodiscard]] ModelReadings read(const AmpSettings& settings) const;
+
+    [[nodiscard]] bool keyed() const { return keyed_; }
+    [[nodiscard]] double driveW() const { return driveW_; }
+    [[nodiscard]] uint32_t keyedFrequency() const { return keyedFrequency_; }
+    [[nodiscard]] double loadSwr() const { return loadSwr_; }
+    [[nodiscard]] bool temperaturesForced() const { return temperaturesForced_; }
+    [[nodiscard]] double dissipationW(const AmpSettings& settings) const {
+        return electrical(settings).dissipationW;
+    }
+
+private:
+    struct Electrical {
+        double inputW = 0, forwardW = 0, reflectedW = 0, currentA = 0, dissipationW = 0;
+        bool transmitting = false, bypassed = false;
+    };
+    [[nodiscard]] Electrical electrical(const AmpSettings& settings) const;
+    [[nodiscard]] uint8_t protection() const { return static_cast<uint8_t>(latches_ | forcedProtection_); }
+    [[nodiscard]] bool tripped() const { return (protection() & ~kProtMicroReset) != 0; }
+
+    double ratedWatts_;
+    double supplyV_;
+    double stillAirKPerW_;  // heat-sink thermal resistance with the fan stopped
+    bool keyed_ = false;
+    double driveW_ = 0;
+    uint32_t keyedFrequency_ = 0;
+    double loadSwr_ = 1.0;
+    double heatSink1_ = kAmbientC, heatSink2_ = kAmbientC;
+    bool temperaturesForced_ = false;
+    double forced1_ = kAmbientC, forced2_ = kAmbientC;
+    uint8_t latches_ = 0;
+    uint8_t forcedProtection_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,45 @@
+#include "amp/command_ring.h"
+
+namespace amp {
+namespace {
+
+int32_t next(int32_t index) { return index + 1 < CommandRing::kSize ? index + 1 : 0; }
+
+}  // namespace
+
+void CommandRing::push(int32_t code) {
+    std::lock_guard lock(mutex_);
+    cmdRing_[cmdIn_] = code;
+    cmdIn_ = next(cmdIn_);
+    // A full ring would look empty and lose every pending code; drop only the oldest.
+    if (cmdIn_ == cmdOut_) cmdOut_ = next(cmdOut_);
+}
+
+std::optional<int32_t> CommandRing::pop() {
+    std::lock_guard lock(mutex_);
+    if (cmdIn_ == cmdOut_) return std::nullopt;
+    int32_t code = cmdRing_[cmdOut_];
+    cmdRing_[cmdOut_] = 0;
+    cmdOut_ = next(cmdOut_);
+    return code;
+}
+
+bool CommandRing::empty() const {
+    std::lock_guard lock(mutex_);
+    return cmdIn_ == cmdOut_;
+}
+
+void CommandRing::clear() {
+    std::lock_guard lock(mutex_);
+    cmdRing_.fill(0);
+    cmdIn_ = cmdOut_ = 0;
+}
+
+std::vector<int32_t> CommandRing::pending() const {
+    std::lock_guard lock(mutex_);
+    std::vector<int32_t> codes;
+    for (int32_t index = cmdOut_; index != cmdIn_; index = next(index)) codes.push_back(cmdRing_[index]);
+    return codes;
+}
+
+}  // namespace amp

@@ -1,0 +1,27 @@
+#pragma once
+// The text that goes on the wire for each amplifier command code, built from
+// the current field values, with the two letters the link records for it.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/works.h"
+
+namespace amp {
+
+struct CommandText {
+    char letters[2];
+    std::string payload;  // ends in ";"
+};
+
+// Nothing for codes that are not commands (internal link states, unused codes).
+[[nodiscard]] std::optional<CommandText> commandText(const core::Works& works, int32_t code);
+
+// The fixed text of an attenuator value: first digit the 3 dB pad (bit 1), second the 2 dB pad (bit 0).
+[[nodiscard]] const char* attenuatorText(int value);
+
+// The general settings with the generic-mode bit (bit 1 of the second character) set for the
+// interface type: set in generic mode, clear otherwise.
+[[nodiscard]] std::string generalSettingsFor(std::string settings, int32_t modeWorkIdx);
+
+}  // namespace amp

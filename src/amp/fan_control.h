@@ -1,0 +1,19 @@
+#pragma once
+// Fan speed from the heat-sink temperatures and the fan table of the fan
+// mode; when the table asks for no fan, a second rule keyed to the board's
+// CPU temperature. Runs on the link thread after every status reply.
+#include <cstdint>
+#include <vector>
+
+#include "config/band_config.h"
+#include "core/works.h"
+
+namespace amp {
+
+// Chooses the fan speeds and queues the fan commands that change them.
+void searchPercentVentola(core::Works& works);
+
+// The temperature of the first row with this percent; 0 when no row has it.
+[[nodiscard]] float SearchTemperatureFromVentola(int32_t speed, const std::vector<config::FanRow>& table);
+
+}  // namespace amp

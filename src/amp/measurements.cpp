@@ -1,0 +1,127 @@
+#include "amp/measurements.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+
+namespace amp {
+namespace {
+
+struct ThermistorPoint {
+    float celsius;
+    float kiloOhm;
+};
+
+// The 10 kOhm NTC of both heat sinks, resistance falling with temperature.
+constexpr std::array<ThermistorPoint, 34> K_T_R{{
+    {-40, 347.808f}, {-35, 248.591f}, {-30, 179.973f}, {-25, 131.832f}, {-20, 97.679f}, {-15, 73.119f},
+    {-10, 55.301f},  {-5, 42.257f},   {0, 32.582f},    {5, 25.324f},    {10, 19.847f},  {15, 15.679f},
+    {20, 12.478f},   {25, 10.000f},   {30, 8.068f},    {35, 6.552f},    {40, 5.353f},   {45, 4.399f},
+    {50, 3.635f},    {55, 3.020f},    {60, 2.521f},    {65, 2.115f},    {70, 1.783f},   {75, 1.510f},
+    {80, 1.284f},    {85, 1.096f},    {90, 0.939f},    {95, 0.808f},    {100, 0.698f},  {105, 0.605f},
+    {110, 0.527f},   {115, 0.460f},   {120, 0.403f},   {125, 0.354f},
+}};
+
+constexpr uint16_t kAdcFullScale = 4095;
+
+// Factory calibration, used when the unit has no band configuration.
+float defaultK(int channel) {
+    switch (channel) {
+        case 0:
+            return std::bit_cast<float>(0x36AD06ADu);
+        case 1:
+            return std::bit_cast<float>(0x365F38FAu);
+        case 2:
+            return std::bit_cast<float>(0x36B8CFBBu);
+        case 3:
+            return -0.007f;
+        default:
+            return 1.0f;
+    }
+}
+
+float rowK(const config::BandConfigRow& row, int channel) {
+    switch (channel) {
+        case 0:
+            return row.kForw;
+        case 1:
+            return row.kRefl;
+        case 2:
+            return row.kPwrIn;
+        case 3:
+            return row.reflCorrection;
+        default:
+            return 1.0f;
+    }
+}
+
+}  // namespace
+
+float CalcolaWatt(uint32_t offset, uint32_t counts, float k) {
+    double o = offset, c = counts;
+    if (counts >= offset) return static_cast<float>(k * (c + o) * (c + o));
+    return static_cast<float>(4.0 * k * o * c);
+}
+
+float SearchK(core::Works& works, int channel) {
+    const auto& table = works.bandConfig;
+    if (table.empty()) return defaultK(channel);
+    int64_t frequency = works.frequency;
+    for (size_t i = 0; i + 1 < table.size(); ++i) {
+        if (table[i].startFrequency <= frequency && frequency < table[i + 1].startFrequency)
+            return rowK(table[i], channel);
+    }
+    return 1.0f;
+}
+
+float CalcolaTemp(uint16_t counts) {
+    // A full-scale reading is an open sensor: infinite resistance, colder than the table.
+    if (counts >= kAdcFullScale) return -10.0f;
+    float resistance = static_cast<float>(counts) * 10.0f / static_cast<float>(kAdcFullScale - counts);
+    float celsius = 101.0f;
+    for (size_t i = 0; i < K_T_R.size(); ++i) {
+        if (K_T_R[i].kiloOhm >= resistance) continue;
+        if (i == 0) {
+            celsius = -40.0f;
+        } else {
+            const ThermistorPoint& warm = K_T_R[i];
+            const ThermistorPoint& cold = K_T_R[i - 1];
+            celsius =
+                (warm.celsius - cold.celsius) / (warm.kiloOhm - cold.kiloOhm) * (resistance - cold.kiloOhm) +
+                cold.celsius;
+        }
+        break;
+    }
+    if (celsius < -10.0f) return -10.0f;
+    if (celsius > 100.0f) return 101.0f;
+    return celsius;
+}
+
+uint8_t charToInt(char digit) {
+    if (digit >= '0' && digit <= '9') return static_cast<uint8_t>(digit - '0');
+    if (digit >= 'A' && digit <= 'F') return static_cast<uint8_t>(digit - 'A' + 10);
+    if (digit >= 'a' && digit <= 'f') return static_cast<uint8_t>(digit - 'a' + 10);
+    return 255;
+}
+
+float CalvTensVadcAmp(core::Works& works, uint8_t adc) {
+    double divider = works.ampModelFlag == '1' ? 348.0 : 118.0;
+    return static_cast<float>(adc * 3.3 * divider / 255.0 / 18.0);
+}
+
+float CalcolaSWR(float forward, float reflected) {
+    float swr = 0.0f;
+    if (forward > 0.3f) {
+        if (forward < reflected) {
+            swr = 100.0f;
+        } else {
+            float rho = std::sqrt(reflected / forward);
+            swr = rho == 1.0f ? 100.0f : (1.0f + rho) / (1.0f - rho);
+        }
+    } else if (reflected > 0.5f) {
+        swr = 100.0f;
+    }
+    return swr > 100.0f ? 100.0f : swr;
+}
+
+}  // namespace amp

@@ -1,0 +1,22 @@
+#include "amp/mode_work.h"
+
+#include "amp/startup_commands.h"
+#include "core/errors.h"
+#include "core/threads.h"
+
+namespace amp {
+
+void SetModeWorkIDX(core::Works& works) {
+    config::SetupRecord& setup = *works.setup;
+    int32_t mode = works.ModeWorkIdx;
+    char serial = mode == 1 ? '1' : '0';   // the maker's transceiver: auxiliary serial stream
+    char catSerial = mode == 2 ? '1' : '0';  // FT-817: serial CAT
+    char serialBefore = setup.enaser.exchange(serial);
+    char catSerialBefore = setup.enaCatSer.exchange(catSerial);
+    if (serialBefore == '1' && serial == '0') core::DeleteErrore(works, 8);
+    if (serialBefore == '0' && serial == '1') core::StartThreadQOR(works);
+    if (catSerialBefore == '0' && catSerial == '1') core::StartThreadCATserial(works);
+    IncPNTIn_CMDLinear(35, works);
+}
+
+}  // namespace amp

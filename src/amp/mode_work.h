@@ -1,0 +1,10 @@
+#pragma once
+#include "core/works.h"
+
+namespace amp {
+
+// After the interface type changed: the transceiver thread of the new type
+// runs, the other stops, and the amplifier learns whether it is in generic mode.
+void SetModeWorkIDX(core::Works& works);
+
+}  // namespace amp

@@ -1,0 +1,80 @@
+#include "amp/next_command.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "core/errors.h"
+#include "platform/log.h"
+
+namespace amp {
+
+void NextCmdPriority(core::Works& works, int32_t defaultCode) {
+    works.retryCount = 0;
+    if (works.cmdBurst == 0) {
+        works.linearProcessStatus = defaultCode;
+        return;
+    }
+    if (auto code = works.cmdRing.pop()) {
+        works.linearProcessStatus = *code;
+        platform::trace("cmd ext: %d\n", *code);
+        return;
+    }
+    works.cmdBurst = 0;
+    works.linearProcessStatus = defaultCode;
+    if (works.resetPhase == 1) {
+        platform::trace(">>> ERRORI: Send All CMD for Error\n");
+        works.resetPhase = 2;
+    }
+}
+
+void NextCmdAfterStatus(core::Works& works) {
+    switch (works.tuneState) {
+        case 0:
+            works.linearProcessStatus = works.cmdRing.pop().value_or(kCmdFrequency);
+            break;
+        case 1:
+            if (works.swr <= 10.0f) works.tuneState = 3;
+            works.linearProcessStatus = 11;
+            break;
+        case 2:
+            works.linearProcessStatus = 13;
+            works.tuneState = 1;
+            break;
+        case 3:
+            works.linearProcessStatus = kCmdStatus;
+            works.tuneState = 1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            break;
+        default:
+            works.linearProcessStatus = kCmdStatus;
+            break;
+    }
+}
+
+void GestRetrayCMD(core::Works& works) {
+    ++works.retryTotal;
+    char first = works.lastCmdName[0], second = works.lastCmdName[1];
+    if (works.retryCount > 2) {
+        char line[30];
+        std::snprintf(line, sizeof line, "Err %c%c", first, second);
+        works.errors.setLine2(4, line);
+        if (works.retryDelay == 0) {
+            core::AddErrore(works, 4);
+            works.retryDelay = 2000;
+        }
+        platform::trace(
+            "---------------------------------------STOP RETRAY!! %c%c (%d, %d) Restart da ST (Timer: %i)\n", first,
+            second, works.retryTotal.load(), works.retryCount.load(), works.retryDelay.load());
+        ++works.retryStops;
+        works.linearProcessStatus = kCmdStatus;
+        works.retryCount = 0;
+        return;
+    }
+    ++works.retryCount;
+    works.linearProcessStatus = works.lastCmdCode.load();
+    platform::trace("--------------------------------------- ERROR LINEAR: RETRAY %c%c (%d , %d)\n", first, second,
+                    works.retryTotal.load(), works.retryCount.load());
+}
+
+}  // namespace amp

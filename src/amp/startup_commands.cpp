@@ -1,0 +1,68 @@
+#include "amp/startup_commands.h"
+
+#include <cmath>
+
+#include "platform/log.h"
+
+namespace amp {
+namespace {
+
+constexpr int32_t kMaxCounts = 4095;
+
+int32_t countsFor(float limit, float k) {
+    double counts = std::sqrt(static_cast<double>(limit) / static_cast<double>(k));
+    return counts >= kMaxCounts + 1 || std::isnan(counts) ? kMaxCounts : static_cast<int32_t>(counts);
+}
+
+int32_t currentCounts(float amperes) {
+    // 14.05 A is the full scale of the 12-bit current reading.
+    double counts = static_cast<double>(amperes) * 4096 / 14.05;
+    return counts >= kMaxCounts + 1 ? kMaxCounts : static_cast<int32_t>(counts);
+}
+
+}  // namespace
+
+int32_t IncPNTIn_CMDLinear(int32_t code, core::Works& works) {
+    works.cmdRing.push(code);
+    return code;
+}
+
+void InitMicroCmd(core::Works& works) {
+    platform::trace("Init CRT ... \n");
+    for (int32_t code : {0, 36, 37, 38, 43, 17}) IncPNTIn_CMDLinear(code, works);
+    works.thresholdRow = -1;
+    SearchCambioSoglie_TS(works);
+    works.fanSpeed = 100;
+    works.fanSpeedActive = 100;
+    for (int32_t code : {23, 21, 7, 12, 11, 24, 33, 34, 13, 32, 42}) IncPNTIn_CMDLinear(code, works);
+}
+
+void SearchCambioSoglie_TS(core::Works& works) {
+    const auto& rows = works.bandConfig;
+    uint32_t frequency = static_cast<uint32_t>(works.frequency.load());
+    if (rows.empty() || frequency == 0) {
+        if (works.thresholdRow < 0) {
+            works.ampThresholds[0] = 4095;
+            works.ampThresholds[1] = 4095;
+            works.ampThresholds[2] = 1500;
+            works.ampThresholds[3] = 3700;
+            works.thresholdRow = 0;
+            IncPNTIn_CMDLinear(22, works);
+        }
+        return;
+    }
+    for (size_t i = 0; i + 1 < rows.size(); ++i) {
+        if (rows[i].startFrequency > frequency || frequency >= rows[i + 1].startFrequency) continue;
+        if (static_cast<int32_t>(i) == works.thresholdRow) return;
+        const config::BandConfigRow& row = rows[i];
+        works.ampThresholds[0] = countsFor(row.limitPwrIn, row.kPwrIn);
+        works.ampThresholds[1] = countsFor(row.limitFwd, row.kForw);
+        works.ampThresholds[2] = countsFor(row.limitRefl, row.kRefl);
+        works.ampThresholds[3] = currentCounts(row.limitCurrent);
+        works.thresholdRow = static_cast<int32_t>(i);
+        IncPNTIn_CMDLinear(22, works);
+        return;
+    }
+}
+
+}  // namespace amp

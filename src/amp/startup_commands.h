@@ -1,0 +1,15 @@
+#pragma once
+// Queuing amplifier commands: the start-up list and the alarm thresholds of
+// the band in use.
+#include <cstdint>
+
+#include "core/works.h"
+
+namespace amp {
+
+// Queues a command code for the link thread; returns the code.
+int32_t IncPNTIn_CMDLinear(int32_t code, core::Works& works);
+void InitMicroCmd(core::Works& works);
+void SearchCambioSoglie_TS(core::Works& works);
+
+}  // namespace amp

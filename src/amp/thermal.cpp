@@ -1,0 +1,151 @@
+#include "amp/thermal.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "amp/measurements.h"
+#include "amp/startup_commands.h"
+#include "core/errors.h"
+#include "platform/log.h"
+#include "platform/platform.h"
+
+namespace amp {
+namespace {
+
+constexpr int32_t kProtectionOn = 18;
+constexpr int32_t kProtectionOff = 17;
+constexpr int32_t kPadsIn = 16;
+constexpr int32_t kLeaveBypass = 19;
+constexpr int32_t kBypassOn = 20;
+
+std::optional<float> leadingFloat(std::string_view text) {
+    std::string terminated(text);
+    char* end = nullptr;
+    float value = std::strtof(terminated.c_str(), &end);
+    if (end == terminated.c_str()) return std::nullopt;
+    return value;
+}
+
+std::string_view takeLine(std::string_view& text) {
+    size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    return line;
+}
+
+// The main loop keeps the same clock text for the screen.
+std::string clockText() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[80];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+// my_temp runs on every tick: a failure is logged when it starts, not each time.
+void reportCpuTempFault(core::Works& works, const char* what) {
+    if (works.cpuTempFault.exchange(1) != 0) return;
+    platform::logError("%s, CPU temperatures kept at %.1f and %.1f", what,
+                       static_cast<double>(works.cpuTemp.load()), static_cast<double>(works.cpuTemp2.load()));
+}
+
+}  // namespace
+
+void AttivaDisattivaProtezione(core::Works& works, int on) {
+    if (on == 1) {
+        IncPNTIn_CMDLinear(kProtectionOn, works);
+        IncPNTIn_CMDLinear(kPadsIn, works);
+        platform::trace("PROTEZIONE ON -------------\n");
+    } else {
+        IncPNTIn_CMDLinear(kProtectionOff, works);
+        platform::trace("PROTEZIONE OFF -------------\n");
+    }
+}
+
+void GestTemperatureFunction(core::Works& works, int alarmCode, int endCode, int warnCode, float temperature,
+                             float limit) {
+    if (works.errorsHeld & 1) return;
+    float warningFrom = limit - static_cast<float>(works.Isteresi1.load());
+    if (temperature > limit) {
+        if (core::ExistError(works, alarmCode)) return;
+        core::DeleteErrore(works, warnCode);
+        core::DeleteErrore(works, endCode);
+        core::AddErrore(works, alarmCode);
+        AttivaDisattivaProtezione(works, 1);
+        if (works.EnableLOGTemp == 1) {
+            LogTempFunction(works, 1);
+            works.logStarted = 0;
+        }
+        IncPNTIn_CMDLinear(kLeaveBypass, works);
+        platform::trace("!!!!  TEMP ALLARM: %02.02f (%i)\n", static_cast<double>(temperature), alarmCode);
+        return;
+    }
+    if (temperature < warningFrom) {
+        if (core::ExistError(works, alarmCode)) {
+            core::DeleteErrore(works, alarmCode);
+            IncPNTIn_CMDLinear(kBypassOn, works);
+            core::AddErrore(works, endCode);
+            platform::trace("!!!! END TEMPERATURE ERROR (%i)\n", endCode);
+        }
+        if (core::ExistError(works, warnCode)) {
+            core::DeleteErrore(works, warnCode);
+            platform::trace("!!!! WARNING: Warning Temperatura Rientrato!! (%i)\n", warnCode);
+        }
+        return;
+    }
+    if (!core::ExistError(works, alarmCode) && !core::ExistError(works, warnCode)) {
+        core::AddErrore(works, warnCode);
+        platform::trace("!!!! WARNING: Quasi in Temperatura!! (%i)\n", warnCode);
+    }
+}
+
+CpuTemperatures parseMyTemp(std::string_view output) {
+    constexpr size_t kFirstLine = 31;
+    constexpr size_t kSecondFrom = 5, kSecondLength = 4;
+    CpuTemperatures temperatures;
+    temperatures.board = leadingFloat(takeLine(output).substr(0, kFirstLine));
+    std::string_view second = takeLine(output);
+    if (second.size() > kSecondFrom)
+        temperatures.second = leadingFloat(second.substr(kSecondFrom, kSecondLength));
+    return temperatures;
+}
+
+void ReadCPUTemp(core::Works& works) {
+    std::optional<std::string> output = works.platform->shell().capture("my_temp");
+    if (!output) return reportCpuTempFault(works, "can't run my_temp");
+    CpuTemperatures temperatures = parseMyTemp(*output);
+    if (temperatures.board) works.cpuTemp = *temperatures.board;
+    if (temperatures.second) works.cpuTemp2 = *temperatures.second;
+    if (!temperatures.board || !temperatures.second)
+        return reportCpuTempFault(works, "my_temp printed no temperature");
+    works.cpuTempFault = 0;
+}
+
+std::string formatTempLogLine(core::Works& works, std::string_view clock, int mode) {
+    float volts = CalvTensVadcAmp(works, works.supplyAdc);
+    double amperes = static_cast<double>(works.currentRaw.load()) / 4096 * 14.05;
+    char values[160];
+    std::snprintf(values, sizeof values, "%04.01f,%04.01f,%02.01fW,%03.02f,%04.01fV,%04.01fA",
+                  static_cast<double>(works.temperature1.load()),
+                  static_cast<double>(works.temperature2.load()), static_cast<double>(works.powerFwd.load()),
+                  static_cast<double>(works.swr.load()), static_cast<double>(volts), amperes);
+    std::string line(clock);
+    line += (works.ampStatus & 1) ? " , 1," : " , 0,";
+    line += values;
+    line += mode == 1 ? " -> protezione attiva\n" : "\n";
+    return line;
+}
+
+void LogTempFunction(core::Works& works, int mode) {
+    platform::FileStore& files = works.platform->files();
+    // The store logs its failures; a failed line is simply missing from the log.
+    if (mode == -1) {
+        (void)files.remove(kTempLogPath);
+        return;
+    }
+    (void)files.append(kTempLogPath, kTempLogHeader, formatTempLogLine(works, clockText(), mode));
+}
+
+}  // namespace amp

@@ -1,0 +1,136 @@
+#include "config/band_config_file.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "platform/log.h"
+#include "platform/platform.h"
+
+namespace config {
+namespace {
+
+constexpr int kColumns = 24;
+
+// Reads the numbers of a line one after the other as scanf would: the first
+// one that does not read stops the line, and it and all after it stay 0.
+class Columns {
+public:
+    explicit Columns(std::string_view line) : text_(line), cursor_(text_.c_str()) {}
+
+    uint32_t unsignedAnyBase() {
+        auto value = next([](const char* from, char** end) { return std::strtoul(from, end, 0); });
+        return static_cast<uint32_t>(
+            std::min<unsigned long>(value.value_or(0), std::numeric_limits<uint32_t>::max()));
+    }
+    float real() {
+        return next([](const char* from, char** end) { return std::strtof(from, end); }).value_or(0.0f);
+    }
+    int32_t decimal() {
+        long value =
+            next([](const char* from, char** end) { return std::strtol(from, end, 10); }).value_or(0);
+        return static_cast<int32_t>(std::clamp<long>(value, std::numeric_limits<int32_t>::min(),
+                                                     std::numeric_limits<int32_t>::max()));
+    }
+
+private:
+    template <typename Read>
+    auto next(Read read) -> std::optional<decltype(read(nullptr, nullptr))> {
+        if (stopped_) return std::nullopt;
+        char* end = nullptr;
+        auto value = read(cursor_, &end);
+        if (end == cursor_) {
+            stopped_ = true;
+            return std::nullopt;
+        }
+        cursor_ = end;
+        return value;
+    }
+
+    std::string text_;
+    const char* cursor_;
+    bool stopped_ = false;
+};
+
+float coefficient(float gain, int32_t offset, float column) {
+    double counts = static_cast<double>(offset) + static_cast<double>(column);
+    return static_cast<float>(static_cast<double>(gain) / (counts * counts));
+}
+
+BandConfigLine parseLine(std::string_view line, const AdcOffsets& offsets) {
+    Columns columns(line);
+    BandConfigLine parsed;
+    BandConfigRow& row = parsed.row;
+    row.startFrequency = columns.unsignedAnyBase();
+    row.secondFrequency = columns.unsignedAnyBase();
+    float forwGain = columns.real();
+    float forwOffset = columns.real();
+    float reflGain = columns.real();
+    float reflOffset = columns.real();
+    parsed.inputGain = columns.real();
+    parsed.inputOffset = columns.real();
+    row.kForw = coefficient(forwGain, offsets.forw, forwOffset);
+    row.kRefl = coefficient(reflGain, offsets.refl, reflOffset);
+    row.kPwrIn = coefficient(parsed.inputGain, offsets.pwrIn, parsed.inputOffset);
+    row.reflCorrection = columns.real();
+    row.limitPwrIn = columns.real();
+    row.limitCurrent = columns.real();
+    row.limitRefl = columns.real();
+    row.limitFwd = columns.real();
+    // Columns 14 to 24 alternate between words 10-14 and 15-19; column 24 is word 20.
+    int32_t kept[kColumns - 13];
+    for (int32_t& value : kept) value = columns.decimal();
+    for (int i = 0; i < 5; ++i) {
+        row.kept[i] = kept[2 * i];
+        row.kept[5 + i] = kept[2 * i + 1];
+    }
+    row.kept[10] = kept[10];
+    return parsed;
+}
+
+}  // namespace
+
+std::vector<BandConfigLine> parseBandConfig(std::string_view text, const AdcOffsets& offsets) {
+    std::vector<BandConfigLine> lines;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line.front() == ';') continue;
+        lines.push_back(parseLine(line, offsets));
+    }
+    return lines;
+}
+
+void ReadConfigFile(core::Works& works) {
+    works.bandConfig.clear();
+    std::optional<std::string> text = works.platform->files().read(kBandConfigPath);
+    if (!text) {
+        platform::trace("Config File not FOUND!!\n");
+        platform::logError("can't open %s", kBandConfigPath);
+        return;
+    }
+    std::vector<BandConfigLine> lines =
+        parseBandConfig(*text, {works.KostPWRIN, works.KostFORW, works.KostREFL});
+    platform::trace("N row Config File %d \n", static_cast<int>(lines.size()));
+    works.bandConfig.reserve(lines.size());
+    for (const BandConfigLine& line : lines) {
+        const BandConfigRow& row = line.row;
+        platform::trace(
+            "->%u,%u,%02.07f,%02.07f,%02.07f,%02.07f (%02.02f,%02.02f) Soglie: PWIN %02.01f, Corrente: "
+            "%02.01f, "
+            "REFL: %02.01f, FWD: %02.01f\n",
+            row.startFrequency, row.secondFrequency, static_cast<double>(row.kForw),
+            static_cast<double>(row.kRefl), static_cast<double>(row.kPwrIn),
+            static_cast<double>(row.reflCorrection), static_cast<double>(line.inputGain),
+            static_cast<double>(line.inputOffset), static_cast<double>(row.limitPwrIn),
+            static_cast<double>(row.limitCurrent), static_cast<double>(row.limitRefl),
+            static_cast<double>(row.limitFwd));
+        works.bandConfig.push_back(row);
+    }
+}
+
+}  // namespace config

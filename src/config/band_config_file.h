@@ -1,0 +1,32 @@
+#pragma once
+// The band configuration /opt/set/config.txt: per frequency segment the
+// power-meter calibration and the alarm thresholds. The calibration
+// coefficients fold in the ADC offsets, so the offsets are read first.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "config/band_config.h"
+#include "core/works.h"
+
+namespace config {
+
+inline constexpr const char* kBandConfigPath = "/opt/set/config.txt";
+
+struct AdcOffsets {
+    int32_t pwrIn = 0, forw = 0, refl = 0;
+};
+
+// One data line: the record, and the input-power columns 7 and 8 that only
+// the trace shows.
+struct BandConfigLine {
+    BandConfigRow row;
+    float inputGain = 0, inputOffset = 0;
+};
+
+// Every line that does not begin with ';' is a data line, an empty one too.
+[[nodiscard]] std::vector<BandConfigLine> parseBandConfig(std::string_view text, const AdcOffsets& offsets);
+
+void ReadConfigFile(core::Works& works);
+
+}  // namespace config

@@ -1,0 +1,16 @@
+#pragma once
+// The identity file /opt/set/info.txt, rewritten whenever the amplifier has
+// reported its versions, serial number and model.
+#include <string>
+
+#include "core/works.h"
+
+namespace config {
+
+inline constexpr const char* kInfoPath = "/opt/set/info.txt";
+
+[[nodiscard]] std::string formatInfoFile(core::Works& works);
+
+void WrInfoFile(core::Works& works);
+
+}  // namespace config

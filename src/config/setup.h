@@ -1,0 +1,17 @@
+#pragma once
+// The setup file /opt/set/setup.txt: reading, saving, the temperature
+// limits and the factory default.
+#include "core/works.h"
+
+namespace config {
+
+inline constexpr const char* kSetupPath = "/opt/set/setup.txt";
+
+void initSetup(core::Works& works);
+void readSetup(core::Works& works);
+// False when the file could not be saved (the failure is logged).
+bool writeSetup(core::Works& works);
+void VerifyTemperature(core::Works& works);
+void InitVar_Default(core::Works& works);
+
+}  // namespace config

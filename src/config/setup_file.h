@@ -1,0 +1,22 @@
+#pragma once
+// The text of /opt/set/setup.txt: one "Key: value" line per setting, in a
+// fixed order. Turns that text into the setup record and the typed fields of
+// works and back; no file is touched here.
+#include <string>
+#include <string_view>
+
+#include "config/setup_record.h"
+#include "core/works.h"
+
+namespace config {
+
+// The texts initSetup puts in every slot before a file is read.
+void resetSetupRecord(SetupRecord& setup);
+// Fills the slots and fields from the lines of the file that name a key.
+void parseSetup(std::string_view text, core::Works& works);
+// Refreshes the slots from the fields and returns the whole file.
+[[nodiscard]] std::string formatSetup(core::Works& works);
+// Announces every value to the system log after a read.
+void logSetup(core::Works& works);
+
+}  // namespace config

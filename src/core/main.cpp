@@ -1,0 +1,35 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/station.h"
+#include "platform/log.h"
+#include "platform/platform.h"
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: brisel [--root DIR] [--version]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string root;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("BRISEL version %s\n", core::kSoftwareVersion);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--root") == 0 && i + 1 < argc) {
+            root = argv[++i];
+            continue;
+        }
+        return usage();
+    }
+    if (root.empty()) return core::runStation(*platform::makeTargetPlatform());
+    // The simulated station keeps the host's system log clean.
+    platform::setLogSink(&platform::stderrSink());
+    return core::runStation(*platform::makeSimPlatform(root));
+}

@@ -1,0 +1,84 @@
+#include "core/oneshot_threads.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+#include "core/tiny_mailbox.h"
+#include "platform/log.h"
+#include "platform/platform.h"
+
+namespace core {
+namespace {
+
+void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void logAndTrace(const char* format, int error) {
+    platform::logError(format, error);
+    platform::trace(format, error);
+    platform::trace("\n");
+}
+
+}  // namespace
+
+void LoadThread(Works& works) {
+    bool tinyNotified = false;
+    for (int counter = works.waitQOR; works.startInitThread != 0; --counter) {
+        char text[32];
+        std::snprintf(text, sizeof text, "Loading ...%2d", counter);
+        if (counter == 5 && !tinyNotified) {
+            tinyNotified = true;
+            CmandoTinyconAttesaStato(works, 181);
+        }
+        platform::trace("Time %s..\n", text);
+        sleepMs(1000);
+    }
+    works.initDone = 1;
+}
+
+void LANInfoThread(Works& works) {
+    works.lanCheckRunning = 1;
+    works.lanCheckTime = std::time(nullptr);
+    works.lanCheckRunning = 0;
+}
+
+void AggFWThread(Works& works) {
+    // The new software counts as good once it has run for thirty seconds.
+    for (int second = 0; second < 30; ++second) {
+        if (works.running == 0) return;
+        sleepMs(1000);
+    }
+    DeleteLastGoodLink(works);
+}
+
+void DeleteLastGoodLink(Works& works) {
+    platform::Platform& machine = *works.platform;
+    platform::Shell& shell = machine.shell();
+    struct stat status;
+    if (::lstat(machine.root().resolve("/opt/good").c_str(), &status) == 0) {
+        platform::trace("**** DELETE /OPT/GOOD EXIST !!\n");
+        if (shell.run("/bin/mount -o remount defaults,rw /") != 0) {
+            logAndTrace("can't mount rw /opt/set/ error %d", errno);
+            return;
+        }
+        if (shell.run("rm -f /opt/good >/dev/null 2>&1") != 0) logAndTrace("can't delete /opt/good error %d", errno);
+        sleepMs(10);
+        if (shell.run("/bin/mount -o remount defaults,ro /") != 0)
+            platform::logError("can't mount ro /opt/set/ error %d", errno);
+    }
+    if (shell.run(platform::kRemountReadWrite) != 0) {
+        logAndTrace("can't mount rw /opt/set/ error %d", errno);
+        return;
+    }
+    int removal = shell.run("rm -f /opt/set/good >/dev/null 2>&1");
+    if (removal != 0) logAndTrace("can't delete /opt/set/good error %d", errno);
+    int remount = shell.run(platform::kRemountReadOnly);
+    if (remount != 0) platform::logError("can't mount ro /opt/set/ error %d", errno);
+    platform::trace("END AGG FW %i..\n", remount);
+}
+
+}  // namespace core

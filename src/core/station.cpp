@@ -1,0 +1,165 @@
+#include "core/station.h"
+
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
+#include "amp/fan_table.h"
+#include "amp/startup_commands.h"
+#include "config/band_config_file.h"
+#include "config/config_offset_file.h"
+#include "config/name_file.h"
+#include "config/setup.h"
+#include "core/errors.h"
+#include "core/threads.h"
+#include "core/tiny_mailbox.h"
+#include "core/works.h"
+#include "platform/log.h"
+#include "remote/opus_codecs.h"
+
+namespace core {
+namespace {
+
+std::atomic<int32_t>* runFlag = nullptr;
+volatile sig_atomic_t stopSignal = 0;
+
+void sighandler(int) {}
+
+void stopRun(int number) {
+    stopSignal = number;
+    if (runFlag != nullptr) runFlag->store(0);
+}
+
+// Catchable signals are ignored so that, for example, a write to a closed
+// socket does not end the process. SIGINT and SIGTERM keep their action,
+// SIGCHLD and SIGIO too, and so do the signals of a real fault, which must
+// not return to the faulting instruction again and again.
+void installSignalHandlers(platform::Platform& machine, Works& works) {
+    runFlag = &works.running;
+    for (int number = 1; number <= 30; ++number) {
+        switch (number) {
+            case SIGILL: case SIGTRAP: case SIGABRT: case SIGBUS: case SIGFPE: case SIGSEGV:
+            case SIGKILL: case SIGSTOP: case SIGCHLD: case SIGIO:
+                continue;
+            case SIGINT: case SIGTERM:
+                if (!machine.terminationSignalsEndRun()) continue;
+                break;
+            default:
+                break;
+        }
+        struct sigaction action {};
+        action.sa_handler = number == SIGINT || number == SIGTERM ? stopRun : sighandler;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(number, &action, nullptr);
+    }
+}
+
+void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+const char* startImage(Works& works) { return works.ampModelFlag == '1' ? "start120" : "start"; }
+
+void startUp(Works& works) {
+    InitGlobalVar(works);
+    works.CntIP = works.CntDNS = works.CntNetMask = works.CntGateway = 3;
+    config::LoadNameBRISEL(works);
+    amp::InitMicroCmd(works);
+    for (int table = 0; table < 3; ++table) amp::ReadVentolaFile(works, table);
+    config::readSetup(works);
+    config::LoadConfigOffsetFile(works);
+    config::ReadConfigFile(works);
+    config::VerifyTemperature(works);
+    works.antennaRow = -1;
+    platform::trace("ModeWorkIdx %i \n", works.ModeWorkIdx.load());
+
+    StartThreadGPIO(works);
+    sleepMs(1000);
+    CmandoTinyconAttesaStato(works, 197);
+    sleepMs(100);
+    StartThreadLinear(works);
+    sleepMs(1000);
+
+    works.waitQOR = 10;
+    works.startTime = std::time(nullptr);
+    works.imageName.set(startImage(works));
+    works.startInitThread = 1;
+    StartLoadThread(works);
+    sleepMs((works.waitQOR + 1) * 1000);
+    works.startInitThread = 0;
+
+    StartThreadLANinfo(works);
+    StartAggFWThread(works);
+    works.imageName.set("statusB");
+    InitErrorDescriptors(works);
+
+    remote::createOpusCodecs(works);
+    StartThreadKeyb(works);
+    StartThreadSoket(works);
+    StartThreadQOR(works);
+    StartThreadCATserial(works);
+    StartThreadTimer(works);
+}
+
+void shutDown(Works& works) {
+    platform::trace("Close..\n");
+    works.imageName.set(startImage(works));
+    sleepMs(2000);
+    platform::logInfo("Communicator operations end");
+
+    struct Join {
+        ThreadId id;
+        const char* message;
+    };
+    const Join order[] = {
+        {ThreadId::Keyb, "Communicator joined Key end"},
+        {ThreadId::FFT, "Communicator joined FFT end"},
+        {ThreadId::AudioRead, nullptr},
+        {ThreadId::AudioWrite, nullptr},
+        {ThreadId::Wsocket, "Communicator joined Wsocket end"},
+        {ThreadId::Cat, "Communicator joined Cat end"},
+        {ThreadId::CatSerial, "Communicator joined CatSerial end"},
+        {ThreadId::Serial, "Communicator joined Serial end"},
+        {ThreadId::Linear, "Communicator joined Linear end"},
+        {ThreadId::Timer, "Communicator joined Time end"},
+        {ThreadId::GPIO, "Communicator joined GPIO end"},
+        {ThreadId::LoadThread, nullptr},
+        {ThreadId::LANInfoThread, nullptr},
+        {ThreadId::AggFWThread, nullptr},
+    };
+    for (const Join& join : order)
+        if (works.threads->join(join.id) && join.message != nullptr) platform::logInfo("%s", join.message);
+
+    remote::destroyOpusCodecs(works);
+    platform::trace("Closed!\n");
+}
+
+}  // namespace
+
+int runStation(platform::Platform& machine) {
+    platform::trace("START Main ----------------------------------------------------------------\n");
+    platform::trace("BRISEL version %s\n", kSoftwareVersion);
+    platform::logInfo("BRISEL version %s", kSoftwareVersion);
+
+    Works works;
+    config::SetupRecord setup;
+    ThreadSet threads;
+    TryMutex wsMutex, serMut;
+    works.platform = &machine;
+    works.setup = &setup;
+    works.threads = &threads;
+    works.wsMutex = &wsMutex;
+    works.serMut = &serMut;
+    works.swVersion.set(kSoftwareVersion);
+    works.running = 1;
+    installSignalHandlers(machine, works);
+
+    startUp(works);
+    while (works.running != 0) sleepMs(1000);
+    if (stopSignal != 0) platform::logInfo("Exited by signal %d", static_cast<int>(stopSignal));
+    shutDown(works);
+    runFlag = nullptr;
+    return 0;
+}
+
+}  // namespace core

@@ -1,0 +1,63 @@
+#pragma once
+// The thread set of the process: one slot per thread with its handle, its
+// enable character, its real-time priority and its body. A starter creates
+// the thread only when its enable character is '1', its body exists and it
+// is not already running.
+#include <array>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "core/works.h"
+
+namespace core {
+
+enum class ThreadId {
+    GPIO, Linear, LoadThread, LANInfoThread, AggFWThread, Keyb, Wsocket, Serial,
+    AudioWrite, AudioRead, Cat, FFT, CatSerial, Timer, Count
+};
+
+using ThreadBody = void (*)(Works&);
+
+class ThreadSet {
+public:
+    ThreadSet() = default;
+    ThreadSet(const ThreadSet&) = delete;
+    ThreadSet& operator=(const ThreadSet&) = delete;
+    ~ThreadSet();
+
+    // Creates the thread unless it is still running. Returns true when created.
+    bool start(Works& works, ThreadId id, ThreadBody body);
+    [[nodiscard]] bool started(ThreadId id) const;
+    [[nodiscard]] bool alive(ThreadId id) const;
+    // Waits for the thread when it was started; returns true when it was.
+    bool join(ThreadId id);
+
+private:
+    struct Slot {
+        std::thread handle;
+        std::atomic<bool> alive{false};
+    };
+    mutable std::mutex mutex_;
+    std::array<Slot, static_cast<size_t>(ThreadId::Count)> slots_;
+};
+
+void StartThreadLinear(Works& works);
+void StartThreadCAT(Works& works);
+void StartThreadCATserial(Works& works);
+void StartQorReadFFT(Works& works);
+void StartThreadQOR(Works& works);
+void StartThreadAudioRead(Works& works);
+void StartThreadAudioWrite(Works& works);
+void StartThreadSoket(Works& works);
+void StartThreadLANinfo(Works& works);
+// Threads that main creates itself, each under its own condition.
+void StartThreadGPIO(Works& works);
+void StartThreadKeyb(Works& works);
+void StartThreadTimer(Works& works);
+void StartLoadThread(Works& works);
+void StartAggFWThread(Works& works);
+void StartThreadCommRemote(Works& works);
+void ExitThreadRemote(Works& works);
+
+}  // namespace core

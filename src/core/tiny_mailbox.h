@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+
+#include "core/works.h"
+
+namespace core {
+
+// Hands a command byte to the front panel's tiny controller, twice, through
+// the mailbox that the GPIO thread serves.
+void CmandoTinyconAttesaStato(Works& works, uint8_t cmd);
+
+}  // namespace core

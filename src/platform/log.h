@@ -1,0 +1,29 @@
+#pragma once
+// Diagnostics: trace lines for standard error and system-log lines at the
+// two priorities the system uses (6 information, 3 error). Where they go is
+// decided by the sink the program installs at start.
+#include <string_view>
+
+namespace platform {
+
+enum class LogChannel { Trace, Info, Error };
+
+class LogSink {
+public:
+    virtual ~LogSink() = default;
+    virtual void write(LogChannel channel, std::string_view text) = 0;
+};
+
+// Trace to standard error, information and errors to syslog.
+LogSink& syslogSink();
+// Everything to standard error; system-log lines are marked with their priority.
+LogSink& stderrSink();
+
+// Installs the process-wide sink and returns the previous one.
+LogSink* setLogSink(LogSink* sink);
+
+void trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void logInfo(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void logError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace platform

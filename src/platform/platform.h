@@ -1,0 +1,44 @@
+#pragma once
+// The machine as the system sees it: the run root, the shell, the file store
+// and thread scheduling. One instance is built at start-up, either for the
+// target or for the simulated station under a run root.
+#include <pthread.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/file_store.h"
+#include "platform/run_root.h"
+#include "platform/shell.h"
+
+namespace platform {
+
+class Platform {
+public:
+    Platform(RunRoot root, std::unique_ptr<Shell> shell, bool onTarget);
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    [[nodiscard]] const RunRoot& root() const { return root_; }
+    [[nodiscard]] Shell& shell() { return *shell_; }
+    [[nodiscard]] FileStore& files() { return files_; }
+
+    // SCHED_RR for a device thread; returns pthread_setschedparam's result.
+    // The simulated station leaves the host's scheduler alone.
+    int setRealtimePriority(pthread_t thread, int priority);
+    // On the target SIGINT and SIGTERM keep their default action; the
+    // simulated station treats them as the service keyboard's exit key.
+    [[nodiscard]] bool terminationSignalsEndRun() const { return !onTarget_; }
+
+private:
+    RunRoot root_;
+    std::unique_ptr<Shell> shell_;
+    FileStore files_;
+    bool onTarget_;
+};
+
+std::unique_ptr<Platform> makeTargetPlatform();
+// Creates the run root's folders (/opt/set, /dev, /mnt, /tmp) when missing.
+std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory);
+
+}  // namespace platform

@@ -1,0 +1,72 @@
+#include "platform/serial_port.h"
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+speed_t speedOf(int baud) {
+    switch (baud) {
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 230400: return B230400;
+        default: return B115200;
+    }
+}
+
+}  // namespace
+
+SerialPort::~SerialPort() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool SerialPort::open(const std::string& device) {
+    fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    return fd_ >= 0;
+}
+
+bool SerialPort::configure(const SerialSettings& settings) {
+    termios options{};
+    options.c_iflag = IGNPAR;
+    options.c_oflag = 0;
+    options.c_cflag = CS8 | HUPCL | CLOCAL | CREAD | (settings.twoStopBits ? CSTOPB : 0);
+    options.c_lflag = 0;
+    options.c_cc[VMIN] = 1;
+    options.c_cc[VTIME] = 5;
+    speed_t speed = speedOf(settings.baud);
+    ::tcflush(fd_, TCIFLUSH);
+    if (::cfsetispeed(&options, speed) != 0 || ::cfsetospeed(&options, speed) != 0) return false;
+    return ::tcsetattr(fd_, TCSANOW, &options) == 0;
+}
+
+int SerialPort::bytesAvailable() const {
+    int count = 0;
+    if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &count) != 0) return 0;
+    return count;
+}
+
+int SerialPort::readByte(char& byte) { return static_cast<int>(::read(fd_, &byte, 1)); }
+
+bool SerialPort::writeAll(std::string_view data) {
+    if (fd_ < 0) return false;
+    while (!data.empty()) {
+        ssize_t written = ::write(fd_, data.data(), data.size());
+        if (written > 0) {
+            data.remove_prefix(static_cast<size_t>(written));
+            continue;
+        }
+        // A short pause and again, as the line drains; a dead device gives up.
+        if (written < 0 && errno != EINTR && errno != EAGAIN) return false;
+        ::usleep(1000);
+    }
+    return true;
+}
+
+}  // namespace platform

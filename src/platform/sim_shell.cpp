@@ -1,0 +1,79 @@
+#include "platform/sim_shell.h"
+
+#include <unistd.h>
+
+#include <sstream>
+
+#include "platform/log.h"
+
+namespace platform {
+namespace {
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+int SimShell::run(const std::string& command) {
+    std::lock_guard lock(mutex_);
+    commands_.push_back(command);
+    for (const auto& [prefix, status] : failures_)
+        if (startsWith(command, prefix)) return status;
+    return emulate(command);
+}
+
+int SimShell::emulate(const std::string& command) {
+    if (startsWith(command, "mount ") || startsWith(command, "/bin/mount ")) {
+        if (command.find(",rw") != std::string::npos) readOnly_ = false;
+        if (command.find(" -r ") != std::string::npos || command.find(",ro") != std::string::npos) readOnly_ = true;
+        return 0;
+    }
+    if (startsWith(command, "rm ")) {
+        std::istringstream words(command.substr(3));
+        std::string word;
+        int status = 0;
+        bool force = false;
+        while (words >> word) {
+            if (word == "-f") {
+                force = true;
+            } else if (word.front() == '/') {
+                if (::unlink(root_.resolve(word).c_str()) != 0 && !force) status = 1;
+            } else if (word.front() == '>' || word.front() == '2') {
+                break;  // redirections of the original command line
+            }
+        }
+        return status;
+    }
+    if (command.find("reboot") != std::string::npos || command.find("ifup") != std::string::npos) return 0;
+    trace("sim: command not emulated: %s\n", command.c_str());
+    return 127;
+}
+
+std::optional<std::string> SimShell::capture(const std::string& command) {
+    std::lock_guard lock(mutex_);
+    commands_.push_back(command);
+    auto output = outputs_.find(command);
+    if (output == outputs_.end()) return std::nullopt;
+    return output->second;
+}
+
+void SimShell::setProgramOutput(const std::string& command, std::string output) {
+    std::lock_guard lock(mutex_);
+    outputs_[command] = std::move(output);
+}
+
+void SimShell::failCommandsStartingWith(const std::string& prefix, int status) {
+    std::lock_guard lock(mutex_);
+    failures_[prefix] = status;
+}
+
+std::vector<std::string> SimShell::commands() const {
+    std::lock_guard lock(mutex_);
+    return commands_;
+}
+
+bool SimShell::readOnly() const {
+    std::lock_guard lock(mutex_);
+    return readOnly_;
+}
+
+}  // namespace platform

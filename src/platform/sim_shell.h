@@ -1,0 +1,41 @@
+#pragma once
+// The shell of the simulated station: nothing reaches the host. Remounts are
+// recorded and succeed, "rm" removes the file inside the run root, reboots
+// and network commands are only recorded. Tests read the record.
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/run_root.h"
+#include "platform/shell.h"
+
+namespace platform {
+
+class SimShell final : public Shell {
+public:
+    explicit SimShell(RunRoot root) : root_(std::move(root)) {}
+
+    int run(const std::string& command) override;
+    std::optional<std::string> capture(const std::string& command) override;
+
+    // What a program prints when captured; unknown programs fail.
+    void setProgramOutput(const std::string& command, std::string output);
+    // Makes every later command that starts with this prefix fail with the status.
+    void failCommandsStartingWith(const std::string& prefix, int status);
+
+    [[nodiscard]] std::vector<std::string> commands() const;
+    [[nodiscard]] bool readOnly() const;
+
+private:
+    int emulate(const std::string& command);
+
+    RunRoot root_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> commands_;
+    std::map<std::string, std::string> outputs_;
+    std::map<std::string, int> failures_;
+    bool readOnly_ = true;
+};
+
+}  // namespace platform

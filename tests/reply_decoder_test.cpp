@@ -1,0 +1,351 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "amp/measurements.h"
+#include "amp/reply_decoder.h"
+#include "core/errors.h"
+#include "test_station.h"
+
+using testing_support::TestStation;
+
+namespace {
+
+// A status reply; the defaults are an idle amplifier at room temperature.
+struct Status {
+    char status0 = '0', status = '0';
+    int powerIn = 0, forward = 0, reflected = 0, current = 0, sensor1 = 2048, sensor2 = 2048;
+    char protLow = '0', protHigh = '0', status3 = '0';
+    int peak = 0;
+
+    [[nodiscard]] std::string text() const {
+        char buffer[64];
+        std::snprintf(buffer, sizeof buffer, "ST%c%c%04d%04d%04d%04d%04d%04d%c%c%c0%04d;", status0, status, powerIn,
+                      forward, reflected, current, sensor1, sensor2, protLow, protHigh, status3, peak);
+        return buffer;
+    }
+};
+
+// Bytes as the amplifier's hex pairs, padded with zero bytes to size.
+std::string hexBytes(const std::string& bytes, size_t size) {
+    std::string text;
+    char pair[3];
+    for (size_t i = 0; i < size; ++i) {
+        std::snprintf(pair, sizeof pair, "%02X", i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u);
+        text += pair;
+    }
+    return text;
+}
+
+class ReplyDecoderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core::InitErrorDescriptors(works);
+        works.errorsHeld = 0;
+    }
+    void decode(const std::string& payload) {
+        amp::DecodeCatCmd(works, payload, static_cast<int>(payload.size()) + 2);
+    }
+    void decode(const Status& status) { decode(status.text()); }
+    void lastSent(const char* letters, int32_t code) {
+        works.lastCmdName[0] = letters[0];
+        works.lastCmdName[1] = letters[1];
+        works.lastCmdCode = code;
+    }
+    bool listed(int code) { return core::ExistError(works, code) == 1; }
+    std::string line2(int code) const { return works.errors.descriptor(code).line2; }
+    bool logged(const char* text) const { return station.log.contains(text); }
+
+    TestStation station;
+    core::Works& works = station.works;
+};
+
+TEST_F(ReplyDecoderTest, StatusReplyFillsTheMeasurements) {
+    Status status;
+    status.status3 = '8';
+    status.powerIn = 300;
+    status.forward = 2000;
+    status.reflected = 500;
+    status.current = 1234;
+    status.sensor2 = 1000;
+    decode(status);
+
+    EXPECT_EQ(works.ampStatus3, 8);
+    EXPECT_EQ(works.adcPowerIn, 300);
+    EXPECT_EQ(works.adcFwd, 2000);
+    EXPECT_EQ(works.adcRefl, 500);
+    // Factory coefficients: k x counts^2, the reflected power less 0.7 % of the forward.
+    EXPECT_NEAR(works.powerIn, 0.4957f, 1e-3f);
+    EXPECT_NEAR(works.powerFwd, 20.626f, 1e-2f);
+    EXPECT_NEAR(works.powerRefl, 0.6872f, 1e-3f);
+    EXPECT_NEAR(works.swr, 1.4466f, 1e-3f);
+    EXPECT_FLOAT_EQ(works.currentRaw, 1234.0f);
+    EXPECT_FLOAT_EQ(works.temperature1, amp::CalcolaTemp(2048));
+    EXPECT_NEAR(works.temperature2, 53.3f, 0.1f);
+    EXPECT_EQ(works.linearProcessStatus, 8);  // idle link: the frequency poll follows
+}
+
+TEST_F(ReplyDecoderTest, ReflectedPowerBelowItsCorrectionIsZero) {
+    Status status;
+    status.forward = 2000;
+    decode(status);
+    EXPECT_FLOAT_EQ(works.powerRefl, 0.0f);
+    EXPECT_FLOAT_EQ(works.swr, 1.0f);
+}
+
+TEST_F(ReplyDecoderTest, FirstTemperatureIsTakenAsItIsThenSmoothed) {
+    decode(Status{});
+    float first = works.temperature1;
+    EXPECT_FLOAT_EQ(first, amp::CalcolaTemp(2048));
+    Status warmer;
+    warmer.sensor1 = 1000;
+    decode(warmer);
+    EXPECT_FLOAT_EQ(works.temperature1, (9.0f * first + amp::CalcolaTemp(1000)) / 10.0f);
+}
+
+TEST_F(ReplyDecoderTest, ProtectionDigitsNameTheCauseOfError15) {
+    Status status;
+    status.protLow = '1';
+    decode(status);
+    EXPECT_EQ(works.ampProt, 0x01);
+    EXPECT_TRUE(listed(15));
+    EXPECT_EQ(line2(15), "I OUT");
+
+    status.protLow = '9';  // bits 0 and 3: the higher names the cause
+    decode(status);
+    EXPECT_EQ(line2(15), "SENS PW");
+    status.protLow = '0';
+    status.protHigh = '1';
+    decode(status);
+    EXPECT_EQ(works.ampProt, 0x10);
+    EXPECT_EQ(line2(15), "FILTER TX");
+}
+
+TEST_F(ReplyDecoderTest, BandBitRaisesError19InsteadOf15) {
+    Status status;
+    status.protLow = '1';
+    status.protHigh = '4';
+    decode(status);
+    EXPECT_TRUE(listed(19));
+    EXPECT_FALSE(listed(15));
+}
+
+TEST_F(ReplyDecoderTest, ClearedProtectionDeletesError15AndEndsTheReset) {
+    Status status;
+    status.protLow = '2';
+    decode(status);
+    ASSERT_TRUE(listed(15));
+    works.protFlags |= 2;  // the operator reset the protection
+    decode(Status{});
+    EXPECT_FALSE(listed(15));
+    EXPECT_EQ(works.protFlags & 3, 0);
+}
+
+TEST_F(ReplyDecoderTest, InputPowerAndSwrAlarms) {
+    Status status;
+    status.protHigh = '2';
+    status.status = '2';
+    decode(status);
+    EXPECT_TRUE(listed(3));
+    EXPECT_TRUE(listed(1));
+    decode(Status{});
+    EXPECT_FALSE(listed(1));
+    EXPECT_TRUE(listed(3));  // the input-power warning stays until the operator clears it
+}
+
+TEST_F(ReplyDecoderTest, MicroResetIsReportedOncePerRelease) {
+    decode("MR0;");
+    EXPECT_EQ(works.microResetFlags, 1);
+    Status status;
+    status.protHigh = '8';
+    decode(status);
+    EXPECT_LT(works.ampProt, 0);
+    EXPECT_TRUE(listed(16));
+    EXPECT_EQ(works.microResetFlags, 3);
+    core::DeleteErrore(works, 16);
+    decode(status);
+    EXPECT_FALSE(listed(16));
+    decode("MR1;");
+    EXPECT_EQ(works.microResetFlags, 3);
+    decode("MR0;");
+    EXPECT_EQ(works.microResetFlags, 1);
+    EXPECT_TRUE(logged("RESET MICRO ----------------------------------  1\n"));
+}
+
+TEST_F(ReplyDecoderTest, FollowsByPassAndPadsTheAmplifierSetItself) {
+    works.bypass = 0;
+    Status status;
+    status.status = '8';
+    status.status0 = 'C';
+    decode(status);
+    EXPECT_EQ(works.bypass, 1);
+    EXPECT_TRUE(logged("--------------- AMPL ERRORE : bypass on ST"));
+    EXPECT_EQ(works.attenuator, 3);
+    EXPECT_EQ(works.attenuatorAmp, 3);
+    EXPECT_EQ(works.attenuatorKey, 3);
+    EXPECT_TRUE(logged("STATE DA ERRORE : attenuatore 3dB=on 2dB=on\n"));
+
+    works.attenuator = 1;  // a change of ours is in flight: the reply is older than it
+    status.status = '0';
+    status.status0 = '4';
+    decode(status);
+    EXPECT_EQ(works.bypass, 0);
+    EXPECT_EQ(works.attenuator, 1);
+    EXPECT_EQ(works.attenuatorAmp, 3);
+}
+
+TEST_F(ReplyDecoderTest, PeakPowerIsCappedByModel) {
+    works.EnablePwrPeak = 1;
+    Status status;
+    status.peak = 1000;
+    decode(status);
+    EXPECT_NEAR(works.powerFwdPeak, 5.1566f, 1e-3f);
+    status.peak = 9999;
+    decode(status);
+    EXPECT_FLOAT_EQ(works.powerFwdPeak, 70.0f);
+    works.ampModelFlag = '1';
+    decode(status);
+    EXPECT_FLOAT_EQ(works.powerFwdPeak, 130.0f);
+}
+
+TEST_F(ReplyDecoderTest, StatusReplyTakesTheNextCommandByTuneState) {
+    works.cmdRing.push(14);
+    decode(Status{});
+    EXPECT_EQ(works.linearProcessStatus, 14);
+    EXPECT_TRUE(works.cmdRing.empty());
+    works.tuneState = 2;
+    decode(Status{});
+    EXPECT_EQ(works.linearProcessStatus, 13);
+    EXPECT_EQ(works.tuneState, 1);
+}
+
+TEST_F(ReplyDecoderTest, StatusReplyEndsTheErrorResetPhase) {
+    works.resetPhase = 2;
+    decode(Status{});
+    EXPECT_EQ(works.resetPhase, 0);
+    EXPECT_TRUE(logged(">>> ERRORI: End Gest Errori!!\n"));
+}
+
+TEST_F(ReplyDecoderTest, MalformedStatusReplyGoesToTheRetryPath) {
+    lastSent("ST", 1);
+    works.temperature1 = 30.0f;
+    std::string shortReply = Status{}.text().substr(0, 20) + ";";
+    decode(shortReply);
+    std::string badDigit = Status{}.text();
+    badDigit[10] = 'x';
+    decode(badDigit);
+    EXPECT_EQ(works.retryCount, 2);
+    EXPECT_EQ(works.linearProcessStatus, 1);
+    EXPECT_FLOAT_EQ(works.temperature1, 30.0f);
+    EXPECT_TRUE(logged("---------------------------------------cmd non riconosciuto:ST"));
+}
+
+TEST_F(ReplyDecoderTest, RefusedAndUnknownRepliesAreRetried) {
+    lastSent("MT", 11);
+    for (const char* reply : {"MT?;", "MT!;", "MT&;"}) {
+        decode(reply);
+        EXPECT_EQ(works.linearProcessStatus, 11) << reply;
+    }
+    EXPECT_EQ(works.retryCount, 3);
+    EXPECT_TRUE(logged("---------------------------------------CMD Errato:MT&;\n"));
+    decode("ZZ1;");  // the fourth failure drops the command
+    EXPECT_TRUE(logged("---------------------------------------cmd non riconosciuto:ZZ1;\n"));
+    EXPECT_EQ(works.linearProcessStatus, 1);
+    EXPECT_EQ(works.retryTotal, 4);
+    EXPECT_TRUE(listed(4));
+    EXPECT_EQ(line2(4), "Err MT");
+}
+
+TEST_F(ReplyDecoderTest, MeasuredFrequencyKeepsTheLastCarrier) {
+    decode("FM000014074000;");
+    EXPECT_EQ(works.ampFrequency, 14074000);
+    decode("FM000000000000;");
+    EXPECT_EQ(works.ampFrequency, 14074000);
+    decode("FM099999999999;");  // beyond any frequency the field can hold
+    EXPECT_EQ(works.ampFrequency, 14074000);
+    EXPECT_EQ(works.retryTotal, 0);
+}
+
+TEST_F(ReplyDecoderTest, GeneralSettings) {
+    decode("GS0123456789;");
+    EXPECT_EQ(works.genSettings.get(), "0123456789");
+    EXPECT_FALSE(logged("ERRORE!! Impostazioni Generali\n"));
+    decode("GS01234;");
+    EXPECT_EQ(works.genSettings.get(), "01234");
+    EXPECT_TRUE(logged("ERRORE!! Impostazioni Generali\n"));
+    EXPECT_TRUE(logged("Impostazioni Generali : 01234 (GS01234;)\n"));
+}
+
+TEST_F(ReplyDecoderTest, ClearProtectionsStartsRecordingErrors) {
+    works.errorsHeld = 1;
+    decode("CP;");
+    EXPECT_EQ(works.errorsHeld, 0);
+}
+
+TEST_F(ReplyDecoderTest, AntennaAttenuatorAndByPassReplies) {
+    decode("SA2;");
+    EXPECT_EQ(works.NumAntenna, 1);
+    works.carrierControl = 0x10;
+    decode("AN0;");
+    EXPECT_EQ(works.antennaIn, 0);
+    EXPECT_EQ(works.carrierControl, 0x30);
+    EXPECT_TRUE(logged("N Used Antenna: 1\n"));
+    decode("AT10;");
+    EXPECT_EQ(works.attenuatorAmp, 2);
+    decode("AT2;");
+    EXPECT_EQ(works.attenuatorAmp, 2);
+    works.bypass = 1;
+    decode("AB0;");
+    EXPECT_EQ(works.bypass, 0);
+    decode("VSM01.27ab;");
+    EXPECT_EQ(works.fwVersion.get(), "01.27ab");
+    EXPECT_EQ(works.retryTotal, 0);
+}
+
+TEST_F(ReplyDecoderTest, AntennaOutsideTheThreeIsRefused) {
+    works.NumAntenna = 2;
+    decode("SA0;");
+    decode("SA4;");
+    EXPECT_EQ(works.NumAntenna, 2);
+    EXPECT_EQ(works.retryTotal, 2);
+}
+
+TEST_F(ReplyDecoderTest, EepromIdentityPages) {
+    decode("ER0000" + hexBytes("SN-2024-0042", 32) + ";");
+    EXPECT_EQ(works.serialNumber.get(), "SN-2024-0042");
+    decode("ER0001" + hexBytes("Example Radio Works", 32) + ";");
+    EXPECT_EQ(works.companyName.get(), "Example Radio Works");
+    decode("ER0002" + hexBytes(std::string("01") + "1.03", 8) + ";");
+    EXPECT_EQ(works.ampRegionFlag, '0');
+    EXPECT_EQ(works.ampModelFlag, '1');
+    EXPECT_EQ(works.hwVersion.get(), "1.03");
+    EXPECT_EQ(works.number_ofStep_meter_FWD, 120);
+    decode("ER0002" + hexBytes(std::string("10") + "1.03", 8) + ";");
+    EXPECT_EQ(works.number_ofStep_meter_FWD, 60);
+    EXPECT_EQ(works.retryTotal, 0);
+}
+
+TEST_F(ReplyDecoderTest, EepromMultiplierOnlyInsideItsRange) {
+    decode("ER0003" + hexBytes("1.000500000", 11) + ";");
+    EXPECT_DOUBLE_EQ(works.calMultiplier, 1.0005);
+    EXPECT_TRUE(std::filesystem::exists(station.path("/opt/set/info.txt")));
+    for (const char* text : {"2.000000000", "0.000000000", "-0.50000000", "abcdefghijk"}) {
+        decode("ER0003" + hexBytes(text, 11) + ";");
+        EXPECT_DOUBLE_EQ(works.calMultiplier, 1.0005) << text;
+    }
+    EXPECT_TRUE(logged("EE3: 1.000500000 (1.000500000 , ER0003"));
+}
+
+TEST_F(ReplyDecoderTest, IncompleteOrNonHexEepromPageIsRetried) {
+    works.serialNumber.set("kept");
+    decode("ER0000" + hexBytes("SN", 31) + ";");
+    std::string nonHex = "ER0000" + hexBytes("SN", 32) + ";";
+    nonHex[6] = 'G';
+    decode(nonHex);
+    EXPECT_EQ(works.serialNumber.get(), "kept");
+    EXPECT_EQ(works.retryTotal, 2);
+}
+
+}  // namespace

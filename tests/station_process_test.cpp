@@ -1,0 +1,116 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The real program under a temporary run root, its standard error in a file.
+class StationProcess {
+public:
+    explicit StationProcess(std::vector<std::string> extraArguments = {}) {
+        std::string pattern = (fs::temp_directory_path() / "brisel-station-XXXXXX").string();
+        root_ = mkdtemp(pattern.data());
+        std::vector<std::string> arguments = {BRISEL_BINARY, "--root", root_.string()};
+        arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+        std::vector<char*> argv;
+        for (auto& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, logPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~StationProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        fs::remove_all(root_);
+    }
+
+    [[nodiscard]] fs::path path(const std::string& absolute) const { return root_.string() + absolute; }
+    [[nodiscard]] fs::path logPath() const { return root_ / "station.log"; }
+    [[nodiscard]] std::string log() const { return readAll(logPath()); }
+
+    bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+    // Sends the signal and returns the exit status, or -1 when the process did not end in time.
+    int stop(int signal, std::chrono::seconds limit) {
+        kill(pid_, signal);
+        int status = 0;
+        bool ended = waitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit);
+        if (!ended) return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    fs::path root_;
+    pid_t pid_ = -1;
+};
+
+// Each text must follow the one before it in the log.
+void expectInOrder(const std::string& log, const std::vector<std::string>& texts) {
+    size_t position = 0;
+    for (const auto& text : texts) {
+        size_t found = log.find(text, position);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << text << "\n" << log;
+        position = found + text.size();
+    }
+}
+
+TEST(StationProcess, StartsUnderARunRootCreatesTheSetupAndStopsCleanly) {
+    StationProcess station;
+    ASSERT_TRUE(station.waitFor([&] { return fs::exists(station.path("/opt/set/setup.txt")); },
+                                std::chrono::seconds(10)));
+    ASSERT_TRUE(station.waitFor([&] { return station.log().find("Loading ... 0") != std::string::npos; },
+                                std::chrono::seconds(30)));
+    EXPECT_EQ(station.stop(SIGTERM, std::chrono::seconds(30)), 0);
+
+    std::string log = station.log();
+    expectInOrder(log, {"START Main ----", "BRISEL version 01.027\n", "Init CRT ... \n", "Init Setup! ",
+                        "can't open /opt/set/setup.txt", "ModeWorkIdx -1 \n", "Time Loading ...10..\n",
+                        "Time Loading ... 5..\n", "Time Loading ... 0..\n", "Close..\n",
+                        "Communicator operations end", "Communicator joined Linear end", "Closed!\n"});
+    std::string setup = readAll(station.path("/opt/set/setup.txt"));
+    EXPECT_EQ(std::count(setup.begin(), setup.end(), '\n'), 75);
+    EXPECT_NE(log.find("Unable to open device /dev/ttyAMA0"), std::string::npos) << "no amplifier is attached";
+}
+
+TEST(StationProcess, PrintsItsVersion) {
+    FILE* pipe = popen((std::string(BRISEL_BINARY) + " --version").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[64] = {};
+    ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_STREQ(line, "BRISEL version 01.027\n");
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+#pragma once
+// A shared record wired to a simulated platform under a fresh temporary run
+// root, with the log captured, for unit tests.
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "config/setup_record.h"
+#include "core/threads.h"
+#include "core/works.h"
+#include "platform/log.h"
+#include "platform/platform.h"
+#include "platform/sim_shell.h"
+
+namespace testing_support {
+
+class CapturedLog : public platform::LogSink {
+public:
+    void write(platform::LogChannel channel, std::string_view text) override {
+        std::lock_guard lock(mutex_);
+        lines_.push_back({channel, std::string(text)});
+    }
+    [[nodiscard]] std::vector<std::string> lines(platform::LogChannel channel) const {
+        std::lock_guard lock(mutex_);
+        std::vector<std::string> result;
+        for (const auto& line : lines_)
+            if (line.channel == channel) result.push_back(line.text);
+        return result;
+    }
+    [[nodiscard]] bool contains(std::string_view text) const {
+        std::lock_guard lock(mutex_);
+        for (const auto& line : lines_)
+            if (line.text.find(text) != std::string::npos) return true;
+        return false;
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        lines_.clear();
+    }
+
+private:
+    struct Line {
+        platform::LogChannel channel;
+        std::string text;
+    };
+    mutable std::mutex mutex_;
+    std::vector<Line> lines_;
+};
+
+class TestStation {
+public:
+    TestStation()
+        : root_(makeRoot()), machine_(platform::makeSimPlatform(root_.string())) {
+        previousSink_ = platform::setLogSink(&log);
+        works.platform = machine_.get();
+        works.setup = &setup;
+        works.threads = &threads;
+        core::InitGlobalVar(works);
+    }
+    ~TestStation() {
+        works.running = 0;
+        platform::setLogSink(previousSink_);
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
+    }
+
+    [[nodiscard]] std::filesystem::path path(const std::string& absolute) const {
+        return machine_->root().resolve(absolute);
+    }
+    [[nodiscard]] const std::filesystem::path& root() const { return root_; }
+    platform::SimShell& shell() { return static_cast<platform::SimShell&>(machine_->shell()); }
+
+    CapturedLog log;
+    config::SetupRecord setup;
+    core::ThreadSet threads;
+    core::Works works;
+
+private:
+    static std::filesystem::path makeRoot() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "brisel-test-XXXXXX").string();
+        return mkdtemp(pattern.data());
+    }
+
+    std::filesystem::path root_;
+    std::unique_ptr<platform::Platform> machine_;
+    platform::LogSink* previousSink_;
+};
+
+}  // namespace testing_support

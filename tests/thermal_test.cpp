@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "amp/thermal.h"
+#include "core/errors.h"
+#include "test_station.h"
+
+using platform::LogChannel;
+using testing_support::TestStation;
+
+namespace {
+
+// Sensor 1 with a 70 °C limit and a 3 °C warning band, errors not held.
+struct ThermalStation : TestStation {
+    ThermalStation() {
+        works.errorsHeld = 0;
+        core::InitErrorDescriptors(works);
+        works.Isteresi1 = 3;
+    }
+    void sensor1(float temperature) { amp::GestTemperatureFunction(works, 2, 0, 23, temperature, 70.0f); }
+    std::vector<int32_t> errors() const { return works.errors.codes(); }
+};
+
+std::vector<std::string> mountCommands(TestStation& station) {
+    std::vector<std::string> mounts;
+    for (const auto& command : station.shell().commands())
+        if (command.rfind("mount", 0) == 0) mounts.push_back(command);
+    return mounts;
+}
+
+TEST(ThermalProtection, LimitItselfWarnsAndATenthAboveTrips) {
+    ThermalStation station;
+    auto& works = station.works;
+    station.sensor1(66.9f);
+    EXPECT_TRUE(station.errors().empty());
+    station.sensor1(70.0f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{23});
+    EXPECT_TRUE(works.cmdRing.empty());
+    EXPECT_TRUE(station.log.contains("!!!! WARNING: Quasi in Temperatura!! (23)\n"));
+
+    station.sensor1(70.1f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
+    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{18, 16, 19}));
+    EXPECT_TRUE(station.log.contains("PROTEZIONE ON -------------\n"));
+    EXPECT_TRUE(station.log.contains("!!!!  TEMP ALLARM: 70.10 (2)\n"));
+
+    // Still hot: the alarm is not raised again.
+    station.sensor1(75.0f);
+    EXPECT_EQ(works.cmdRing.pending().size(), 3u);
+    // Inside the warning band the alarm stands and no warning joins it.
+    station.sensor1(68.0f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
+}
+
+TEST(ThermalProtection, CoolingBelowTheBandEndsTheAlarmInBypass) {
+    ThermalStation station;
+    auto& works = station.works;
+    station.sensor1(71.0f);
+    works.cmdRing.clear();
+    station.sensor1(67.0f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
+    station.sensor1(66.9f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{0});
+    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{20});
+    EXPECT_TRUE(station.log.contains("!!!! END TEMPERATURE ERROR (0)\n"));
+
+    // A new alarm replaces the cooled-down error.
+    station.sensor1(72.0f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
+}
+
+TEST(ThermalProtection, WarningWithdrawsBelowTheBand) {
+    ThermalStation station;
+    amp::GestTemperatureFunction(station.works, 22, 21, 24, 79.0f, 80.0f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{24});
+    amp::GestTemperatureFunction(station.works, 22, 21, 24, 60.0f, 80.0f);
+    EXPECT_TRUE(station.errors().empty());
+    EXPECT_TRUE(station.works.cmdRing.empty());
+    EXPECT_TRUE(station.log.contains("!!!! WARNING: Warning Temperatura Rientrato!! (24)\n"));
+}
+
+TEST(ThermalProtection, HeldErrorsBlockEverything) {
+    ThermalStation station;
+    station.works.errorsHeld = 1;
+    station.sensor1(90.0f);
+    station.sensor1(69.0f);
+    EXPECT_TRUE(station.errors().empty());
+    EXPECT_TRUE(station.works.cmdRing.empty());
+}
+
+TEST(ThermalProtection, AlarmWritesATripLineWhenLogging) {
+    ThermalStation station;
+    station.works.EnableLOGTemp = 1;
+    station.works.logStarted = 1;
+    station.sensor1(71.0f);
+    auto text = station.works.platform->files().read(amp::kTempLogPath);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find(" -> protezione attiva\n"), std::string::npos);
+    EXPECT_EQ(station.works.logStarted, 0);
+}
+
+TEST(CpuTemperature, ReadsBothLinesOfMyTemp) {
+    TestStation station;
+    station.shell().setProgramOutput("my_temp", "47.2\ntemp=51.5'C\n");
+    amp::ReadCPUTemp(station.works);
+    EXPECT_FLOAT_EQ(station.works.cpuTemp, 47.2f);
+    EXPECT_FLOAT_EQ(station.works.cpuTemp2, 51.5f);
+    EXPECT_TRUE(station.log.lines(LogChannel::Error).empty());
+}
+
+TEST(CpuTemperature, MissingOrBadMyTempKeepsTheTemperaturesAndLogsOnce) {
+    TestStation station;
+    auto& works = station.works;
+    works.cpuTemp = 40.0f;
+    works.cpuTemp2 = 41.0f;
+    amp::ReadCPUTemp(works);
+    amp::ReadCPUTemp(works);
+    EXPECT_FLOAT_EQ(works.cpuTemp, 40.0f);
+    EXPECT_FLOAT_EQ(works.cpuTemp2, 41.0f);
+    EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
+
+    station.shell().setProgramOutput("my_temp", "50.0\n");
+    amp::ReadCPUTemp(works);
+    EXPECT_FLOAT_EQ(works.cpuTemp, 50.0f);
+    EXPECT_FLOAT_EQ(works.cpuTemp2, 41.0f);
+    EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
+
+    station.shell().setProgramOutput("my_temp", "50.0\ntemp=52.0'C\n");
+    amp::ReadCPUTemp(works);
+    station.shell().setProgramOutput("my_temp", "error\n");
+    amp::ReadCPUTemp(works);
+    EXPECT_FLOAT_EQ(works.cpuTemp, 50.0f);
+    EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 2u);
+}
+
+TEST(TemperatureLog, HeaderThenOneLinePerCall) {
+    TestStation station;
+    auto& works = station.works;
+    works.temperature1 = 45.25f;
+    works.temperature2 = 8.0f;
+    works.powerFwd = 100.0f;
+    works.swr = 1.5f;
+    works.currentRaw = 2048.0f;
+    works.ampModelFlag = '1';
+    works.supplyAdc = 51;  // 51 * 3.3 * 348 / 255 / 18 = 12.76 V
+    works.ampStatus = 1;
+    amp::LogTempFunction(works, 0);
+    works.ampStatus = 0;
+    amp::LogTempFunction(works, 1);
+    auto text = works.platform->files().read(amp::kTempLogPath);
+    ASSERT_TRUE(text);
+    std::regex expected(
+        ";TX,Temp1,Temp2,FDD,SWR\n"
+        "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d , 1,45\\.2,08\\.0,100\\.0W,1\\.50,12\\.8V,07\\.0A\n"
+        "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d , 0,45\\.2,08\\.0,100\\.0W,1\\.50,12\\.8V,07\\.0A -> "
+        "protezione attiva\n");
+    EXPECT_TRUE(std::regex_match(*text, expected)) << *text;
+    EXPECT_TRUE(station.shell().readOnly());
+
+    amp::LogTempFunction(works, -1);
+    EXPECT_FALSE(std::filesystem::exists(station.path(amp::kTempLogPath)));
+}
+
+TEST(TemperatureLog, ReadOnlyRemountFollowsAFailedOpen) {
+    TestStation station;
+    std::filesystem::create_directory(station.path(amp::kTempLogPath));
+    amp::LogTempFunction(station.works, 0);
+    EXPECT_EQ(mountCommands(station), (std::vector<std::string>{"mount -o remount defaults,rw /opt/set",
+                                                                "mount -v -n -o remount -r /opt/set"}));
+    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_FALSE(station.log.lines(LogChannel::Error).empty());
+}
+
+TEST(TemperatureLog, NothingWrittenWithoutTheReadWriteRemount) {
+    TestStation station;
+    station.shell().failCommandsStartingWith("mount -o remount defaults,rw", 32);
+    amp::LogTempFunction(station.works, 0);
+    EXPECT_FALSE(std::filesystem::exists(station.path(amp::kTempLogPath)));
+    EXPECT_TRUE(station.log.contains("can't mount rw /opt/set/ error"));
+}
+
+}  // namespace

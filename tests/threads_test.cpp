@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "core/oneshot_threads.h"
+#include "core/threads.h"
+#include "core/tiny_mailbox.h"
+#include "test_station.h"
+
+using core::ThreadId;
+using testing_support::TestStation;
+
+namespace {
+
+// Stands in for the GPIO thread: takes each mailbox byte and answers it.
+void serveTinyMailbox(core::Works& works) {
+    while (works.running != 0) {
+        uint8_t command = works.tinyMailbox;
+        if (command != 0) {
+            works.tinyStatus = static_cast<uint8_t>(works.tinyStatus + 1);
+            works.tinyMailbox = 0;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+void waitForRunFlag(core::Works& works) {
+    while (works.running != 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(ThreadSet, AThreadRunsOnceAtATimeAndIsJoined) {
+    TestStation station;
+    core::Works& works = station.works;
+    EXPECT_TRUE(station.threads.start(works, ThreadId::Timer, waitForRunFlag));
+    EXPECT_FALSE(station.threads.start(works, ThreadId::Timer, waitForRunFlag));
+    EXPECT_TRUE(station.threads.alive(ThreadId::Timer));
+    works.running = 0;
+    EXPECT_TRUE(station.threads.join(ThreadId::Timer));
+    EXPECT_FALSE(station.threads.alive(ThreadId::Timer));
+    EXPECT_FALSE(station.threads.join(ThreadId::Timer));
+    works.running = 1;
+    EXPECT_TRUE(station.threads.start(works, ThreadId::Timer, waitForRunFlag));
+    works.running = 0;
+    EXPECT_TRUE(station.threads.join(ThreadId::Timer));
+}
+
+TEST(TinyMailbox, ACommandIsHandedOverTwice) {
+    TestStation station;
+    core::Works& works = station.works;
+    station.threads.start(works, ThreadId::GPIO, serveTinyMailbox);
+    core::CmandoTinyconAttesaStato(works, 197);
+    EXPECT_EQ(works.tinyStatus, 2);
+    EXPECT_EQ(works.tinyMailbox, 0);
+    EXPECT_TRUE(station.log.contains("CmandoTinyconAttesaStato stato: ...2\n"));
+    works.running = 0;
+    station.threads.join(ThreadId::GPIO);
+}
+
+TEST(TinyMailbox, WithoutAGpioThreadTheCommandIsDroppedAtOnce) {
+    TestStation station;
+    core::CmandoTinyconAttesaStato(station.works, 181);
+    EXPECT_EQ(station.works.tinyMailbox, 0);
+    EXPECT_TRUE(station.log.contains("tiny controller not served, command 181 dropped"));
+}
+
+TEST(RemoteThreads, StopAndStartFlipTheEnableCharactersAndSave) {
+    TestStation station;
+    core::Works& works = station.works;
+    station.setup.EnableWrite = '1';
+    station.setup.EnableFFT = '1';
+    works.remoteFault = 1;
+    core::ExitThreadRemote(works);
+    EXPECT_EQ(station.setup.EnableWrite, '0');
+    EXPECT_EQ(station.setup.EnableFFT, '0');
+    EXPECT_TRUE(station.log.contains(">>>>>>>>>>>>>>>>>>>>>>>>> REMOTE STOP \n"));
+    core::StartThreadCommRemote(works);
+    for (char enable : {station.setup.EnableWrite.load(), station.setup.EnableRead.load(),
+                        station.setup.EnableCAT.load(), station.setup.EnableFFT.load()})
+        EXPECT_EQ(enable, '1');
+    EXPECT_EQ(works.remoteFault, 0);
+    EXPECT_TRUE(std::filesystem::exists(station.path("/opt/set/setup.txt")));
+}
+
+TEST(UpdateConfirmation, RemovesBothMarkersAndRemountsReadOnly) {
+    TestStation station;
+    std::ofstream(station.path("/opt/good")) << "";
+    std::ofstream(station.path("/opt/set/good")) << "";
+    core::DeleteLastGoodLink(station.works);
+    EXPECT_FALSE(std::filesystem::exists(station.path("/opt/good")));
+    EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/good")));
+    EXPECT_EQ(station.shell().commands(),
+              (std::vector<std::string>{"/bin/mount -o remount defaults,rw /", "rm -f /opt/good >/dev/null 2>&1",
+                                        "/bin/mount -o remount defaults,ro /",
+                                        "mount -o remount defaults,rw /opt/set",
+                                        "rm -f /opt/set/good >/dev/null 2>&1", "mount -v -n -o remount -r /opt/set"}));
+    EXPECT_TRUE(station.log.contains("END AGG FW 0..\n"));
+}
+
+TEST(UpdateConfirmation, RootIsRemountedReadOnlyEvenWhenTheRemovalFails) {
+    TestStation station;
+    std::ofstream(station.path("/opt/good")) << "";
+    station.shell().failCommandsStartingWith("rm -f /opt/good", 1);
+    core::DeleteLastGoodLink(station.works);
+    auto commands = station.shell().commands();
+    EXPECT_EQ(commands[2], "/bin/mount -o remount defaults,ro /");
+    EXPECT_TRUE(station.log.contains("can't delete /opt/good error"));
+}
+
+}  // namespace
