@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "config/text_lines.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -40,10 +41,7 @@ config::FanRow parseRow(std::string_view line) {
 std::vector<config::FanRow> parseFanTable(std::string_view text) {
     std::vector<config::FanRow> rows;
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view line = config::takeTextLine(text);
         if (!line.empty() && line.front() == ';') continue;
         rows.push_back(parseRow(line));
     }

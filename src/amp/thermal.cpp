@@ -1,3 +1,4 @@
+#include "config/text_lines.h"
 #include "amp/thermal.h"
 
 #include <cstdio>
@@ -18,21 +19,6 @@ constexpr int32_t kProtectionOff = 17;
 constexpr int32_t kPadsIn = 16;
 constexpr int32_t kLeaveBypass = 19;
 constexpr int32_t kBypassOn = 20;
-
-std::optional<float> leadingFloat(std::string_view text) {
-    std::string terminated(text);
-    char* end = nullptr;
-    float value = std::strtof(terminated.c_str(), &end);
-    if (end == terminated.c_str()) return std::nullopt;
-    return value;
-}
-
-std::string_view takeLine(std::string_view& text) {
-    size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    return line;
-}
 
 // The main loop keeps the same clock text for the screen.
 std::string clockText() {
@@ -105,10 +91,10 @@ CpuTemperatures parseMyTemp(std::string_view output) {
     constexpr size_t kFirstLine = 31;
     constexpr size_t kSecondFrom = 5, kSecondLength = 4;
     CpuTemperatures temperatures;
-    temperatures.board = leadingFloat(takeLine(output).substr(0, kFirstLine));
-    std::string_view second = takeLine(output);
+    temperatures.board = config::leadingFloat(config::takeLine(output).substr(0, kFirstLine));
+    std::string_view second = config::takeLine(output);
     if (second.size() > kSecondFrom)
-        temperatures.second = leadingFloat(second.substr(kSecondFrom, kSecondLength));
+        temperatures.second = config::leadingFloat(second.substr(kSecondFrom, kSecondLength));
     return temperatures;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "config/text_lines.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -95,10 +96,7 @@ BandConfigLine parseLine(std::string_view line, const AdcOffsets& offsets) {
 std::vector<BandConfigLine> parseBandConfig(std::string_view text, const AdcOffsets& offsets) {
     std::vector<BandConfigLine> lines;
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view line = takeTextLine(text);
         if (!line.empty() && line.front() == ';') continue;
         lines.push_back(parseLine(line, offsets));
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "config/text_lines.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -32,10 +33,7 @@ bool startsWith(std::string_view line, std::string_view key) {
 ConfigOffsetValues parseConfigOffset(std::string_view text) {
     ConfigOffsetValues values;
     while (!text.empty()) {
-        size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::string_view line = takeTextLine(text);
         for (auto [key, value] : {std::pair{std::string_view("KostPWRIN: "), &values.pwrIn},
                                   std::pair{std::string_view("KostFORW: "), &values.forw},
                                   std::pair{std::string_view("KostREFL: "), &values.refl}}) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "config/text_lines.h"
 #include "platform/log.h"
 
 namespace config {
@@ -65,14 +66,6 @@ std::optional<long> leadingNumber(std::string_view text) {
     std::string terminated(text);
     char* end = nullptr;
     long value = std::strtol(terminated.c_str(), &end, 10);
-    if (end == terminated.c_str()) return std::nullopt;
-    return value;
-}
-
-std::optional<float> leadingFloat(std::string_view text) {
-    std::string terminated(text);
-    char* end = nullptr;
-    float value = std::strtof(terminated.c_str(), &end);
     if (end == terminated.c_str()) return std::nullopt;
     return value;
 }
@@ -402,10 +395,7 @@ void resetSetupRecord(SetupRecord& setup) {
 void parseSetup(std::string_view text, Works& works) {
     std::lock_guard lock(works.setup->textMutex);
     while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (line.ends_with('\r')) line.remove_suffix(1);
+        std::string_view line = takeTextLine(text);
         // Keys hold no colon, so the first one ends the key.
         std::size_t colon = line.find(':');
         if (colon == std::string_view::npos || line.substr(colon + 1, 1) != " ") continue;

@@ -17,7 +17,7 @@ namespace {
 
 using EnableChar = std::atomic<char> config::SetupRecord::*;
 
-struct ThreadSpec {
+struct ThreadEntry {
     const char* name;             // as shown by ps; at most 15 characters
     EnableChar enable;            // nullptr: always started
     int priority;                 // SCHED_RR priority, 0 = default scheduling
@@ -29,7 +29,7 @@ struct ThreadSpec {
 using config::SetupRecord;
 
 // Indexed by ThreadId.
-const ThreadSpec kThreads[] = {
+const ThreadEntry kThreads[] = {
     {"GPIO", &SetupRecord::EnableGPIO, 0, nullptr, nullptr, nullptr},
     {"Linear", &SetupRecord::EnableLinear, 0, nullptr, nullptr, amp::Linear},
     {"LoadThread", nullptr, 0, nullptr, nullptr, LoadThread},
@@ -51,14 +51,14 @@ const ThreadSpec kThreads[] = {
 };
 static_assert(std::size(kThreads) == static_cast<size_t>(ThreadId::Count));
 
-const ThreadSpec& specOf(ThreadId id) { return kThreads[static_cast<size_t>(id)]; }
+const ThreadEntry& entryOf(ThreadId id) { return kThreads[static_cast<size_t>(id)]; }
 
 void startThread(Works& works, ThreadId id) {
-    const ThreadSpec& spec = specOf(id);
-    if (spec.enable != nullptr && (works.setup->*spec.enable).load() != '1') return;
-    if (spec.body == nullptr || works.threads->alive(id)) return;
-    if (spec.startMessage != nullptr) platform::trace("%s", spec.startMessage);
-    works.threads->start(works, id, spec.body);
+    const ThreadEntry& entry = entryOf(id);
+    if (entry.enable != nullptr && (works.setup->*entry.enable).load() != '1') return;
+    if (entry.body == nullptr || works.threads->alive(id)) return;
+    if (entry.startMessage != nullptr) platform::trace("%s", entry.startMessage);
+    works.threads->start(works, id, entry.body);
 }
 
 }  // namespace
@@ -78,11 +78,11 @@ bool ThreadSet::start(Works& works, ThreadId id, ThreadBody body) {
         body(works);
         slot.alive = false;
     });
-    const ThreadSpec& spec = specOf(id);
-    pthread_setname_np(slot.handle.native_handle(), spec.name);
-    if (spec.priority != 0) {
-        int result = works.platform->setRealtimePriority(slot.handle.native_handle(), spec.priority);
-        if (result != 0) platform::logError(spec.priorityFailure, result, errno);
+    const ThreadEntry& entry = entryOf(id);
+    pthread_setname_np(slot.handle.native_handle(), entry.name);
+    if (entry.priority != 0) {
+        int result = works.platform->setRealtimePriority(slot.handle.native_handle(), entry.priority);
+        if (result != 0) platform::logError(entry.priorityFailure, result, errno);
     }
     return true;
 }
