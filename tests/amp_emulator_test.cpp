@@ -220,7 +220,7 @@ TEST(AmpEmulatorModel, LoadSwrSetsTheReflectedShareAndTheSwrAlarm) {
     bench.control("key 1 14100000");
     amp::StatusReply status = bench.status();
     EXPECT_NEAR(reflectedW(status) / forwardW(status), 1.0 / 9, 0.005);
-    EXPECT_NEAR(amp::CalcolaSWR(forwardW(status), reflectedW(status)), 2.0, 0.05);
+    EXPECT_NEAR(amp::swrFromPowers(forwardW(status), reflectedW(status)), 2.0, 0.05);
     EXPECT_EQ(status.status & 2, 0);
     bench.control("load swr 3.5");
     EXPECT_EQ(bench.status().status & 2, 2);

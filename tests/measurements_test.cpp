@@ -4,7 +4,7 @@
 
 namespace {
 
-using amp::CalcolaSWR;
+using amp::swrFromPowers;
 using amp::CalcolaTemp;
 using amp::CalcolaWatt;
 
@@ -16,19 +16,19 @@ TEST(CalcolaWattTest, LineBelowTheOffsetMeetsTheSquareLawAtIt) {
     EXPECT_FLOAT_EQ(CalcolaWatt(10, 0, 1e-5f), 0.0f);
 }
 
-TEST(CalcolaSWRTest, RatioOfForwardAndReflectedPower) {
-    EXPECT_NEAR(CalcolaSWR(100.0f, 11.1f), 2.0f, 0.01f);
-    EXPECT_FLOAT_EQ(CalcolaSWR(50.0f, 0.0f), 1.0f);
-    EXPECT_FLOAT_EQ(CalcolaSWR(50.0f, 50.0f), 100.0f);   // total reflection
-    EXPECT_FLOAT_EQ(CalcolaSWR(5.0f, 6.0f), 100.0f);     // reflected above forward
-    EXPECT_FLOAT_EQ(CalcolaSWR(100.0f, 99.9f), 100.0f);  // capped
+TEST(swrFromPowersTest, RatioOfForwardAndReflectedPower) {
+    EXPECT_NEAR(swrFromPowers(100.0f, 11.1f), 2.0f, 0.01f);
+    EXPECT_FLOAT_EQ(swrFromPowers(50.0f, 0.0f), 1.0f);
+    EXPECT_FLOAT_EQ(swrFromPowers(50.0f, 50.0f), 100.0f);   // total reflection
+    EXPECT_FLOAT_EQ(swrFromPowers(5.0f, 6.0f), 100.0f);     // reflected above forward
+    EXPECT_FLOAT_EQ(swrFromPowers(100.0f, 99.9f), 100.0f);  // capped
 }
 
-TEST(CalcolaSWRTest, WithoutForwardPowerOnlyAReflectionCounts) {
-    EXPECT_FLOAT_EQ(CalcolaSWR(0.2f, 0.6f), 100.0f);
-    EXPECT_FLOAT_EQ(CalcolaSWR(0.2f, 0.4f), 0.0f);
-    EXPECT_FLOAT_EQ(CalcolaSWR(0.3f, 0.2f), 0.0f);
-    EXPECT_FLOAT_EQ(CalcolaSWR(0.0f, 0.0f), 0.0f);
+TEST(swrFromPowersTest, WithoutForwardPowerOnlyAReflectionCounts) {
+    EXPECT_FLOAT_EQ(swrFromPowers(0.2f, 0.6f), 100.0f);
+    EXPECT_FLOAT_EQ(swrFromPowers(0.2f, 0.4f), 0.0f);
+    EXPECT_FLOAT_EQ(swrFromPowers(0.3f, 0.2f), 0.0f);
+    EXPECT_FLOAT_EQ(swrFromPowers(0.0f, 0.0f), 0.0f);
 }
 
 TEST(CalcolaTempTest, InterpolatesTheThermistorTable) {

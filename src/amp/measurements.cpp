@@ -109,7 +109,7 @@ float CalvTensVadcAmp(core::Works& works, uint8_t adc) {
     return static_cast<float>(adc * 3.3 * divider / 255.0 / 18.0);
 }
 
-float CalcolaSWR(float forward, float reflected) {
+float swrFromPowers(float forward, float reflected) {
     float swr = 0.0f;
     if (forward > 0.3f) {
         if (forward < reflected) {

@@ -23,6 +23,6 @@ namespace amp {
 [[nodiscard]] float CalvTensVadcAmp(core::Works& works, uint8_t adc);
 
 // 0 without power, 100 for a total mismatch.
-[[nodiscard]] float CalcolaSWR(float forward, float reflected);
+[[nodiscard]] float swrFromPowers(float forward, float reflected);
 
 }  // namespace amp

@@ -117,7 +117,7 @@ void updatePowers(core::Works& works, const StatusReply& reply) {
         CalcolaWatt(offset(works.KostREFL), reply.reflected, SearchK(works, 1)) + SearchK(works, 3) * forward;
     if (reflected < 0.0f) reflected = 0.0f;
     works.powerRefl = reflected;
-    works.swr = CalcolaSWR(forward, reflected);
+    works.swr = swrFromPowers(forward, reflected);
 }
 
 // The first reading is taken as it is; later ones move a tenth of the way.

@@ -11,6 +11,7 @@
 #include "core/tiny_mailbox.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "ui/panel_screens.h"
 
 namespace core {
 namespace {
@@ -34,6 +35,7 @@ void LoadThread(Works& works) {
             tinyNotified = true;
             CmandoTinyconAttesaStato(works, 181);
         }
+        ui::showBackgroundText(works, 300, 400, text);
         platform::trace("Time %s..\n", text);
         sleepMs(1000);
     }

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "amp/fan_table.h"
@@ -17,6 +18,10 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
+#include "ui/fonts.h"
+#include "ui/framebuffer.h"
+#include "ui/panel_screens.h"
+#include "ui/spectrum_plot.h"
 
 namespace core {
 namespace {
@@ -58,8 +63,6 @@ void installSignalHandlers(platform::Platform& machine, Works& works) {
 
 void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
-const char* startImage(Works& works) { return works.ampModelFlag == '1' ? "start120" : "start"; }
-
 void startUp(Works& works) {
     InitGlobalVar(works);
     works.CntIP = works.CntDNS = works.CntNetMask = works.CntGateway = 3;
@@ -70,8 +73,10 @@ void startUp(Works& works) {
     config::LoadConfigOffsetFile(works);
     config::ReadConfigFile(works);
     config::VerifyTemperature(works);
+    ui::InitGrid(works);
     works.antennaRow = -1;
     platform::trace("ModeWorkIdx %i \n", works.ModeWorkIdx.load());
+    ui::loadFonts(works);
 
     StartThreadGPIO(works);
     sleepMs(1000);
@@ -82,7 +87,7 @@ void startUp(Works& works) {
 
     works.waitQOR = 10;
     works.startTime = std::time(nullptr);
-    works.imageName.set(startImage(works));
+    ui::showBackground(works, ui::startImage(works));
     works.startInitThread = 1;
     StartLoadThread(works);
     sleepMs((works.waitQOR + 1) * 1000);
@@ -90,7 +95,7 @@ void startUp(Works& works) {
 
     StartThreadLANinfo(works);
     StartAggFWThread(works);
-    works.imageName.set("statusB");
+    ui::showBackground(works, "statusB");
     InitErrorDescriptors(works);
 
     remote::createOpusCodecs(works);
@@ -103,7 +108,8 @@ void startUp(Works& works) {
 
 void shutDown(Works& works) {
     platform::trace("Close..\n");
-    works.imageName.set(startImage(works));
+    ui::showBackground(works, ui::startImage(works));
+    ui::showBackgroundText(works, 330, 400, "Error! Close Program! Restart hw.");
     sleepMs(2000);
     platform::logInfo("Communicator operations end");
 
@@ -145,12 +151,16 @@ int runStation(platform::Platform& machine) {
     config::SetupRecord setup;
     ThreadSet threads;
     TryMutex wsMutex, serMut;
+    ui::SpectrumRecord spectrum{};
     works.platform = &machine;
     works.setup = &setup;
     works.threads = &threads;
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
+    works.spectrum = &spectrum;
     works.swVersion.set(kSoftwareVersion);
+    std::unique_ptr<ui::FrameBuffer> display(ui::fbInit(works));
+    works.fb = display.get();
     works.running = 1;
     installSignalHandlers(machine, works);
 

@@ -11,6 +11,7 @@
 #include "config/setup.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "ui/main_loop.h"
 
 namespace core {
 namespace {
@@ -47,7 +48,7 @@ const ThreadEntry kThreads[] = {
     {"Cat", &SetupRecord::EnableCAT, 0, nullptr, "Cat.c start\n", nullptr},
     {"QORRead", &SetupRecord::EnableFFT, 0, nullptr, nullptr, nullptr},
     {"CatSerial", &SetupRecord::enaCatSer, 0, nullptr, nullptr, nullptr},
-    {"timer", &SetupRecord::EnableTime, 0, nullptr, nullptr, nullptr},
+    {"timer", &SetupRecord::EnableTime, 0, nullptr, nullptr, ui::timer},
 };
 static_assert(std::size(kThreads) == static_cast<size_t>(ThreadId::Count));
 

@@ -70,6 +70,9 @@ void InitGlobalVar(Works& works) {
 
     works.frequency = 14070000;
     works.lastFrequency = 14070000;
+
+    works.timerPeriod = 40000;
+    works.viewBeforeTx = -1;
 }
 
 }  // namespace core

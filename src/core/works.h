@@ -15,12 +15,16 @@
 #include "core/error_list.h"
 #include "core/shared_text.h"
 #include "core/try_mutex.h"
+#include "ui/spectrum_data.h"
 
 struct OpusEncoder;
 struct OpusDecoder;
 
 namespace platform {
 class Platform;
+}
+namespace ui {
+struct FrameBuffer;
 }
 
 namespace core {
@@ -34,6 +38,7 @@ struct Works {
 
     // Objects owned by main for the whole run.
     platform::Platform* platform = nullptr;
+    ui::FrameBuffer* fb = nullptr;
     config::SetupRecord* setup = nullptr;
     ThreadSet* threads = nullptr;
     TryMutex* wsMutex = nullptr;
@@ -160,6 +165,28 @@ struct Works {
     // LAN information
     std::atomic<uint8_t> lanCheckRunning{0};
     std::atomic<std::time_t> lanCheckTime{0};
+
+    // Main loop and meters
+    std::atomic<int32_t> timerPeriod{0};  // microseconds slept per tick
+    std::atomic<uint8_t> redrawRequest{0};
+    std::atomic<int32_t> viewBeforeTx{0};  // window to return to after a transmission, -1 none
+    std::atomic<std::time_t> lastActivity{0};
+    std::atomic<uint8_t> screenSaverOn{0};
+    std::atomic<float> needle1Angle{0}, needle2Angle{0}, peak1Angle{0}, peak2Angle{0};
+    // Peak values, their hold times in ms and their decrement tick counters
+    std::atomic<float> peakFwd{0}, peak2{0};
+    std::atomic<int32_t> peakFwdHold{0}, peakFwdCount{0}, peak2Hold{0}, peak2Count{0};
+    SharedText<80> clockText;
+    std::atomic<std::time_t> clockSecond{0};  // the second clockText shows
+    std::atomic<int32_t> catSerialFreq{0};
+    std::atomic<uint8_t> tuneFine{0};
+    std::atomic<uint8_t> panelFlags{0}, debugOverlay{0};
+    std::atomic<uint8_t> useModeRemote{0}, remoteStopped{0};
+
+    // Spectrum plot
+    ui::SpectrumGrid grid;                   // main loop's thread only
+    ui::SpectrumRecord* spectrum = nullptr;  // owned by main, guarded by serMut
+    std::atomic<int32_t> spectrumSpan{0};    // Hz across the grid
 };
 
 // The defaults of every field that has one.

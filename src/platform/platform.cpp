@@ -4,9 +4,57 @@
 
 #include <filesystem>
 
+#include "platform/linux_framebuffer.h"
+#include "platform/log.h"
 #include "platform/sim_shell.h"
+#include "platform/virtual_framebuffer.h"
 
 namespace platform {
+namespace fs = std::filesystem;
+namespace {
+
+// Links source at link inside the run root. A file of the user's own at that
+// place is kept; an older link is renewed (the build folder may have moved).
+void linkInto(const fs::path& link, const fs::path& source) {
+    std::error_code error;
+    if (!fs::exists(source, error)) {
+        trace("sim: %s is missing, %s not linked\n", source.c_str(), link.c_str());
+        return;
+    }
+    fs::file_status present = fs::symlink_status(link, error);
+    if (fs::is_symlink(present)) {
+        fs::remove(link, error);
+    } else if (fs::exists(present)) {
+        return;
+    }
+    fs::create_directories(link.parent_path(), error);
+    fs::create_symlink(source, link, error);
+    if (error) trace("sim: cannot link %s: %s\n", link.c_str(), error.message().c_str());
+}
+
+// The target's fonts and background images, as the simulated station finds them.
+void linkFontsAndImages(const fs::path& root) {
+    const fs::path dejavu = "/usr/share/fonts/truetype/dejavu";
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dejavu, error)) {
+        std::string name = entry.path().filename().string();
+        if (name.starts_with("DejaVuSans") && name.ends_with(".ttf"))
+            linkInto(root / dejavu.relative_path() / name, entry.path());
+    }
+    if (error) trace("sim: no DejaVu fonts in %s: %s\n", dejavu.c_str(), error.message().c_str());
+
+    const fs::path paratype = "/usr/share/fonts/truetype/paratype";
+    linkInto(root / "opt/fonts/PTS55F_W.ttf", paratype / "PTS55F.ttf");
+    linkInto(root / "opt/fonts/PTS75F_W.ttf", paratype / "PTS75F.ttf");
+
+    const char* images[] = {"start", "start120", "statusB", "status", "img1", "img1b", "img3", "img3b", "m5a"};
+    for (const char* image : images) {
+        std::string file = std::string(image) + ".png";
+        linkInto(root / "opt/Brisel" / file, fs::path(BRISEL_ASSET_DIR) / file);
+    }
+}
+
+}  // namespace
 
 Platform::Platform(RunRoot root, std::unique_ptr<Shell> shell, bool onTarget)
     : root_(std::move(root)), shell_(std::move(shell)), files_(root_, *shell_), onTarget_(onTarget) {}
@@ -18,14 +66,26 @@ int Platform::setRealtimePriority(pthread_t thread, int priority) {
     return pthread_setschedparam(thread, SCHED_RR, &parameters);
 }
 
+std::unique_ptr<FramebufferDevice> Platform::openFramebuffer() {
+    if (onTarget_) return std::make_unique<LinuxFramebuffer>(root_.resolve("/dev/fb0"));
+    return std::make_unique<VirtualFramebuffer>(root_.resolve("/tmp/screen.png"),
+                                                dynamic_cast<SimShell*>(shell_.get()));
+}
+
+std::string Platform::imagePath(const std::string& name) const {
+    if (onTarget_) return name + ".png";
+    return root_.resolve("/opt/Brisel/" + name + ".png");
+}
+
 std::unique_ptr<Platform> makeTargetPlatform() {
     return std::make_unique<Platform>(RunRoot(), std::make_unique<LinuxShell>(), true);
 }
 
 std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory) {
-    std::filesystem::path absolute = std::filesystem::absolute(rootDirectory);
-    for (const char* folder : {"opt/set", "dev", "mnt", "tmp"})
-        std::filesystem::create_directories(absolute / folder);
+    fs::path absolute = fs::absolute(rootDirectory);
+    for (const char* folder : {"opt/set", "opt/Brisel", "dev", "mnt", "tmp"})
+        fs::create_directories(absolute / folder);
+    linkFontsAndImages(absolute);
     RunRoot root(absolute.string());
     return std::make_unique<Platform>(root, std::make_unique<SimShell>(root), false);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/file_store.h"
+#include "platform/framebuffer_device.h"
 #include "platform/run_root.h"
 #include "platform/shell.h"
 
@@ -30,6 +31,13 @@ public:
     // simulated station treats them as the service keyboard's exit key.
     [[nodiscard]] bool terminationSignalsEndRun() const { return !onTarget_; }
 
+    // The display, not yet opened: /dev/fb0 on the target, an 800 x 480 x 32
+    // frame in memory in simulation (pictured in /tmp/screen.png).
+    std::unique_ptr<FramebufferDevice> openFramebuffer();
+    // The file of a background image: name + ".png" in the working directory
+    // on the target, /opt/Brisel/<name>.png under the run root in simulation.
+    [[nodiscard]] std::string imagePath(const std::string& name) const;
+
 private:
     RunRoot root_;
     std::unique_ptr<Shell> shell_;
@@ -38,7 +46,8 @@ private:
 };
 
 std::unique_ptr<Platform> makeTargetPlatform();
-// Creates the run root's folders (/opt/set, /dev, /mnt, /tmp) when missing.
+// Creates the run root's folders (/opt/set, /opt/Brisel, /dev, /mnt, /tmp) when missing
+// and links the host's fonts and the built background images into it.
 std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory);
 
 }  // namespace platform

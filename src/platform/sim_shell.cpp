@@ -11,6 +11,8 @@ namespace {
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
+const std::string kScreenshotProgram = "/usr/bin/fbgrab ";
+
 }  // namespace
 
 int SimShell::run(const std::string& command) {
@@ -44,8 +46,29 @@ int SimShell::emulate(const std::string& command) {
         return status;
     }
     if (command.find("reboot") != std::string::npos || command.find("ifup") != std::string::npos) return 0;
+    // Console escapes: the simulated station has no console.
+    if (startsWith(command, "/bin/echo ")) return 0;
+    if (startsWith(command, kScreenshotProgram)) return grabScreen(command);
     trace("sim: command not emulated: %s\n", command.c_str());
     return 127;
+}
+
+int SimShell::grabScreen(const std::string& command) {
+    // The picture's file is the first absolute path after the program;
+    // redirections begin with '<', '>' or a digit.
+    std::istringstream words(command.substr(kScreenshotProgram.size()));
+    std::string path;
+    for (std::string word; path.empty() && words >> word;)
+        if (word.front() == '/') path = word;
+    if (path.empty()) {
+        trace("sim: screenshot without a file: %s\n", command.c_str());
+        return 1;
+    }
+    if (!screenshotWriter_) {
+        trace("sim: no display to photograph\n");
+        return 1;
+    }
+    return screenshotWriter_(root_.resolve(path)) ? 0 : 1;
 }
 
 std::optional<std::string> SimShell::capture(const std::string& command) {
@@ -64,6 +87,11 @@ void SimShell::setProgramOutput(const std::string& command, std::string output) 
 void SimShell::failCommandsStartingWith(const std::string& prefix, int status) {
     std::lock_guard lock(mutex_);
     failures_[prefix] = status;
+}
+
+void SimShell::setScreenshotWriter(std::function<bool(const std::string& path)> writer) {
+    std::lock_guard lock(mutex_);
+    screenshotWriter_ = std::move(writer);
 }
 
 std::vector<std::string> SimShell::commands() const {

@@ -1,7 +1,9 @@
 #pragma once
 // The shell of the simulated station: nothing reaches the host. Remounts are
-// recorded and succeed, "rm" removes the file inside the run root, reboots
-// and network commands are only recorded. Tests read the record.
+// recorded and succeed, "rm" removes the file inside the run root, reboots,
+// network and console commands are only recorded, the screenshot program
+// photographs the simulated display. Tests read the record.
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -23,12 +25,17 @@ public:
     void setProgramOutput(const std::string& command, std::string output);
     // Makes every later command that starts with this prefix fail with the status.
     void failCommandsStartingWith(const std::string& prefix, int status);
+    // What the screenshot program runs: writes the screen as a PNG file at the
+    // resolved path. An empty writer (no display) makes the program fail; the
+    // call returns only when no screenshot is in progress.
+    void setScreenshotWriter(std::function<bool(const std::string& path)> writer);
 
     [[nodiscard]] std::vector<std::string> commands() const;
     [[nodiscard]] bool readOnly() const;
 
 private:
     int emulate(const std::string& command);
+    int grabScreen(const std::string& command);
 
     RunRoot root_;
     mutable std::mutex mutex_;
@@ -36,6 +43,7 @@ private:
     std::map<std::string, std::string> outputs_;
     std::map<std::string, int> failures_;
     bool readOnly_ = true;
+    std::function<bool(const std::string& path)> screenshotWriter_;
 };
 
 }  // namespace platform

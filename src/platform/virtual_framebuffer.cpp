@@ -1,0 +1,95 @@
+#include "platform/virtual_framebuffer.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "platform/log.h"
+#include "platform/sim_shell.h"
+
+namespace platform {
+
+VirtualFramebuffer::VirtualFramebuffer(std::string picturePath, SimShell* shell)
+    : picturePath_(std::move(picturePath)), shell_(shell) {}
+
+VirtualFramebuffer::~VirtualFramebuffer() {
+    // Waits for a screenshot in progress, so the shell never calls into a
+    // display that is gone.
+    if (shell_ != nullptr) shell_->setScreenshotWriter(nullptr);
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (refresher_.joinable()) refresher_.join();
+}
+
+bool VirtualFramebuffer::open() {
+    if (shell_ != nullptr)
+        shell_->setScreenshotWriter([this](const std::string& path) { return writeScreenshot(path); });
+    refresher_ = std::thread([this] { refreshPicture(); });
+    return true;
+}
+
+bool VirtualFramebuffer::readScreenInfo(ScreenInfo& info) {
+    info.xres = kWidth;
+    info.yres = kHeight;
+    info.bitsPerPixel = 32;
+    return true;
+}
+
+uint8_t* VirtualFramebuffer::map(uint32_t size) {
+    if (size != kWidth * kHeight * 4) return nullptr;
+    std::lock_guard lock(mutex_);
+    memory_.assign(size, 0);
+    return memory_.data();
+}
+
+void VirtualFramebuffer::present(const uint8_t* frame, uint32_t size) {
+    std::lock_guard lock(mutex_);
+    if (!shown_ || std::memcmp(memory_.data(), frame, size) != 0) changed_ = true;
+    std::memcpy(memory_.data(), frame, size);
+    shown_ = true;
+}
+
+bool VirtualFramebuffer::writeScreenshot(const std::string& path) {
+    PngPicture picture;
+    {
+        std::lock_guard lock(mutex_);
+        if (memory_.empty()) return false;
+        picture = pictureLocked();
+    }
+    return savePng(path, picture);
+}
+
+void VirtualFramebuffer::refreshPicture() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        wake_.wait_for(lock, std::chrono::seconds(1), [this] { return stopping_; });
+        if (stopping_ || !changed_) continue;
+        PngPicture picture = pictureLocked();
+        changed_ = false;
+        lock.unlock();
+        // Encoded outside the lock: the main loop's frames never wait for it.
+        if (!savePng(picturePath_, picture))
+            trace("sim: screen picture %s not written\n", picturePath_.c_str());
+        lock.lock();
+    }
+}
+
+PngPicture VirtualFramebuffer::pictureLocked() const {
+    PngPicture picture;
+    picture.width = kWidth;
+    picture.height = kHeight;
+    picture.channels = 3;
+    picture.samples.resize(size_t{kWidth} * kHeight * 3);
+    uint8_t* out = picture.samples.data();
+    for (size_t pixel = 0; pixel < size_t{kWidth} * kHeight; ++pixel, out += 3) {
+        const uint8_t* in = memory_.data() + pixel * 4;
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    }
+    return picture;
+}
+
+}  // namespace platform

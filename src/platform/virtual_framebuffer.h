@@ -1,0 +1,53 @@
+#pragma once
+// The simulated station's display: an 800 x 480 x 32-bit frame in memory.
+// A person watches it as a PNG file that a background thread rewrites about
+// once a second while the screen changes; the simulated shell's screenshot
+// program writes the same picture on demand.
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/framebuffer_device.h"
+#include "platform/png_writer.h"
+
+namespace platform {
+
+class SimShell;
+
+class VirtualFramebuffer final : public FramebufferDevice {
+public:
+    // picturePath: the file kept up to date; shell (may be null): the shell
+    // whose screenshot program photographs this screen while it exists.
+    VirtualFramebuffer(std::string picturePath, SimShell* shell);
+    ~VirtualFramebuffer() override;
+
+    bool open() override;
+    bool readScreenInfo(ScreenInfo& info) override;
+    bool resetPanning() override { return true; }
+    uint8_t* map(uint32_t size) override;
+    void present(const uint8_t* frame, uint32_t size) override;
+
+    // The screen as shown now, as an RGB PNG file.
+    bool writeScreenshot(const std::string& path);
+
+    static constexpr uint32_t kWidth = 800;
+    static constexpr uint32_t kHeight = 480;
+
+private:
+    void refreshPicture();
+    PngPicture pictureLocked() const;
+
+    std::string picturePath_;
+    SimShell* shell_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<uint8_t> memory_;  // b, g, r, 0 per pixel
+    bool shown_ = false;           // a frame was presented
+    bool changed_ = false;         // since the picture file was last written
+    bool stopping_ = false;
+    std::thread refresher_;
+};
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+#pragma once
+// The front panel's frame: the device's screen memory and two stores of one
+// frame each. Every screen is composed as fbSetBack (background -> back),
+// drawing into back, fbRealize (back -> screen).
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "core/works.h"
+#include "platform/framebuffer_device.h"
+
+namespace ui {
+
+struct FrameBuffer {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t size = 0;  // bytes of one frame
+    uint32_t lineLength = 0;
+    uint32_t bytesPerPixel = 0;
+    uint8_t* screen = nullptr;
+    uint8_t* back = nullptr;
+    uint8_t* background = nullptr;
+
+    // Held by a thread for the whole composition of a frame (fbSetBack to
+    // fbRealize), so the main loop and the key dispatch never mix their frames.
+    std::mutex composeLock;
+
+    std::unique_ptr<platform::FramebufferDevice> device;
+    std::vector<uint8_t> backStore, backgroundStore;
+};
+
+// Opens the display named /dev/fb0 through the platform; null on failure (logged).
+FrameBuffer* fbInit(core::Works& works);
+void fbRealize(FrameBuffer* fb);
+void fbSetBack(FrameBuffer* fb);
+void DrawHorizontalLine(int x0, int y, int x1, int r, int g, int b, FrameBuffer* fb, int toBackground);
+void DrawLine(int x0, int y0, int x1, int y1, int r, int g, int b, FrameBuffer* fb, int toBackground);
+void DrawRect(core::Works& works, int x0, int y0, int x1, int y1, int r, int g, int b);
+// Loads imageName + ".png" into the background store (toBackground non-zero)
+// or into back followed by fbRealize.
+void getPng(core::Works& works, int toBackground);
+
+}  // namespace ui

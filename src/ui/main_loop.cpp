@@ -1,0 +1,178 @@
+#include "ui/main_loop.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "amp/startup_commands.h"
+#include "amp/thermal.h"
+#include "platform/log.h"
+#include "ui/error_boxes.h"
+#include "ui/framebuffer.h"
+#include "ui/meters.h"
+#include "ui/spectrum_plot.h"
+#include "ui/status_bar.h"
+#include "ui/text.h"
+
+namespace ui {
+namespace {
+
+constexpr int kFrequencyCommand = 9;
+constexpr int kAntennaInputCommand = 21;
+constexpr int kTempLogIntervalMs = 5000;
+
+bool transmitting(const core::Works& works) {
+    return (works.ampStatus & 1) != 0;
+}
+
+void drawFailureBanner(core::Works& works) {
+    const int failed = works.failedThread;
+    if (failed > 0) {
+        char text[128];
+        std::snprintf(text, sizeof text, "Error! %s", works.failedThreadText.get().c_str());
+        putString(8, 100, 400, text, 250, 250, 250, works.fb);
+    } else if (failed == -1) {
+        works.screenState = 0;
+        SetWorkImg(works);
+        works.failedThread = 0;
+    }
+}
+
+// While the amplifier transmits, window viewTx is shown; afterwards the
+// previous one comes back.
+void followTransmitView(core::Works& works, std::time_t now) {
+    const int view = works.viewTx;
+    const bool validView = view >= 1 && view <= 5;
+    if (!transmitting(works)) {
+        // Restored even when viewTx was switched off meanwhile.
+        if (works.viewBeforeTx >= 0) {
+            works.mainWindow = works.viewBeforeTx.load();
+            SetWorkImg(works);
+            works.viewBeforeTx = -1;
+        }
+    } else {
+        if (validView && works.viewBeforeTx == -1) {
+            works.viewBeforeTx = works.mainWindow.load();
+            works.mainWindow = view;
+            SetWorkImg(works);
+        }
+        DisattivoScreenSave(works, now);
+    }
+    if ((works.ampStatus3 & 8) != 0) DisattivoScreenSave(works, now);
+}
+
+void resetAntennaInput(core::Works& works) {
+    if (works.antennaIn <= 0) return;
+    works.antennaIn = 0;
+    amp::IncPNTIn_CMDLinear(kAntennaInputCommand, works);
+}
+
+void followFrequency(core::Works& works, std::time_t now) {
+    switch (works.ModeWorkIdx) {
+        case 0:
+            works.frequency = works.ampFrequency.load();
+            resetAntennaInput(works);
+            break;
+        case 2:
+            works.frequency = works.catSerialFreq.load();
+            resetAntennaInput(works);
+            break;
+        default:
+            break;
+    }
+    if (transmitting(works) || works.frequency == works.lastFrequency) return;
+    if (works.ModeWorkIdx != 0) amp::IncPNTIn_CMDLinear(kFrequencyCommand, works);
+    amp::SearchCambioSoglie_TS(works);
+    works.lastFrequency = works.frequency.load();
+    works.tuneFine = 0;
+    DisattivoScreenSave(works, now);
+}
+
+void drawNameText(core::Works& works) {
+    const std::string name = works.nameText.get();
+    if (!name.empty()) putString(6, 25, 17, name.c_str(), 255, 255, 255, works.fb);
+}
+
+void drawClockLine(core::Works& works) {
+    const std::string line = " " + works.clockText.get();
+    putString(6, 780 - getStringSpace(6, line.c_str()), 17, line.c_str(), 255, 255, 255, works.fb);
+}
+
+void drawMainScreen(core::Works& works) {
+    // A new background first, so that it does not wipe what this tick draws.
+    if (works.redrawRequest == 1) {
+        SetWorkImg(works);
+        works.redrawRequest = 0;
+    }
+    const int pages = works.pageFlags;
+    if (pages != 1) drawClockLine(works);
+    drawNameText(works);
+    const int state = works.screenState;
+    if (state != 1 && state != 2 && pages == 0) DrawStatusBar(works);
+    DrawError(works);
+    if (pages != 0) return;
+    const int window = works.mainWindow;
+    if (window < 4)
+        DrawMeters(works);
+    else if (window <= 5)
+        DrawGrid(works);
+}
+
+}  // namespace
+
+void timerTick(core::Works& works, std::time_t now) {
+    FrameBuffer* fb = works.fb;
+    std::unique_lock<std::mutex> frame;
+    if (fb != nullptr) {
+        frame = std::unique_lock(fb->composeLock);
+        fbSetBack(fb);
+    }
+    drawFailureBanner(works);
+    followTransmitView(works, now);
+    ScreenSaverCheck(works, now);
+    followFrequency(works, now);
+    if (works.screenSaverOn != 0) {
+        drawNameText(works);
+    } else {
+        amp::ReadCPUTemp(works);
+        ReadDataOra(works, now);
+        if (fb != nullptr) drawMainScreen(works);
+    }
+    if (fb != nullptr) fbRealize(fb);
+}
+
+void ageTimers(core::Works& works, int elapsedMs, TimerAges& ages) {
+    int32_t delay = works.retryDelay;
+    while (delay > 0 && !works.retryDelay.compare_exchange_weak(delay, std::max(delay - elapsedMs, 0))) {
+    }
+    AgePeaks(works, elapsedMs);
+    if (works.EnableLOGTemp == 1 && works.logStarted != 0) {
+        ages.tempLogMs += elapsedMs;
+        if (ages.tempLogMs >= kTempLogIntervalMs) {
+            amp::LogTempFunction(works, 0);
+            ages.tempLogMs = 0;
+        }
+    }
+}
+
+void timer(core::Works& works) {
+    TimerAges ages;
+    works.lastActivity = std::time(nullptr);
+    // The first tick replaces the start-up status screen by the main window.
+    works.redrawRequest = 1;
+    while (works.running != 0) {
+        const auto start = std::chrono::steady_clock::now();
+        timerTick(works, std::time(nullptr));
+        std::this_thread::sleep_for(std::chrono::microseconds(works.timerPeriod.load()));
+        // Wall time of the whole tick, sleep included: holds and the log interval run in real time.
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        ageTimers(works, static_cast<int>(elapsed.count()), ages);
+    }
+    platform::logInfo("Timer operations end\n");
+}
+
+}  // namespace ui

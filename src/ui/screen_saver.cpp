@@ -1,0 +1,37 @@
+#include <iterator>
+
+#include "platform/log.h"
+#include "ui/framebuffer.h"
+#include "ui/main_loop.h"
+
+namespace ui {
+
+int DisattivoScreenSave(core::Works& works, std::time_t now) {
+    works.lastActivity = now;
+    if (works.screenSaverOn == 0) return 0;
+    works.pageFlags = 0;
+    SetWorkImg(works);
+    works.screenState = 0;
+    works.screenSaverOn = 0;
+    platform::trace("----------> DISATTIVO SAVE SCREEN\n");
+    return 1;
+}
+
+int DisattivoScreenSave(core::Works& works) {
+    return DisattivoScreenSave(works, std::time(nullptr));
+}
+
+void ScreenSaverCheck(core::Works& works, std::time_t now) {
+    if (works.screenSaverOn != 0) return;
+    const int index = works.SaveScreenIdx;
+    if (index < 0 || index >= static_cast<int>(std::size(SaveScreen))) return;
+    // Whole idle minutes, so that the 60-minute choice is reached too.
+    if ((now - works.lastActivity) / 60 < SaveScreen[index]) return;
+    works.screenSaverOn = 1;
+    works.imageName.set(works.ampModelFlag == '1' ? "start120" : "start");
+    if (works.fb == nullptr) return;
+    getPng(works, 1);
+    fbSetBack(works.fb);
+}
+
+}  // namespace ui

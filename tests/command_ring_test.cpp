@@ -1,0 +1,26 @@
+#include <gtest/gtest.h>
+
+#include "amp/command_ring.h"
+
+namespace {
+
+TEST(CommandRing, AFullRingDropsTheOldestCodeInsteadOfLosingAll) {
+    amp::CommandRing ring;
+    for (int32_t code = 1; code <= 31; ++code) ring.push(code);
+    std::vector<int32_t> expected;
+    for (int32_t code = 3; code <= 31; ++code) expected.push_back(code);
+    EXPECT_EQ(ring.pending(), expected);
+    EXPECT_EQ(ring.pop(), 3);
+}
+
+TEST(CommandRing, PopsInOrderAcrossTheWrap) {
+    amp::CommandRing ring;
+    for (int round = 0; round < 3; ++round) {
+        for (int32_t code = 0; code < 20; ++code) ring.push(code);
+        for (int32_t code = 0; code < 20; ++code) EXPECT_EQ(ring.pop(), code);
+        EXPECT_TRUE(ring.empty());
+        EXPECT_EQ(ring.pop(), std::nullopt);
+    }
+}
+
+}  // namespace

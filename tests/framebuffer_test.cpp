@@ -1,0 +1,230 @@
+#include "ui/framebuffer.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <set>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "test_frame.h"
+#include "test_station.h"
+
+namespace {
+
+using Pixels = std::set<std::pair<int, int>>;
+using testing_support::makeFrame;
+
+// Pixels of a 4-byte store that hold anything but zero.
+Pixels lit(const ui::FrameBuffer& fb, const uint8_t* store) {
+    Pixels pixels;
+    for (uint32_t y = 0; y < fb.height; ++y)
+        for (uint32_t x = 0; x < fb.width; ++x) {
+            const uint8_t* p = store + y * fb.lineLength + x * 4;
+            if (p[0] != 0 || p[1] != 0 || p[2] != 0 || p[3] != 0)
+                pixels.insert({static_cast<int>(x), static_cast<int>(y)});
+        }
+    return pixels;
+}
+
+void line(ui::FrameBuffer& fb, int x0, int y0, int x1, int y1) {
+    ui::DrawLine(x0, y0, x1, y1, 200, 100, 50, &fb, 0);
+}
+
+TEST(DrawLine, ZeroLengthDrawsNothing) {
+    auto fb = makeFrame(8, 4, 4);
+    line(*fb, 3, 2, 3, 2);
+    EXPECT_TRUE(lit(*fb, fb->back).empty());
+}
+
+TEST(DrawLine, FollowsTheStepRulesAndDrawsBothEnds) {
+    auto fb = makeFrame(8, 6, 4);
+    line(*fb, 0, 0, 4, 2);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}}));
+
+    fb = makeFrame(8, 6, 4);
+    line(*fb, 2, 0, 0, 3);  // steep, leftwards
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{2, 0}, {1, 1}, {1, 2}, {0, 3}}));
+
+    fb = makeFrame(8, 6, 4);
+    line(*fb, 5, 4, 1, 4);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{1, 4}, {2, 4}, {3, 4}, {4, 4}, {5, 4}}));
+}
+
+TEST(DrawLine, IsCutAtTheFramesEndAndNeverWritesItsLastPixel) {
+    auto fb = makeFrame(8, 4, 4);
+    line(*fb, 0, 3, 7, 3);
+    Pixels expected;
+    for (int x = 0; x < 7; ++x) expected.insert({x, 3});
+    EXPECT_EQ(lit(*fb, fb->back), expected);
+
+    fb = makeFrame(8, 4, 4);
+    line(*fb, 2, 1, 2, 40);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{2, 1}, {2, 2}, {2, 3}}));
+    EXPECT_TRUE(lit(*fb, fb->background).empty());
+}
+
+TEST(DrawLine, TestsOnlyTheByteOffsetSoColumnsWrapAcrossRows) {
+    auto fb = makeFrame(8, 4, 4);
+    line(*fb, 6, 0, 9, 0);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{6, 0}, {7, 0}, {0, 1}, {1, 1}}));
+
+    fb = makeFrame(8, 4, 4);
+    line(*fb, -2, 1, 1, 1);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{6, 0}, {7, 0}, {0, 1}, {1, 1}}));
+
+    fb = makeFrame(8, 4, 4);
+    line(*fb, -3, 0, 1, 0);  // before the frame's first byte
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{0, 0}, {1, 0}}));
+}
+
+TEST(DrawLine, WritesBgrAndAZeroByteIntoTheChosenStore) {
+    auto fb = makeFrame(8, 4, 4, 0xFF);
+    ui::DrawLine(1, 1, 2, 1, 0x12, 0x34, 0x56, fb.get(), 1);
+    const uint8_t* pixel = fb->background + 1 * fb->lineLength + 1 * 4;
+    EXPECT_EQ(std::vector<uint8_t>(pixel, pixel + 9),
+              (std::vector<uint8_t>{0x56, 0x34, 0x12, 0, 0x56, 0x34, 0x12, 0, 0xFF}));
+    EXPECT_EQ(fb->backStore, std::vector<uint8_t>(fb->size, 0xFF));
+}
+
+TEST(DrawHorizontalLine, DrawsFromX0UpToButNotX1) {
+    auto fb = makeFrame(8, 4, 4);
+    ui::DrawHorizontalLine(3, 2, 4, 1, 1, 1, fb.get(), 0);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{3, 2}}));
+
+    ui::DrawHorizontalLine(5, 1, 5, 1, 1, 1, fb.get(), 0);
+    ui::DrawHorizontalLine(5, 1, 2, 1, 1, 1, fb.get(), 0);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{3, 2}}));
+
+    ui::DrawHorizontalLine(0, 0, 3, 1, 1, 1, fb.get(), 1);
+    EXPECT_EQ(lit(*fb, fb->background), (Pixels{{0, 0}, {1, 0}, {2, 0}}));
+}
+
+TEST(DrawHorizontalLine, NeverWritesOutsideTheStore) {
+    auto fb = makeFrame(8, 4, 4);
+    ui::DrawHorizontalLine(0, 4, 8, 1, 1, 1, fb.get(), 0);
+    ui::DrawHorizontalLine(-20, -1, 0, 1, 1, 1, fb.get(), 0);
+    EXPECT_TRUE(lit(*fb, fb->back).empty());
+
+    ui::DrawHorizontalLine(6, 3, 12, 1, 1, 1, fb.get(), 0);
+    EXPECT_EQ(lit(*fb, fb->back), (Pixels{{6, 3}, {7, 3}}));
+}
+
+TEST(Draw, UsesRgb565OnA16BitFrame) {
+    auto fb = makeFrame(8, 4, 2);
+    ui::DrawLine(0, 0, 1, 0, 0xFF, 0xA5, 0x5A, fb.get(), 0);
+    ui::DrawHorizontalLine(0, 1, 1, 0x08, 0x1C, 0x07, fb.get(), 0);
+    EXPECT_EQ(std::vector<uint8_t>(fb->back, fb->back + 6),
+              (std::vector<uint8_t>{0x2B, 0xFD, 0x2B, 0xFD, 0, 0}));
+    EXPECT_EQ(fb->back[16], 0xE0);
+    EXPECT_EQ(fb->back[17], 0x08);
+}
+
+TEST(Draw, LeavesOneAndThreeByteFramesAlone) {
+    for (uint32_t bytesPerPixel : {1u, 3u}) {
+        auto fb = makeFrame(8, 4, bytesPerPixel);
+        ui::DrawLine(0, 0, 7, 3, 255, 255, 255, fb.get(), 0);
+        ui::DrawHorizontalLine(0, 1, 8, 255, 255, 255, fb.get(), 0);
+        EXPECT_EQ(fb->backStore, std::vector<uint8_t>(fb->size, 0)) << bytesPerPixel;
+    }
+}
+
+TEST(DrawRect, DrawsTheOutlineIntoBack) {
+    testing_support::TestStation station;
+    auto fb = makeFrame(8, 6, 4);
+    station.works.fb = fb.get();
+    ui::DrawRect(station.works, 1, 1, 4, 3, 9, 9, 9);
+    EXPECT_EQ(lit(*fb, fb->back),
+              (Pixels{{1, 1}, {1, 2}, {1, 3}, {4, 1}, {4, 2}, {4, 3}, {2, 1}, {3, 1}, {2, 3}, {3, 3}}));
+    EXPECT_TRUE(lit(*fb, fb->background).empty());
+}
+
+TEST(FbInit, OpensTheSimulatedDisplayAt800x480x4) {
+    testing_support::TestStation station;
+    std::unique_ptr<ui::FrameBuffer> fb(ui::fbInit(station.works));
+    ASSERT_NE(fb, nullptr);
+    EXPECT_EQ(fb->width, 800u);
+    EXPECT_EQ(fb->height, 480u);
+    EXPECT_EQ(fb->bytesPerPixel, 4u);
+    EXPECT_EQ(fb->lineLength, 3200u);
+    EXPECT_EQ(fb->size, 1536000u);
+    EXPECT_NE(fb->screen, nullptr);
+    EXPECT_EQ(station.shell().commands(),
+              (std::vector<std::string>{"/bin/echo -e -n '\\e[?25l' >/dev/tty0"}));
+    EXPECT_EQ(station.log.lines(platform::LogChannel::Info),
+              (std::vector<std::string>{
+                  "Pixel size =4",
+                  "Screen Size x: 800, y: 480, Pixel Size 4 Line size: 3200, Mem size: 1536000\n"}));
+    EXPECT_TRUE(station.log.lines(platform::LogChannel::Error).empty());
+}
+
+TEST(FbInit, SetBackAndRealizeCopyWholeFrames) {
+    testing_support::TestStation station;
+    std::unique_ptr<ui::FrameBuffer> fb(ui::fbInit(station.works));
+    ASSERT_NE(fb, nullptr);
+    ui::DrawLine(0, 0, 799, 479, 1, 2, 3, fb.get(), 1);
+    ui::DrawLine(0, 479, 5, 479, 7, 7, 7, fb.get(), 0);
+    ui::fbSetBack(fb.get());
+    EXPECT_EQ(fb->backStore, fb->backgroundStore);
+    ui::DrawHorizontalLine(10, 10, 20, 4, 5, 6, fb.get(), 0);
+    ui::fbRealize(fb.get());
+    EXPECT_EQ(std::vector<uint8_t>(fb->screen, fb->screen + fb->size), fb->backStore);
+}
+
+// The screen file as RGB, or nothing when it is not a PNG of the display's size.
+std::vector<uint8_t> readScreenPng(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    bool fits = image.width == 800 && image.height == 480;
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) || !fits) return {};
+    return pixels;
+}
+
+TEST(Screenshot, TheScreenshotProgramWritesThePanelAsShown) {
+    testing_support::TestStation station;
+    const std::string command = "/usr/bin/fbgrab /tmp/screen.png >/dev/null 2>&1 </dev/null";
+    {
+        std::unique_ptr<ui::FrameBuffer> fb(ui::fbInit(station.works));
+        ASSERT_NE(fb, nullptr);
+        ui::DrawHorizontalLine(0, 0, 800, 0x11, 0x22, 0x33, fb.get(), 0);
+        ui::DrawLine(799, 1, 799, 479, 0xA0, 0xB0, 0xC0, fb.get(), 0);
+        ui::fbRealize(fb.get());
+        ui::DrawHorizontalLine(0, 5, 800, 0xFF, 0xFF, 0xFF, fb.get(), 0);  // drawn, not yet shown
+
+        ASSERT_EQ(station.shell().run(command), 0);
+        std::vector<uint8_t> rgb = readScreenPng(station.path("/tmp/screen.png"));
+        ASSERT_EQ(rgb.size(), 800u * 480 * 3);
+        auto at = [&](int x, int y) {
+            const uint8_t* p = rgb.data() + (y * 800 + x) * 3;
+            return std::vector<uint8_t>{p[0], p[1], p[2]};
+        };
+        EXPECT_EQ(at(0, 0), (std::vector<uint8_t>{0x11, 0x22, 0x33}));
+        EXPECT_EQ(at(799, 0), (std::vector<uint8_t>{0x11, 0x22, 0x33}));
+        EXPECT_EQ(at(799, 478), (std::vector<uint8_t>{0xA0, 0xB0, 0xC0}));
+        EXPECT_EQ(at(799, 479), (std::vector<uint8_t>{0, 0, 0}));
+        EXPECT_EQ(at(400, 5), (std::vector<uint8_t>{0, 0, 0}));
+    }
+    // Without a display the program fails instead of reaching a closed one.
+    EXPECT_NE(station.shell().run(command), 0);
+}
+
+TEST(Screenshot, CanBeTakenWhileTheMainLoopShowsFrames) {
+    testing_support::TestStation station;
+    std::unique_ptr<ui::FrameBuffer> fb(ui::fbInit(station.works));
+    ASSERT_NE(fb, nullptr);
+    std::thread mainLoop([&] {
+        for (int frame = 0; frame < 20; ++frame) {
+            ui::DrawHorizontalLine(0, frame, 800, frame, frame, frame, fb.get(), 0);
+            ui::fbRealize(fb.get());
+        }
+    });
+    for (int shot = 0; shot < 3; ++shot) EXPECT_EQ(station.shell().run("/usr/bin/fbgrab /tmp/screen.png"), 0);
+    mainLoop.join();
+    EXPECT_EQ(readScreenPng(station.path("/tmp/screen.png")).size(), 800u * 480 * 3);
+}
+
+}  // namespace

@@ -1,0 +1,244 @@
+#include "ui/main_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "core/try_mutex.h"
+#include "test_station.h"
+#include "ui/framebuffer.h"
+#include "ui/spectrum_data.h"
+
+namespace {
+
+using testing_support::TestStation;
+
+constexpr std::time_t kNow = 1700000000;
+
+class MainLoop : public ::testing::Test {
+  protected:
+    MainLoop() : fb(ui::fbInit(works)) {
+        works.fb = fb.get();
+        works.serMut = &serMut;
+        works.spectrum = &spectrum;
+        works.mainWindow = 1;
+        works.ModeWorkIdx = 0;
+        works.ampFrequency = works.frequency.load();
+        works.lastActivity = kNow;
+    }
+    ~MainLoop() override { works.fb = nullptr; }
+
+    [[nodiscard]] std::vector<int32_t> queued() const { return works.cmdRing.pending(); }
+
+    TestStation station;
+    core::Works& works = station.works;
+    core::TryMutex serMut;
+    ui::SpectrumRecord spectrum;
+    std::unique_ptr<ui::FrameBuffer> fb;
+};
+
+TEST_F(MainLoop, TransmitViewShowsViewTxWhileTransmittingThenThePreviousWindow) {
+    ASSERT_NE(fb, nullptr);
+    works.viewTx = 2;
+    works.ampStatus = 1;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.mainWindow, 2);
+    EXPECT_EQ(works.viewBeforeTx, 1);
+    EXPECT_EQ(works.imageName.get(), "img3");
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.mainWindow, 2);
+
+    works.ampStatus = 0;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.mainWindow, 1);
+    EXPECT_EQ(works.viewBeforeTx, -1);
+    EXPECT_EQ(works.imageName.get(), "img1");
+
+    // Switching the view off during a transmission still brings the window back.
+    works.ampStatus = 1;
+    ui::timerTick(works, kNow);
+    works.viewTx = 0;
+    works.ampStatus = 0;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.mainWindow, 1);
+
+    works.ampStatus = 1;  // no view on transmit: nothing changes
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.mainWindow, 1);
+    EXPECT_EQ(works.viewBeforeTx, -1);
+}
+
+TEST_F(MainLoop, ScreenSaverStartsAfterTheIdleTimeAndAKeyRestoresTheWindow) {
+    works.SaveScreenIdx = 5;  // one minute
+    works.mainWindow = 3;
+    works.pageFlags = 2;
+    works.screenState = 6;
+    ui::timerTick(works, kNow + 59);
+    EXPECT_EQ(works.screenSaverOn, 0);
+    ui::timerTick(works, kNow + 60);
+    EXPECT_EQ(works.screenSaverOn, 1);
+    EXPECT_EQ(works.imageName.get(), "start");
+
+    EXPECT_EQ(ui::DisattivoScreenSave(works, kNow + 70), 1);
+    EXPECT_EQ(works.screenSaverOn, 0);
+    EXPECT_EQ(works.lastActivity, kNow + 70);
+    EXPECT_EQ(works.pageFlags, 0);
+    EXPECT_EQ(works.screenState, 0);
+    EXPECT_EQ(works.mainWindow, 3);
+    EXPECT_EQ(works.imageName.get(), "img1");
+    EXPECT_TRUE(station.log.contains("----------> DISATTIVO SAVE SCREEN\n"));
+    EXPECT_EQ(ui::DisattivoScreenSave(works, kNow + 71), 0);
+
+    works.ampModelFlag = '1';
+    ui::timerTick(works, kNow + 131);
+    EXPECT_EQ(works.imageName.get(), "start120");
+}
+
+TEST_F(MainLoop, TheSixtyMinuteScreenSaverStartsToo) {
+    works.SaveScreenIdx = 4;
+    ui::timerTick(works, kNow + 59 * 60);
+    EXPECT_EQ(works.screenSaverOn, 0);
+    ui::timerTick(works, kNow + 60 * 60);
+    EXPECT_EQ(works.screenSaverOn, 1);
+}
+
+TEST_F(MainLoop, TransmittingOrAFrequencyChangeStopsTheScreenSaver) {
+    works.screenSaverOn = 1;
+    works.ampStatus3 = 8;
+    ui::timerTick(works, kNow + 600);
+    EXPECT_EQ(works.screenSaverOn, 0);
+
+    works.ampStatus3 = 0;
+    works.screenSaverOn = 1;
+    works.ampFrequency = 7050000;
+    ui::timerTick(works, kNow + 600);
+    EXPECT_EQ(works.screenSaverOn, 0);
+}
+
+TEST_F(MainLoop, FrequencyChangeFromTheSerialCatQueuesTheFrequencyAndThresholds) {
+    works.ModeWorkIdx = 2;
+    works.catSerialFreq = 7050000;
+    works.antennaIn = 2;
+    works.tuneFine = 1;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.frequency, 7050000);
+    EXPECT_EQ(works.lastFrequency, 7050000);
+    EXPECT_EQ(works.antennaIn, 0);
+    EXPECT_EQ(works.tuneFine, 0);
+    EXPECT_EQ(queued(), (std::vector<int32_t>{21, 9, 22}));
+
+    works.cmdRing.clear();
+    ui::timerTick(works, kNow);  // nothing new
+    EXPECT_TRUE(queued().empty());
+}
+
+TEST_F(MainLoop, GenericModeTakesTheAmplifierFrequencyWithoutTheFrequencyCommand) {
+    works.ampFrequency = 3650000;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.lastFrequency, 3650000);
+    EXPECT_EQ(queued(), (std::vector<int32_t>{22}));
+}
+
+TEST_F(MainLoop, NoBandChangeWhileTheAmplifierTransmits) {
+    works.ampStatus = 1;
+    works.ampFrequency = 21100000;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.frequency, 21100000);
+    EXPECT_EQ(works.lastFrequency, 14070000);
+    EXPECT_TRUE(queued().empty());
+    works.ampStatus = 0;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.lastFrequency, 21100000);
+}
+
+TEST_F(MainLoop, DismissedFailureReturnsToTheMainScreen) {
+    works.failedThread = -1;
+    works.screenState = 3;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.failedThread, 0);
+    EXPECT_EQ(works.screenState, 0);
+}
+
+TEST_F(MainLoop, RedrawRequestReloadsTheWindowOnceAndLeavesTheSerialLinkToTheTransceiver) {
+    works.redrawRequest = 1;
+    works.mainWindow = 5;
+    station.setup.enaser = '1';
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.redrawRequest, 0);
+    EXPECT_EQ(works.imageName.get(), "m5a");
+    EXPECT_EQ(works.spectrumSpan, 80000);
+    EXPECT_EQ(station.setup.enaser, '0');
+
+    works.ModeWorkIdx = 1;
+    station.setup.enaser = '1';
+    ui::SetWorkImg(works);
+    EXPECT_EQ(station.setup.enaser, '1');
+}
+
+TEST_F(MainLoop, EscFromStatusClosesOnlyTheStatusPage) {
+    works.pageFlags = 2;
+    EXPECT_EQ(ui::EscFromStatus(works), 0);
+    works.pageFlags = 3;
+    EXPECT_EQ(ui::EscFromStatus(works), 1);
+    EXPECT_EQ(works.pageFlags, 2);
+}
+
+TEST_F(MainLoop, ClockTextChangesAtMostOncePerSecond) {
+    ui::ReadDataOra(works, kNow);
+    const std::string text = works.clockText.get();
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << text;
+    works.clockText.set("kept");
+    ui::ReadDataOra(works, kNow);
+    EXPECT_EQ(works.clockText.get(), "kept");
+    ui::ReadDataOra(works, kNow + 1);
+    EXPECT_NE(works.clockText.get(), "kept");
+}
+
+TEST_F(MainLoop, TheLoopRunsWithoutADisplay) {
+    works.fb = nullptr;
+    works.ampFrequency = 7050000;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.lastFrequency, 7050000);
+    EXPECT_FALSE(works.clockText.get().empty());
+}
+
+TEST(TimerAges, RetryDelayCountsDownToZero) {
+    TestStation station;
+    ui::TimerAges ages;
+    station.works.retryDelay = 100;
+    ui::ageTimers(station.works, 40, ages);
+    EXPECT_EQ(station.works.retryDelay, 60);
+    ui::ageTimers(station.works, 70, ages);
+    EXPECT_EQ(station.works.retryDelay, 0);
+    ui::ageTimers(station.works, 70, ages);
+    EXPECT_EQ(station.works.retryDelay, 0);
+}
+
+TEST(TimerAges, TemperatureLogLineEveryFiveSecondsWhileLogging) {
+    TestStation station;
+    core::Works& works = station.works;
+    ui::TimerAges ages;
+    const std::filesystem::path log = station.path("/opt/set/LOGtemp.txt");
+    works.EnableLOGTemp = 1;
+    ui::ageTimers(works, 6000, ages);  // logging has not started: no time counted
+    EXPECT_FALSE(std::filesystem::exists(log));
+
+    works.logStarted = 1;
+    ui::ageTimers(works, 4960, ages);
+    EXPECT_FALSE(std::filesystem::exists(log));
+    ui::ageTimers(works, 40, ages);
+    ASSERT_TRUE(std::filesystem::exists(log));
+    EXPECT_EQ(ages.tempLogMs, 0);
+}
+
+TEST(TimerThread, EndsWhenRunningDropsAndLogsIt) {
+    TestStation station;
+    station.works.timerPeriod = 1000;
+    station.works.running = 0;
+    ui::timer(station.works);
+    EXPECT_EQ(station.log.lines(platform::LogChannel::Info),
+              (std::vector<std::string>{"Timer operations end\n"}));
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+#include "ui/status_bar.h"
+
+#include <gtest/gtest.h>
+
+#include "core/errors.h"
+#include "test_frame.h"
+#include "test_station.h"
+#include "ui/error_boxes.h"
+
+namespace {
+
+using testing_support::makeFrame;
+using testing_support::TestStation;
+
+struct Pixel {
+    int r, g, b;
+    bool operator==(const Pixel&) const = default;
+};
+
+Pixel pixelAt(const ui::FrameBuffer& fb, int x, int y) {
+    const uint8_t* p = fb.back + y * fb.lineLength + x * fb.bytesPerPixel;
+    return {p[2], p[1], p[0]};
+}
+
+TEST(StatusBar, TopRowTexts) {
+    TestStation station;
+    core::Works& works = station.works;
+    works.ModeWorkIdx = 2;
+    works.NumAntenna = 1;
+    works.bypass = 1;
+    ui::StatusBarTexts texts = ui::statusBarTexts(works);
+    EXPECT_EQ(texts.top, (std::array<std::string, 7>{" FT-817", "  Coax:RTX", "Band:---", "Att StdBy",
+                                                     "Ant 2", "Atu: On", "Local"}));
+    EXPECT_FALSE(texts.remoteStopped);
+
+    works.ModeWorkIdx = -1;  // no bank loaded yet
+    works.ampStatus0 = 1;
+    works.bypass = 0;
+    works.attenuator = 3;
+    works.tunerBypass = 1;
+    works.useModeRemote = 1;
+    works.remoteStopped = 1;
+    works.frequency = 27000000;
+    texts = ui::statusBarTexts(works);
+    EXPECT_EQ(texts.top, (std::array<std::string, 7>{"", "Coax:RX+TX", "NOPA", "Att 5dB", "Ant 2", "Atu: ByP",
+                                                     "Remote"}));
+    EXPECT_TRUE(texts.remoteStopped);
+}
+
+TEST(StatusBar, BandNames) {
+    EXPECT_EQ(ui::bandText(14070000, "20m"), "Band:20m");
+    EXPECT_EQ(ui::bandText(14070000, ""), "Band:---");
+    EXPECT_EQ(ui::bandText(26000000, "CB"), "NOPA");
+    EXPECT_EQ(ui::bandText(28000000, "10m"), "NOPA");
+    EXPECT_EQ(ui::bandText(28000001, "10m"), "Band:10m");
+}
+
+TEST(StatusBar, TemperaturesAndSupply) {
+    TestStation station;
+    core::Works& works = station.works;
+    works.ampModelFlag = '0';
+    works.temperature1 = 45.5f;
+    works.temperature2 = 7.0f;
+    works.cpuTemp = 50.0f;
+    works.supplyAdc = 100;
+    works.currentRaw = 1024.0f;
+    ui::StatusBarTexts texts = ui::statusBarTexts(works);
+    EXPECT_EQ(texts.temperatures, "PA1:45.5°C   P2:07.0°C    CPU:50.0°C");
+    EXPECT_EQ(texts.supply, "PA Voltage: 08.5V       Current: 03.5A");
+
+    works.TempMode = 1;
+    works.temperature1 = 100.0f;
+    works.temperature2 = 0.0f;
+    works.cpuTemp = 37.0f;
+    works.supplyAdc = 240;  // above 20 V: not a 60 W supply reading
+    texts = ui::statusBarTexts(works);
+    EXPECT_EQ(texts.temperatures, "PA1:212.0°F   P2:32.0°F    CPU:98.6°F");
+    EXPECT_EQ(texts.supply, "PA Voltage: -----       Current: 03.5A");
+    works.ampModelFlag = '1';
+    EXPECT_NE(ui::statusBarTexts(works).supply.find("PA Voltage: 60.0V"), std::string::npos);
+}
+
+TEST(StatusBar, PanelMessageOfTheFirstFlag) {
+    TestStation station;
+    core::Works& works = station.works;
+    EXPECT_EQ(ui::panelMessage(works), "");
+    works.panelFlags = 0x30;
+    EXPECT_EQ(ui::panelMessage(works), "Locked operation.");
+    works.panelFlags = 0x81;
+    EXPECT_EQ(ui::panelMessage(works), "Entering second function...");
+    works.panelFlags = 0x04;
+    EXPECT_EQ(ui::panelMessage(works), "Set to Local Mode: Remote not started. Verify connections.");
+    works.panelFlags = 0x08;  // the update message is drawn by the settings menu
+    works.tuneState = 1;
+    EXPECT_EQ(ui::panelMessage(works), "Press Tune Key to abort");
+    works.panelFlags = 0x80;
+    EXPECT_EQ(ui::panelMessage(works), "Waiting for Tune...");
+}
+
+TEST(StatusBar, DrawsBothRowsOfBoxes) {
+    TestStation station;
+    auto fb = makeFrame(800, 480, 4);
+    station.works.fb = fb.get();
+    ui::DrawStatusBar(station.works);
+    EXPECT_EQ(pixelAt(*fb, 1, 290), (Pixel{200, 200, 200}));
+    EXPECT_EQ(pixelAt(*fb, 799, 290), (Pixel{200, 200, 200}));
+    EXPECT_EQ(pixelAt(*fb, 300, 303), (Pixel{200, 200, 200}));
+    EXPECT_EQ(pixelAt(*fb, 405, 320), (Pixel{100, 100, 100}));
+    EXPECT_EQ(pixelAt(*fb, 112, 290), (Pixel{0, 0, 0}));  // the gap between two boxes
+}
+
+class ErrorBoxes : public ::testing::Test {
+  protected:
+    ErrorBoxes() : fb(makeFrame(800, 480, 4)) {
+        works.fb = fb.get();
+        works.errorsHeld = 0;
+        core::InitErrorDescriptors(works);
+    }
+    void list(std::initializer_list<int> codes) {
+        for (int code : codes) core::AddErrore(works, code);
+    }
+    // Fill colour of box 0..5, sampled clear of the frame and the texts.
+    [[nodiscard]] Pixel box(int index) const {
+        constexpr int kRightEdges[] = {130, 263, 396, 529, 662, 795};
+        return pixelAt(*fb, kRightEdges[index] - 3, 372);
+    }
+
+    TestStation station;
+    core::Works& works = station.works;
+    std::unique_ptr<ui::FrameBuffer> fb;
+    static constexpr Pixel kRed{255, 30, 0}, kOrange{250, 150, 0}, kNone{0, 0, 0}, kWhite{255, 255, 255};
+};
+
+TEST_F(ErrorBoxes, EightCodesShowTheNewestSixNewestLeft) {
+    // Alarms (red): 1, 3, 2. Codes by index 0..7.
+    list({1, 3, 4, 5, 6, 2, 7, 8});
+    ui::DrawError(works);
+    // Indices 7, 6, 5, 4, 3, 2 from the left: codes 8, 7, 2, 6, 5, 4.
+    const std::array<Pixel, 6> expected{kOrange, kOrange, kRed, kOrange, kOrange, kOrange};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(box(i), expected[static_cast<size_t>(i)]) << "box " << i;
+    EXPECT_EQ(pixelAt(*fb, 5, 380), kWhite);
+    EXPECT_EQ(pixelAt(*fb, 795, 415), kWhite);
+    EXPECT_EQ(pixelAt(*fb, 60, 370), kWhite);
+    EXPECT_EQ(pixelAt(*fb, 131, 380), kNone);
+    EXPECT_EQ(pixelAt(*fb, 60, 416), kNone);
+}
+
+TEST_F(ErrorBoxes, ThreeCodesFillTheRightMostBoxesOldestRight) {
+    list({1, 4, 5});
+    ui::DrawError(works);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(box(i), kNone) << "box " << i;
+    EXPECT_EQ(box(3), kOrange);  // index 2
+    EXPECT_EQ(box(4), kOrange);  // index 1
+    EXPECT_EQ(box(5), kRed);     // index 0
+}
+
+TEST_F(ErrorBoxes, NothingOverAPageOrWithoutErrors) {
+    ui::DrawError(works);
+    EXPECT_EQ(box(5), kNone);
+    list({1});
+    works.pageFlags = 1;
+    ui::DrawError(works);
+    EXPECT_EQ(box(5), kNone);
+}
+
+}  // namespace
