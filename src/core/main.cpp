@@ -5,6 +5,7 @@
 #include "core/station.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "platform/sim_shell.h"
 
 namespace {
 
@@ -31,5 +32,8 @@ int main(int argc, char** argv) {
     if (root.empty()) return core::runStation(*platform::makeTargetPlatform());
     // The simulated station keeps the host's system log clean.
     platform::setLogSink(&platform::stderrSink());
-    return core::runStation(*platform::makeSimPlatform(root));
+    auto machine = platform::makeSimPlatform(root);
+    // The board's temperature program, as the simulated station's board reports it.
+    static_cast<platform::SimShell&>(machine->shell()).setProgramOutput("my_temp", "45.0\ntemp=44.5'C\n");
+    return core::runStation(*machine);
 }

@@ -17,7 +17,7 @@ const std::string kScreenshotProgram = "/usr/bin/fbgrab ";
 
 int SimShell::run(const std::string& command) {
     std::lock_guard lock(mutex_);
-    commands_.push_back(command);
+    record(command);
     for (const auto& [prefix, status] : failures_)
         if (startsWith(command, prefix)) return status;
     return emulate(command);
@@ -73,7 +73,7 @@ int SimShell::grabScreen(const std::string& command) {
 
 std::optional<std::string> SimShell::capture(const std::string& command) {
     std::lock_guard lock(mutex_);
-    commands_.push_back(command);
+    record(command);
     auto output = outputs_.find(command);
     if (output == outputs_.end()) return std::nullopt;
     return output->second;
@@ -94,9 +94,15 @@ void SimShell::setScreenshotWriter(std::function<bool(const std::string& path)> 
     screenshotWriter_ = std::move(writer);
 }
 
+void SimShell::record(const std::string& command) {
+    // The main loop asks for the board temperature every tick: keep the record bounded.
+    if (commands_.size() == kRecordedCommands) commands_.pop_front();
+    commands_.push_back(command);
+}
+
 std::vector<std::string> SimShell::commands() const {
     std::lock_guard lock(mutex_);
-    return commands_;
+    return {commands_.begin(), commands_.end()};
 }
 
 bool SimShell::readOnly() const {

@@ -4,6 +4,7 @@
 // network and console commands are only recorded, the screenshot program
 // photographs the simulated display. Tests read the record.
 #include <functional>
+#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -35,11 +36,13 @@ public:
 
 private:
     int emulate(const std::string& command);
+    void record(const std::string& command);
     int grabScreen(const std::string& command);
 
     RunRoot root_;
     mutable std::mutex mutex_;
-    std::vector<std::string> commands_;
+    static constexpr size_t kRecordedCommands = 1000;
+    std::deque<std::string> commands_;
     std::map<std::string, std::string> outputs_;
     std::map<std::string, int> failures_;
     bool readOnly_ = true;
