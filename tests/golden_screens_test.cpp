@@ -1,0 +1,147 @@
+// The main screen of every window, drawn by the real main loop for one fixed
+// state and compared pixel for pixel with the reference pictures in
+// tests/golden. BRISEL_UPDATE_GOLDEN=1 rewrites the references instead.
+#include <png.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/errors.h"
+#include "core/try_mutex.h"
+#include "platform/png_writer.h"
+#include "test_station.h"
+#include "ui/fonts.h"
+#include "ui/framebuffer.h"
+#include "ui/main_loop.h"
+#include "ui/spectrum_data.h"
+#include "ui/spectrum_plot.h"
+
+namespace {
+
+using testing_support::TestStation;
+
+constexpr std::time_t kNow = 1700000000;
+
+bool updating() {
+    const char* value = std::getenv("BRISEL_UPDATE_GOLDEN");
+    return value != nullptr && std::string(value) == "1";
+}
+
+std::filesystem::path referencePath(const std::string& name) {
+    return std::filesystem::path(BRISEL_SOURCE_DIR) / "tests" / "golden" / (name + ".png");
+}
+
+// The screen memory (blue, green, red, unused) as an RGB picture.
+platform::PngPicture screenPicture(const ui::FrameBuffer& fb) {
+    platform::PngPicture picture;
+    picture.width = fb.width;
+    picture.height = fb.height;
+    picture.channels = 3;
+    picture.samples.reserve(size_t{fb.width} * fb.height * 3);
+    for (uint32_t y = 0; y < fb.height; ++y) {
+        const uint8_t* pixel = fb.screen + size_t{y} * fb.lineLength;
+        for (uint32_t x = 0; x < fb.width; ++x, pixel += fb.bytesPerPixel) {
+            picture.samples.push_back(pixel[2]);
+            picture.samples.push_back(pixel[1]);
+            picture.samples.push_back(pixel[0]);
+        }
+    }
+    return picture;
+}
+
+std::optional<platform::PngPicture> readRgbPng(const std::filesystem::path& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return std::nullopt;
+    image.format = PNG_FORMAT_RGB;
+    platform::PngPicture picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.channels = 3;
+    picture.samples.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, picture.samples.data(), 0, nullptr) == 0) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    return picture;
+}
+
+// One station showing the main screen with fixed readings, the clock fixed at
+// kNow, two listed errors and a flat spectrum.
+class GoldenScreens : public ::testing::TestWithParam<int> {
+  protected:
+    GoldenScreens() : fb(ui::fbInit(works)) {
+        works.fb = fb.get();
+        works.serMut = &serMut;
+        spectrum.magnitude.fill(-60.0f);
+        works.spectrum = &spectrum;
+        ui::loadFonts(works);
+        ui::InitGrid(works);
+        core::InitErrorDescriptors(works);
+        // As after the amplifier's first reply: errors are listed and it is out of by-pass.
+        works.errorsHeld = 0;
+        works.bypass = 0;
+        core::AddErrore(works, 4);
+        core::AddErrore(works, 9);
+
+        works.ModeWorkIdx = 0;
+        works.ampFrequency = 14074000;
+        works.powerFwd = 35.2f;
+        works.powerFwdPeak = 38.6f;
+        works.powerRefl = 1.4f;
+        works.powerIn = 2.1f;
+        works.swr = 1.5f;
+        works.temperature1 = 41.3f;
+        works.temperature2 = 38.9f;
+        works.EnablePwrPeak = 1;
+        works.lastActivity = kNow;
+        // ReadDataOra keeps a text it already made for this second.
+        works.clockText.set("2023-11-14 22:13:20");
+        works.clockSecond = kNow;
+    }
+    ~GoldenScreens() override { works.fb = nullptr; }
+
+    TestStation station;
+    core::Works& works = station.works;
+    core::TryMutex serMut;
+    ui::SpectrumRecord spectrum;
+    std::unique_ptr<ui::FrameBuffer> fb;
+};
+
+TEST_P(GoldenScreens, MainWindowMatchesItsReference) {
+    ASSERT_NE(fb, nullptr);
+    const std::string name = "main_window_" + std::to_string(GetParam());
+    works.mainWindow = GetParam();
+    ui::SetWorkImg(works);
+    ui::timerTick(works, kNow);
+    const platform::PngPicture shown = screenPicture(*fb);
+
+    if (updating()) {
+        std::filesystem::create_directories(referencePath(name).parent_path());
+        ASSERT_TRUE(platform::savePng(referencePath(name).string(), shown)) << referencePath(name);
+        return;
+    }
+    const std::optional<platform::PngPicture> reference = readRgbPng(referencePath(name));
+    ASSERT_TRUE(reference.has_value()) << "cannot read " << referencePath(name);
+    ASSERT_EQ(reference->width, shown.width);
+    ASSERT_EQ(reference->height, shown.height);
+    size_t differing = 0;
+    for (size_t pixel = 0; pixel < shown.samples.size(); pixel += 3)
+        if (shown.samples[pixel] != reference->samples[pixel] ||
+            shown.samples[pixel + 1] != reference->samples[pixel + 1] ||
+            shown.samples[pixel + 2] != reference->samples[pixel + 2])
+            ++differing;
+    if (differing == 0) return;
+    const std::filesystem::path actual = std::filesystem::current_path() / (name + "_err.png");
+    EXPECT_TRUE(platform::savePng(actual.string(), shown));
+    ADD_FAILURE() << differing << " pixels differ from " << referencePath(name) << "; this screen is in "
+                  << actual;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllWindows, GoldenScreens, ::testing::Range(1, 6));
+
+}  // namespace
