@@ -11,17 +11,9 @@
 namespace {
 
 using testing_support::makeFrame;
+using testing_support::Pixel;
+using testing_support::pixelAt;
 using testing_support::TestStation;
-
-struct Pixel {
-    int r, g, b;
-    bool operator==(const Pixel&) const = default;
-};
-
-Pixel pixelAt(const ui::FrameBuffer& fb, int x, int y) {
-    const uint8_t* p = fb.back + y * fb.lineLength + x * fb.bytesPerPixel;
-    return {p[2], p[1], p[0]};
-}
 
 constexpr Pixel kRed{255, 0, 0};
 constexpr Pixel kBlack{0, 0, 0};

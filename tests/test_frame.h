@@ -23,4 +23,15 @@ inline std::unique_ptr<ui::FrameBuffer> makeFrame(uint32_t width, uint32_t heigh
     return fb;
 }
 
+// The colour of a pixel of the back store of a 4-byte frame.
+struct Pixel {
+    int r, g, b;
+    bool operator==(const Pixel&) const = default;
+};
+
+inline Pixel pixelAt(const ui::FrameBuffer& fb, int x, int y) {
+    const uint8_t* p = fb.back + y * fb.lineLength + x * fb.bytesPerPixel;
+    return {p[2], p[1], p[0]};
+}
+
 }  // namespace testing_support
