@@ -178,6 +178,8 @@ struct Works {
     std::atomic<int32_t> peakFwdHold{0}, peakFwdCount{0}, peak2Hold{0}, peak2Count{0};
     SharedText<80> clockText;
     std::atomic<std::time_t> clockSecond{0};  // the second clockText shows
+    // Second of the last board-temperature reading: the program runs at most once a second.
+    std::atomic<std::time_t> cpuTempSecond{0};
     std::atomic<int32_t> catSerialFreq{0};
     std::atomic<uint8_t> tuneFine{0};
     std::atomic<uint8_t> panelFlags{0}, debugOverlay{0};

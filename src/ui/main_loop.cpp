@@ -137,7 +137,7 @@ void timerTick(core::Works& works, std::time_t now) {
     if (works.screenSaverOn != 0) {
         drawNameText(works);
     } else {
-        amp::ReadCPUTemp(works);
+        if (works.cpuTempSecond.exchange(now) != now) amp::ReadCPUTemp(works);
         ReadDataOra(works, now);
         if (fb != nullptr) drawMainScreen(works);
     }
