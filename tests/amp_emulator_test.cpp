@@ -20,6 +20,7 @@
 #include "amp/measurements.h"
 #include "amp/status_reply.h"
 #include "platform/serial_port.h"
+#include "tuner/tune_word.h"
 
 namespace {
 
@@ -229,6 +230,42 @@ TEST(AmpEmulatorModel, LoadSwrSetsTheReflectedShareAndTheSwrAlarm) {
     EXPECT_EQ(sim::reflectedFraction(1.0), 0.0);
 }
 
+// "MT1" with this setting, as the controller sends it.
+std::string tunePayload(int32_t c, int32_t l, uint32_t modeBit) {
+    char text[16];
+    std::snprintf(text, sizeof text, "MT1%08X;", tuner::withInductor(tuner::withCapacitor(modeBit, c), l));
+    return text;
+}
+
+TEST(AmpEmulatorTuner, TheTuneWordSetsTheNetworkThatTheReflectionAndTheAlarmFollow) {
+    Bench bench;
+    EXPECT_EQ(bench.control("load z 12.5 0"), "ok load z 12.50 0.00 ohms (swr 4.00 on its own)");
+    bench.control("key 5 7100000");
+    amp::StatusReply mismatched = bench.status();
+    EXPECT_NEAR(amp::swrFromPowers(forwardW(mismatched), reflectedW(mismatched)), 4.0, 0.15);
+    EXPECT_EQ(mismatched.status & 3, 3) << "full drive into SWR 4 in by-pass";
+
+    EXPECT_EQ(bench.reply(tunePayload(154, 9, tuner::kModeCLBit)), "MT;");
+    amp::StatusReply matched = bench.status();
+    EXPECT_LT(amp::swrFromPowers(forwardW(matched), reflectedW(matched)), 1.2);
+    EXPECT_EQ(matched.status & 3, 1);
+    std::string state = bench.control("state");
+    EXPECT_NE(state.find(" tuner_c=154 tuner_l=9 tuner_mode=CL "), std::string::npos) << state;
+    EXPECT_NE(state.find(" load=z:12.50,0.00 swr_hz=7100000 load_swr=4.00 network_swr=1.0"), std::string::npos)
+        << state;
+
+    bench.reply(tunePayload(154, 9, tuner::kModeLCBit));
+    EXPECT_EQ(bench.status().status & 3, 3) << "the same parts the wrong way round";
+    bench.control("key 0.2 7100000");
+    amp::StatusReply weak = bench.status();
+    EXPECT_GT(amp::swrFromPowers(forwardW(weak), reflectedW(weak)), 3.0);
+    EXPECT_EQ(weak.status & 3, 1) << "too little comes back from a weak carrier to raise the alarm";
+
+    bench.control("reset");
+    EXPECT_NE(bench.control("state").find(" tuner_c=0 tuner_l=0 tuner_mode=bypass "), std::string::npos)
+        << "the relays come back to their power-on by-pass";
+}
+
 TEST(AmpEmulatorModel, HeatSinksRiseWithDissipationAndFallWithTheFan) {
     Bench bench;
     EXPECT_NEAR(amp::CalcolaTemp(bench.status().sensor1), 25.0, 0.1);
@@ -387,6 +424,32 @@ TEST(AmpEmulatorFaults, LowerCaseChecksumWaitsForAReplyWhoseChecksumHasALetter) 
     EXPECT_EQ(amp::checkFrame(frame).status, amp::FrameStatus::BadCrc);
     EXPECT_EQ(amp::checkFrame(frame, amp::HexCase::Lower).status, amp::FrameStatus::Good);
     EXPECT_EQ(amp::checkFrame(bench.send(withLetter).at(0).bytes).status, amp::FrameStatus::Good);
+}
+
+TEST(AmpEmulatorControl, LoadCommandsSetTheLoadAndCheckTheirArguments) {
+    Bench bench;
+    EXPECT_NE(bench.control("state").find(" load=z:50.00,0.00 swr_hz=0 load_swr=- network_swr=- "),
+              std::string::npos)
+        << "no frequency to evaluate at yet";
+    EXPECT_EQ(bench.control("load dipole 14200000"), "ok load dipole resonant at 14200000 Hz (70 ohms there)");
+    bench.reply("FA00014200000;");
+    EXPECT_NE(bench.control("state").find(" load=dipole:14200000 swr_hz=14200000 load_swr=1.40 network_swr=1.40 "),
+              std::string::npos)
+        << bench.control("state");
+    EXPECT_EQ(bench.control("load swr 2.5"), "ok load swr 2.50 (18.4 % reflected)");
+    EXPECT_NE(bench.control("state").find(" load=z:125.00,0.00 "), std::string::npos);
+
+    EXPECT_EQ(bench.control("load swr 30000"), "error load swr must be 20000 or less");
+    EXPECT_EQ(bench.control("load z 50"), "error usage: load z <R> <X> (ohms)");
+    EXPECT_EQ(bench.control("load z 50 j10"), "error usage: load z <R> <X> (ohms)");
+    const std::string range = "error R must be above 0 and at most 1000000 ohms, X from -1000000 to 1000000 ohms";
+    EXPECT_EQ(bench.control("load z 0 10"), range);
+    EXPECT_EQ(bench.control("load z 50 -2e6"), range);
+    EXPECT_EQ(bench.control("load dipole 0"), "error usage: load dipole <resonant hz, 1 to 2147483647>");
+    EXPECT_EQ(bench.control("load dipole 7.1e6"), "error usage: load dipole <resonant hz, 1 to 2147483647>");
+    EXPECT_EQ(bench.control("load"), "error usage: load swr <value> | load z <R> <X> | load dipole <hz>");
+    EXPECT_EQ(bench.control("load ohms 50"), "error usage: load swr <value> | load z <R> <X> | load dipole <hz>");
+    EXPECT_NE(bench.control("state").find(" load=z:125.00,0.00 "), std::string::npos) << "refused loads change nothing";
 }
 
 TEST(AmpEmulatorControl, CommandsCheckTheirArgumentsAndListWhatWasReceived) {

@@ -96,7 +96,7 @@ TEST(StationProcess, StartsUnderARunRootCreatesTheSetupAndStopsCleanly) {
 
     std::string log = station.log();
     expectInOrder(log, {"START Main ----", "BRISEL version 01.027\n", "Init CRT ... \n", "Init Setup! ",
-                        "can't open /opt/set/setup.txt", "ModeWorkIdx -1 \n", "Time Loading ...10..\n",
+                        "can't open /opt/set/setup.txt", "ModeWorkIdx 1 \n", "Time Loading ...10..\n",
                         "Time Loading ... 5..\n", "Time Loading ... 0..\n", "Close..\n",
                         "Communicator operations end", "Communicator joined Linear end", "Closed!\n"});
     std::string setup = readAll(station.path("/opt/set/setup.txt"));

@@ -45,29 +45,45 @@ std::vector<Transmission> Emulator::onFrame(std::string_view frame, Clock::time_
     return faults_.transmit(*reply);
 }
 
+// Where the state line evaluates the SWR: the carrier's frequency while
+// keyed, else the last "FA", else the last carrier's.
+uint32_t Emulator::swrFrequency() const {
+    uint32_t fa = commands_.settings().frequency;
+    return model_.keyed() || fa == 0 ? model_.keyedFrequency() : fa;
+}
+
 std::string Emulator::stateLine() const {
     const AmpSettings& s = commands_.settings();
     const Identity& identity = commands_.identity();
     ModelReadings r = model_.read(s);
-    char text[1024];
+    uint32_t hz = swrFrequency();
+    char loadSwr[32] = "-", networkSwr[32] = "-";
+    if (hz != 0) {
+        std::snprintf(loadSwr, sizeof loadSwr, "%.2f", swrOf(model_.load().at(hz)));
+        std::snprintf(networkSwr, sizeof networkSwr, "%.2f", model_.networkSwr(s, hz));
+    }
+    char text[1536];
     std::snprintf(text, sizeof text,
                   "model=%d region=%s held_in_reset=%d antenna=%d antenna_in=%d attenuator=%d%d bypass=%d "
-                  "protection_mode=%d thresholds=%d,%d,%d,%d fan_mode=%d fan=%d tune=%08lX frequency=%lu "
-                  "freq_sens=%d freq_period=%d ps=%d,%d,%d,%d filter=%02x gm=%d,%d gs=%s cal=%s "
-                  "keyed=%d drive=%.2f keyed_hz=%lu load_swr=%.2f input=%.2f forward=%.2f reflected=%.2f "
-                  "current=%.2f dissipation=%.2f temp1=%.2f temp2=%.2f temp_forced=%d transmitting=%d "
-                  "bypassed=%d swr_alarm=%d protection=%02X fault=%s fault_left=%d",
+                  "protection_mode=%d thresholds=%d,%d,%d,%d fan_mode=%d fan=%d tune=%08lX tuner_c=%d "
+                  "tuner_l=%d tuner_mode=%s frequency=%lu freq_sens=%d freq_period=%d ps=%d,%d,%d,%d "
+                  "filter=%02x gm=%d,%d gs=%s cal=%s keyed=%d drive=%.2f keyed_hz=%lu load=%s swr_hz=%lu "
+                  "load_swr=%s network_swr=%s input=%.2f forward=%.2f reflected=%.2f current=%.2f "
+                  "dissipation=%.2f temp1=%.2f temp2=%.2f temp_forced=%d transmitting=%d bypassed=%d "
+                  "swr_alarm=%d protection=%02X fault=%s fault_left=%d",
                   identity.ratedWatts, identity.usaRegion ? "usa" : "eu", commands_.heldInReset() ? 1 : 0,
                   s.antenna, s.antennaIn, s.pad3dB ? 1 : 0, s.pad2dB ? 1 : 0, s.bypass ? 1 : 0,
                   s.protectionMode ? 1 : 0, s.thresholds[0], s.thresholds[1], s.thresholds[2],
-                  s.thresholds[3], s.fanMode, s.fanSpeed, static_cast<unsigned long>(s.tuneValue),
-                  static_cast<unsigned long>(s.frequency), s.freqSensIn, s.freqPeriod, s.psPar[0], s.psPar[1],
-                  s.psPar[2], s.psPar[3], s.filterMask, s.gmPar1, s.gmPar2, printable(s.genSettings).c_str(),
-                  s.calMultiplier.c_str(), r.keyed ? 1 : 0, model_.driveW(),
-                  static_cast<unsigned long>(model_.keyedFrequency()), model_.loadSwr(), r.inputW, r.forwardW,
-                  r.reflectedW, r.currentA, model_.dissipationW(s), r.temperature1, r.temperature2,
-                  model_.temperaturesForced() ? 1 : 0, r.transmitting ? 1 : 0, r.bypassed ? 1 : 0,
-                  r.swrAlarm ? 1 : 0, r.protection, faultName(faults_.kind()), faults_.remaining());
+                  s.thresholds[3], s.fanMode, s.fanSpeed, static_cast<unsigned long>(s.tuneValue), s.tuner.c,
+                  s.tuner.l, networkName(s.tuner.mode), static_cast<unsigned long>(s.frequency), s.freqSensIn,
+                  s.freqPeriod, s.psPar[0], s.psPar[1], s.psPar[2], s.psPar[3], s.filterMask, s.gmPar1,
+                  s.gmPar2, printable(s.genSettings).c_str(), s.calMultiplier.c_str(), r.keyed ? 1 : 0,
+                  model_.driveW(), static_cast<unsigned long>(model_.keyedFrequency()),
+                  model_.load().describe().c_str(), static_cast<unsigned long>(hz), loadSwr, networkSwr,
+                  r.inputW, r.forwardW, r.reflectedW, r.currentA, model_.dissipationW(s), r.temperature1,
+                  r.temperature2, model_.temperaturesForced() ? 1 : 0, r.transmitting ? 1 : 0,
+                  r.bypassed ? 1 : 0, r.swrAlarm ? 1 : 0, r.protection, faultName(faults_.kind()),
+                  faults_.remaining());
     return text;
 }
 

@@ -45,6 +45,8 @@ public:
     [[nodiscard]] std::string stateLine() const;
 
 private:
+    [[nodiscard]] uint32_t swrFrequency() const;
+
     double timeScale_;
     Clock::time_point last_;
     PhysicalModel model_;

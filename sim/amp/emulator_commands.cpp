@@ -140,6 +140,7 @@ std::optional<std::string> CommandHandler::dispatch(std::string_view p) {
         auto word = hexDigits(p, 3, 8);
         if (!word) return std::nullopt;
         s.tuneValue = static_cast<uint32_t>(*word);
+        s.tuner = tunerSettingFromWord(s.tuneValue);
         return "MT;";
     }
     if (letters == "FS" && shaped(p, 5)) {

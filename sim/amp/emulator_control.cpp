@@ -4,7 +4,16 @@
 //   key <watts> [hz]          the transceiver's carrier: drive power in watts
 //                             at a frequency in Hz (default: the last "FA")
 //   unkey                     carrier off
-//   load swr <value>          SWR of the load, 1.0 or more
+//   load swr <value>          a resistive load of 50 * value ohms, value
+//                             1.0 to 20000
+//   load z <R> <X>            a load of R + jX ohms, R above 0 and up to
+//                             1000000, X from -1000000 to 1000000
+//   load dipole <hz>          a dipole resonant at hz: 70 ohms there, its
+//                             reactance growing either side (amp/antenna_load.h)
+//                             The reflected power and the SWR alarm follow the
+//                             load through the tuner network as its relays
+//                             stand (amp/tuner_network.h), at the carrier's
+//                             frequency.
 //   temp <sensor1> <sensor2>  force the heat-sink temperatures, degrees C
 //   temp auto                 temperatures from the model again
 //   protect <hexbits>         raise these protection bits until "protect 0"
@@ -18,7 +27,9 @@
 //                             garbage (random bytes without ";"), long
 //                             (600 bytes without ";", then the reply)
 //   fault none                no more faults
-//   state                     settings and model values, key=value
+//   state                     settings and model values, key=value; among
+//                             them the tuner's C, L and network, and the SWR
+//                             of the load alone and through the network
 //   received                  payloads received so far, oldest first
 //   clear-received            forget them
 #include "amp/emulator_control.h"
@@ -28,11 +39,17 @@
 #include <cstdlib>
 #include <vector>
 
+#include "amp/antenna_load.h"
+
 namespace sim {
 namespace {
 
+// Beyond this a load is an open circuit for every purpose of the model.
+constexpr double kMaxLoadOhms = 1e6;
+
 constexpr const char* kHelp =
-    "ok key <watts> [hz] | unkey | load swr <value> | temp <sensor1> <sensor2> | temp auto | "
+    "ok key <watts> [hz] | unkey | load swr <value> | load z <R> <X> | load dipole <hz> | "
+    "temp <sensor1> <sensor2> | temp auto | "
     "protect <hexbits> | reset | fault drop|delay|crc|lowercase|refuse|garbage|long [n] | fault none | "
     "state | received | clear-received | help";
 
@@ -88,6 +105,37 @@ std::string key(Emulator& emulator, const std::vector<std::string_view>& args) {
     return format("ok keyed %.2f W at %.0f Hz", *watts, hz);
 }
 
+std::string load(Emulator& emulator, const std::vector<std::string_view>& args) {
+    std::string_view kind = args.size() > 1 ? args[1] : std::string_view();
+    char text[128];
+    if (kind == "swr") {
+        auto swr = args.size() == 3 ? number(args[2]) : std::nullopt;
+        if (!swr || *swr < 1.0) return "error usage: load swr <value of 1.0 or more>";
+        if (*swr > kMaxLoadOhms / kReferenceOhms) return "error load swr must be 20000 or less";
+        emulator.model().setLoad(AntennaLoad::resistive(*swr));
+        return format("ok load swr %.2f (%.1f %% reflected)", *swr, 100.0 * reflectedFraction(*swr));
+    }
+    if (kind == "z") {
+        auto r = args.size() == 4 ? number(args[2]) : std::nullopt;
+        auto x = args.size() == 4 ? number(args[3]) : std::nullopt;
+        if (!r || !x) return "error usage: load z <R> <X> (ohms)";
+        if (!(*r > 0) || *r > kMaxLoadOhms || std::fabs(*x) > kMaxLoadOhms)
+            return "error R must be above 0 and at most 1000000 ohms, X from -1000000 to 1000000 ohms";
+        Impedance z{*r, *x};
+        emulator.model().setLoad(AntennaLoad::fixed(z));
+        std::snprintf(text, sizeof text, "ok load z %.2f %.2f ohms (swr %.2f on its own)", *r, *x, swrOf(z));
+        return text;
+    }
+    if (kind == "dipole") {
+        auto hz = args.size() == 3 ? integer(args[2], 10, 2147483647) : std::nullopt;
+        if (!hz || *hz == 0) return "error usage: load dipole <resonant hz, 1 to 2147483647>";
+        emulator.model().setLoad(AntennaLoad::dipole(static_cast<double>(*hz)));
+        return format("ok load dipole resonant at %.0f Hz (%.0f ohms there)", static_cast<double>(*hz),
+                      AntennaLoad::kDipoleOhms);
+    }
+    return "error usage: load swr <value> | load z <R> <X> | load dipole <hz>";
+}
+
 std::string temp(Emulator& emulator, const std::vector<std::string_view>& args) {
     if (args.size() == 2 && args[1] == "auto") {
         emulator.model().autoTemperatures();
@@ -140,12 +188,7 @@ std::string runControlCommand(Emulator& emulator, std::string_view line, Emulato
         emulator.model().unkey();
         return "ok unkeyed";
     }
-    if (command == "load") {
-        auto swr = args.size() == 3 && args[1] == "swr" ? number(args[2]) : std::nullopt;
-        if (!swr || *swr < 1.0) return "error usage: load swr <value of 1.0 or more>";
-        emulator.model().setLoadSwr(*swr);
-        return format("ok load swr %.2f (%.1f %% reflected)", *swr, 100.0 * reflectedFraction(*swr));
-    }
+    if (command == "load") return load(emulator, args);
     if (command == "temp") return temp(emulator, args);
     if (command == "protect") {
         auto bits = args.size() == 2 ? integer(args[1], 16, 0xFF) : std::nullopt;

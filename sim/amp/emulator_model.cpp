@@ -57,6 +57,10 @@ void PhysicalModel::forceTemperatures(double sensor1, double sensor2) {
     forced2_ = sensor2;
 }
 
+double PhysicalModel::networkSwr(const AmpSettings& settings, double hz) const {
+    return swrOf(networkInput(settings.tuner, load_.at(hz), hz));
+}
+
 PhysicalModel::Electrical PhysicalModel::electrical(const AmpSettings& settings) const {
     Electrical e;
     e.bypassed = settings.bypass || tripped();
@@ -71,7 +75,9 @@ PhysicalModel::Electrical PhysicalModel::electrical(const AmpSettings& settings)
         e.forwardW = ratedWatts_ * std::tanh(gain * stageIn / ratedWatts_);
         e.transmitting = true;
     }
-    e.reflectedW = e.forwardW * reflectedFraction(loadSwr_);
+    Impedance input = networkInput(settings.tuner, load_.at(keyedFrequency_), keyedFrequency_);
+    e.swr = swrOf(input);
+    e.reflectedW = e.forwardW * reflectionShare(input);
     if (e.transmitting) {
         double supplyW = kIdleCurrentA * supplyV_ + e.forwardW / kEfficiency;
         e.currentA = supplyW / supplyV_;
@@ -109,7 +115,8 @@ ModelReadings PhysicalModel::read(const AmpSettings& settings) const {
     r.keyed = keyed_;
     r.transmitting = e.transmitting;
     r.bypassed = e.bypassed;
-    r.swrAlarm = e.transmitting && loadSwr_ > kSwrAlarmLimit;
+    r.swrAlarm = e.transmitting && e.swr > kSwrAlarmLimit &&
+                 e.reflectedW >= kSwrAlarmMinReflectedShare * ratedWatts_;
     r.protection = protection();
     return r;
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The physics behind the status reply: drive power through the attenuator
-// pads into a saturating power stage, the load's reflection, the drain
-// current, two heat sinks cooled by the fan, and the protection latches that
-// trip when a limit sent with "TS" is exceeded. No I/O and no clock: time
-// comes in as elapsed seconds.
+// pads into a saturating power stage, the reflection of the tuner network
+// and antenna at the keyed frequency, the drain current, two heat sinks
+// cooled by the fan, and the protection latches that trip when a limit sent
+// with "TS" is exceeded. No I/O and no clock: time comes in as elapsed
+// seconds.
 #include <cstdint>
 
+#include "amp/antenna_load.h"
 #include "amp/emulator_settings.h"
 
 namespace sim {
@@ -33,13 +35,17 @@ struct ModelReadings {
 class PhysicalModel {
 public:
     static constexpr double kAmbientC = 25.0;
+    // The SWR alarm: transmitting through the stage, an SWR above the limit,
+    // and at least this share of the rated power coming back, so that a weak
+    // carrier into a bad setting does not raise it.
     static constexpr double kSwrAlarmLimit = 3.0;
+    static constexpr double kSwrAlarmMinReflectedShare = 0.05;
 
     explicit PhysicalModel(int ratedWatts);
 
     void key(double driveW, uint32_t hz);
     void unkey();
-    void setLoadSwr(double swr) { loadSwr_ = swr; }
+    void setLoad(const AntennaLoad& load) { load_ = load; }
     void forceTemperatures(double sensor1, double sensor2);
     void autoTemperatures() { temperaturesForced_ = false; }
     void forceProtection(uint8_t bits) { forcedProtection_ = bits; }
@@ -54,7 +60,9 @@ public:
     [[nodiscard]] bool keyed() const { return keyed_; }
     [[nodiscard]] double driveW() const { return driveW_; }
     [[nodiscard]] uint32_t keyedFrequency() const { return keyedFrequency_; }
-    [[nodiscard]] double loadSwr() const { return loadSwr_; }
+    [[nodiscard]] const AntennaLoad& load() const { return load_; }
+    // The SWR the bridge sees at hz through the tuner as its relays stand.
+    [[nodiscard]] double networkSwr(const AmpSettings& settings, double hz) const;
     [[nodiscard]] bool temperaturesForced() const { return temperaturesForced_; }
     [[nodiscard]] double dissipationW(const AmpSettings& settings) const {
         return electrical(settings).dissipationW;
@@ -62,7 +70,7 @@ public:
 
 private:
     struct Electrical {
-        double inputW = 0, forwardW = 0, reflectedW = 0, currentA = 0, dissipationW = 0;
+        double inputW = 0, forwardW = 0, reflectedW = 0, currentA = 0, dissipationW = 0, swr = 1;
         bool transmitting = false, bypassed = false;
     };
     [[nodiscard]] Electrical electrical(const AmpSettings& settings) const;
@@ -75,7 +83,7 @@ private:
     bool keyed_ = false;
     double driveW_ = 0;
     uint32_t keyedFrequency_ = 0;
-    double loadSwr_ = 1.0;
+    AntennaLoad load_;
     double heatSink1_ = kAmbientC, heatSink2_ = kAmbientC;
     bool temperaturesForced_ = false;
     double forced1_ = kAmbientC, forced2_ = kAmbientC;

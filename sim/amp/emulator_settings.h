@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "amp/tuner_network.h"
+
 namespace sim {
 
 struct Identity {
@@ -25,6 +27,7 @@ struct AmpSettings {
     int fanMode = 1;                            // "FN1" or "FN2"
     int fanSpeed = 0;                           // percent as sent
     uint32_t tuneValue = 0x10000;               // "MT1", tuner in by-pass
+    TunerSetting tuner;                         // its relays, decoded on arrival: a bad word logs once
     uint32_t frequency = 0;                     // "FA", Hz
     int freqSensIn = 1, freqPeriod = 1;         // "FS"
     std::array<int, 4> psPar{1, 1000, 0, 0};    // "PS"

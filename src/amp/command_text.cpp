@@ -39,6 +39,7 @@ std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
         case 9: return make("FA", format("FA%011lu;", static_cast<unsigned long>(works.frequency.load())));
         case 10: return make("MT", "MT;");
         case 11:
+        case 27:
         case 39:
         case 40:
         case 44: return make("MT", tuneWordText(works));

@@ -11,6 +11,7 @@
 #include "amp/reply_decoder.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "tuner/tune_memory.h"
 
 namespace amp {
 namespace {
@@ -23,6 +24,10 @@ void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::millis
 void prepareTuneWord(core::Works& works, int32_t code) {
     uint32_t word = works.tuneValue;
     switch (code) {
+        case 27:
+            tuner::LoadTuneFromMEM(works, works.NumAntenna);
+            works.tunerBypass = 0;
+            break;
         case 39:
             works.tunerBypass = 1;
             works.tuneValue = (word | (1u << 16)) & ~((1u << 18) | (1u << 23));
@@ -79,7 +84,7 @@ void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
         SetAttenuatorCMD(works, port, value, code);
         return;
     }
-    bool tuneCommand = code == 39 || code == 40 || code == 44;
+    bool tuneCommand = code == 27 || code == 39 || code == 40 || code == 44;
     std::unique_lock tuneLock(works.tuneLock, std::defer_lock);
     if (tuneCommand) {
         tuneLock.lock();

@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "platform/log.h"
+#include "tuner/tune_search.h"
 
 namespace amp {
 
@@ -28,22 +29,31 @@ void NextCmdPriority(core::Works& works, int32_t defaultCode) {
     }
 }
 
+namespace {
+
+// A stop from the panel (tuneState 0) may land between two replies; the
+// link's own state changes never undo it.
+void moveTuneState(core::Works& works, uint8_t from, uint8_t to) { works.tuneState.compare_exchange_strong(from, to); }
+
+}  // namespace
+
 void NextCmdAfterStatus(core::Works& works) {
     switch (works.tuneState) {
         case 0:
             works.linearProcessStatus = works.cmdRing.pop().value_or(kCmdFrequency);
             break;
         case 1:
-            if (works.swr <= 10.0f) works.tuneState = 3;
+            if (works.swr <= 10.0f) moveTuneState(works, 1, 3);
+            tuner::TuneTask(works);
             works.linearProcessStatus = 11;
             break;
         case 2:
             works.linearProcessStatus = 13;
-            works.tuneState = 1;
+            moveTuneState(works, 2, 1);
             break;
         case 3:
             works.linearProcessStatus = kCmdStatus;
-            works.tuneState = 1;
+            moveTuneState(works, 3, 1);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             break;
         default:

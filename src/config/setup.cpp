@@ -15,6 +15,7 @@
 #include "core/errors.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "tuner/memory_banks.h"
 
 namespace config {
 namespace {
@@ -87,6 +88,8 @@ void VerifyTemperature(core::Works& works) {
 }
 
 void InitVar_Default(core::Works& works) {
+    for (int32_t bank = 0; bank <= tuner::kLastBank; ++bank)
+        for (int32_t which = 0; which <= 3; ++which) tuner::DeleteFileConf(works, bank, which);
     core::InitGlobalVar(works);
     initSetup(works);
     works.Passphrase.set(newPassphrase(works));
@@ -95,6 +98,7 @@ void InitVar_Default(core::Works& works) {
     VerifyTemperature(works);
     for (int code : {0, 2, 21, 22, 23, 24}) core::DeleteErrore(works, code);
     amp::InitMicroCmd(works);
+    tuner::LoadAllBankTable(works, works.NumBanco);
     works.antennaRow = -1;
 }
 

@@ -18,6 +18,7 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
+#include "tuner/memory_banks.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
 #include "ui/panel_screens.h"
@@ -74,6 +75,7 @@ void startUp(Works& works) {
     config::ReadConfigFile(works);
     config::VerifyTemperature(works);
     ui::InitGrid(works);
+    tuner::LoadAllBankTable(works, works.NumBanco);
     works.antennaRow = -1;
     platform::trace("ModeWorkIdx %i \n", works.ModeWorkIdx.load());
     ui::loadFonts(works);

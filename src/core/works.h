@@ -15,6 +15,10 @@
 #include "core/error_list.h"
 #include "core/shared_text.h"
 #include "core/try_mutex.h"
+#include "core/tune_lock.h"
+#include "tuner/antenna_table.h"
+#include "tuner/tune_memory_table.h"
+#include "tuner/tune_search_state.h"
 #include "ui/spectrum_data.h"
 
 struct OpusEncoder;
@@ -30,6 +34,8 @@ struct FrameBuffer;
 namespace core {
 
 class ThreadSet;
+
+void sleepMilliseconds(int32_t milliseconds);
 
 struct Works {
     Works() = default;
@@ -79,7 +85,7 @@ struct Works {
     std::atomic<int32_t> Isteresi1{0}, Isteresi2{0}, CPUTempVentola{0}, CPUPercVentola{0};
     std::atomic<double> plotOffset{0};
     std::atomic<int32_t> plotRefLevel{0}, plotRefPos{0}, plotPointDiv{0};
-    std::atomic<uint8_t> TUNEenabled{0};
+    std::atomic<int8_t> TUNEenabled{0};  // negative: the unit has no tuner
     std::atomic<int32_t> NumBanco{0}, MAXbank{0};
     std::atomic<uint8_t> EnableDebug{0}, EnableLOGTemp{0}, FANmode{0};
     std::atomic<int32_t> AudioBuffers{0}, viewTx{0};
@@ -114,10 +120,23 @@ struct Works {
     std::atomic<double> calMultiplier{0};
 
     // Tuner word and its lock
-    std::mutex tuneLock;
+    TuneLock tuneLock;
     std::atomic<uint32_t> tuneValue{0};
     std::atomic<int32_t> tuneC{0}, tuneL{0};
-    std::atomic<uint8_t> tunerBypass{0};
+    std::atomic<uint8_t> tuneMode{0}, tunerBypass{0};
+
+    // Automatic tune search; the records belong to the link thread
+    std::atomic<int32_t> tuneStep{0}, counterC{0}, counterL{0}, fineRow{0}, cnttune{0};
+    std::atomic<float> tuneBestSwr{0};
+    std::atomic<uint8_t> tuneTxState{0}, transceiverTx{0};
+    tuner::TuneSearchState tuneSearch;
+    // The search's pauses; the tune benchmark and tests replace it to run at model speed.
+    void (*tunerPause)(int32_t milliseconds) = sleepMilliseconds;
+
+    // Tune memories and the antenna table of the bank in use
+    tuner::TuneMemory tuneMemory;
+    tuner::AntennaTable antennaTable;
+    std::atomic<int32_t> antennaRowCount{0};
     std::atomic<uint8_t> carrierControl{0};
 
     // Receive filter in use
@@ -161,6 +180,9 @@ struct Works {
     OpusDecoder* opusDecoder = nullptr;
     std::atomic<int32_t> failedThread{0};
     SharedText<100> failedThreadText;
+    // Drive power for the maker's transceiver; powerRequest bit 0: send it, bit 1: sent
+    std::atomic<int32_t> powerValue{0};
+    std::atomic<uint8_t> powerRequest{0};
 
     // LAN information
     std::atomic<uint8_t> lanCheckRunning{0};

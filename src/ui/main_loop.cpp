@@ -10,6 +10,7 @@
 #include "amp/startup_commands.h"
 #include "amp/thermal.h"
 #include "platform/log.h"
+#include "tuner/antenna_selection.h"
 #include "ui/error_boxes.h"
 #include "ui/framebuffer.h"
 #include "ui/meters.h"
@@ -83,9 +84,11 @@ void followFrequency(core::Works& works, std::time_t now) {
         default:
             break;
     }
-    if (transmitting(works) || works.frequency == works.lastFrequency) return;
+    // antennaRow -1 is the bank-reload marker: the new bank's table applies at once.
+    if (transmitting(works) || (works.frequency == works.lastFrequency && works.antennaRow != -1)) return;
     if (works.ModeWorkIdx != 0) amp::IncPNTIn_CMDLinear(kFrequencyCommand, works);
     amp::SearchCambioSoglie_TS(works);
+    tuner::GestioneAntennaAutomatica(works);
     works.lastFrequency = works.frequency.load();
     works.tuneFine = 0;
     DisattivoScreenSave(works, now);

@@ -1,0 +1,17 @@
+#pragma once
+// Applying the antenna table when the operating frequency changes: antenna,
+// amplifier by-pass, attenuator, drive power and the tune for the band.
+#include <cstdint>
+
+#include "core/works.h"
+
+namespace tuner {
+
+// Default names and ranges of the 11 band rows; keep 0 also resets their settings.
+void InitTabAntenna(core::Works& works, int keep);
+// The row of `frequency` applied; antennaRow 100 when no row covers it.
+void GestioneAntennaAutomatica(core::Works& works);
+// Queues the recall of the stored tune for `frequency`, or the default tune.
+void GestioneLoadTuneVal(core::Works& works);
+
+}  // namespace tuner

@@ -1,0 +1,147 @@
+#include "tuner/memory_banks.h"
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "amp/mode_work.h"
+#include "amp/startup_commands.h"
+#include "config/setup.h"
+#include "platform/log.h"
+#include "platform/platform.h"
+#include "tuner/antenna_file.h"
+#include "tuner/antenna_selection.h"
+#include "tuner/tune_memory_file.h"
+
+namespace tuner {
+namespace {
+
+constexpr int32_t kSelectAntennaCommand = 7;  // "SA"
+constexpr int32_t kAttenuatorCommand = 14;    // "AT"
+constexpr int32_t kTunerBypassCommand = 39;   // tuner by-passed, the tune word kept
+constexpr int32_t kLastInterfaceType = 2;
+constexpr int32_t kAntennaFileWhich = 3;
+
+// Any other number would name bank 0's files.
+bool validBank(int32_t bank) {
+    return bank >= 0 && bank <= kLastBank;
+}
+
+}  // namespace
+
+int32_t LoadTabConfig(core::Works& works, int32_t bank) {
+    std::optional<std::string> text = works.platform->files().read(antennaFilePath(bank));
+    if (!text) {
+        InitTabAntenna(works, 0);
+        // Also here the main loop must apply the new table anew.
+        works.antennaRow = -1;
+        return 1;
+    }
+    AntennaFile file = parseAntennaFile(*text);
+    bool zeroFrequency = false;
+    {
+        std::lock_guard lock(works.antennaTable.mutex);
+        for (int32_t i = 0; i < kAntennaRows; ++i) {
+            AntennaRow& row = works.antennaTable.rows[static_cast<size_t>(i)];
+            if (i < file.rowCount) {
+                row = file.rows[static_cast<size_t>(i)];
+                zeroFrequency = zeroFrequency || row.start == 0 || row.end == 0;
+            } else {
+                row.ampOn = 0;
+            }
+        }
+        works.antennaRowCount = file.rowCount;
+    }
+    if (zeroFrequency) {
+        InitTabAntenna(works, 1);
+        platform::trace("Error Reinit antenna\n");
+    }
+    works.antennaRow = -1;
+    return file.interfaceType;
+}
+
+void SaveTabConfig(core::Works& works, int32_t bank) {
+    std::string text;
+    {
+        std::lock_guard lock(works.antennaTable.mutex);
+        text = formatAntennaFile(works.ModeWorkIdx, works.antennaTable.rows.data(), works.antennaRowCount);
+    }
+    (void)works.platform->files().save(antennaFilePath(bank), text);  // the store logs a failure
+}
+
+void LoadAllBankTable(core::Works& works, int32_t bank) {
+    works.ModeWorkIdx = LoadTabConfig(works, bank);
+    for (int32_t antenna = 0; antenna < kTuneAntennaCount; ++antenna) LoadTabAtu(works, bank, antenna);
+    amp::SetModeWorkIDX(works);
+}
+
+void ChangeBanco(core::Works& works) {
+    // At least bank 0, at most the banks that have files of their own.
+    int32_t banks = std::clamp(works.MAXbank.load(), 1, kLastBank + 1);
+    int32_t next = works.NumBanco + 1;
+    if (next >= banks || next < 0) next = 0;
+    works.NumBanco = next;
+    config::writeSetup(works);  // a failure is logged by the file store
+    LoadAllBankTable(works, next);
+    works.antennaRow = -1;
+}
+
+void ChangeInterfaceBanco(core::Works& works) {
+    int32_t next = works.ModeWorkIdx + 1;
+    if (next > kLastInterfaceType || next < 0) next = 0;
+    works.ModeWorkIdx = next;
+    amp::SetModeWorkIDX(works);
+    SaveToBank(works, works.NumBanco, works.NumAntenna);
+}
+
+void SaveToBank(core::Works& works, int32_t bank, int32_t antenna) {
+    {
+        std::lock_guard lock(works.antennaTable.mutex);
+        int32_t frequency = works.frequency;
+        int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
+        for (int32_t i = 0; i < count; ++i) {
+            AntennaRow& row = works.antennaTable.rows[static_cast<size_t>(i)];
+            if (row.start > frequency || frequency > row.end) continue;
+            // An antenna that does not exist is not written as the band's antenna.
+            if (antenna >= 0 && antenna < kTuneAntennaCount) row.antenna = static_cast<uint8_t>(antenna + 1);
+            row.tunerBypass = works.tunerBypass;
+            row.attenuator = works.attenuator;
+            row.ampOn = works.attenuatorKey < 4 ? 1 : 0;
+            break;
+        }
+    }
+    SaveTabConfig(works, bank);
+}
+
+void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator) {
+    bool padsValid = attenuator >= 0 && attenuator <= 3;
+    {
+        std::lock_guard lock(works.antennaTable.mutex);
+        for (AntennaRow& row : works.antennaTable.rows) {
+            row.antenna = 1;
+            row.tunerBypass = 1;
+            row.attenuator = padsValid ? static_cast<uint8_t>(attenuator) : 0;
+            row.ampOn = padsValid ? 1 : 0;
+        }
+    }
+    SaveTabConfig(works, bank);
+    if (works.attenuator != 0) {
+        works.attenuator = 0;
+        amp::IncPNTIn_CMDLinear(kAttenuatorCommand, works);
+    }
+    if (works.NumAntenna != 0) {
+        works.NumAntenna = 0;
+        amp::IncPNTIn_CMDLinear(kSelectAntennaCommand, works);
+    }
+    amp::IncPNTIn_CMDLinear(kTunerBypassCommand, works);
+    platform::trace("---------------OK SAVE BANK DEBUG!!!\n");
+}
+
+void DeleteFileConf(core::Works& works, int32_t bank, int32_t which) {
+    if (!validBank(bank) || which < 0 || which > kAntennaFileWhich) return;
+    std::string path = which == kAntennaFileWhich ? antennaFilePath(bank) : tuneMemoryPath(bank, which);
+    if (!works.platform->files().remove(path)) platform::logError("can't delete file bank %d", bank);
+}
+
+}  // namespace tuner

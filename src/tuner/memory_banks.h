@@ -1,0 +1,23 @@
+#pragma once
+// Memory banks: a bank is an interface type, an antenna table and three tune
+// memories, kept in their own files under /opt/set.
+#include <cstdint>
+
+#include "core/works.h"
+
+namespace tuner {
+
+inline constexpr int32_t kLastBank = 19;
+
+// Loads the bank's antenna file and returns its interface type.
+int32_t LoadTabConfig(core::Works& works, int32_t bank);
+void SaveTabConfig(core::Works& works, int32_t bank);
+void LoadAllBankTable(core::Works& works, int32_t bank);
+void ChangeBanco(core::Works& works);
+void ChangeInterfaceBanco(core::Works& works);
+void SaveToBank(core::Works& works, int32_t bank, int32_t antenna);
+void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator);
+// which 0..2: tune memory of antenna which + 1; 3: the antenna file.
+void DeleteFileConf(core::Works& works, int32_t bank, int32_t which);
+
+}  // namespace tuner

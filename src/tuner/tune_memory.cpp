@@ -1,0 +1,119 @@
+#include "tuner/tune_memory.h"
+
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/log.h"
+#include "tuner/tune_index.h"
+#include "tuner/tune_memory_file.h"
+#include "tuner/tune_word.h"
+
+namespace tuner {
+namespace {
+
+// The helpers below expect the caller to hold tuneMemory.mutex.
+
+const TuneTable* tableOf(const core::Works& works, int32_t antenna) {
+    if (antenna < 0 || antenna >= kTuneAntennaCount) return nullptr;
+    return &works.tuneMemory.tables[static_cast<size_t>(antenna)];
+}
+
+TuneMemRecord recordAt(const TuneTable* table, int32_t index) {
+    if (table == nullptr || index < 0 || index >= kTuneIndexCount) return {};
+    return (*table)[static_cast<size_t>(index)];
+}
+
+// Recalled tunes always use the network: a stored by-pass comes back as "CL".
+TuneMemRecord recalled(TuneMemRecord record) {
+    if (record.mode == kModeBypass) record.mode = kModeCL;
+    return record;
+}
+
+int32_t nearestValid(const TuneTable* table, int32_t index, int32_t from, int32_t to) {
+    int32_t best = -1;
+    int64_t distance = int64_t{to} - from;
+    for (int32_t i = from < 0 ? 0 : from; i < to && i < kTuneIndexCount; ++i) {
+        if (recordAt(table, i).valid == 0) continue;
+        int64_t away = std::llabs(int64_t{i} - index);
+        if (away < distance) {
+            best = i;
+            distance = away;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna, core::Works& works) {
+    if (antenna < 0 || antenna >= kTuneAntennaCount || index < 0 || index >= kTuneIndexCount) return;
+    std::lock_guard lock(works.tuneMemory.mutex);
+    TuneMemRecord& stored = works.tuneMemory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)];
+    stored = record;
+    stored.C = c;
+}
+
+TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works) {
+    std::lock_guard lock(works.tuneMemory.mutex);
+    return recalled(recordAt(tableOf(works, antenna), index));
+}
+
+int32_t SearchBestTune(const core::Works& works, int32_t index, int32_t from, int32_t to, int32_t antenna) {
+    std::lock_guard lock(works.tuneMemory.mutex);
+    return nearestValid(tableOf(works, antenna), index, from, to);
+}
+
+int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from, int32_t to, int32_t antenna) {
+    std::lock_guard lock(works.tuneMemory.mutex);
+    const TuneTable* table = tableOf(works, antenna);
+    return recordAt(table, index).valid == 0 && nearestValid(table, index, from, to) < 0 ? 1 : 0;
+}
+
+void LoadTuneFromMEM(core::Works& works, int32_t antenna) {
+    const int32_t frequency = works.frequency;
+    AtuSegment segment;
+    int32_t index = AtuIdxSearch(frequency, &segment);
+    TuneMemRecord record;
+    {
+        std::lock_guard lock(works.tuneMemory.mutex);
+        const TuneTable* table = tableOf(works, antenna);
+        record = recordAt(table, index);
+        if (record.valid == 0) {
+            index = nearestValid(table, index, segment.firstIndex, segment.endIndex);
+            record = recordAt(table, index);
+        }
+    }
+    record = recalled(record);
+
+    const uint32_t word = works.tuneValue;
+    works.tuneC = DecodeCapacitaFromTuneval(word);
+    works.tuneL = DecodeInduttanzaFromTuneval(word);
+    works.tuneMode = DecodeModoFromTuneval(word);
+    if (record.valid == 0 ||
+        (record.C == works.tuneC && record.L == works.tuneL && record.mode == works.tuneMode))
+        return;
+
+    SetC(works, record.C);
+    SetI(works, record.L);
+    SetMode(works, record.mode);
+    ReadTnePar(works);
+    platform::trace(">>>>>>>>>>>>>>> MEMTUNE: load a Tune for %ld idx:%d -> C %d I %d!!\n",
+                    static_cast<long>(frequency), index, works.tuneC.load(), works.tuneL.load());
+}
+
+void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
+    const int32_t frequency = works.frequency;
+    const int32_t index = AtuIdxSearch(frequency);
+    platform::trace("--------------> Save Tune To File idx %d (idx:%d)\n", frequency, index);
+    const uint32_t word = works.tuneValue;
+    TuneMemRecord record;
+    record.valid = 1;
+    record.mode = DecodeModoFromTuneval(word);
+    record.L = static_cast<uint16_t>(DecodeInduttanzaFromTuneval(word));
+    record.C = static_cast<uint16_t>(DecodeCapacitaFromTuneval(word));
+    platform::trace("-------------- Save TuneVal C:%i, L:%i, M:%c\n", record.C, record.L, '0' + record.mode);
+    SaveTuneValsuTabRam(record, record.C, index, antenna, works);
+    SaveTabAtu(works, bank, antenna);
+}
+
+}  // namespace tuner

@@ -1,0 +1,25 @@
+#pragma once
+// Storing and recalling tunes in the per-antenna tables in RAM.
+#include <cstdint>
+
+#include "core/works.h"
+#include "tuner/tune_memory_table.h"
+
+namespace tuner {
+
+// Indices outside the table and antennas outside 0..2 are ignored.
+void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna, core::Works& works);
+// An empty record for indices outside the table; a stored by-pass (3) reads as "CL" (1).
+[[nodiscard]] TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works);
+// The nearest valid record in [from, to), ties to the lower index; -1 for none.
+[[nodiscard]] int32_t SearchBestTune(const core::Works& works, int32_t index, int32_t from, int32_t to,
+                                     int32_t antenna);
+// 1 when no tune is stored at the index nor anywhere in [from, to).
+[[nodiscard]] int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from, int32_t to,
+                                        int32_t antenna);
+// The stored tune nearest to `frequency` into tuneValue; the caller holds the tune lock.
+void LoadTuneFromMEM(core::Works& works, int32_t antenna);
+// tuneValue stored at the index of `frequency`, and the antenna's file rewritten.
+void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna);
+
+}  // namespace tuner

@@ -1,0 +1,23 @@
+#pragma once
+// The tune memory files under /opt/set, one per antenna and bank: one line
+// "index frequency valid mode L C" per stored tune, ";" starts a comment.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/works.h"
+#include "tuner/tune_memory_table.h"
+
+namespace tuner {
+
+// "/opt/set/atu_ant<antenna + 1>_b<bank>.txt" for banks 1..19, else "/opt/set/atu_ant<antenna + 1>.txt".
+[[nodiscard]] std::string tuneMemoryPath(int32_t bank, int32_t antenna);
+
+// Pure codec. The table is cleared first; bad indices are reported and skipped.
+void parseTuneMemory(std::string_view text, TuneTable& table);
+[[nodiscard]] std::string formatTuneMemory(const TuneTable& table);
+
+void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna);
+void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna);
+
+}  // namespace tuner

@@ -1,0 +1,25 @@
+#pragma once
+// The automatic tune search: one step per status reply on the link thread,
+// a complete search (coarse scan, fine searches around the best coarse
+// results) or a fine search alone, ended by the SWR target, the step budget
+// or the user.
+#include <cstdint>
+
+#include "core/works.h"
+
+namespace tuner {
+
+// Steps of the budget by AutoTuneMaxCicli, and their menu labels.
+inline constexpr int32_t SWRTimeoutCICLI[5] = {600, 400, 300, 200, 100};
+inline constexpr const char* SWRTimeout[5] = {"25sec", "20sec", "15sec", "10sec", "5sec"};
+
+// One step of the search; nothing while the start commands are still going out.
+void TuneTask(core::Works& works);
+// Ends a search; store 1 saves the best tune in the tune memory when it is acceptable.
+void EscAutoTune(core::Works& works, int store);
+// The tune key: starts a search, or stops a running one without storing.
+void GoTune(core::Works& works);
+// Starts a search (fine or complete by tuneFine), unless the tuner is in by-pass.
+void StartAutotune(core::Works& works);
+
+}  // namespace tuner

@@ -1,0 +1,101 @@
+#include "tuner/tune_search.h"
+
+#include "amp/startup_commands.h"
+#include "config/setup_record.h"
+#include "core/errors.h"
+#include "platform/log.h"
+#include "tuner/tune_memory.h"
+
+namespace tuner {
+namespace {
+
+constexpr int kErrorTuneMaxSwr = 18;
+constexpr float kMaxStoredSwr = 6.0f;
+
+// Command codes of the amplifier link.
+constexpr int32_t kCmdAttenuator = 14, kCmdTuneAttenuator = 15, kCmdProtectionOff = 17, kCmdProtectionOn = 18;
+constexpr int32_t kCmdAntennaIn = 21, kCmdThresholds = 22, kCmdClearAlarms = 13;
+
+// tuneTxState
+constexpr uint8_t kSendRx = 1u << 2, kRxSent = 1u << 3, kPanelTune = 1u << 4, kCarrierSent = 1u << 6;
+// panelFlags
+constexpr uint8_t kNoTune = 1u << 5, kWaitingDrive = 1u << 7;
+
+}  // namespace
+
+void EscAutoTune(core::Works& works, int store) {
+    const float best = works.tuneBestSwr;
+    if (best > kMaxStoredSwr) {
+        core::AddErrore(works, kErrorTuneMaxSwr);
+        platform::trace("------- ERRORE MAX TUNE (%f)\n", static_cast<double>(best));
+    } else if (store == 1 && best > 0.0f) {
+        // A best SWR of 0 means nothing was measured (no drive): there is no tune to keep.
+        InsertTuneToMem(works, works.NumBanco, works.NumAntenna);
+    }
+    works.tunerPause(1000);
+    amp::IncPNTIn_CMDLinear(kCmdAttenuator, works);
+    works.cnttune = 0;
+    if (works.AutoTuneMode & 1) works.tuneTxState |= kSendRx;
+    works.thresholdRow = -1;
+    platform::trace("------- Esc AutoTune (0x%x)\n", static_cast<unsigned>(works.tuneTxState.load()));
+    works.tuneState = 0;
+    works.panelFlags &= static_cast<uint8_t>(~kWaitingDrive);
+}
+
+void GoTune(core::Works& works) {
+    if (works.TUNEenabled < 0) return;
+    if (works.tuneState != 0) {
+        platform::trace("esc tune TUNEMENU\n");
+        EscAutoTune(works, 0);
+        return;
+    }
+    platform::trace("c-START TUNE (%x)!!\n", static_cast<unsigned>(works.tuneTxState.load()));
+    if (!(works.AutoTuneMode & 1) || (works.tuneTxState & kRxSent)) {
+        platform::trace("NO TUNE!!\n");
+        works.panelFlags |= kNoTune;
+        return;
+    }
+    StartAutotune(works);
+    platform::trace("b-START TUNE %i!!\n", works.tuneStep.load());
+    // A start refused (tuner in by-pass) must not have the transceiver send a carrier.
+    if (works.ModeWorkIdx == 1 && works.tuneState != 0) {
+        works.tuneTxState &= static_cast<uint8_t>(~kCarrierSent);
+        works.tuneTxState |= kPanelTune;
+        platform::trace("a-START TUNE!!\n");
+    }
+}
+
+void StartAutotune(core::Works& works) {
+    platform::trace("START AUTOTUNE!!!!!!!!!!!!!!!!!!!!!!!!!!\n ");
+    if (works.tunerBypass == 1) {
+        works.tuneTxState |= kRxSent;
+        return;
+    }
+    // A best SWR left from an earlier search would let a search without readings store a tune.
+    works.tuneBestSwr = 0;
+    if (works.tuneFine == 1) {
+        works.tuneStep = 200;
+        platform::trace("TUNE FINE------------!!!!!!!!!!!!!!!!!!!!!!!!!!\n ");
+    } else {
+        works.tuneStep = 400;
+        platform::trace("TUNE COMPLETE------------ TIPO: %c !!!!!!!!!!!!!!!!!!!!!!!!!!\n ",
+                        works.setup->AutoTuneTipo.load());
+    }
+    amp::IncPNTIn_CMDLinear(kCmdProtectionOn, works);
+    if (works.ampStatus0 & 1) {
+        works.antennaIn = 0;
+        amp::IncPNTIn_CMDLinear(kCmdAntennaIn, works);
+    }
+    amp::IncPNTIn_CMDLinear(kCmdTuneAttenuator, works);
+    works.ampThresholds[0] = 4095;
+    amp::IncPNTIn_CMDLinear(kCmdThresholds, works);
+    works.tunerBypass = 0;
+    amp::IncPNTIn_CMDLinear(kCmdClearAlarms, works);
+    amp::IncPNTIn_CMDLinear(kCmdProtectionOff, works);
+    works.cmdBurst = 1;
+    works.tuneState = 1;
+    platform::trace("----------------------------------- START AUTO TUNE (%x) %i\n",
+                    static_cast<unsigned>(works.tuneTxState.load()), works.tuneState.load());
+}
+
+}  // namespace tuner

@@ -1,0 +1,37 @@
+#pragma once
+// The tune word sent with "MT1%08X;": a 9-bit capacitor index, a 9-bit
+// inductor index and the network mode, their bits interleaved as the
+// amplifier's microcontroller expects them.
+#include <cstdint>
+
+#include "core/works.h"
+
+namespace tuner {
+
+inline constexpr uint32_t kCapacitorMask = 0x10D554;
+inline constexpr uint32_t kInductorMask = 0x282AAA;
+inline constexpr uint32_t kModeMask = 0x850000;
+inline constexpr uint32_t kBypassBit = 1u << 16;
+inline constexpr uint32_t kModeCLBit = 1u << 23;
+inline constexpr uint32_t kModeLCBit = 1u << 18;
+
+// Network modes as kept in tuneMode and in the tune memories.
+inline constexpr uint8_t kModeNone = 0, kModeCL = 1, kModeLC = 2, kModeBypass = 3;
+
+// Pure forms: the word with the index put in (index bits above 8 ignored).
+[[nodiscard]] uint32_t withCapacitor(uint32_t word, int32_t c);
+[[nodiscard]] uint32_t withInductor(uint32_t word, int32_t l);
+
+void SetC(core::Works& works, int32_t c);
+void SetI(core::Works& works, int32_t l);
+[[nodiscard]] int32_t DecodeCapacitaFromTuneval(uint32_t word);
+[[nodiscard]] int32_t DecodeInduttanzaFromTuneval(uint32_t word);
+// 0 for no mode bit and, with a log line, for more than one.
+[[nodiscard]] uint8_t DecodeModoFromTuneval(uint32_t word);
+// tuneC, tuneL and tuneMode from tuneValue; a word without a mode becomes by-pass.
+void ReadTnePar(core::Works& works);
+void SetMode(core::Works& works, uint8_t mode);
+void WaitSemaforoTuneval(core::Works& works);
+void StopSemaforoTuneval(core::Works& works);
+
+}  // namespace tuner
