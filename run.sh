@@ -8,8 +8,11 @@ bash scripts/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build build/release --target brisel brisel-amp-emulator
 root="${BRISEL_ROOT:-$PWD/run/station}"
-mkdir -p "$root"
+mkdir -p "$root/opt/set"
 echo "Run root: $root"
+# A new simulated unit is set up for a generic transceiver: it follows the
+# emulator's frequency counter and keeps the tuner in line on every band.
+[ -e "$root/opt/set/antenna.txt" ] || cp sim/station/antenna.txt "$root/opt/set/antenna.txt"
 
 build/release/brisel-amp-emulator --root "$root" > "$root/amp-emulator.out" 2> "$root/amp-emulator.log" &
 emulator=$!
