@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "config/scan_fields.h"
 #include "config/text_lines.h"
 #include "platform/log.h"
 #include "platform/platform.h"
@@ -15,57 +16,17 @@ namespace {
 
 constexpr int kColumns = 24;
 
-// Reads the numbers of a line one after the other as scanf would: the first
-// one that does not read stops the line, and it and all after it stay 0.
-class Columns {
-public:
-    explicit Columns(std::string_view line) : text_(line), cursor_(text_.c_str()) {}
-
-    uint32_t unsignedAnyBase() {
-        auto value = next([](const char* from, char** end) { return std::strtoul(from, end, 0); });
-        return static_cast<uint32_t>(
-            std::min<unsigned long>(value.value_or(0), std::numeric_limits<uint32_t>::max()));
-    }
-    float real() {
-        return next([](const char* from, char** end) { return std::strtof(from, end); }).value_or(0.0f);
-    }
-    int32_t decimal() {
-        long value =
-            next([](const char* from, char** end) { return std::strtol(from, end, 10); }).value_or(0);
-        return static_cast<int32_t>(std::clamp<long>(value, std::numeric_limits<int32_t>::min(),
-                                                     std::numeric_limits<int32_t>::max()));
-    }
-
-private:
-    template <typename Read>
-    auto next(Read read) -> std::optional<decltype(read(nullptr, nullptr))> {
-        if (stopped_) return std::nullopt;
-        char* end = nullptr;
-        auto value = read(cursor_, &end);
-        if (end == cursor_) {
-            stopped_ = true;
-            return std::nullopt;
-        }
-        cursor_ = end;
-        return value;
-    }
-
-    std::string text_;
-    const char* cursor_;
-    bool stopped_ = false;
-};
-
 float coefficient(float gain, int32_t offset, float column) {
     double counts = static_cast<double>(offset) + static_cast<double>(column);
     return static_cast<float>(static_cast<double>(gain) / (counts * counts));
 }
 
 BandConfigLine parseLine(std::string_view line, const AdcOffsets& offsets) {
-    Columns columns(line);
+    ScanFields columns(line);
     BandConfigLine parsed;
     BandConfigRow& row = parsed.row;
-    row.startFrequency = columns.unsignedAnyBase();
-    row.secondFrequency = columns.unsignedAnyBase();
+    row.startFrequency = columns.unsignedInteger(0);
+    row.secondFrequency = columns.unsignedInteger(0);
     float forwGain = columns.real();
     float forwOffset = columns.real();
     float reflGain = columns.real();
@@ -82,7 +43,7 @@ BandConfigLine parseLine(std::string_view line, const AdcOffsets& offsets) {
     row.limitFwd = columns.real();
     // Columns 14 to 24 alternate between words 10-14 and 15-19; column 24 is word 20.
     int32_t kept[kColumns - 13];
-    for (int32_t& value : kept) value = columns.decimal();
+    for (int32_t& value : kept) value = columns.integer(10);
     for (int i = 0; i < 5; ++i) {
         row.kept[i] = kept[2 * i];
         row.kept[5 + i] = kept[2 * i + 1];

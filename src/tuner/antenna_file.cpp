@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "config/scan_fields.h"
 #include "tuner/memory_banks.h"
 
 namespace tuner {
@@ -14,58 +15,19 @@ namespace {
 constexpr size_t kLineLength = 511;
 constexpr size_t kNameLength = sizeof(AntennaRow::name) - 1;
 
-// Reads the numbers of a row one after the other as scanf would: the first
-// one that does not read stops the line, and it and all after it stay 0.
-class Fields {
-  public:
-    explicit Fields(std::string_view text) : text_(text), cursor_(text_.c_str()) {}
-
-    int32_t frequency() {
-        long value = next([](const char* from, char** end) { return std::strtol(from, end, 0); }).value_or(0);
-        return static_cast<int32_t>(std::clamp<long>(value, std::numeric_limits<int32_t>::min(),
-                                                     std::numeric_limits<int32_t>::max()));
-    }
-    uint8_t small() {
-        long value =
-            next([](const char* from, char** end) { return std::strtol(from, end, 10); }).value_or(0);
-        return static_cast<uint8_t>(std::clamp<long>(value, 0, std::numeric_limits<uint8_t>::max()));
-    }
-    float power() {
-        return next([](const char* from, char** end) { return std::strtof(from, end); }).value_or(0.0f);
-    }
-
-  private:
-    template <typename Read>
-    auto next(Read read) -> std::optional<decltype(read(nullptr, nullptr))> {
-        if (stopped_) return std::nullopt;
-        char* end = nullptr;
-        auto value = read(cursor_, &end);
-        if (end == cursor_) {
-            stopped_ = true;
-            return std::nullopt;
-        }
-        cursor_ = end;
-        return value;
-    }
-
-    std::string text_;
-    const char* cursor_;
-    bool stopped_ = false;
-};
-
 AntennaRow parseRow(std::string_view line) {
     AntennaRow row;
     size_t space = line.find(' ');
     std::string_view name = line.substr(0, std::min(space, kNameLength));
     name.copy(row.name, name.size());
-    Fields fields(space == std::string_view::npos ? std::string_view() : line.substr(space + 1));
-    row.start = fields.frequency();
-    row.end = fields.frequency();
-    row.ampOn = fields.small();
-    row.antenna = fields.small();
-    row.tunerBypass = fields.small();
-    row.attenuator = fields.small();
-    row.drivePower = fields.power();
+    config::ScanFields fields(space == std::string_view::npos ? std::string_view() : line.substr(space + 1));
+    row.start = fields.integer(0);
+    row.end = fields.integer(0);
+    row.ampOn = static_cast<uint8_t>(fields.integer(10, 0, UINT8_MAX));
+    row.antenna = static_cast<uint8_t>(fields.integer(10, 0, UINT8_MAX));
+    row.tunerBypass = static_cast<uint8_t>(fields.integer(10, 0, UINT8_MAX));
+    row.attenuator = static_cast<uint8_t>(fields.integer(10, 0, UINT8_MAX));
+    row.drivePower = fields.real();
     return row;
 }
 
