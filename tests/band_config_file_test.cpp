@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "config/band_config_file.h"
 #include "config/config_offset_file.h"
@@ -23,9 +26,8 @@ bool traced(TestStation& station, const std::string& text) {
     return false;
 }
 
-TEST(BandConfigFile, CommentsOnlyGiveNoRows) {
-    EXPECT_TRUE(config::parseBandConfig(";freq\n;another\r\n", {150, 140, 100}).empty());
-    EXPECT_TRUE(config::parseBandConfig("", {150, 140, 100}).empty());
+std::vector<int32_t> offsets(const core::Works& works) {
+    return {works.KostPWRIN, works.KostFORW, works.KostREFL};
 }
 
 TEST(BandConfigFile, ColumnsOneAndTwoTakeTheirBaseFromThePrefix) {
@@ -39,10 +41,10 @@ TEST(BandConfigFile, ColumnsOneAndTwoTakeTheirBaseFromThePrefix) {
     const auto& first = lines[0].row;
     EXPECT_EQ(first.startFrequency, 1800000u);
     EXPECT_EQ(first.secondFrequency, 1800000u);
-    EXPECT_FLOAT_EQ(first.kForw, 100.0f / (200.0f * 200.0f));
+    // Each gain is over the square of its reading plus its offset: forward 140, reflected 100, input 150.
     EXPECT_FLOAT_EQ(first.kForw, 0.0025f);
-    EXPECT_FLOAT_EQ(first.kRefl, 50.0f / (100.0f * 100.0f));
-    EXPECT_FLOAT_EQ(first.kPwrIn, 80.0f / (160.0f * 160.0f));
+    EXPECT_FLOAT_EQ(first.kRefl, 0.005f);
+    EXPECT_FLOAT_EQ(first.kPwrIn, 0.003125f);
     EXPECT_FLOAT_EQ(first.reflCorrection, -0.007f);
     EXPECT_FLOAT_EQ(first.limitPwrIn, 20.0f);
     EXPECT_FLOAT_EQ(first.limitCurrent, 16.0f);
@@ -61,14 +63,16 @@ TEST(BandConfigFile, ColumnsOneAndTwoTakeTheirBaseFromThePrefix) {
     EXPECT_EQ(lines[2].row.kept[10], 0);
 }
 
-TEST(BandConfigFile, EmptyLineIsADataLineAndABadNumberEndsItsLine) {
+TEST(BandConfigFile, CommentsGiveNoRowsButAnEmptyLineIsOneAndABadNumberEndsItsLine) {
+    EXPECT_TRUE(config::parseBandConfig(";freq\n;another\r\n", {150, 140, 100}).empty());
+    EXPECT_TRUE(config::parseBandConfig("", {150, 140, 100}).empty());
     auto lines = config::parseBandConfig("1800000\n\n3500000 0 12x 60\n", {0, 140, 0});
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1].row.startFrequency, 0u);
     EXPECT_FLOAT_EQ(lines[2].row.kForw, 12.0f / (140.0f * 140.0f));
 }
 
-TEST(BandConfigFile, ReadUsesTheOffsetsAndTracesEveryRow) {
+TEST(BandConfigFile, ReadUsesTheOffsetsAndTracesEveryRowAndAMissingFileLeavesNone) {
     TestStation station;
     station.works.KostFORW = 140;
     writeFile(station, "/opt/set/config.txt", ";x\n1800000 0 100 60\n");
@@ -77,11 +81,8 @@ TEST(BandConfigFile, ReadUsesTheOffsetsAndTracesEveryRow) {
     EXPECT_FLOAT_EQ(station.works.bandConfig[0].kForw, 0.0025f);
     EXPECT_TRUE(traced(station, "N row Config File 1 \n"));
     EXPECT_TRUE(station.log.contains("->1800000,0,0.0025000,"));
-}
 
-TEST(BandConfigFile, MissingFileLeavesNoRows) {
-    TestStation station;
-    station.works.bandConfig.resize(2);
+    std::filesystem::remove(station.path("/opt/set/config.txt"));
     config::ReadConfigFile(station.works);
     EXPECT_TRUE(station.works.bandConfig.empty());
     EXPECT_TRUE(traced(station, "Config File not FOUND!!\n"));
@@ -92,9 +93,7 @@ TEST(BandConfigFile, MissingFileLeavesNoRows) {
 TEST(ConfigOffsetFile, MissingFileIsRecreatedWithTheFactoryOffsets) {
     TestStation station;
     config::LoadConfigOffsetFile(station.works);
-    EXPECT_EQ(station.works.KostPWRIN, 150);
-    EXPECT_EQ(station.works.KostFORW, 140);
-    EXPECT_EQ(station.works.KostREFL, 100);
+    EXPECT_EQ(offsets(station.works), (std::vector<int32_t>{150, 140, 100}));
     EXPECT_EQ(station.works.platform->files().read("/opt/set/config_offset.txt"),
               "KostPWRIN: 150\nKostFORW: 140\nKostREFL: 100\n");
     EXPECT_TRUE(station.shell().readOnly());
@@ -111,9 +110,7 @@ TEST(ConfigOffsetFile, ValuesReadWithAnyBaseAndOtherLinesIgnored) {
     TestStation station;
     writeFile(station, "/opt/set/config_offset.txt", "KostPWRIN: 151\nKostFORW: 141\nKostREFL: 101\n");
     config::LoadConfigOffsetFile(station.works);
-    EXPECT_EQ(station.works.KostPWRIN, 151);
-    EXPECT_EQ(station.works.KostFORW, 141);
-    EXPECT_EQ(station.works.KostREFL, 101);
+    EXPECT_EQ(offsets(station.works), (std::vector<int32_t>{151, 141, 101}));
     EXPECT_TRUE(traced(station, "************ KostFORW: 141\n"));
     EXPECT_TRUE(station.shell().commands().empty());
 }

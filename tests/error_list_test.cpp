@@ -24,28 +24,23 @@ protected:
     core::Works& works = station.works;
 };
 
-TEST_F(ErrorListTest, AddingAListedCodeChangesNothingAndPrintsNothing) {
-    AddErrore(works, 4);
-    station.log.clear();
-    AddErrore(works, 4);
-    EXPECT_EQ(codes(), std::vector<int32_t>{4});
-    EXPECT_TRUE(station.log.lines(platform::LogChannel::Trace).empty());
-}
-
-TEST_F(ErrorListTest, NothingIsRecordedWhileErrorsAreHeld) {
+TEST_F(ErrorListTest, ACodeIsListedOnceSetsItsProtectionBitsAndIsNotRecordedWhileHeld) {
     works.errorsHeld = 1;
     AddErrore(works, 1);
     EXPECT_TRUE(codes().empty());
     EXPECT_EQ(works.protFlags, 0);
-}
 
-TEST_F(ErrorListTest, FlagsOfARaisedCodeSetTheProtectionBits) {
+    works.errorsHeld = 0;
     AddErrore(works, 1);  // alarm + protection
     EXPECT_EQ(works.protFlags, 1);
     AddErrore(works, 4);  // temporary warning
     EXPECT_EQ(works.protFlags, 5);
     EXPECT_TRUE(station.log.contains(" -->set protezione 0x1\n"));
     EXPECT_TRUE(station.log.contains(" -->tasto reset errore 0x5\n"));
+    station.log.clear();
+    AddErrore(works, 4);
+    EXPECT_EQ(codes(), (std::vector<int32_t>{1, 4}));
+    EXPECT_TRUE(station.log.lines(platform::LogChannel::Trace).empty());
 }
 
 TEST_F(ErrorListTest, DeletingKeepsTheOrderAndNeverRemovesCode25) {
@@ -68,7 +63,8 @@ TEST_F(ErrorListTest, OnlyTemperatureErrorsDoNotCountAsErrors) {
     EXPECT_TRUE(core::VerifyError(works));
 }
 
-TEST_F(ErrorListTest, ErrorKeyWithTemperatureAlarmsOnlyLeavesTheKeyItsAction) {
+TEST_F(ErrorListTest, ErrorKeyWithNoneOrOnlyTemperatureAlarmsLeavesTheKeyItsAction) {
+    EXPECT_EQ(core::GPIO_Errori(works), 0);
     AddErrore(works, 2);
     AddErrore(works, 22);
     works.protFlags = 0;  // the alarms' protection was reset already
@@ -76,11 +72,6 @@ TEST_F(ErrorListTest, ErrorKeyWithTemperatureAlarmsOnlyLeavesTheKeyItsAction) {
     EXPECT_EQ(codes(), (std::vector<int32_t>{2, 22}));
     EXPECT_TRUE(queued().empty());
     EXPECT_TRUE(station.log.contains("----------> 2- ERRORI!!\n"));
-}
-
-TEST_F(ErrorListTest, ErrorKeyWithoutErrorsDoesNothing) {
-    EXPECT_EQ(core::GPIO_Errori(works), 0);
-    EXPECT_TRUE(queued().empty());
 }
 
 TEST_F(ErrorListTest, ErrorKeyOnATrippedProtectionQueuesTheResetInOrder) {
@@ -112,16 +103,13 @@ TEST_F(ErrorListTest, MicroResetRequeuesTheStartUpListBeforeTheReset) {
     EXPECT_EQ(core::ExistError(works, 16), 0);
 }
 
-TEST_F(ErrorListTest, OnePressRemovesEveryTemporaryWarning) {
+TEST_F(ErrorListTest, FirstPressRemovesEveryTemporaryWarningTheNextResetsBiasAndClearsTheList) {
     for (int code : {4, 5, 12, 17, 9, 18}) AddErrore(works, code);
     ASSERT_EQ(works.protFlags, 4);
     EXPECT_EQ(core::GPIO_Errori(works), 1);
     EXPECT_EQ(codes(), std::vector<int32_t>{9});
     EXPECT_EQ(works.protFlags, 0);
-}
 
-TEST_F(ErrorListTest, ErrorKeyWithOtherErrorsResetsBiasAndClearsTheList) {
-    AddErrore(works, 9);
     AddErrore(works, 10);
     EXPECT_EQ(core::GPIO_Errori(works), 1);
     EXPECT_TRUE(codes().empty());

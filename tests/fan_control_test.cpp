@@ -1,8 +1,9 @@
+#include "amp/fan_control.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "amp/fan_control.h"
 #include "amp/fan_table.h"
 #include "test_station.h"
 
@@ -25,10 +26,10 @@ struct FanStation : TestStation {
         works.Isteresi2 = 3;
         works.fanTable[0] = kDefault;
     }
-    // One status reply at heat-sink temperature t, the fan command then written.
-    int32_t runAt(float t) {
-        works.temperature1 = t;
-        works.temperature2 = 20.0f;
+    // One status reply at these heat-sink temperatures, the fan command then written.
+    int32_t runAt(float t1, float t2 = 20.0f) {
+        works.temperature1 = t1;
+        works.temperature2 = t2;
         amp::searchPercentVentola(works);
         works.fanCmdPending = 0;
         return works.fanSpeedActive;
@@ -46,7 +47,7 @@ TEST(FanTable, ParsesRowsSkipsCommentsAndKeepsPercentInRange) {
     EXPECT_EQ(rows[4], (config::FanRow{}));
 }
 
-TEST(FanTable, MissingFilesFallBackToTheDefaultAndToTableZero) {
+TEST(FanTable, MissingFilesFallBackToTheDefaultAndToTableZeroAndFileRowsReplaceIt) {
     TestStation station;
     std::ofstream(station.path("/opt/set/ventolaSSB.txt")) << "; comments only\n";
     for (int table = 0; table < amp::kFanTables; ++table) amp::ReadVentolaFile(station.works, table);
@@ -58,10 +59,7 @@ TEST(FanTable, MissingFilesFallBackToTheDefaultAndToTableZero) {
     EXPECT_TRUE(station.log.contains("can't open /opt/set/ventolaDIG.txt"));
     EXPECT_TRUE(station.log.contains("->FAN :55.00: 100 \n"));
     EXPECT_TRUE(station.log.contains("N 0 row - Ventola File 1 \n"));
-}
 
-TEST(FanTable, FileRowsReplaceTheDefault) {
-    TestStation station;
     std::ofstream(station.path("/opt/set/ventola.txt")) << ";t %\n40 50\n60 90\n";
     amp::ReadVentolaFile(station.works, 0);
     EXPECT_EQ(station.works.fanTable[0], (std::vector<config::FanRow>{{40.0f, 50}, {60.0f, 90}}));
@@ -70,18 +68,14 @@ TEST(FanTable, FileRowsReplaceTheDefault) {
 
 TEST(FanControl, SpeedFollowsTheRowOfTheHigherTemperature) {
     FanStation station;
-    auto& works = station.works;
-    works.fanSpeedActive = 0;
+    station.works.fanSpeedActive = 0;
     EXPECT_EQ(station.runAt(40.0f), 70);
     EXPECT_EQ(station.runAt(47.0f), 70);
     EXPECT_EQ(station.runAt(56.0f), 100);
-    works.temperature1 = 20.0f;
-    works.temperature2 = 44.0f;
-    works.fanSpeedActive = 0;
-    amp::searchPercentVentola(works);
-    EXPECT_EQ(works.fanSpeedActive, 70);
-    EXPECT_EQ(amp::SearchTemperatureFromVentola(80, works.fanTable[0]), 50.0f);
-    EXPECT_EQ(amp::SearchTemperatureFromVentola(55, works.fanTable[0]), 0.0f);
+    station.works.fanSpeedActive = 0;
+    EXPECT_EQ(station.runAt(20.0f, 44.0f), 70);
+    EXPECT_EQ(amp::SearchTemperatureFromVentola(80, station.works.fanTable[0]), 50.0f);
+    EXPECT_EQ(amp::SearchTemperatureFromVentola(55, station.works.fanTable[0]), 0.0f);
 }
 
 TEST(FanControl, SpeedFallsOnlyAfterTheHysteresis) {
@@ -98,17 +92,24 @@ TEST(FanControl, SpeedFallsOnlyAfterTheHysteresis) {
     EXPECT_TRUE(station.log.contains("--->1 VENTOLA: 80 (51.90°C)\n"));
 }
 
-TEST(FanControl, NothingBeforeStartOrWhileACommandWaits) {
-    FanStation station;
-    auto& works = station.works;
-    works.temperature1 = 60.0f;
-    works.fanCmdPending = 1;
-    amp::searchPercentVentola(works);
-    works.fanCmdPending = 0;
-    works.initDone = 0;
-    amp::searchPercentVentola(works);
-    EXPECT_TRUE(works.cmdRing.empty());
-    EXPECT_EQ(works.fanSpeedActive, 0);
+TEST(FanControl, NoCommandBeforeStartWhileACommandWaitsOrWithAnEmptyTable) {
+    struct Case {
+        const char* name;
+        void (*setUp)(core::Works&);
+    };
+    for (Case c : {Case{"before start", [](core::Works& w) { w.initDone = 0; }},
+                   Case{"command waiting", [](core::Works& w) { w.fanCmdPending = 1; }},
+                   Case{"empty table", [](core::Works& w) { w.fanTable[0].clear(); }}}) {
+        SCOPED_TRACE(c.name);
+        FanStation station;
+        auto& works = station.works;
+        works.fanSpeedActive = 100;  // the table would take it down to 70 % at 40 C
+        c.setUp(works);
+        works.temperature1 = 40.0f;
+        amp::searchPercentVentola(works);
+        EXPECT_TRUE(works.cmdRing.empty());
+        EXPECT_EQ(works.fanSpeedActive, 100);
+    }
 }
 
 TEST(FanControl, ForceResendsAndAnUnlistedSpeedFallsAtOnce) {
@@ -124,15 +125,6 @@ TEST(FanControl, ForceResendsAndAnUnlistedSpeedFallsAtOnce) {
     works.fanTable[0] = {{45.0f, 40}, {50.0f, 60}};
     works.fanSpeedActive = 100;
     EXPECT_EQ(station.runAt(30.0f), 40);
-}
-
-TEST(FanControl, EmptyTableKeepsTheSpeed) {
-    FanStation station;
-    auto& works = station.works;
-    works.fanTable[0].clear();
-    works.fanSpeedActive = 100;
-    EXPECT_EQ(station.runAt(70.0f), 100);
-    EXPECT_TRUE(works.cmdRing.empty());
 }
 
 TEST(FanControl, CpuFanRunsOnlyWhileTheTableAsksForNoFan) {

@@ -167,7 +167,6 @@ TEST_F(MainLoop, RedrawRequestReloadsTheWindowOnceAndLeavesTheSerialLinkToTheTra
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.redrawRequest, 0);
     EXPECT_EQ(works.imageName.get(), "m5a");
-    EXPECT_EQ(works.spectrumSpan, 80000);
     EXPECT_EQ(station.setup.enaser, '0');
 
     works.ModeWorkIdx = 1;

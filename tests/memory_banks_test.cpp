@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -17,16 +16,6 @@
 using testing_support::TestStation;
 
 namespace {
-
-void writeFile(TestStation& station, const std::string& path, const std::string& text) {
-    std::ofstream(station.path(path), std::ios::binary) << text;
-}
-
-std::string readFile(TestStation& station, const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(station.path(path), std::ios::binary).rdbuf();
-    return text.str();
-}
 
 std::string rows(int count) {
     std::string text;
@@ -68,14 +57,23 @@ TEST(AntennaFile, FormatReadsBack) {
     EXPECT_EQ(tuner::formatAntennaFile(back.interfaceType, back.rows.data(), back.rowCount), text);
 }
 
-TEST(MemoryBanks, MissingOrBrokenFileGivesTheDefaultRanges) {
+class MemoryBanks : public ::testing::Test {
+protected:
+    void write(const std::string& path, const std::string& text) {
+        std::ofstream(station.path(path), std::ios::binary) << text;
+    }
+    std::string read(const std::string& path) { return works.platform->files().read(path).value_or(""); }
+
     TestStation station;
     core::Works& works = station.works;
+};
+
+TEST_F(MemoryBanks, MissingOrBrokenFileGivesTheDefaultRanges) {
     EXPECT_EQ(tuner::LoadTabConfig(works, 0), 1);
     EXPECT_EQ(works.antennaRowCount, 11);
     EXPECT_EQ(works.antennaTable.rows[0].tunerBypass, 1);
 
-    writeFile(station, "/opt/set/antenna_b2.txt", "!817\n20m 0 14350000 1 2 0 3 1.0\nxx 1 2 1 3 1 1 0.5\n");
+    write("/opt/set/antenna_b2.txt", "!817\n20m 0 14350000 1 2 0 3 1.0\nxx 1 2 1 3 1 1 0.5\n");
     works.antennaRow = 4;
     works.antennaTable.rows[2].ampOn = 1;
     EXPECT_EQ(tuner::LoadTabConfig(works, 2), 2);
@@ -91,13 +89,11 @@ TEST(MemoryBanks, MissingOrBrokenFileGivesTheDefaultRanges) {
     EXPECT_EQ(table[2].ampOn, 0);
 }
 
-TEST(MemoryBanks, BankChangeCyclesThroughMaxBankWithItsFiles) {
-    TestStation station;
-    core::Works& works = station.works;
-    writeFile(station, "/opt/set/antenna.txt", "!Gen\n" + rows(2));
-    writeFile(station, "/opt/set/atu_ant3.txt", "2131 7155000 1 2 11 21\n");
-    writeFile(station, "/opt/set/antenna_b1.txt", "!817\n" + rows(3));
-    writeFile(station, "/opt/set/atu_ant2_b1.txt", "2132 7160000 1 1 12 22\n");
+TEST_F(MemoryBanks, BankChangeCyclesThroughMaxBankWithItsFiles) {
+    write("/opt/set/antenna.txt", "!Gen\n" + rows(2));
+    write("/opt/set/atu_ant3.txt", "2131 7155000 1 2 11 21\n");
+    write("/opt/set/antenna_b1.txt", "!817\n" + rows(3));
+    write("/opt/set/atu_ant2_b1.txt", "2132 7160000 1 1 12 22\n");
     std::vector<int32_t> banks, types, counts, tunes;
     for (int i = 0; i < 4; ++i) {
         works.antennaRow = 5;
@@ -114,40 +110,35 @@ TEST(MemoryBanks, BankChangeCyclesThroughMaxBankWithItsFiles) {
     EXPECT_EQ(types, (std::vector<int32_t>{2, 1, 0, 2}));
     EXPECT_EQ(counts, (std::vector<int32_t>{3, 11, 2, 3}));
     EXPECT_EQ(tunes, (std::vector<int32_t>{12, 0, 11, 12}));
-    EXPECT_NE(readFile(station, "/opt/set/setup.txt").find("NumBanco: 1\n"), std::string::npos);
+    EXPECT_NE(read("/opt/set/setup.txt").find("NumBanco: 1\n"), std::string::npos);
 }
 
-TEST(MemoryBanks, BankCycleStaysWithinTheBanksThatExist) {
+TEST_F(MemoryBanks, BankCycleStaysWithinTheBanksThatExist) {
     for (auto [maxBank, from, to] :
          {std::tuple{0, 0, 0}, {-2, 0, 0}, {1, 0, 0}, {3, -7, 0}, {3, 8, 0}, {40, 18, 19}, {40, 19, 0}}) {
-        TestStation station;
-        station.works.MAXbank = maxBank;
-        station.works.NumBanco = from;
-        tuner::ChangeBanco(station.works);
-        EXPECT_EQ(station.works.NumBanco, to) << maxBank << " " << from;
+        works.MAXbank = maxBank;
+        works.NumBanco = from;
+        tuner::ChangeBanco(works);
+        EXPECT_EQ(works.NumBanco, to) << maxBank << " " << from;
     }
 }
 
-TEST(MemoryBanks, InterfaceChangeRewritesTheHeader) {
-    TestStation station;
-    core::Works& works = station.works;
-    writeFile(station, "/opt/set/antenna_b3.txt", "!Qor\n" + rows(2));
+TEST_F(MemoryBanks, InterfaceChangeRewritesTheHeader) {
+    write("/opt/set/antenna_b3.txt", "!Qor\n" + rows(2));
     works.NumBanco = 3;
     works.frequency = 500;  // in no row: the rows are written back as they are
     tuner::LoadAllBankTable(works, 3);
     std::vector<std::string> headers;
     for (int i = 0; i < 3; ++i) {
         tuner::ChangeInterfaceBanco(works);
-        headers.push_back(readFile(station, "/opt/set/antenna_b3.txt").substr(0, 5));
+        headers.push_back(read("/opt/set/antenna_b3.txt").substr(0, 5));
     }
     EXPECT_EQ(headers, (std::vector<std::string>{"!817\n", "!Gen\n", "!Qor\n"}));
     EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{35, 35, 35, 35}));
-    EXPECT_EQ(readFile(station, "/opt/set/antenna_b3.txt"), "!Qor\n" + rows(2));
+    EXPECT_EQ(read("/opt/set/antenna_b3.txt"), "!Qor\n" + rows(2));
 }
 
-TEST(MemoryBanks, SaveToBankStoresThePresentBand) {
-    TestStation station;
-    core::Works& works = station.works;
+TEST_F(MemoryBanks, SaveToBankStoresThePresentBand) {
     tuner::InitTabAntenna(works, 0);
     const tuner::AntennaRow& row = works.antennaTable.rows[5];  // 20 m
     works.frequency = 14200000;
@@ -155,7 +146,7 @@ TEST(MemoryBanks, SaveToBankStoresThePresentBand) {
     works.attenuator = 2;
     works.attenuatorKey = 2;
     tuner::SaveToBank(works, 2, 1);
-    EXPECT_NE(readFile(station, "/opt/set/antenna_b2.txt").find("\n20m 14000000 14350000 1 2 0 2 0.0\n"),
+    EXPECT_NE(read("/opt/set/antenna_b2.txt").find("\n20m 14000000 14350000 1 2 0 2 0.0\n"),
               std::string::npos);
     works.attenuatorKey = 4;         // the amplifier is in by-pass
     tuner::SaveToBank(works, 2, 7);  // no such antenna: the row keeps its own
@@ -165,14 +156,11 @@ TEST(MemoryBanks, SaveToBankStoresThePresentBand) {
     station.shell().failCommandsStartingWith("mount -o remount defaults,rw", 1);
     tuner::SaveToBank(works, 2, 2);
     EXPECT_EQ(row.antenna, 3);
-    EXPECT_NE(readFile(station, "/opt/set/antenna_b2.txt").find("\n20m 14000000 14350000 0 2 0 2"),
-              std::string::npos);
+    EXPECT_NE(read("/opt/set/antenna_b2.txt").find("\n20m 14000000 14350000 0 2 0 2"), std::string::npos);
     EXPECT_TRUE(station.log.contains("can't mount rw /opt/set/"));
 }
 
-TEST(MemoryBanks, DebugPresetSetsEveryRow) {
-    TestStation station;
-    core::Works& works = station.works;
+TEST_F(MemoryBanks, DebugPresetSetsEveryRow) {
     tuner::InitTabAntenna(works, 0);
     works.antennaTable.rows[2] = {"x", 1, 2, 0, 3, 0, 1, 0.0f};
     works.attenuator = 3;
@@ -182,20 +170,18 @@ TEST(MemoryBanks, DebugPresetSetsEveryRow) {
     EXPECT_EQ(works.attenuator, 0);
     EXPECT_EQ(works.NumAntenna, 0);
     EXPECT_TRUE(station.log.contains("---------------OK SAVE BANK DEBUG!!!\n"));
-    EXPECT_NE(readFile(station, "/opt/set/antenna.txt").find("\nx 1 2 1 1 1 2 0.0\n"), std::string::npos);
+    EXPECT_NE(read("/opt/set/antenna.txt").find("\nx 1 2 1 1 1 2 0.0\n"), std::string::npos);
     works.cmdRing.clear();
     tuner::SaveToBankDebug(works, 0, 4);
     EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{39}));
     EXPECT_EQ(works.antennaTable.rows[2].attenuator + works.antennaTable.rows[2].ampOn, 0);
 }
 
-TEST(MemoryBanks, DeleteFileConfRemovesOneFileOfAValidBank) {
-    TestStation station;
-    core::Works& works = station.works;
+TEST_F(MemoryBanks, DeleteFileConfRemovesOneFileOfAValidBank) {
     const std::vector<std::string> paths = {"/opt/set/atu_ant1.txt",    "/opt/set/atu_ant2.txt",
                                             "/opt/set/atu_ant3.txt",    "/opt/set/antenna.txt",
                                             "/opt/set/atu_ant2_b5.txt", "/opt/set/antenna_b19.txt"};
-    for (const std::string& path : paths) writeFile(station, path, "x");
+    for (const std::string& path : paths) write(path, "x");
     for (auto [bank, which] : {std::pair{-1, 0}, {20, 3}, {0, -1}, {0, 4}})
         tuner::DeleteFileConf(works, bank, which);
     EXPECT_TRUE(station.shell().commands().empty());

@@ -63,14 +63,8 @@ protected:
 };
 
 TEST_F(ReplyDecoderTest, StatusReplyFillsTheMeasurements) {
-    Status status;
-    status.status3 = '8';
-    status.powerIn = 300;
-    status.forward = 2000;
-    status.reflected = 500;
-    status.current = 1234;
-    status.sensor2 = 1000;
-    decode(status);
+    decode(Status{
+        .powerIn = 300, .forward = 2000, .reflected = 500, .current = 1234, .sensor2 = 1000, .status3 = '8'});
 
     EXPECT_EQ(works.ampStatus3, 8);
     EXPECT_EQ(works.adcPowerIn, 300);
@@ -88,9 +82,7 @@ TEST_F(ReplyDecoderTest, StatusReplyFillsTheMeasurements) {
 }
 
 TEST_F(ReplyDecoderTest, ReflectedPowerBelowItsCorrectionIsZero) {
-    Status status;
-    status.forward = 2000;
-    decode(status);
+    decode(Status{.forward = 2000});
     EXPECT_FLOAT_EQ(works.powerRefl, 0.0f);
     EXPECT_FLOAT_EQ(works.swr, 1.0f);
 }
@@ -99,43 +91,34 @@ TEST_F(ReplyDecoderTest, FirstTemperatureIsTakenAsItIsThenSmoothed) {
     decode(Status{});
     float first = works.temperature1;
     EXPECT_FLOAT_EQ(first, amp::CalcolaTemp(2048));
-    Status warmer;
-    warmer.sensor1 = 1000;
-    decode(warmer);
+    decode(Status{.sensor1 = 1000});
     EXPECT_FLOAT_EQ(works.temperature1, (9.0f * first + amp::CalcolaTemp(1000)) / 10.0f);
 }
 
 TEST_F(ReplyDecoderTest, ProtectionDigitsNameTheCauseOfError15) {
-    Status status;
-    status.protLow = '1';
-    decode(status);
-    EXPECT_EQ(works.ampProt, 0x01);
-    EXPECT_TRUE(listed(15));
-    EXPECT_EQ(line2(15), "I OUT");
-
-    status.protLow = '9';  // bits 0 and 3: the higher names the cause
-    decode(status);
-    EXPECT_EQ(line2(15), "SENS PW");
-    status.protLow = '0';
-    status.protHigh = '1';
-    decode(status);
-    EXPECT_EQ(works.ampProt, 0x10);
-    EXPECT_EQ(line2(15), "FILTER TX");
+    struct Case {
+        char protLow, protHigh;
+        int32_t prot;
+        const char* cause;
+    };
+    // 0x09 has bits 0 and 3: the higher names the cause.
+    for (Case c : {Case{'1', '0', 0x01, "I OUT"}, Case{'9', '0', 0x09, "SENS PW"},
+                   Case{'0', '1', 0x10, "FILTER TX"}}) {
+        decode(Status{.protLow = c.protLow, .protHigh = c.protHigh});
+        EXPECT_EQ(works.ampProt, c.prot) << c.cause;
+        EXPECT_TRUE(listed(15)) << c.cause;
+        EXPECT_EQ(line2(15), c.cause);
+    }
 }
 
 TEST_F(ReplyDecoderTest, BandBitRaisesError19InsteadOf15) {
-    Status status;
-    status.protLow = '1';
-    status.protHigh = '4';
-    decode(status);
+    decode(Status{.protLow = '1', .protHigh = '4'});
     EXPECT_TRUE(listed(19));
     EXPECT_FALSE(listed(15));
 }
 
 TEST_F(ReplyDecoderTest, ClearedProtectionDeletesError15AndEndsTheReset) {
-    Status status;
-    status.protLow = '2';
-    decode(status);
+    decode(Status{.protLow = '2'});
     ASSERT_TRUE(listed(15));
     works.protFlags |= 2;  // the operator reset the protection
     decode(Status{});
@@ -144,10 +127,7 @@ TEST_F(ReplyDecoderTest, ClearedProtectionDeletesError15AndEndsTheReset) {
 }
 
 TEST_F(ReplyDecoderTest, InputPowerAndSwrAlarms) {
-    Status status;
-    status.protHigh = '2';
-    status.status = '2';
-    decode(status);
+    decode(Status{.status = '2', .protHigh = '2'});
     EXPECT_TRUE(listed(3));
     EXPECT_TRUE(listed(1));
     decode(Status{});
@@ -158,8 +138,7 @@ TEST_F(ReplyDecoderTest, InputPowerAndSwrAlarms) {
 TEST_F(ReplyDecoderTest, MicroResetIsReportedOncePerRelease) {
     decode("MR0;");
     EXPECT_EQ(works.microResetFlags, 1);
-    Status status;
-    status.protHigh = '8';
+    const Status status{.protHigh = '8'};
     decode(status);
     EXPECT_LT(works.ampProt, 0);
     EXPECT_TRUE(listed(16));
@@ -176,10 +155,7 @@ TEST_F(ReplyDecoderTest, MicroResetIsReportedOncePerRelease) {
 
 TEST_F(ReplyDecoderTest, FollowsByPassAndPadsTheAmplifierSetItself) {
     works.bypass = 0;
-    Status status;
-    status.status = '8';
-    status.status0 = 'C';
-    decode(status);
+    decode(Status{.status0 = 'C', .status = '8'});
     EXPECT_EQ(works.bypass, 1);
     EXPECT_TRUE(logged("--------------- AMPL ERRORE : bypass on ST"));
     EXPECT_EQ(works.attenuator, 3);
@@ -188,9 +164,7 @@ TEST_F(ReplyDecoderTest, FollowsByPassAndPadsTheAmplifierSetItself) {
     EXPECT_TRUE(logged("STATE DA ERRORE : attenuatore 3dB=on 2dB=on\n"));
 
     works.attenuator = 1;  // a change of ours is in flight: the reply is older than it
-    status.status = '0';
-    status.status0 = '4';
-    decode(status);
+    decode(Status{.status0 = '4'});
     EXPECT_EQ(works.bypass, 0);
     EXPECT_EQ(works.attenuator, 1);
     EXPECT_EQ(works.attenuatorAmp, 3);
@@ -198,19 +172,16 @@ TEST_F(ReplyDecoderTest, FollowsByPassAndPadsTheAmplifierSetItself) {
 
 TEST_F(ReplyDecoderTest, PeakPowerIsCappedByModel) {
     works.EnablePwrPeak = 1;
-    Status status;
-    status.peak = 1000;
-    decode(status);
+    decode(Status{.peak = 1000});
     EXPECT_NEAR(works.powerFwdPeak, 5.1566f, 1e-3f);
-    status.peak = 9999;
-    decode(status);
+    decode(Status{.peak = 9999});
     EXPECT_FLOAT_EQ(works.powerFwdPeak, 70.0f);
     works.ampModelFlag = '1';
-    decode(status);
+    decode(Status{.peak = 9999});
     EXPECT_FLOAT_EQ(works.powerFwdPeak, 130.0f);
 }
 
-TEST_F(ReplyDecoderTest, StatusReplyTakesTheNextCommandByTuneState) {
+TEST_F(ReplyDecoderTest, StatusReplyTakesTheNextCommandByTuneStateAndEndsTheErrorResetPhase) {
     works.cmdRing.push(14);
     decode(Status{});
     EXPECT_EQ(works.linearProcessStatus, 14);
@@ -219,9 +190,6 @@ TEST_F(ReplyDecoderTest, StatusReplyTakesTheNextCommandByTuneState) {
     decode(Status{});
     EXPECT_EQ(works.linearProcessStatus, 13);
     EXPECT_EQ(works.tuneState, 1);
-}
-
-TEST_F(ReplyDecoderTest, StatusReplyEndsTheErrorResetPhase) {
     works.resetPhase = 2;
     decode(Status{});
     EXPECT_EQ(works.resetPhase, 0);
@@ -278,13 +246,7 @@ TEST_F(ReplyDecoderTest, GeneralSettings) {
     EXPECT_TRUE(logged("Impostazioni Generali : 01234 (GS01234;)\n"));
 }
 
-TEST_F(ReplyDecoderTest, ClearProtectionsStartsRecordingErrors) {
-    works.errorsHeld = 1;
-    decode("CP;");
-    EXPECT_EQ(works.errorsHeld, 0);
-}
-
-TEST_F(ReplyDecoderTest, AntennaAttenuatorAndByPassReplies) {
+TEST_F(ReplyDecoderTest, AntennaAttenuatorByPassVersionAndClearProtectionsReplies) {
     decode("SA2;");
     EXPECT_EQ(works.NumAntenna, 1);
     works.carrierControl = 0x10;
@@ -301,6 +263,9 @@ TEST_F(ReplyDecoderTest, AntennaAttenuatorAndByPassReplies) {
     EXPECT_EQ(works.bypass, 0);
     decode("VSM01.27ab;");
     EXPECT_EQ(works.fwVersion.get(), "01.27ab");
+    works.errorsHeld = 1;
+    decode("CP;");
+    EXPECT_EQ(works.errorsHeld, 0) << "clearing the protections starts recording errors";
     EXPECT_EQ(works.retryTotal, 0);
 }
 

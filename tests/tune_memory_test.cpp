@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "test_station.h"
 #include "tuner/tune_index.h"
@@ -20,12 +20,6 @@ void store(core::Works& works, int32_t index, uint8_t mode, uint16_t l, uint16_t
 
 // The nearest stored tune for 14 074 000 Hz (index 3117, segment 3110..3144).
 int32_t nearest20m(const core::Works& works) { return tuner::SearchBestTune(works, 3117, 3110, 3145, 0); }
-
-std::string readFile(const std::filesystem::path& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
 
 TEST(TuneMemoryRam, OutOfRangeIgnoredAndBypassRecalledAsCL) {
     TestStation station;
@@ -102,7 +96,7 @@ TEST(TuneMemoryFile, InsertSaveAndLoadThroughTheBankFiles) {
     EXPECT_TRUE(station.log.contains("--------------> Save Tune To File idx 14074000 (idx:3117)\n"));
     EXPECT_TRUE(station.log.contains("-------------- Save TuneVal C:200, L:100, M:2\n"));
     EXPECT_TRUE(station.log.contains("SaveTabAtu Bank5 , antenna 1\n"));
-    EXPECT_EQ(readFile(station.path("/opt/set/atu_ant2_b5.txt")), "3117 14070000 1 2 100 200\n");
+    EXPECT_EQ(works.platform->files().read("/opt/set/atu_ant2_b5.txt"), "3117 14070000 1 2 100 200\n");
     EXPECT_EQ(station.shell().commands(),
               (std::vector<std::string>{platform::kRemountReadWrite, platform::kRemountReadOnly}));
     tuner::SaveTabAtu(works, 0, 1);

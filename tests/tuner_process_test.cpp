@@ -15,7 +15,7 @@
 #include "tuner/tune_index.h"
 #include "tuner/tune_search.h"
 
-using testing_support::AmpLinkTest;
+using TunerProcess = testing_support::AmpLinkTest;
 
 namespace {
 
@@ -39,7 +39,7 @@ double emulatorSwr(testing_support::EmulatorProcess& emulator) {
     return at == std::string::npos ? -1.0 : std::stod(state.substr(at + 13));
 }
 
-TEST_F(AmpLinkTest, AutomaticTuneFindsTheMatchStoresItAndAReturnRecallsIt) {
+TEST_F(TunerProcess, AutomaticTuneFindsTheMatchStoresItAndAReturnRecallsIt) {
     std::ofstream(station.path("/opt/set/antenna.txt"))
         << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n40m 7000000 7300000 1 1 0 0 0.0\n";
     config::LoadConfigOffsetFile(works);  // the power readings of a fresh unit
