@@ -14,12 +14,8 @@ echo "Run root: $root"
 # emulator's frequency counter and keeps the tuner in line on every band.
 [ -e "$root/opt/set/antenna.txt" ] || cp sim/station/antenna.txt "$root/opt/set/antenna.txt"
 
-build/release/brisel-amp-emulator --root "$root" > "$root/amp-emulator.out" 2> "$root/amp-emulator.log" &
-emulator=$!
-trap 'kill $emulator 2>/dev/null; wait $emulator 2>/dev/null' EXIT
-for _ in $(seq 100); do
-  grep -q "amp-emulator ready" "$root/amp-emulator.out" 2>/dev/null && break
-  sleep 0.1
-done
+source scripts/emulator.sh
+trap 'set +e; kill ${emulator:-} 2>/dev/null; wait ${emulator:-} 2>/dev/null' EXIT
+start_emulator "$root"
 echo "Amplifier emulator: control socket $root/run/amp-emulator.sock"
 build/release/brisel --root "$root"

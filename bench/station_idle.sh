@@ -7,20 +7,16 @@ set -euo pipefail
 set -m
 cd "$(dirname "$0")/.."
 root=$(mktemp -d /tmp/brisel-idle-XXXXXX)
-build/release/brisel-amp-emulator --root "$root" > "$root/amp-emulator.out" 2> "$root/amp-emulator.log" &
-emulator=$!
-trap 'kill $emulator 2>/dev/null; wait $emulator 2>/dev/null; rm -rf "$root"' EXIT
-for _ in $(seq 100); do
-  grep -q "amp-emulator ready" "$root/amp-emulator.out" 2>/dev/null && break
-  sleep 0.1
-done
+source scripts/emulator.sh
+trap 'set +e; kill ${emulator:-} 2>/dev/null; wait ${emulator:-} 2>/dev/null; rm -rf "$root"' EXIT
+start_emulator "$root"
 
 /usr/bin/time -v build/release/brisel --root "$root" 2> "$root/brisel.log" &
 timer=$!
 sleep 1
 station=$(cat "/proc/$timer/task/$timer/children")
 station=${station%% *}
-trap 'kill -INT $station 2>/dev/null; kill $emulator 2>/dev/null; wait 2>/dev/null; rm -rf "$root"' EXIT
+trap 'set +e; kill -INT $station 2>/dev/null; kill $emulator 2>/dev/null; wait 2>/dev/null; rm -rf "$root"' EXIT
 
 # utime + stime of the station in clock ticks (fields 14 and 15; the command
 # name in field 2 holds no spaces).
