@@ -14,6 +14,7 @@
 #include "core/try_mutex.h"
 #include "platform/png_writer.h"
 #include "test_station.h"
+#include "tuner/antenna_selection.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
@@ -89,6 +90,7 @@ class GoldenScreens : public ::testing::TestWithParam<int> {
         core::AddErrore(works, 9);
 
         works.ModeWorkIdx = 0;
+        tuner::InitTabAntenna(works, 0);  // the status bar names the band
         works.ampFrequency = 14074000;
         works.powerFwd = 35.2f;
         works.powerFwdPeak = 38.6f;

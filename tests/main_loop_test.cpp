@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <regex>
 
+#include "core/errors.h"
 #include "core/try_mutex.h"
 #include "test_station.h"
+#include "tuner/tune_search.h"
 #include "ui/framebuffer.h"
 #include "ui/spectrum_data.h"
 
@@ -200,6 +202,27 @@ TEST_F(MainLoop, TheLoopRunsWithoutADisplay) {
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.lastFrequency, 7050000);
     EXPECT_FALSE(works.clockText.get().empty());
+}
+
+TEST_F(MainLoop, APanelTuneWhoseCarrierNeverComesIsAborted) {
+    works.fb = nullptr;
+    works.tunerPause = [](int32_t) {};
+    works.ModeWorkIdx = 1;
+    works.TUNEenabled = 1;
+    works.AutoTuneMode = 1;
+    works.errorsHeld = 0;
+    tuner::GoTune(works);
+    ASSERT_EQ(works.tuneState, 1);
+    while (works.cmdRing.pop()) {
+    }
+    ui::timerTick(works, kNow);
+    EXPECT_TRUE(works.tuneTxState & 0x20) << "the carrier is asked for";
+    for (int tick = 0; tick < 30; ++tick) ui::timerTick(works, kNow);
+    EXPECT_EQ(works.tuneState, 1);
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.tuneState, 0);
+    EXPECT_EQ(core::ExistError(works, 14), 1);
+    EXPECT_EQ(works.tuneTxState & 0x70, 0);
 }
 
 TEST(TimerAges, RetryDelayCountsDownToZero) {

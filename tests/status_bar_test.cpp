@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "test_frame.h"
 #include "test_station.h"
+#include "tuner/antenna_selection.h"
 #include "ui/error_boxes.h"
 
 namespace {
@@ -37,6 +38,22 @@ TEST(StatusBar, TopRowTexts) {
     EXPECT_EQ(texts.top, (std::array<std::string, 7>{"", "Coax:RX+TX", "NOPA", "Att 5dB", "Ant 2", "Atu: ByP",
                                                      "Remote"}));
     EXPECT_TRUE(texts.remoteStopped);
+}
+
+TEST(StatusBar, BandIsTheLastAntennaRowHoldingTheFrequency) {
+    TestStation station;
+    core::Works& works = station.works;
+    tuner::InitTabAntenna(works, 0);
+    works.frequency = 7300000;  // the end of a band belongs to it
+    EXPECT_EQ(ui::statusBarTexts(works).top[2], "Band:40m");
+    works.frequency = 7300001;
+    EXPECT_EQ(ui::statusBarTexts(works).top[2], "Band:---");
+    {
+        std::lock_guard lock(works.antennaTable.mutex);
+        works.antennaTable.rows[6].start = 14000000;  // "17m" now overlaps "20m"
+    }
+    works.frequency = 14070000;
+    EXPECT_EQ(ui::statusBarTexts(works).top[2], "Band:17m");
 }
 
 TEST(StatusBar, BandNames) {

@@ -92,6 +92,7 @@ TEST(TuneMemoryFile, InsertSaveAndLoadThroughTheBankFiles) {
     core::Works& works = station.works;
     works.frequency = 14074000;
     works.tuneValue = tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, 200), 100);
+    tuner::LoadTabAtu(works, 5, 1);
     tuner::InsertTuneToMem(works, 5, 1);
     EXPECT_TRUE(station.log.contains("--------------> Save Tune To File idx 14074000 (idx:3117)\n"));
     EXPECT_TRUE(station.log.contains("-------------- Save TuneVal C:200, L:100, M:2\n"));
@@ -99,14 +100,28 @@ TEST(TuneMemoryFile, InsertSaveAndLoadThroughTheBankFiles) {
     EXPECT_EQ(works.platform->files().read("/opt/set/atu_ant2_b5.txt"), "3117 14070000 1 2 100 200\n");
     EXPECT_EQ(station.shell().commands(),
               (std::vector<std::string>{platform::kRemountReadWrite, platform::kRemountReadOnly}));
-    tuner::SaveTabAtu(works, 0, 1);
-    EXPECT_TRUE(std::filesystem::exists(station.path("/opt/set/atu_ant2.txt")));
 
     works.tuneMemory.tables[1] = {};
     tuner::LoadTabAtu(works, 5, 1);
     EXPECT_EQ(works.tuneMemory.tables[1][3117].C, 200);
     tuner::LoadTabAtu(works, 6, 1);  // no file: empty
     EXPECT_EQ(works.tuneMemory.tables[1][3117].valid, 0);
+}
+
+TEST(TuneMemoryFile, ATuneNeverLandsInAnotherBanksFileOrIsDroppedSilently) {
+    TestStation station;
+    core::Works& works = station.works;
+    works.frequency = 14074000;
+    works.tuneValue = tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, 200), 100);
+    tuner::LoadTabAtu(works, 2, 0);  // the bank changed after the search captured bank 1
+    tuner::InsertTuneToMem(works, 1, 0);
+    tuner::SaveTabAtu(works, 1, 0);
+    EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/atu_ant1_b1.txt")));
+    EXPECT_EQ(works.tuneMemory.tables[0][3117].valid, 0) << "bank 2's table is left alone";
+    EXPECT_TRUE(station.log.contains("not saved as bank 1's"));
+
+    tuner::InsertTuneToMem(works, 2, 3);  // a fourth antenna has no tune memory
+    EXPECT_TRUE(station.log.contains("tune of antenna 4 not stored"));
 }
 
 }  // namespace

@@ -111,14 +111,42 @@ TEST(TuneSearch, TargetMetAtACoarseStepEndsAndStoresAtOnce) {
 TEST(TuneSearch, WithoutTargetOnlyAFineStepEndsAtSwr11OrAtZero) {
     for (float swr : {1.05f, 0.0f}) {
         TuneSearchRig rig;
+        const uint32_t before = tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, 33), 44);
+        rig.works.tuneValue = before;
         tuner::StartAutotune(rig.works);
         rig.run([swr](int32_t, int32_t, uint8_t) { return swr; });
         EXPECT_EQ(rig.works.tuneState, 0);
         EXPECT_EQ(rig.works.tuneStep, 455) << swr;  // the first fine step, after the whole coarse scan
         EXPECT_TRUE(rig.log.contains("y-ESC AUTO TUNE TARGET FOUND!"));
-        // Without forward power nothing was measured, so nothing is stored.
-        EXPECT_EQ(rig.stored().valid, swr > 0 ? 1 : 0) << swr;
+        // Without forward power nothing was measured: nothing is stored, the search
+        // failed and the tuner keeps the word it had.
+        const bool measured = swr > 0;
+        EXPECT_EQ(rig.stored().valid, measured ? 1 : 0) << swr;
+        EXPECT_EQ(core::ExistError(rig.works, 18), measured ? 0 : 1) << swr;
+        if (!measured) {
+            EXPECT_EQ(rig.works.tuneValue, before);
+            EXPECT_EQ(rig.works.tuneC, 33);
+            EXPECT_EQ(rig.works.tuneL, 44);
+        }
     }
+}
+
+TEST(TuneSearch, AStopByTheKeyEndsOnceAndNothingRevivesOrStoresIt) {
+    TuneSearchRig rig;
+    rig.works.SWRescAutoTune = 1.5f;
+    tuner::StartAutotune(rig.works);
+    rig.run([](int32_t, int32_t, uint8_t) { return 5.0f; }, 20);
+    tuner::GoTune(rig.works);  // the key, between two status replies
+    ASSERT_EQ(rig.works.tuneState, 0);
+    // The link's step of the reply already on its way: the target is met and an SWR alarm is up.
+    rig.works.swr = 1.2f;
+    rig.works.ampStatus = 2;
+    tuner::TuneTask(rig.works);
+    tuner::EscAutoTune(rig.works, 1);
+    EXPECT_EQ(rig.works.tuneState, 0);
+    EXPECT_EQ(rig.countLog("------- Esc AutoTune"), 1);
+    EXPECT_EQ(rig.stored().valid, 0);
+    EXPECT_FALSE(rig.memoryFileWritten());
 }
 
 TEST(TuneSearch, CapacitorClimbStopsAt511) {
@@ -206,6 +234,12 @@ TEST(TuneSearch, StartRefusedAndTuneKeyStops) {
     EXPECT_EQ(rig.works.tuneState, 0);
     EXPECT_EQ(rig.works.tuneTxState, 1u << 3);  // no carrier asked for
     EXPECT_FALSE(rig.works.cmdRing.pop());
+    // Without the transceiver nothing would clear that flag again: the key would stay dead.
+    rig.works.tuneTxState = 0;
+    rig.works.ModeWorkIdx = 0;
+    tuner::GoTune(rig.works);
+    EXPECT_EQ(rig.works.tuneTxState, 0);
+    rig.works.ModeWorkIdx = 1;
 
     rig.works.tuneTxState = 0;
     rig.works.AutoTuneMode = 0;

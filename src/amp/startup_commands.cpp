@@ -30,7 +30,7 @@ int32_t IncPNTIn_CMDLinear(int32_t code, core::Works& works) {
 void InitMicroCmd(core::Works& works) {
     platform::trace("Init CRT ... \n");
     for (int32_t code : {0, 36, 37, 38, 43, 17}) IncPNTIn_CMDLinear(code, works);
-    works.thresholdRow = -1;
+    works.thresholdRow = core::kThresholdsUnsent;
     SearchCambioSoglie_TS(works);
     works.fanSpeed = 100;
     works.fanSpeedActive = 100;
@@ -41,12 +41,13 @@ void SearchCambioSoglie_TS(core::Works& works) {
     const auto& rows = works.bandConfig;
     uint32_t frequency = static_cast<uint32_t>(works.frequency.load());
     if (rows.empty() || frequency == 0) {
-        if (works.thresholdRow < 0) {
+        if (works.thresholdRow == core::kThresholdsUnsent) {
             works.ampThresholds[0] = 4095;
             works.ampThresholds[1] = 4095;
             works.ampThresholds[2] = 1500;
             works.ampThresholds[3] = 3700;
-            works.thresholdRow = 0;
+            // Not a row number: the first band found later is always sent.
+            works.thresholdRow = core::kThresholdsDefault;
             IncPNTIn_CMDLinear(22, works);
         }
         return;

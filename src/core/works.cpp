@@ -70,7 +70,7 @@ void InitGlobalVar(Works& works) {
     works.ampThresholds[1] = 4095;
     works.ampThresholds[2] = 1500;
     works.ampThresholds[3] = 3700;
-    works.thresholdRow = -1;
+    works.thresholdRow = kThresholdsUnsent;
     works.errorsHeld = 1;
 
     works.frequency = 14070000;

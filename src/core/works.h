@@ -37,6 +37,11 @@ class ThreadSet;
 
 void sleepMilliseconds(int32_t milliseconds);
 
+// thresholdRow when no band row's thresholds are in force: none sent since the
+// last reset, or the defaults sent for want of a band.
+inline constexpr int32_t kThresholdsUnsent = -1;
+inline constexpr int32_t kThresholdsDefault = -2;
+
 struct Works {
     Works() = default;
     Works(const Works&) = delete;
@@ -105,7 +110,9 @@ struct Works {
     std::atomic<uint8_t> bypass{0}, attenuator{0};
     std::atomic<uint8_t> microResetFlags{0};
     std::atomic<int32_t> ampThresholds[4]{};
-    std::atomic<int32_t> thresholdRow{0};
+    std::atomic<int32_t> thresholdRow{0};  // band row of the thresholds sent, or a negative marker
+    // The input-power threshold in force before a tune search lifted it
+    std::atomic<int32_t> inputThresholdBeforeTune{4095};
     std::atomic<uint8_t> attenuatorAmp{0}, attenuatorKey{0}, bypassCmd{0};
     std::atomic<int32_t> antennaIn{0};
 
@@ -129,6 +136,9 @@ struct Works {
     std::atomic<int32_t> tuneStep{0}, counterC{0}, counterL{0}, fineRow{0}, cnttune{0};
     std::atomic<float> tuneBestSwr{0};
     std::atomic<uint8_t> tuneTxState{0}, transceiverTx{0};
+    // The tuner word before the search, restored when the search measured nothing
+    std::atomic<uint32_t> tuneWordBeforeSearch{0};
+    std::atomic<uint8_t> tuneMeasured{0};
     tuner::TuneSearchState tuneSearch;
     // The search's pauses; the tune benchmark and tests replace it to run at model speed.
     void (*tunerPause)(int32_t milliseconds) = sleepMilliseconds;
@@ -138,6 +148,9 @@ struct Works {
     tuner::AntennaTable antennaTable;
     std::atomic<int32_t> antennaRowCount{0};
     std::atomic<uint8_t> carrierControl{0};
+    std::atomic<int32_t> carrierHoldoff{0};  // ticks before a transmission may start a tune again
+    // Tick counters of the tune coordination with the transceiver; main loop's thread only
+    int32_t tuneTickCount = 0, tuneTickMark = 0;
 
     // Receive filter in use
     std::atomic<uint8_t> filterMask{0};

@@ -124,6 +124,17 @@ void GestioneAntennaAutomatica(core::Works& works) {
     applyAmplifier(works, *found);
 }
 
+std::string bandNameOf(const core::Works& works, int32_t frequency) {
+    std::lock_guard lock(works.antennaTable.mutex);
+    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
+    for (int32_t i = count - 1; i >= 0; --i) {
+        const AntennaRow& row = works.antennaTable.rows[static_cast<size_t>(i)];
+        if (row.start <= frequency && frequency <= row.end)
+            return std::string(row.name, std::find(std::begin(row.name), std::end(row.name), '\0'));
+    }
+    return {};
+}
+
 void GestioneLoadTuneVal(core::Works& works) {
     if (works.tuneState != 0) return;
     AtuSegment segment;

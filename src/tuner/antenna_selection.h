@@ -2,6 +2,7 @@
 // Applying the antenna table when the operating frequency changes: antenna,
 // amplifier by-pass, attenuator, drive power and the tune for the band.
 #include <cstdint>
+#include <string>
 
 #include "core/works.h"
 
@@ -11,6 +12,8 @@ namespace tuner {
 void InitTabAntenna(core::Works& works, int keep);
 // The row of `frequency` applied; antennaRow 100 when no row covers it.
 void GestioneAntennaAutomatica(core::Works& works);
+// Name of the last row whose range holds the frequency; empty when none does.
+[[nodiscard]] std::string bandNameOf(const core::Works& works, int32_t frequency);
 // Queues the recall of the stored tune for `frequency`, or the default tune.
 void GestioneLoadTuneVal(core::Works& works);
 

@@ -45,7 +45,8 @@ int32_t nearestValid(const TuneTable* table, int32_t index, int32_t from, int32_
 
 }  // namespace
 
-void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna, core::Works& works) {
+void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
+                         core::Works& works) {
     if (antenna < 0 || antenna >= kTuneAntennaCount || index < 0 || index >= kTuneIndexCount) return;
     std::lock_guard lock(works.tuneMemory.mutex);
     TuneMemRecord& stored = works.tuneMemory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)];
@@ -63,7 +64,8 @@ int32_t SearchBestTune(const core::Works& works, int32_t index, int32_t from, in
     return nearestValid(tableOf(works, antenna), index, from, to);
 }
 
-int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from, int32_t to, int32_t antenna) {
+int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from, int32_t to,
+                          int32_t antenna) {
     std::lock_guard lock(works.tuneMemory.mutex);
     const TuneTable* table = tableOf(works, antenna);
     return recordAt(table, index).valid == 0 && nearestValid(table, index, from, to) < 0 ? 1 : 0;
@@ -112,7 +114,21 @@ void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
     record.L = static_cast<uint16_t>(DecodeInduttanzaFromTuneval(word));
     record.C = static_cast<uint16_t>(DecodeCapacitaFromTuneval(word));
     platform::trace("-------------- Save TuneVal C:%i, L:%i, M:%c\n", record.C, record.L, '0' + record.mode);
-    SaveTuneValsuTabRam(record, record.C, index, antenna, works);
+    if (antenna < 0 || antenna >= kTuneAntennaCount) {
+        platform::logError("tune of antenna %d not stored: only antennas 1 to %d have tune memories",
+                           antenna + 1, kTuneAntennaCount);
+        return;
+    }
+    if (index < 0 || index >= kTuneIndexCount) {
+        platform::logError("tune at %d Hz not stored: no tune memory covers it", frequency);
+        return;
+    }
+    {
+        // Checked and stored under one lock, so a bank change cannot slip in between.
+        std::lock_guard lock(works.tuneMemory.mutex);
+        if (!holdsBank(works.tuneMemory, bank, antenna)) return;
+        works.tuneMemory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)] = record;
+    }
     SaveTabAtu(works, bank, antenna);
 }
 

@@ -43,7 +43,9 @@ void parseRecordLine(const std::string& line, TuneTable& table) {
     record.C = static_cast<uint16_t>(next());
 }
 
-bool knownAntenna(int32_t antenna) { return antenna >= 0 && antenna < kTuneAntennaCount; }
+bool knownAntenna(int32_t antenna) {
+    return antenna >= 0 && antenna < kTuneAntennaCount;
+}
 
 }  // namespace
 
@@ -74,8 +76,8 @@ std::string formatTuneMemory(const TuneTable& table) {
         const TuneMemRecord& record = table[static_cast<size_t>(index)];
         if (record.valid == 0) continue;
         int length = std::snprintf(line, sizeof line, "%i %ld %i %i %i %i\n", index,
-                                   static_cast<long>(AtuFreqfromIdx(index)), record.valid, record.mode, record.L,
-                                   static_cast<int16_t>(record.C));
+                                   static_cast<long>(AtuFreqfromIdx(index)), record.valid, record.mode,
+                                   record.L, static_cast<int16_t>(record.C));
         text.append(line, static_cast<size_t>(length));
     }
     return text;
@@ -88,6 +90,7 @@ void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     if (text) parseTuneMemory(*text, table);
     std::lock_guard lock(works.tuneMemory.mutex);
     works.tuneMemory.tables[static_cast<size_t>(antenna)] = table;
+    works.tuneMemory.banks[static_cast<size_t>(antenna)] = bank;
 }
 
 void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
@@ -96,10 +99,20 @@ void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     std::string text;
     {
         std::lock_guard lock(works.tuneMemory.mutex);
+        if (!holdsBank(works.tuneMemory, bank, antenna)) return;
         text = formatTuneMemory(works.tuneMemory.tables[static_cast<size_t>(antenna)]);
     }
     // The file store logs a failed remount or write itself.
     (void)works.platform->files().save(tuneMemoryPath(bank, antenna), text);
+}
+
+bool holdsBank(const TuneMemory& memory, int32_t bank, int32_t antenna) {
+    const int32_t loaded = memory.banks[static_cast<size_t>(antenna)];
+    if (loaded == bank) return true;
+    // The banks were changed meanwhile: the table in memory belongs to another bank's file.
+    platform::logError("tune memory of antenna %d is bank %d's, not saved as bank %d's", antenna + 1, loaded,
+                       bank);
+    return false;
 }
 
 }  // namespace tuner

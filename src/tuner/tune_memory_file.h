@@ -17,7 +17,11 @@ namespace tuner {
 void parseTuneMemory(std::string_view text, TuneTable& table);
 [[nodiscard]] std::string formatTuneMemory(const TuneTable& table);
 
+// Loading marks the table as the bank's; saving refuses a table loaded from another bank.
 void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna);
 void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna);
+// True when the antenna's table was loaded from this bank; logs the refusal otherwise.
+// The caller holds memory.mutex.
+[[nodiscard]] bool holdsBank(const TuneMemory& memory, int32_t bank, int32_t antenna);
 
 }  // namespace tuner

@@ -23,6 +23,8 @@ using TuneTable = std::array<TuneMemRecord, kTuneIndexCount>;
 struct TuneMemory {
     mutable std::mutex mutex;
     std::array<TuneTable, kTuneAntennaCount> tables{};
+    // The memory bank each table was loaded from: a table is only ever saved into its own bank's file.
+    std::array<int32_t, kTuneAntennaCount> banks{};
 };
 
 }  // namespace tuner

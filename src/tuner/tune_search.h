@@ -13,9 +13,11 @@ namespace tuner {
 inline constexpr int32_t SWRTimeoutCICLI[5] = {600, 400, 300, 200, 100};
 inline constexpr const char* SWRTimeout[5] = {"25sec", "20sec", "15sec", "10sec", "5sec"};
 
-// One step of the search; nothing while the start commands are still going out.
+// One step of the search; nothing while the start commands are still going out
+// or once the search was stopped.
 void TuneTask(core::Works& works);
-// Ends a search; store 1 saves the best tune in the tune memory when it is acceptable.
+// Ends a running search once, whichever thread calls first; store 1 saves the best
+// tune when it is acceptable. A search that measured nothing gives back the word it started from.
 void EscAutoTune(core::Works& works, int store);
 // The tune key: starts a search, or stops a running one without storing.
 void GoTune(core::Works& works);

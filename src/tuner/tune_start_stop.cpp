@@ -1,10 +1,11 @@
-#include "tuner/tune_search.h"
-
 #include "amp/startup_commands.h"
 #include "config/setup_record.h"
 #include "core/errors.h"
 #include "platform/log.h"
 #include "tuner/tune_memory.h"
+#include "tuner/tune_records.h"
+#include "tuner/tune_search.h"
+#include "tuner/tune_word.h"
 
 namespace tuner {
 namespace {
@@ -14,31 +15,59 @@ constexpr float kMaxStoredSwr = 6.0f;
 
 // Command codes of the amplifier link.
 constexpr int32_t kCmdAttenuator = 14, kCmdTuneAttenuator = 15, kCmdProtectionOff = 17, kCmdProtectionOn = 18;
-constexpr int32_t kCmdAntennaIn = 21, kCmdThresholds = 22, kCmdClearAlarms = 13;
+constexpr int32_t kCmdAntennaIn = 21, kCmdThresholds = 22, kCmdClearAlarms = 13, kCmdTuneWord = 11;
 
 // tuneTxState
 constexpr uint8_t kSendRx = 1u << 2, kRxSent = 1u << 3, kPanelTune = 1u << 4, kCarrierSent = 1u << 6;
+constexpr int32_t kMakerTransceiver = 1;  // ModeWorkIdx
 // panelFlags
 constexpr uint8_t kNoTune = 1u << 5, kWaitingDrive = 1u << 7;
+
+// The band's input-power trip, lifted for the search, is back on whatever ended it.
+void restoreInputThreshold(core::Works& works) {
+    works.ampThresholds[0] = works.inputThresholdBeforeTune.load();
+    amp::IncPNTIn_CMDLinear(kCmdThresholds, works);
+    works.thresholdRow = core::kThresholdsUnsent;
+}
+
+// Without a single reading the search found nothing: the tuner keeps the word it had.
+void restoreWordBeforeSearch(core::Works& works) {
+    const uint32_t word = works.tuneWordBeforeSearch;
+    applyTuneRecord(
+        works,
+        {.L = DecodeInduttanzaFromTuneval(word), .C = DecodeCapacitaFromTuneval(word), .tuneValue = word});
+    amp::IncPNTIn_CMDLinear(kCmdTuneWord, works);
+}
 
 }  // namespace
 
 void EscAutoTune(core::Works& works, int store) {
+    // Whoever clears the state ends the search: a stop racing the search's own
+    // end neither stores nor ends it twice.
+    uint8_t state = works.tuneState;
+    do {
+        if (state == 0) return;
+    } while (!works.tuneState.compare_exchange_weak(state, 0));
+
     const float best = works.tuneBestSwr;
-    if (best > kMaxStoredSwr) {
+    if (works.tuneMeasured == 0) {
+        restoreWordBeforeSearch(works);
+        if (store == 1) {
+            core::AddErrore(works, kErrorTuneMaxSwr);
+            platform::trace("------- ERRORE TUNE: no forward power measured\n");
+        }
+    } else if (best > kMaxStoredSwr) {
         core::AddErrore(works, kErrorTuneMaxSwr);
         platform::trace("------- ERRORE MAX TUNE (%f)\n", static_cast<double>(best));
-    } else if (store == 1 && best > 0.0f) {
-        // A best SWR of 0 means nothing was measured (no drive): there is no tune to keep.
+    } else if (store == 1) {
         InsertTuneToMem(works, works.NumBanco, works.NumAntenna);
     }
     works.tunerPause(1000);
     amp::IncPNTIn_CMDLinear(kCmdAttenuator, works);
     works.cnttune = 0;
     if (works.AutoTuneMode & 1) works.tuneTxState |= kSendRx;
-    works.thresholdRow = -1;
+    restoreInputThreshold(works);
     platform::trace("------- Esc AutoTune (0x%x)\n", static_cast<unsigned>(works.tuneTxState.load()));
-    works.tuneState = 0;
     works.panelFlags &= static_cast<uint8_t>(~kWaitingDrive);
 }
 
@@ -68,11 +97,14 @@ void GoTune(core::Works& works) {
 void StartAutotune(core::Works& works) {
     platform::trace("START AUTOTUNE!!!!!!!!!!!!!!!!!!!!!!!!!!\n ");
     if (works.tunerBypass == 1) {
-        works.tuneTxState |= kRxSent;
+        // Only the transceiver's tune coordination clears this again; elsewhere it would lock the tune key.
+        if (works.ModeWorkIdx == kMakerTransceiver) works.tuneTxState |= kRxSent;
         return;
     }
-    // A best SWR left from an earlier search would let a search without readings store a tune.
     works.tuneBestSwr = 0;
+    works.tuneMeasured = 0;
+    works.tuneWordBeforeSearch = works.tuneValue.load();
+    works.inputThresholdBeforeTune = works.ampThresholds[0].load();
     if (works.tuneFine == 1) {
         works.tuneStep = 200;
         platform::trace("TUNE FINE------------!!!!!!!!!!!!!!!!!!!!!!!!!!\n ");

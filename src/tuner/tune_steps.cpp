@@ -24,12 +24,16 @@ double d(float value) { return static_cast<double>(value); }
 void takeReading(core::Works& works) {
     const bool alarm = (works.ampStatus & kSwrAlarm) != 0;
     if (alarm) {
-        // The link clears the protection with "CPFFFF;" before the next step.
+        // The link clears the protection with "CPFFFF;" before the next step; a search
+        // stopped meanwhile stays stopped.
         works.swr = kAlarmSwr;
-        works.tuneState = 2;
+        uint8_t state = works.tuneState;
+        while (state != 0 && !works.tuneState.compare_exchange_weak(state, 2)) {
+        }
     }
     TuneRecord& now = works.tuneSearch.tuneParam;
     now = presentMeasurement(works);
+    if (now.swr > 0) works.tuneMeasured = 1;
     platform::trace("%d-%d) Err %sSWR %05.2f FWD %05.2f L %04d C %04d T %08x %s", works.tuneStep.load(),
                     works.cnttune.load(), alarm ? "1 " : "0 ", d(now.swr), d(now.fwd), now.L, now.C, now.tuneValue,
                     networkTag(now.tuneValue));

@@ -270,7 +270,8 @@ void fineSearchStep(core::Works& works) {
 }  // namespace
 
 void TuneTask(core::Works& works) {
-    if (works.cmdBurst != 0) return;
+    // Stopped between two status replies: nothing more to measure or store.
+    if (works.cmdBurst != 0 || works.tuneState == 0) return;
     const int32_t budgetIndex = std::clamp<int32_t>(works.AutoTuneMaxCicli, 0, kBudgetRows - 1);
     if (works.cnttune > SWRTimeoutCICLI[budgetIndex]) {
         platform::trace("%d max cicli-> esco\n", works.cnttune.load());

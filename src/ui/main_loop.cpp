@@ -17,6 +17,7 @@
 #include "ui/spectrum_plot.h"
 #include "ui/status_bar.h"
 #include "ui/text.h"
+#include "ui/tune_coordination.h"
 
 namespace ui {
 namespace {
@@ -94,6 +95,14 @@ void followFrequency(core::Works& works, std::time_t now) {
     DisattivoScreenSave(works, now);
 }
 
+// The maker's transceiver: its transmission and the tune it starts or waits for.
+void followTransceiver(core::Works& works) {
+    if (works.ModeWorkIdx != 1) return;
+    // No link reports the transceiver's transmission yet: it reads as receiving.
+    works.transceiverTx = 0;
+    CoordinateTune(works, false);
+}
+
 void drawNameText(core::Works& works) {
     const std::string name = works.nameText.get();
     if (!name.empty()) putString(6, 25, 17, name.c_str(), 255, 255, 255, works.fb);
@@ -137,6 +146,7 @@ void timerTick(core::Works& works, std::time_t now) {
     followTransmitView(works, now);
     ScreenSaverCheck(works, now);
     followFrequency(works, now);
+    followTransceiver(works);
     if (works.screenSaverOn != 0) {
         drawNameText(works);
     } else {

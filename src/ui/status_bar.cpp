@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "amp/measurements.h"
+#include "tuner/antenna_selection.h"
 #include "ui/framebuffer.h"
 #include "ui/text.h"
 
@@ -102,7 +103,8 @@ StatusBarTexts statusBarTexts(core::Works& works) {
     StatusBarTexts texts;
     texts.top[0] = GetLblInterface(works.ModeWorkIdx);
     texts.top[1] = (works.ampStatus0 & 1) != 0 ? "Coax:RX+TX" : "  Coax:RTX";
-    texts.top[2] = bandText(works.frequency, {});
+    const int32_t frequency = works.frequency;
+    texts.top[2] = bandText(frequency, tuner::bandNameOf(works, frequency));
     const unsigned attenuator = works.attenuator;
     if (works.bypass == 1)
         texts.top[3] = "Att StdBy";
