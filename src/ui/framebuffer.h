@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "core/works.h"
@@ -40,5 +41,10 @@ void DrawRect(core::Works& works, int x0, int y0, int x1, int y1, int r, int g, 
 // Loads imageName + ".png" into the background store (toBackground non-zero)
 // or into back followed by fbRealize.
 void getPng(core::Works& works, int toBackground);
+// Decodes an 8-bit RGBA PNG held in memory into store with its top left corner
+// at (left, top); false, logged under name, when it is no such image or is
+// larger than the screen.
+bool placePng(std::span<const uint8_t> bytes, const char* name, uint8_t* store, const FrameBuffer& fb, int64_t left,
+              int64_t top);
 
 }  // namespace ui

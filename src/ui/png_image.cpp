@@ -140,6 +140,19 @@ void place(const PngRows& image, uint8_t* store, const FrameBuffer& fb, int64_t 
 
 }  // namespace
 
+bool placePng(std::span<const uint8_t> bytes, const char* name, uint8_t* store, const FrameBuffer& fb,
+              int64_t left, int64_t top) {
+    if (bytes.size() < kSignatureBytes || png_sig_cmp(bytes.data(), 0, kSignatureBytes) != 0) {
+        platform::logError("%s image is not a PNG file", name);
+        return false;
+    }
+    MemorySource source{bytes.data(), bytes.size(), kSignatureBytes};
+    PngRows image;
+    if (!decodeRgba(image, name, source, fb)) return false;
+    place(image, store, fb, left, top);
+    return true;
+}
+
 void getPng(core::Works& works, int toBackground) {
     FrameBuffer* fb = works.fb;
     const std::string path = works.platform->imagePath(works.imageName.get());
@@ -149,16 +162,11 @@ void getPng(core::Works& works, int toBackground) {
         platform::logError("%s image could not be opened", path.c_str());
         return;
     }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.size() < kSignatureBytes || png_sig_cmp(bytes.data(), 0, kSignatureBytes) != 0) {
-        platform::logError("%s image is not a PNG file", path.c_str());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
+    if (!placePng(bytes, path.c_str(), toBackground != 0 ? fb->background : fb->back, *fb,
+                  works.imageX.load(), works.imageY.load()))
         return;
-    }
-    MemorySource source{bytes.data(), bytes.size(), kSignatureBytes};
-    PngRows image;
-    if (!decodeRgba(image, path.c_str(), source, *fb)) return;
-    place(image, toBackground != 0 ? fb->background : fb->back, *fb, works.imageX.load(),
-          works.imageY.load());
     if (toBackground == 0) fbRealize(fb);
 }
 
