@@ -13,7 +13,8 @@ namespace amp {
 // Channels: 0 forward, 1 reflected, 2 input, 3 reflected-power correction.
 [[nodiscard]] float SearchK(core::Works& works, int channel);
 
-// Heat-sink temperature from a 12-bit reading of the 10 kOhm NTC divider.
+// Heat-sink temperature from a 12-bit reading of the 10 kOhm NTC divider;
+// a reading out of the divider's range counts as hotter than the table.
 [[nodiscard]] float CalcolaTemp(uint16_t counts);
 
 // Value of one hex digit, 255 for anything else.
