@@ -73,7 +73,11 @@ float SearchK(core::Works& works, int channel) {
         if (table[i].startFrequency <= frequency && frequency < table[i + 1].startFrequency)
             return rowK(table[i], channel);
     }
-    return 1.0f;
+    // Below the first row, at or past the last start (which only closes the
+    // table) or before any frequency is known: the nearest segment's
+    // calibration is close, a coefficient of 1 reads megawatts.
+    size_t lastSegment = table.size() >= 2 ? table.size() - 2 : 0;
+    return rowK(frequency < table.front().startFrequency ? table.front() : table[lastSegment], channel);
 }
 
 float CalcolaTemp(uint16_t counts) {

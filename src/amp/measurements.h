@@ -9,7 +9,8 @@ namespace amp {
 // Square law above the offset, the tangent line through zero below it.
 [[nodiscard]] float CalcolaWatt(uint32_t offset, uint32_t counts, float k);
 
-// Power coefficient of the band row that holds the working frequency.
+// Power coefficient of the band row that holds the working frequency, or
+// of the nearest row when none holds it.
 // Channels: 0 forward, 1 reflected, 2 input, 3 reflected-power correction.
 [[nodiscard]] float SearchK(core::Works& works, int channel);
 
