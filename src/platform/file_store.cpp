@@ -47,14 +47,14 @@ std::optional<std::string> FileStore::read(std::string_view path) const {
 
 bool FileStore::remountReadWrite() {
     if (shell_.run(kRemountReadWrite) != 0) {
-        logError("can't mount rw /opt/set/ error %d", errno);
+        logErrorAndTrace("can't mount rw /opt/set/ error %d", errno);
         return false;
     }
     return true;
 }
 
 void FileStore::remountReadOnly() {
-    if (shell_.run(kRemountReadOnly) != 0) logError("can't mount ro /opt/set/ error %d", errno);
+    if (shell_.run(kRemountReadOnly) != 0) logErrorAndTrace("can't mount ro /opt/set/ error %d", errno);
 }
 
 bool FileStore::replace(const std::string& target, std::string_view contents) {
