@@ -496,6 +496,7 @@ TEST(AmpEmulatorCounts, ReadingsConvertBackThroughTheControllersCalibration) {
             << celsius;
     }
     EXPECT_EQ(amp::CalcolaTemp(static_cast<uint16_t>(sim::temperatureCounts(150.0))), 101.0f);
+    EXPECT_EQ(amp::CalcolaTemp(static_cast<uint16_t>(sim::temperatureCounts(-30.0))), -10.0f);
     EXPECT_EQ(sim::currentCounts(14.05), 4095);
 }
 

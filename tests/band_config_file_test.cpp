@@ -63,13 +63,13 @@ TEST(BandConfigFile, ColumnsOneAndTwoTakeTheirBaseFromThePrefix) {
     EXPECT_EQ(lines[2].row.kept[10], 0);
 }
 
-TEST(BandConfigFile, CommentsGiveNoRowsButAnEmptyLineIsOneAndABadNumberEndsItsLine) {
-    EXPECT_TRUE(config::parseBandConfig(";freq\n;another\r\n", {150, 140, 100}).empty());
-    EXPECT_TRUE(config::parseBandConfig("", {150, 140, 100}).empty());
-    auto lines = config::parseBandConfig("1800000\n\n3500000 0 12x 60\n", {0, 140, 0});
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].row.startFrequency, 0u);
-    EXPECT_FLOAT_EQ(lines[2].row.kForw, 12.0f / (140.0f * 140.0f));
+TEST(BandConfigFile, CommentsAndBlankLinesGiveNoRowsAndABadNumberEndsItsLine) {
+    for (const char* text : {";freq\n;another\r\n", "", "\n", " \t\r\n\r\n"})
+        EXPECT_TRUE(config::parseBandConfig(text, {150, 140, 100}).empty()) << text;
+    auto lines = config::parseBandConfig("1800000\n\n  \r\n3500000 0 12x 60\n\t\n", {0, 140, 0});
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].row.startFrequency, 3500000u);
+    EXPECT_FLOAT_EQ(lines[1].row.kForw, 12.0f / (140.0f * 140.0f));
 }
 
 TEST(BandConfigFile, ReadUsesTheOffsetsAndTracesEveryRowAndAMissingFileLeavesNone) {
@@ -121,6 +121,8 @@ TEST(NameFile, LastLineStaysWithItsLineEnd) {
     EXPECT_EQ(config::lastNameLine(""), "");
     // A longer line is read in pieces of 99 characters.
     EXPECT_EQ(config::lastNameLine(std::string(120, 'a') + "\n"), std::string(21, 'a') + "\n");
+    // A blank line after the name, as editors leave, does not blank it.
+    EXPECT_EQ(config::lastNameLine("IK0ABC amp\n\n \t\r\n"), "IK0ABC amp\n");
 
     TestStation station;
     config::LoadNameBRISEL(station.works);

@@ -36,15 +36,14 @@ struct FanStation : TestStation {
     }
 };
 
-TEST(FanTable, ParsesRowsSkipsCommentsAndKeepsPercentInRange) {
-    EXPECT_TRUE(amp::parseFanTable(";temp perc\n;only comments\r\n").empty());
-    auto rows = amp::parseFanTable("; t  %\n45 70.9\r\n50\t80\n60 250\n30 -5\n\n");
-    ASSERT_EQ(rows.size(), 5u);
+TEST(FanTable, ParsesRowsSkipsCommentsAndBlankLinesAndKeepsPercentInRange) {
+    EXPECT_TRUE(amp::parseFanTable(";temp perc\n;only comments\r\n\n \r\n").empty());
+    auto rows = amp::parseFanTable("; t  %\n45 70.9\r\n\n50\t80\n \t\r\n60 250\n30 -5\n\n");
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (config::FanRow{45.0f, 70}));
     EXPECT_EQ(rows[1], (config::FanRow{50.0f, 80}));
     EXPECT_EQ(rows[2].percent, 100);
     EXPECT_EQ(rows[3].percent, 0);
-    EXPECT_EQ(rows[4], (config::FanRow{}));
 }
 
 TEST(FanTable, MissingFilesFallBackToTheDefaultAndToTableZeroAndFileRowsReplaceIt) {

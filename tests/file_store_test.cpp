@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
+#include <utility>
 
 #include "test_station.h"
 
+using platform::LogChannel;
 using testing_support::TestStation;
 
 namespace {
@@ -37,6 +40,22 @@ TEST(FileStore, FailedReadWriteRemountLeavesTheOldFile) {
     EXPECT_FALSE(files.save("/opt/set/name.txt", "lost\n"));
     EXPECT_EQ(files.read("/opt/set/name.txt"), "kept\n");
     EXPECT_TRUE(station.log.contains("can't mount rw /opt/set/ error"));
+}
+
+TEST(FileStore, FailedRemountsGoToTheSystemLogAndStandardError) {
+    for (auto [command, text] : {std::pair{"mount -o remount defaults,rw", "can't mount rw /opt/set/ error "},
+                                 {"mount -v -n -o remount -r", "can't mount ro /opt/set/ error "}}) {
+        TestStation station;
+        station.shell().failCommandsStartingWith(command, 32);
+        (void)station.works.platform->files().save("/opt/set/name.txt", "x\n");
+        for (LogChannel channel : {LogChannel::Error, LogChannel::Trace}) {
+            auto lines = station.log.lines(channel);
+            EXPECT_TRUE(
+                std::any_of(lines.begin(), lines.end(),
+                            [text = text](const std::string& line) { return line.starts_with(text); }))
+                << text << " on channel " << static_cast<int>(channel);
+        }
+    }
 }
 
 TEST(FileStore, ReadOnlyRemountFollowsAFailedWrite) {

@@ -26,7 +26,7 @@ std::string rows(int count) {
 
 TEST(AntennaFile, HeaderRowsAndNumberBases) {
     tuner::AntennaFile file =
-        tuner::parseAntennaFile("!Gen\r\n!817\n!xyz\n; note\n\n" + rows(11) + "b12 1 2\n!Qor\n");
+        tuner::parseAntennaFile("!Gen\r\n!817\n!xyz\n; note\n\n \t\r\n" + rows(11) + "b12 1 2\n!Qor\n");
     EXPECT_EQ(file.interfaceType, 2);  // reading stops after the 11th row
     EXPECT_EQ(file.rowCount, 11);
     EXPECT_STREQ(file.rows[10].name, "b11");

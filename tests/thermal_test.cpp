@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "amp/status_reply.h"
 #include "core/errors.h"
 #include "test_station.h"
 
@@ -73,6 +74,30 @@ TEST(ThermalProtection, WarningWithdrawsBelowTheBand) {
     EXPECT_TRUE(station.errors().empty());
     EXPECT_TRUE(station.works.cmdRing.empty());
     EXPECT_TRUE(station.log.contains("!!!! WARNING: Warning Temperatura Rientrato!! (24)\n"));
+}
+
+TEST(ThermalProtection, OpenSensorTripsItsAlarmThroughTheSmoothing) {
+    for (uint16_t counts : {uint16_t{4095}, uint16_t{9999}}) {
+        for (int sensor : {1, 2}) {
+            ThermalStation station;
+            auto& works = station.works;
+            works.MaxTemperature = 70.0f;
+            works.MaxTemperature2 = 80.0f;
+            works.temperature1 = 30.0f;
+            works.temperature2 = 30.0f;
+            amp::StatusReply reply;
+            reply.sensor1 = reply.sensor2 = 2048;
+            (sensor == 1 ? reply.sensor1 : reply.sensor2) = counts;
+            int alarm = sensor == 1 ? 2 : 22;
+            int replies = 0;
+            while (replies < 50 && !core::ExistError(works, alarm)) {
+                amp::ApplyStatusReply(works, reply, "ST");
+                ++replies;
+            }
+            // Each reply moves the smoothed value a tenth of the way to the hottest reading.
+            EXPECT_LE(replies, 15) << counts << " on sensor " << sensor;
+        }
+    }
 }
 
 TEST(ThermalProtection, HeldErrorsBlockEverything) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
 #include "core/oneshot_threads.h"
@@ -91,10 +94,46 @@ TEST(UpdateConfirmation, RemovesBothMarkersAndRemountsReadOnly) {
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/good")));
     EXPECT_EQ(station.shell().commands(),
               (std::vector<std::string>{"/bin/mount -o remount defaults,rw /", "rm -f /opt/good >/dev/null 2>&1",
-                                        "/bin/mount -o remount defaults,ro /",
-                                        "mount -o remount defaults,rw /opt/set",
-                                        "rm -f /opt/set/good >/dev/null 2>&1", "mount -v -n -o remount -r /opt/set"}));
+                                        "/bin/mount -o remount defaults,ro /", platform::kRemountReadWrite,
+                                        platform::kRemountReadOnly}));
     EXPECT_TRUE(station.log.contains("END AGG FW 0..\n"));
+}
+
+TEST(UpdateConfirmation, WaitsForTheWindowOfASaveInProgress) {
+    TestStation station;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool saving = false, released = false, confirmed = false;
+    // The first read-write remount, the save's, holds the save inside its window.
+    station.shell().setAfterCommand([&](const std::string& command) {
+        if (command != platform::kRemountReadWrite) return;
+        std::unique_lock lock(mutex);
+        if (saving) return;
+        saving = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return released; });
+    });
+    std::thread save([&] { (void)station.works.platform->files().save("/opt/set/name.txt", "x\n"); });
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return saving; });
+    std::thread confirm([&] {
+        core::DeleteLastGoodLink(station.works);
+        std::lock_guard done(mutex);
+        confirmed = true;
+        changed.notify_all();
+    });
+    // Time for a confirmation that ignores the window to cut into it; one that waits never ends here.
+    changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return confirmed; });
+    released = true;
+    changed.notify_all();
+    lock.unlock();
+    save.join();
+    confirm.join();
+    std::vector<std::string> mounts;
+    for (const auto& command : station.shell().commands())
+        if (command.find("mount") != std::string::npos) mounts.push_back(command);
+    EXPECT_EQ(mounts, (std::vector<std::string>{platform::kRemountReadWrite, platform::kRemountReadOnly,
+                                                platform::kRemountReadWrite, platform::kRemountReadOnly}));
 }
 
 TEST(UpdateConfirmation, RootIsRemountedReadOnlyEvenWhenTheRemovalFails) {

@@ -71,15 +71,18 @@ TEST(TuneMemoryFile, CodecSkipsCommentsAndRefusesBadIndices) {
     tuner::TuneTable table{};
     table[4].valid = 1;  // cleared by the parse
     testing::internal::CaptureStdout();
-    tuner::parseTuneMemory("; idx freq valid mode L C\n3117 14070000 1 2 100 200\r\n;3118 0 1 2 1 1\n"
-                           "6000 0 1 1 1 1\n-5 0 1 1 1 1\n4999 0 1 3 511 -1\n",
-                           table);
+    tuner::parseTuneMemory(
+        "; idx freq valid mode L C\n0 0 1 1 5 6\n3117 14070000 1 2 100 200\r\n"
+        ";3118 0 1 2 1 1\n\n \r\n6000 0 1 1 1 1\n-5 0 1 1 1 1\n4999 0 1 3 511 -1\n",
+        table);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "LoadTabAtu Errore idxLoadTabAtu Errore idx");
     EXPECT_EQ(station.log.lines(platform::LogChannel::Trace).size(), 2u);
     EXPECT_EQ(table[4].valid + table[3118].valid, 0);
     EXPECT_EQ(table[4999].C, 0xFFFF);
     // C goes out as a signed 16-bit number; the frequency is the index's.
-    EXPECT_EQ(tuner::formatTuneMemory(table), "3117 14070000 1 2 100 200\n4999 71500000 1 3 511 -1\n");
+    // Blank lines are no record: read as index 0 they would wipe its tune.
+    EXPECT_EQ(tuner::formatTuneMemory(table),
+              "0 0 1 1 5 6\n3117 14070000 1 2 100 200\n4999 71500000 1 3 511 -1\n");
 
     std::string many;
     for (int i = 0; i < 5000; ++i) many += ";\n1 0 1 1 1 1\n";

@@ -42,7 +42,7 @@ std::vector<config::FanRow> parseFanTable(std::string_view text) {
     std::vector<config::FanRow> rows;
     while (!text.empty()) {
         std::string_view line = config::takeTextLine(text);
-        if (!line.empty() && line.front() == ';') continue;
+        if (config::isBlankLine(line) || line.front() == ';') continue;
         rows.push_back(parseRow(line));
     }
     return rows;

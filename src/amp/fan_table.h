@@ -13,8 +13,8 @@ inline constexpr int kFanTables = 3;
 inline constexpr const char* kFanTablePaths[kFanTables] = {"/opt/set/ventola.txt", "/opt/set/ventolaSSB.txt",
                                                            "/opt/set/ventolaDIG.txt"};
 
-// Every line that does not begin with ';' is a row; the percent is truncated
-// and kept between 0 and 100.
+// Every line that is neither blank nor begins with ';' is a row; the percent
+// is truncated and kept between 0 and 100.
 [[nodiscard]] std::vector<config::FanRow> parseFanTable(std::string_view text);
 
 // Table 0 must be read first: a missing table 1 or 2 takes its rows.

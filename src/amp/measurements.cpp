@@ -23,6 +23,8 @@ constexpr std::array<ThermistorPoint, 34> K_T_R{{
 }};
 
 constexpr uint16_t kAdcFullScale = 4095;
+// What a sensor hotter than the table reads.
+constexpr float kHottest = 101.0f;
 
 // Factory calibration, used when the unit has no band configuration.
 float defaultK(int channel) {
@@ -71,14 +73,19 @@ float SearchK(core::Works& works, int channel) {
         if (table[i].startFrequency <= frequency && frequency < table[i + 1].startFrequency)
             return rowK(table[i], channel);
     }
-    return 1.0f;
+    // Below the first row, at or past the last start (which only closes the
+    // table) or before any frequency is known: the nearest segment's
+    // calibration is close, a coefficient of 1 reads megawatts.
+    size_t lastSegment = table.size() >= 2 ? table.size() - 2 : 0;
+    return rowK(frequency < table.front().startFrequency ? table.front() : table[lastSegment], channel);
 }
 
 float CalcolaTemp(uint16_t counts) {
-    // A full-scale reading is an open sensor: infinite resistance, colder than the table.
-    if (counts >= kAdcFullScale) return -10.0f;
+    // Full scale and beyond is an open sensor or a bad reading, no temperature:
+    // it must trip the alarm, never pass for a cold heat sink.
+    if (counts >= kAdcFullScale) return kHottest;
     float resistance = static_cast<float>(counts) * 10.0f / static_cast<float>(kAdcFullScale - counts);
-    float celsius = 101.0f;
+    float celsius = kHottest;
     for (size_t i = 0; i < K_T_R.size(); ++i) {
         if (K_T_R[i].kiloOhm >= resistance) continue;
         if (i == 0) {
@@ -93,7 +100,7 @@ float CalcolaTemp(uint16_t counts) {
         break;
     }
     if (celsius < -10.0f) return -10.0f;
-    if (celsius > 100.0f) return 101.0f;
+    if (celsius > 100.0f) return kHottest;
     return celsius;
 }
 

@@ -9,11 +9,13 @@ namespace amp {
 // Square law above the offset, the tangent line through zero below it.
 [[nodiscard]] float CalcolaWatt(uint32_t offset, uint32_t counts, float k);
 
-// Power coefficient of the band row that holds the working frequency.
+// Power coefficient of the band row that holds the working frequency, or
+// of the nearest row when none holds it.
 // Channels: 0 forward, 1 reflected, 2 input, 3 reflected-power correction.
 [[nodiscard]] float SearchK(core::Works& works, int channel);
 
-// Heat-sink temperature from a 12-bit reading of the 10 kOhm NTC divider.
+// Heat-sink temperature from a 12-bit reading of the 10 kOhm NTC divider;
+// a reading out of the divider's range counts as hotter than the table.
 [[nodiscard]] float CalcolaTemp(uint16_t counts);
 
 // Value of one hex digit, 255 for anything else.

@@ -58,7 +58,7 @@ std::vector<BandConfigLine> parseBandConfig(std::string_view text, const AdcOffs
     std::vector<BandConfigLine> lines;
     while (!text.empty()) {
         std::string_view line = takeTextLine(text);
-        if (!line.empty() && line.front() == ';') continue;
+        if (isBlankLine(line) || line.front() == ';') continue;
         lines.push_back(parseLine(line, offsets));
     }
     return lines;

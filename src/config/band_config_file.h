@@ -24,7 +24,7 @@ struct BandConfigLine {
     float inputGain = 0, inputOffset = 0;
 };
 
-// Every line that does not begin with ';' is a data line, an empty one too.
+// Every line that is neither blank nor begins with ';' is a data line.
 [[nodiscard]] std::vector<BandConfigLine> parseBandConfig(std::string_view text, const AdcOffsets& offsets);
 
 void ReadConfigFile(core::Works& works);

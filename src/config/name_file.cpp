@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "config/text_lines.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -19,8 +20,9 @@ std::string lastNameLine(std::string_view text) {
         size_t end = text.find('\n');
         size_t length = end == std::string_view::npos ? text.size() : end + 1;
         length = std::min(length, kLineBuffer - 1);
-        last = text.substr(0, length);
+        std::string_view piece = text.substr(0, length);
         text.remove_prefix(length);
+        if (!isBlankLine(piece)) last = piece;
     }
     return std::string(last);
 }

@@ -10,7 +10,7 @@ namespace config {
 inline constexpr const char* kNamePath = "/opt/set/name.txt";
 
 // The last piece a 100-byte line buffer reads from the text, line end
-// included; empty when the text is.
+// included, passing over blank ones; empty when the text has no other.
 [[nodiscard]] std::string lastNameLine(std::string_view text);
 
 void LoadNameBRISEL(core::Works& works);

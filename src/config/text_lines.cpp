@@ -18,6 +18,10 @@ std::string_view takeTextLine(std::string_view& text) {
     return line;
 }
 
+bool isBlankLine(std::string_view line) {
+    return line.find_first_not_of(" \t\r\n\v\f") == std::string_view::npos;
+}
+
 std::optional<float> leadingFloat(std::string_view text) {
     std::string terminated(text);
     char* end = nullptr;

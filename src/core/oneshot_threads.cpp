@@ -18,12 +18,6 @@ namespace {
 
 void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
-void logAndTrace(const char* format, int error) {
-    platform::logError(format, error);
-    platform::trace(format, error);
-    platform::trace("\n");
-}
-
 }  // namespace
 
 void LoadThread(Works& works) {
@@ -64,23 +58,21 @@ void DeleteLastGoodLink(Works& works) {
     if (::lstat(machine.root().resolve("/opt/good").c_str(), &status) == 0) {
         platform::trace("**** DELETE /OPT/GOOD EXIST !!\n");
         if (shell.run("/bin/mount -o remount defaults,rw /") != 0) {
-            logAndTrace("can't mount rw /opt/set/ error %d", errno);
+            platform::logErrorAndTrace("can't mount rw /opt/set/ error %d", errno);
             return;
         }
-        if (shell.run("rm -f /opt/good >/dev/null 2>&1") != 0) logAndTrace("can't delete /opt/good error %d", errno);
+        if (shell.run("rm -f /opt/good >/dev/null 2>&1") != 0)
+            platform::logErrorAndTrace("can't delete /opt/good error %d", errno);
         sleepMs(10);
         if (shell.run("/bin/mount -o remount defaults,ro /") != 0)
             platform::logError("can't mount ro /opt/set/ error %d", errno);
     }
-    if (shell.run(platform::kRemountReadWrite) != 0) {
-        logAndTrace("can't mount rw /opt/set/ error %d", errno);
-        return;
-    }
-    int removal = shell.run("rm -f /opt/set/good >/dev/null 2>&1");
-    if (removal != 0) logAndTrace("can't delete /opt/set/good error %d", errno);
-    int remount = shell.run(platform::kRemountReadOnly);
-    if (remount != 0) platform::logError("can't mount ro /opt/set/ error %d", errno);
-    platform::trace("END AGG FW %i..\n", remount);
+    // Through the file store, so that its remounts never cut into a save's
+    // window; the store reports failed remounts itself.
+    platform::FileStore::Removal removal = machine.files().removeReportingSteps("/opt/set/good");
+    if (!removal.windowOpened) return;
+    if (removal.error != 0) platform::logErrorAndTrace("can't delete /opt/set/good error %d", removal.error);
+    platform::trace("END AGG FW %i..\n", removal.readOnlyStatus);
 }
 
 }  // namespace core

@@ -47,14 +47,16 @@ std::optional<std::string> FileStore::read(std::string_view path) const {
 
 bool FileStore::remountReadWrite() {
     if (shell_.run(kRemountReadWrite) != 0) {
-        logError("can't mount rw /opt/set/ error %d", errno);
+        logErrorAndTrace("can't mount rw /opt/set/ error %d", errno);
         return false;
     }
     return true;
 }
 
-void FileStore::remountReadOnly() {
-    if (shell_.run(kRemountReadOnly) != 0) logError("can't mount ro /opt/set/ error %d", errno);
+int FileStore::remountReadOnly() {
+    int status = shell_.run(kRemountReadOnly);
+    if (status != 0) logErrorAndTrace("can't mount ro /opt/set/ error %d", errno);
+    return status;
 }
 
 bool FileStore::replace(const std::string& target, std::string_view contents) {
@@ -110,13 +112,19 @@ bool FileStore::save(std::string_view path, std::string_view contents) {
 }
 
 bool FileStore::remove(std::string_view path) {
+    Removal removal = removeReportingSteps(path);
+    if (removal.error != 0) logError("can't delete %s error %d", root_.resolve(path).c_str(), removal.error);
+    return removal.windowOpened && removal.error == 0;
+}
+
+FileStore::Removal FileStore::removeReportingSteps(std::string_view path) {
     std::lock_guard lock(saveMutex_);
-    if (!remountReadWrite()) return false;
-    std::string target = root_.resolve(path);
-    bool removed = ::unlink(target.c_str()) == 0 || errno == ENOENT;
-    if (!removed) logError("can't delete %s error %d", target.c_str(), errno);
-    remountReadOnly();
-    return removed;
+    Removal removal;
+    removal.windowOpened = remountReadWrite();
+    if (!removal.windowOpened) return removal;
+    if (::unlink(root_.resolve(path).c_str()) != 0 && errno != ENOENT) removal.error = errno;
+    removal.readOnlyStatus = remountReadOnly();
+    return removal;
 }
 
 bool FileStore::append(std::string_view path, std::string_view header, std::string_view text) {

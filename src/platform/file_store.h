@@ -31,9 +31,18 @@ public:
     // that does not exist yet is created starting with the header.
     [[nodiscard]] bool append(std::string_view path, std::string_view header, std::string_view text);
 
+    // A removal for a caller that reports each step in its own words: only
+    // failed remounts are logged here.
+    struct Removal {
+        bool windowOpened = false;  // the read-write remount succeeded
+        int error = 0;              // errno of a failed removal, 0 once the file is gone
+        int readOnlyStatus = 0;     // status of the read-only remount after it
+    };
+    [[nodiscard]] Removal removeReportingSteps(std::string_view path);
+
 private:
     bool remountReadWrite();
-    void remountReadOnly();
+    int remountReadOnly();
     bool replace(const std::string& target, std::string_view contents);
     bool addToEnd(const std::string& target, std::string_view header, std::string_view text);
 

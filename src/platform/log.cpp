@@ -38,11 +38,13 @@ public:
 
 std::atomic<LogSink*> currentSink{&syslogSink()};
 
-void emit(LogChannel channel, const char* format, va_list args) {
+void emit(LogChannel channel, const char* format, va_list args, std::string_view ending = {}) {
     char buffer[1024];
-    int length = std::vsnprintf(buffer, sizeof buffer, format, args);
+    size_t room = sizeof buffer - ending.size();
+    int length = std::vsnprintf(buffer, room, format, args);
     if (length < 0) return;
-    size_t size = static_cast<size_t>(length) < sizeof buffer ? static_cast<size_t>(length) : sizeof buffer - 1;
+    size_t size = static_cast<size_t>(length) < room ? static_cast<size_t>(length) : room - 1;
+    size += ending.copy(buffer + size, ending.size());
     currentSink.load()->write(channel, std::string_view(buffer, size));
 }
 
@@ -78,6 +80,17 @@ void logError(const char* format, ...) {
     va_list args;
     va_start(args, format);
     emit(LogChannel::Error, format, args);
+    va_end(args);
+}
+
+void logErrorAndTrace(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    emit(LogChannel::Error, format, args);
+    emit(LogChannel::Trace, format, again, "\n");
+    va_end(again);
     va_end(args);
 }
 

@@ -25,5 +25,8 @@ LogSink* setLogSink(LogSink* sink);
 void trace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void logInfo(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void logError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// An error that the operator at the console must see as well: the system-log
+// line, and the same text as a trace line.
+void logErrorAndTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "platform/log.h"
@@ -16,11 +17,19 @@ const std::string kScreenshotProgram = "/usr/bin/fbgrab ";
 }  // namespace
 
 int SimShell::run(const std::string& command) {
-    std::lock_guard lock(mutex_);
-    record(command);
-    for (const auto& [prefix, status] : failures_)
-        if (startsWith(command, prefix)) return status;
-    return emulate(command);
+    int status = 0;
+    std::function<void(const std::string&)> observer;
+    {
+        std::lock_guard lock(mutex_);
+        record(command);
+        auto failure = std::find_if(failures_.begin(), failures_.end(), [&command](const auto& entry) {
+            return startsWith(command, entry.first);
+        });
+        status = failure != failures_.end() ? failure->second : emulate(command);
+        observer = afterCommand_;
+    }
+    if (observer) observer(command);
+    return status;
 }
 
 int SimShell::emulate(const std::string& command) {
@@ -92,6 +101,11 @@ void SimShell::failCommandsStartingWith(const std::string& prefix, int status) {
 void SimShell::setScreenshotWriter(std::function<bool(const std::string& path)> writer) {
     std::lock_guard lock(mutex_);
     screenshotWriter_ = std::move(writer);
+}
+
+void SimShell::setAfterCommand(std::function<void(const std::string& command)> observer) {
+    std::lock_guard lock(mutex_);
+    afterCommand_ = std::move(observer);
 }
 
 void SimShell::record(const std::string& command) {

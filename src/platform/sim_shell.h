@@ -30,6 +30,9 @@ public:
     // resolved path. An empty writer (no display) makes the program fail; the
     // call returns only when no screenshot is in progress.
     void setScreenshotWriter(std::function<bool(const std::string& path)> writer);
+    // Called with every command once it has run, outside the shell's lock, so
+    // that a test can hold the command's caller at that point.
+    void setAfterCommand(std::function<void(const std::string& command)> observer);
 
     [[nodiscard]] std::vector<std::string> commands() const;
     [[nodiscard]] bool readOnly() const;
@@ -47,6 +50,7 @@ private:
     std::map<std::string, int> failures_;
     bool readOnly_ = true;
     std::function<bool(const std::string& path)> screenshotWriter_;
+    std::function<void(const std::string& command)> afterCommand_;
 };
 
 }  // namespace platform

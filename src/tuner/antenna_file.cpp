@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "config/scan_fields.h"
+#include "config/text_lines.h"
 #include "tuner/memory_banks.h"
 
 namespace tuner {
@@ -53,7 +54,7 @@ AntennaFile parseAntennaFile(std::string_view text) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.ends_with('\r')) line.remove_suffix(1);
         // A blank line is no band: read as a row it would reset every range of the bank.
-        if (line.empty() || line.starts_with(';')) continue;
+        if (config::isBlankLine(line) || line.starts_with(';')) continue;
         if (line.starts_with('!')) {
             if (std::optional<int32_t> type = headerType(line)) file.interfaceType = *type;
             continue;

@@ -63,7 +63,7 @@ void parseTuneMemory(std::string_view text, TuneTable& table) {
     int records = 0;
     while (!text.empty() && records < kMaxRecordLines) {
         std::string_view line = config::takeTextLine(text);
-        if (!line.empty() && line.front() == ';') continue;
+        if (config::isBlankLine(line) || line.front() == ';') continue;
         ++records;
         parseRecordLine(std::string(line.substr(0, kMaxLineLength)), table);
     }
