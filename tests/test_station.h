@@ -74,8 +74,9 @@ public:
 
     CapturedLog log;
     config::SetupRecord setup;
-    core::ThreadSet threads;
     core::Works works;
+    // After works: destroyed first, it joins the threads while the record they use still exists.
+    core::ThreadSet threads;
 
 private:
     static std::filesystem::path makeRoot() {

@@ -9,6 +9,7 @@
 #include "core/oneshot_threads.h"
 #include "core/threads.h"
 #include "core/tiny_mailbox.h"
+#include "core/tune_lock.h"
 #include "test_station.h"
 
 using core::ThreadId;
@@ -46,6 +47,15 @@ TEST(ThreadSet, AThreadRunsOnceAtATimeAndIsJoined) {
     EXPECT_TRUE(station.threads.start(works, ThreadId::Timer, waitForRunFlag));
     works.running = 0;
     EXPECT_TRUE(station.threads.join(ThreadId::Timer));
+}
+
+TEST(TuneLock, AHolderThatNeverUnlocksIsTakenOverAfterABoundedWait) {
+    TestStation station;
+    core::TuneLock lock;
+    lock.lock();
+    lock.lock();  // the first holder forgot to unlock
+    EXPECT_TRUE(lock.held());
+    EXPECT_TRUE(station.log.contains("tune lock held for over 1000 ms: taken over"));
 }
 
 TEST(TinyMailbox, ACommandIsHandedOverTwice) {

@@ -64,9 +64,10 @@ void startThread(Works& works, ThreadId id) {
 
 }  // namespace
 
+// Every body returns once works.running drops; a detached thread could outlive the record it uses.
 ThreadSet::~ThreadSet() {
     for (Slot& slot : slots_)
-        if (slot.handle.joinable()) slot.handle.detach();
+        if (slot.handle.joinable()) slot.handle.join();
 }
 
 bool ThreadSet::start(Works& works, ThreadId id, ThreadBody body) {

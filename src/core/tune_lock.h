@@ -8,12 +8,26 @@
 #include <cstdint>
 #include <thread>
 
+#include "platform/log.h"
+
 namespace core {
 
 class TuneLock {
 public:
+    // A holder that never unlocks must not freeze the link thread, and with it the
+    // status polling, meters and fans: after this long the lock is taken over.
+    static constexpr std::chrono::milliseconds kLongestWait{1000};
+
     void lock() {
-        while (held_.exchange(1, std::memory_order_acquire) != 0) std::this_thread::sleep_for(std::chrono::microseconds(1));
+        const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
+        while (held_.exchange(1, std::memory_order_acquire) != 0) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                platform::logError("tune lock held for over %d ms: taken over",
+                                   static_cast<int>(kLongestWait.count()));
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(1));
+        }
     }
     void unlock() { held_.store(0, std::memory_order_release); }
     [[nodiscard]] bool held() const { return held_.load(std::memory_order_relaxed) != 0; }
