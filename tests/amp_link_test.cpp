@@ -87,6 +87,21 @@ TEST_F(AmpLinkTest, ALateReplyIsDroppedAndTheLinkIsBackInStep) {
     EXPECT_EQ(station.log.contains("stale"), works.retryTotal == 1);
 }
 
+TEST_F(AmpLinkTest, SettingsNotYetReadAreNeverSentBack) {
+    works.genSettings.set("01234");  // a short reply; the multiplier was never read
+    works.frequency = 7074000;
+    startLink();
+    for (int32_t code : {35, 42, 9}) amp::IncPNTIn_CMDLinear(code, works);
+    ASSERT_TRUE(waitForPayload("FA00007074000;"));  // the link went on
+    for (const std::string& payload : received())
+        EXPECT_TRUE(payload.rfind("GS", 0) != 0 && payload.rfind("CM", 0) != 0) << payload;
+    EXPECT_TRUE(station.log.contains("GS not sent") && station.log.contains("CM not sent"));
+    EXPECT_EQ(works.retryTotal, 0);
+    works.genSettings.set("0300000000");
+    amp::IncPNTIn_CMDLinear(35, works);
+    EXPECT_TRUE(waitForPayload("GS0100000000;"));
+}
+
 TEST_F(AmpLinkTest, ThresholdsAreSentAgainOnABandChange) {
     config::BandConfigRow low, high, end;
     low.startFrequency = 1800000;

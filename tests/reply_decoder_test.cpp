@@ -293,8 +293,12 @@ TEST_F(ReplyDecoderTest, EepromIdentityPages) {
 }
 
 TEST_F(ReplyDecoderTest, EepromMultiplierOnlyInsideItsRange) {
-    decode("ER0003" + hexBytes("1.000500000", 11) + ";");
-    EXPECT_DOUBLE_EQ(works.calMultiplier, 1.0005);
+    // Read as the C library reads a number: leading blanks and a sign are allowed.
+    for (const char* text : {"1.000500000", " 1.00050000", "+1.00050000"}) {
+        works.calMultiplier = 0.0;
+        decode("ER0003" + hexBytes(text, 11) + ";");
+        EXPECT_DOUBLE_EQ(works.calMultiplier, 1.0005) << text;
+    }
     EXPECT_TRUE(std::filesystem::exists(station.path("/opt/set/info.txt")));
     for (const char* text : {"2.000000000", "0.000000000", "-0.50000000", "abcdefghijk"}) {
         decode("ER0003" + hexBytes(text, 11) + ";");

@@ -88,6 +88,11 @@ void discardStaleBytes(platform::SerialPort& port) {
 }
 
 void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
+    if (const char* reason = withheldReason(works, code)) {
+        platform::trace("%s", reason);
+        NextCmdPriority(works, kCmdStatus);
+        return;
+    }
     if (works.retryCount > 0) discardStaleBytes(port);
     if (code >= 14 && code <= 16) {
         int value = code == 14 ? works.attenuator.load() : code == 15 ? works.AttenuatorTune.load() : 3;

@@ -1,12 +1,11 @@
 #include "amp/reply_decoder.h"
 
-#include <charconv>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "amp/measurements.h"
@@ -86,9 +85,10 @@ bool decodeEeprom(core::Works& works, std::string_view payload) {
             auto bytes = eepromBytes(payload, 11);
             if (!bytes) return false;
             const std::string text(untilNul(*bytes));
-            double value = 0;
-            auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-            if (parsed.ec == std::errc() && value > 0.0 && value < 2.0) works.calMultiplier = value;
+            // Read as the C library reads a number: leading blanks and a sign are allowed.
+            char* end = nullptr;
+            double value = std::strtod(text.c_str(), &end);
+            if (end != text.c_str() && value > 0.0 && value < 2.0) works.calMultiplier = value;
             platform::trace("EE3: %01.09f (%s , %s)\n", works.calMultiplier.load(), text.c_str(),
                             std::string(payload).c_str());
             config::WrInfoFile(works);
