@@ -99,17 +99,25 @@ bool decodeEeprom(core::Works& works, std::string_view payload) {
     }
 }
 
+// The whole text as "%ld" reads a number (leading blanks, a sign, digits); nothing when it is
+// not a number throughout.
+std::optional<long> wholeNumber(std::string_view text) {
+    const std::string terminated(text);
+    char* end = nullptr;
+    long value = std::strtol(terminated.c_str(), &end, 10);
+    if (end == terminated.c_str() || *end != '\0') return std::nullopt;
+    return value;
+}
+
+// A field that is no number is a garbled reply and is asked for again.
 bool decodeFrequency(core::Works& works, std::string_view payload) {
     std::string_view digits = field(payload, 3, 11);
     if (digits.size() != 11) return false;
-    int64_t value = 0;
-    for (char digit : digits) {
-        if (!isDigit(digit)) return false;
-        value = value * 10 + (digit - '0');
-    }
-    // Zero means no carrier was measured; the last frequency stays.
-    if (value > 0 && value <= std::numeric_limits<int32_t>::max())
-        works.ampFrequency = static_cast<int32_t>(value);
+    std::optional<long> value = wholeNumber(digits);
+    if (!value) return false;
+    // Zero or less means no carrier was measured; the last frequency stays.
+    if (*value > 0 && *value <= std::numeric_limits<int32_t>::max())
+        works.ampFrequency = static_cast<int32_t>(*value);
     return true;
 }
 
@@ -181,8 +189,8 @@ bool decodeReply(core::Works& works, std::string_view payload) {
         return true;
     }
     if (letters == "SA") {
-        // Three antennas, each with its own tune memory.
-        if (payload[2] < '1' || payload[2] > '3') return false;
+        // The setup selects antennas 1 to 4. Only 1 to 3 have tune memories: their users check the index.
+        if (payload[2] < '1' || payload[2] > '4') return false;
         works.NumAntenna = payload[2] - '1';
         return true;
     }
