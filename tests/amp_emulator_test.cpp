@@ -125,7 +125,7 @@ TEST(AmpEmulatorReplies, EepromPagesDecodeIntoIdentityAndCalibration) {
 
 TEST(AmpEmulatorReplies, MalformedOrUnknownCommandsAreRefusedAfterTheirLetters) {
     Bench bench;
-    EXPECT_EQ(bench.reply("SA4;"), "SA?;");
+    EXPECT_EQ(bench.reply("SA5;"), "SA?;");
     EXPECT_EQ(bench.reply("AT12;"), "AT?;");
     EXPECT_EQ(bench.reply("FN3050;"), "FN?;");
     EXPECT_EQ(bench.reply("TS40954095150037x0;"), "TS?;");

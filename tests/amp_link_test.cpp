@@ -71,6 +71,37 @@ TEST_F(AmpLinkTest, RefusedGarbageAndOverlongRepliesGoThroughTheRetryPath) {
     ASSERT_TRUE(waitUntil([&] { return received().size() >= 4; }, std::chrono::seconds(5)));
 }
 
+TEST_F(AmpLinkTest, ALateReplyIsDroppedAndTheLinkIsBackInStep) {
+    startLink();
+    ASSERT_TRUE(waitUntil([&] { return received().size() >= 4; }, std::chrono::seconds(5)));
+    emulator.control("fault delay 1");
+    // The reply comes 2 s late. The link gives it up after 1500 waits of 1 ms and sends the
+    // command again, unless a busy machine stretches those waits past the late reply.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    emulator.control("clear-received");
+    ASSERT_TRUE(waitUntil([&] { return received().size() >= 12; }, std::chrono::seconds(5)));
+    // In step, the idle link alternates its two polls; one reply behind, it sends each twice.
+    auto list = received();
+    for (size_t i = 1; i < list.size(); ++i) EXPECT_NE(list[i], list[i - 1]) << i;
+    EXPECT_LE(works.retryTotal, 1);
+    EXPECT_EQ(station.log.contains("stale"), works.retryTotal == 1);
+}
+
+TEST_F(AmpLinkTest, SettingsNotYetReadAreNeverSentBack) {
+    works.genSettings.set("01234");  // a short reply; the multiplier was never read
+    works.frequency = 7074000;
+    startLink();
+    for (int32_t code : {35, 42, 9}) amp::IncPNTIn_CMDLinear(code, works);
+    ASSERT_TRUE(waitForPayload("FA00007074000;"));  // the link went on
+    for (const std::string& payload : received())
+        EXPECT_TRUE(payload.rfind("GS", 0) != 0 && payload.rfind("CM", 0) != 0) << payload;
+    EXPECT_TRUE(station.log.contains("GS not sent") && station.log.contains("CM not sent"));
+    EXPECT_EQ(works.retryTotal, 0);
+    works.genSettings.set("0300000000");
+    amp::IncPNTIn_CMDLinear(35, works);
+    EXPECT_TRUE(waitForPayload("GS0100000000;"));
+}
+
 TEST_F(AmpLinkTest, ThresholdsAreSentAgainOnABandChange) {
     config::BandConfigRow low, high, end;
     low.startFrequency = 1800000;

@@ -13,6 +13,15 @@ TEST(CommandRing, AFullRingDropsTheOldestCodeInsteadOfLosingAll) {
     EXPECT_EQ(ring.pop(), 3);
 }
 
+TEST(CommandRing, AFullRingNeverDropsAFanCommand) {
+    amp::CommandRing ring;
+    ring.push(1);
+    ring.push(23);  // fan control queues no other until this one has gone out
+    for (int32_t code = 2; code <= 30; ++code) ring.push(code);
+    EXPECT_EQ(ring.pending().front(), 23);
+    EXPECT_EQ(ring.pending().size(), 29u);
+}
+
 TEST(CommandRing, PopsInOrderAcrossTheWrap) {
     amp::CommandRing ring;
     for (int round = 0; round < 3; ++round) {

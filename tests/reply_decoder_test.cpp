@@ -227,13 +227,24 @@ TEST_F(ReplyDecoderTest, RefusedAndUnknownRepliesAreRetried) {
 }
 
 TEST_F(ReplyDecoderTest, MeasuredFrequencyKeepsTheLastCarrier) {
-    decode("FM000014074000;");
-    EXPECT_EQ(works.ampFrequency, 14074000);
-    decode("FM000000000000;");
-    EXPECT_EQ(works.ampFrequency, 14074000);
-    decode("FM099999999999;");  // beyond any frequency the field can hold
-    EXPECT_EQ(works.ampFrequency, 14074000);
-    EXPECT_EQ(works.retryTotal, 0);
+    struct Case {
+        const char* reply;
+        int32_t frequency;
+        int32_t retries;
+    };
+    const Case cases[] = {
+        {"FM000014074000;", 14074000, 0},
+        {"FM000000000000;", 14074000, 0},  // no carrier
+        {"FM0-0000000005;", 14074000, 0},
+        {"FM099999999999;", 14074000, 0},  // beyond any frequency the field can hold
+        {"FM00001407400x;", 14074000, 1},  // garbled: asked again
+        {"FM01407400;", 14074000, 2},
+    };
+    for (const Case& c : cases) {
+        decode(c.reply);
+        EXPECT_EQ(works.ampFrequency, c.frequency) << c.reply;
+        EXPECT_EQ(works.retryTotal, c.retries) << c.reply;
+    }
 }
 
 TEST_F(ReplyDecoderTest, GeneralSettings) {
@@ -269,11 +280,13 @@ TEST_F(ReplyDecoderTest, AntennaAttenuatorByPassVersionAndClearProtectionsReplie
     EXPECT_EQ(works.retryTotal, 0);
 }
 
-TEST_F(ReplyDecoderTest, AntennaOutsideTheThreeIsRefused) {
-    works.NumAntenna = 2;
-    decode("SA0;");
+TEST_F(ReplyDecoderTest, AntennaOutsideTheSetupRangeIsRefused) {
     decode("SA4;");
-    EXPECT_EQ(works.NumAntenna, 2);
+    EXPECT_EQ(works.NumAntenna, 3);
+    EXPECT_EQ(works.retryTotal, 0);
+    decode("SA0;");
+    decode("SA5;");
+    EXPECT_EQ(works.NumAntenna, 3);
     EXPECT_EQ(works.retryTotal, 2);
 }
 
@@ -293,8 +306,12 @@ TEST_F(ReplyDecoderTest, EepromIdentityPages) {
 }
 
 TEST_F(ReplyDecoderTest, EepromMultiplierOnlyInsideItsRange) {
-    decode("ER0003" + hexBytes("1.000500000", 11) + ";");
-    EXPECT_DOUBLE_EQ(works.calMultiplier, 1.0005);
+    // Read as the C library reads a number: leading blanks and a sign are allowed.
+    for (const char* text : {"1.000500000", " 1.00050000", "+1.00050000"}) {
+        works.calMultiplier = 0.0;
+        decode("ER0003" + hexBytes(text, 11) + ";");
+        EXPECT_DOUBLE_EQ(works.calMultiplier, 1.0005) << text;
+    }
     EXPECT_TRUE(std::filesystem::exists(station.path("/opt/set/info.txt")));
     for (const char* text : {"2.000000000", "0.000000000", "-0.50000000", "abcdefghijk"}) {
         decode("ER0003" + hexBytes(text, 11) + ";");

@@ -13,7 +13,7 @@
 namespace sim {
 
 inline constexpr const char* kFirmwareVersion = "1.07.03";  // seven characters
-inline constexpr int kAntennaCount = 3;
+inline constexpr int kAntennaCount = 4;
 
 class CommandHandler {
 public:

@@ -4,6 +4,11 @@ namespace amp {
 namespace {
 
 int32_t next(int32_t index) { return index + 1 < CommandRing::kSize ? index + 1 : 0; }
+int32_t previous(int32_t index) { return index > 0 ? index - 1 : CommandRing::kSize - 1; }
+
+// Fan control waits for its command to go out before it decides again: losing one would stop it,
+// or leave a fan at a speed it no longer asks for.
+bool isFanCommand(int32_t code) { return code == 23 || code == 41; }
 
 }  // namespace
 
@@ -11,8 +16,19 @@ void CommandRing::push(int32_t code) {
     std::lock_guard lock(mutex_);
     cmdRing_[cmdIn_] = code;
     cmdIn_ = next(cmdIn_);
-    // A full ring would look empty and lose every pending code; drop only the oldest.
-    if (cmdIn_ == cmdOut_) cmdOut_ = next(cmdOut_);
+    // A full ring would look empty and lose every pending code; drop only one.
+    if (cmdIn_ == cmdOut_) dropOldest();
+}
+
+void CommandRing::dropOldest() {
+    int32_t dropped = cmdOut_;
+    while (isFanCommand(cmdRing_[dropped]) && next(dropped) != cmdIn_) dropped = next(dropped);
+    if (isFanCommand(cmdRing_[dropped])) dropped = cmdOut_;
+    // The older codes move up one slot to close the gap.
+    for (int32_t index = dropped; index != cmdOut_; index = previous(index))
+        cmdRing_[index] = cmdRing_[previous(index)];
+    cmdRing_[cmdOut_] = 0;
+    cmdOut_ = next(cmdOut_);
 }
 
 std::optional<int32_t> CommandRing::pop() {

@@ -21,6 +21,9 @@ public:
     [[nodiscard]] std::vector<int32_t> pending() const;
 
 private:
+    // Of a full ring, the oldest code that is not a fan command (the oldest of all when every one is).
+    void dropOldest();
+
     mutable std::mutex mutex_;
     std::array<int32_t, kSize> cmdRing_{};
     int32_t cmdIn_ = 0;

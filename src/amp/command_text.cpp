@@ -5,6 +5,10 @@
 namespace amp {
 namespace {
 
+constexpr int32_t kGeneralSettingsCommand = 35;
+constexpr int32_t kMultiplierCommand = 42;
+constexpr size_t kGeneralSettingsLength = 10;
+
 template <typename... Values>
 std::string format(const char* pattern, Values... values) {
     char text[64];
@@ -24,13 +28,21 @@ const char* attenuatorText(int value) {
 }
 
 std::string generalSettingsFor(std::string settings, int32_t modeWorkIdx) {
-    settings.resize(10, '0');
     auto second = static_cast<unsigned char>(settings[1]);
     settings[1] = static_cast<char>(modeWorkIdx != 0 ? (second & ~2u) : (second | 2u));
     return settings;
 }
 
+const char* withheldReason(const core::Works& works, int32_t code) {
+    if (code == kGeneralSettingsCommand && works.genSettings.get().size() != kGeneralSettingsLength)
+        return "GS not sent: no complete general settings read\n";
+    if (code == kMultiplierCommand && works.calMultiplier == 0.0)
+        return "CM not sent: no calibration multiplier read\n";
+    return nullptr;
+}
+
 std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
+    if (withheldReason(works, code)) return std::nullopt;
     switch (code) {
         case 0: return make("VS", "VSM;");
         case 1: return make("ST", "ST;");

@@ -9,6 +9,7 @@
 #include "amp/frame.h"
 #include "amp/next_command.h"
 #include "amp/reply_decoder.h"
+#include "amp/reply_match.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_memory.h"
@@ -78,7 +79,21 @@ void afterSending(core::Works& works, int32_t code, const std::string& payload) 
     }
 }
 
+// Bytes waiting when a command is sent again answer an earlier send.
+void discardStaleBytes(platform::SerialPort& port) {
+    int count = 0;
+    char byte;
+    while (port.bytesAvailable() > 0 && port.readByte(byte) == 1) ++count;
+    if (count > 0) platform::trace("Linear: %d stale bytes dropped before the resend\n", count);
+}
+
 void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
+    if (const char* reason = withheldReason(works, code)) {
+        platform::trace("%s", reason);
+        NextCmdPriority(works, kCmdStatus);
+        return;
+    }
+    if (works.retryCount > 0) discardStaleBytes(port);
     if (code >= 14 && code <= 16) {
         int value = code == 14 ? works.attenuator.load() : code == 15 ? works.AttenuatorTune.load() : 3;
         SetAttenuatorCMD(works, port, value, code);
@@ -148,6 +163,12 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
             return;
         }
         case FrameStatus::Good:
+            if (!replyBelongsTo({works.lastCmdName, 2}, works.lastCmdCode, checked.payload)) {
+                // A late reply to an earlier command: its own reply is still to come.
+                platform::trace("Linear: stale reply dropped while waiting for %c%c: %s\n",
+                                works.lastCmdName[0], works.lastCmdName[1], frame.c_str());
+                return;
+            }
             works.linearProcessStatus = kStateDecode;
             DecodeCatCmd(works, checked.payload, static_cast<int>(frame.size()));
             return;

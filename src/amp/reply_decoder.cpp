@@ -1,12 +1,11 @@
 #include "amp/reply_decoder.h"
 
-#include <charconv>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "amp/measurements.h"
@@ -86,9 +85,10 @@ bool decodeEeprom(core::Works& works, std::string_view payload) {
             auto bytes = eepromBytes(payload, 11);
             if (!bytes) return false;
             const std::string text(untilNul(*bytes));
-            double value = 0;
-            auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-            if (parsed.ec == std::errc() && value > 0.0 && value < 2.0) works.calMultiplier = value;
+            // Read as the C library reads a number: leading blanks and a sign are allowed.
+            char* end = nullptr;
+            double value = std::strtod(text.c_str(), &end);
+            if (end != text.c_str() && value > 0.0 && value < 2.0) works.calMultiplier = value;
             platform::trace("EE3: %01.09f (%s , %s)\n", works.calMultiplier.load(), text.c_str(),
                             std::string(payload).c_str());
             config::WrInfoFile(works);
@@ -99,17 +99,25 @@ bool decodeEeprom(core::Works& works, std::string_view payload) {
     }
 }
 
+// The whole text as "%ld" reads a number (leading blanks, a sign, digits); nothing when it is
+// not a number throughout.
+std::optional<long> wholeNumber(std::string_view text) {
+    const std::string terminated(text);
+    char* end = nullptr;
+    long value = std::strtol(terminated.c_str(), &end, 10);
+    if (end == terminated.c_str() || *end != '\0') return std::nullopt;
+    return value;
+}
+
+// A field that is no number is a garbled reply and is asked for again.
 bool decodeFrequency(core::Works& works, std::string_view payload) {
     std::string_view digits = field(payload, 3, 11);
     if (digits.size() != 11) return false;
-    int64_t value = 0;
-    for (char digit : digits) {
-        if (!isDigit(digit)) return false;
-        value = value * 10 + (digit - '0');
-    }
-    // Zero means no carrier was measured; the last frequency stays.
-    if (value > 0 && value <= std::numeric_limits<int32_t>::max())
-        works.ampFrequency = static_cast<int32_t>(value);
+    std::optional<long> value = wholeNumber(digits);
+    if (!value) return false;
+    // Zero or less means no carrier was measured; the last frequency stays.
+    if (*value > 0 && *value <= std::numeric_limits<int32_t>::max())
+        works.ampFrequency = static_cast<int32_t>(*value);
     return true;
 }
 
@@ -181,8 +189,8 @@ bool decodeReply(core::Works& works, std::string_view payload) {
         return true;
     }
     if (letters == "SA") {
-        // Three antennas, each with its own tune memory.
-        if (payload[2] < '1' || payload[2] > '3') return false;
+        // The setup selects antennas 1 to 4. Only 1 to 3 have tune memories: their users check the index.
+        if (payload[2] < '1' || payload[2] > '4') return false;
         works.NumAntenna = payload[2] - '1';
         return true;
     }

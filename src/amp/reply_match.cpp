@@ -1,0 +1,32 @@
+#include "amp/reply_match.h"
+
+namespace amp {
+namespace {
+
+constexpr int32_t kFrequencySensorCommand = 12;
+
+// The EEPROM page a read command asks for, or 0 when the code reads none.
+char eepromPage(int32_t code) {
+    switch (code) {
+        case 36: return '0';
+        case 37: return '1';
+        case 38: return '2';
+        case 43: return '3';
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+bool replyBelongsTo(std::string_view letters, int32_t code, std::string_view reply) {
+    if (reply.size() < 3) return false;
+    // A command the amplifier could not read may be refused under letters it could not read either.
+    if (reply[2] == '?' || reply[2] == '!' || reply[2] == '&') return true;
+    // The frequency-sensor set-up goes out and comes back as "FS" but is recorded as "SF".
+    std::string_view expected = code == kFrequencySensorCommand ? "FS" : letters;
+    if (reply.substr(0, 2) != expected) return false;
+    char page = eepromPage(code);
+    return page == 0 || (reply.size() > 5 && reply[5] == page);
+}
+
+}  // namespace amp
