@@ -22,6 +22,7 @@
 #include "config/config_offset_file.h"
 #include "config/setup.h"
 #include "core/errors.h"
+#include "core/tune_value_bits.h"
 #include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
@@ -164,7 +165,7 @@ Outcome measure(platform::Platform& machine, const BenchLoad& load) {
     Outcome outcome;
     outcome.best = sim::bestTune(load.z, load.hz).swr;
     SearchRun complete(machine, load, load.hz);
-    outcome.completeSteps = complete.run(tuner::kModeCLBit, false);
+    outcome.completeSteps = complete.run(core::tuneValue::NetworkCL, false);
     outcome.complete = complete.swrNow();
     outcome.seen = complete.seenSwr();
 

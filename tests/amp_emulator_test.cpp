@@ -19,6 +19,7 @@
 #include "amp/frame.h"
 #include "amp/measurements.h"
 #include "amp/status_reply.h"
+#include "core/tune_value_bits.h"
 #include "platform/serial_port.h"
 #include "tuner/tune_word.h"
 
@@ -234,7 +235,7 @@ TEST(AmpEmulatorTuner, TheTuneWordSetsTheNetworkThatTheReflectionAndTheAlarmFoll
     EXPECT_NEAR(amp::swrFromPowers(forwardW(mismatched), reflectedW(mismatched)), 4.0, 0.15);
     EXPECT_EQ(mismatched.status & 3, 3) << "full drive into SWR 4 in by-pass";
 
-    EXPECT_EQ(bench.reply(tunePayload(154, 9, tuner::kModeCLBit)), "MT;");
+    EXPECT_EQ(bench.reply(tunePayload(154, 9, core::tuneValue::NetworkCL)), "MT;");
     amp::StatusReply matched = bench.status();
     EXPECT_LT(amp::swrFromPowers(forwardW(matched), reflectedW(matched)), 1.2);
     EXPECT_EQ(matched.status & 3, 1);
@@ -243,7 +244,7 @@ TEST(AmpEmulatorTuner, TheTuneWordSetsTheNetworkThatTheReflectionAndTheAlarmFoll
     EXPECT_NE(state.find(" load=z:12.50,0.00 swr_hz=7100000 load_swr=4.00 network_swr=1.0"), std::string::npos)
         << state;
 
-    bench.reply(tunePayload(154, 9, tuner::kModeLCBit));
+    bench.reply(tunePayload(154, 9, core::tuneValue::NetworkLC));
     EXPECT_EQ(bench.status().status & 3, 3) << "the same parts the wrong way round";
     bench.control("key 0.2 7100000");
     amp::StatusReply weak = bench.status();

@@ -7,7 +7,10 @@
 #include "amp/link.h"
 #include "amp/startup_commands.h"
 #include "config/setup.h"
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
 #include "link_fixture.h"
 
 using core::ThreadId;
@@ -33,7 +36,7 @@ TEST_F(AmpLinkTest, StartUpListGoesOutInOrderBetweenStatusPolls) {
         EXPECT_EQ(list[i], "ST;");
         EXPECT_EQ(list[i + 1], "FM;");
     }
-    EXPECT_EQ(works.errorsHeld & 1, 0) << "the CP reply opens the error list";
+    EXPECT_EQ(works.errorsHeld & core::errorsHeld::Held, 0) << "the CP reply opens the error list";
 }
 
 TEST_F(AmpLinkTest, FourFailuresRaiseTheCommunicationWarningOnceAndTheLinkRecovers) {
@@ -42,9 +45,9 @@ TEST_F(AmpLinkTest, FourFailuresRaiseTheCommunicationWarningOnceAndTheLinkRecove
     ASSERT_TRUE(waitUntil([&] { return received().size() >= 4; }, std::chrono::seconds(5)));
     emulator.control("fault drop 4");
     ASSERT_TRUE(waitUntil([&] { return works.retryStops >= 1; }, std::chrono::seconds(10)));
-    EXPECT_EQ(core::ExistError(works, 4), 1);
+    EXPECT_EQ(core::ExistError(works, core::err::Communication), 1);
     EXPECT_TRUE(station.log.contains("STOP RETRAY!!"));
-    EXPECT_EQ(std::string(works.errors.descriptor(4).line2).rfind("Err ", 0), 0u);
+    EXPECT_EQ(std::string(works.errors.descriptor(core::err::Communication).line2).rfind("Err ", 0), 0u);
     emulator.control("clear-received");
     ASSERT_TRUE(waitUntil([&] { return received().size() >= 6; }, std::chrono::seconds(5)));
     EXPECT_EQ(works.retryStops, 1);
@@ -91,14 +94,15 @@ TEST_F(AmpLinkTest, SettingsNotYetReadAreNeverSentBack) {
     works.genSettings.set("01234");  // a short reply; the multiplier was never read
     works.frequency = 7074000;
     startLink();
-    for (int32_t code : {35, 42, 9}) amp::IncPNTIn_CMDLinear(code, works);
+    for (int32_t code : {core::cmd::GeneralSettings, core::cmd::Multiplier, core::cmd::Frequency})
+        amp::IncPNTIn_CMDLinear(code, works);
     ASSERT_TRUE(waitForPayload("FA00007074000;"));  // the link went on
     for (const std::string& payload : received())
         EXPECT_TRUE(payload.rfind("GS", 0) != 0 && payload.rfind("CM", 0) != 0) << payload;
     EXPECT_TRUE(station.log.contains("GS not sent") && station.log.contains("CM not sent"));
     EXPECT_EQ(works.retryTotal, 0);
     works.genSettings.set("0300000000");
-    amp::IncPNTIn_CMDLinear(35, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::GeneralSettings, works);
     EXPECT_TRUE(waitForPayload("GS0100000000;"));
 }
 
@@ -170,12 +174,13 @@ TEST_F(AmpLinkTest, ThermalAlarmProtectsTheAmplifierAndCoolingDownPutsItInByPass
     std::vector<std::string> sent;
     std::copy_if(alarm, list.end(), std::back_inserter(sent), [](const std::string& p) { return p != "ST;"; });
     EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 3), (std::vector<std::string>{"MP1;", "AT11;", "AB0;"}));
-    EXPECT_EQ(core::ExistError(works, 2), 1);
+    EXPECT_EQ(core::ExistError(works, core::err::Temp1Alarm), 1);
 
     emulator.control("temp 60 40");
     ASSERT_TRUE(waitForPayload("AB1;"));
-    EXPECT_EQ(core::ExistError(works, 2), 0);
-    EXPECT_EQ(core::ExistError(works, 0), 1) << "the cooled-down error waits for the user";
+    EXPECT_EQ(core::ExistError(works, core::err::Temp1Alarm), 0);
+    EXPECT_EQ(core::ExistError(works, core::err::Temp1Cooled), 1)
+        << "the cooled-down error waits for the user";
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/amp_commands.h"
+#include "core/flag_bits.h"
 #include "test_station.h"
 #include "tuner/antenna_selection.h"
 #include "tuner/tune_memory.h"
@@ -11,6 +13,8 @@
 using testing_support::TestStation;
 
 namespace {
+
+namespace cmd = core::cmd;
 
 // The default table; the 40 m row (index 3) is returned for the test to set up.
 tuner::AntennaRow& fortyMetres(TestStation& station) {
@@ -32,7 +36,8 @@ TEST(AntennaSelection, EndFrequencyIsInTheRowAndOneHertzMoreInNone) {
     tuner::AntennaRow& row = fortyMetres(station);
     row = {"40m", 7000000, 7300000, 1, 2, 1, 2, 2.55f};
     works.bypass = 1;
-    EXPECT_EQ(apply(works, 7300000), (std::vector<int32_t>{7, 44, 19, 14}));
+    EXPECT_EQ(apply(works, 7300000), (std::vector<int32_t>{cmd::SelectAntenna, cmd::TunerBypass,
+                                                           cmd::LeaveBypass, cmd::Attenuator}));
     EXPECT_EQ(works.antennaRow, 3);
     EXPECT_EQ(works.NumAntenna, 1);
     EXPECT_EQ(works.attenuator, 2);
@@ -54,11 +59,11 @@ TEST(AntennaSelection, AntennaIsSelectedOnlyWhenItChangesAndExists) {
     for (int antenna : {0, 3, 4, 200}) {
         row.antenna = static_cast<uint8_t>(antenna);
         works.NumAntenna = 2;
-        EXPECT_EQ(apply(works, 7100000), (std::vector<int32_t>{44})) << antenna;
+        EXPECT_EQ(apply(works, 7100000), (std::vector<int32_t>{cmd::TunerBypass})) << antenna;
         EXPECT_EQ(works.NumAntenna, 2) << antenna;
     }
     row.antenna = 1;
-    EXPECT_EQ(apply(works, 7100000), (std::vector<int32_t>{7, 44}));
+    EXPECT_EQ(apply(works, 7100000), (std::vector<int32_t>{cmd::SelectAntenna, cmd::TunerBypass}));
     EXPECT_EQ(works.NumAntenna, 0);
 }
 
@@ -76,7 +81,7 @@ TEST(AntennaSelection, DrivePowerIsRoundedDownToTenthsOfAWatt) {
         station.works.powerValue = 1200;
         apply(station.works, 7000000);
         EXPECT_EQ(station.works.powerValue, asked == 0 ? 1200 : asked) << watts;
-        EXPECT_EQ(station.works.powerRequest, asked == 0 ? 0 : 1) << watts;
+        EXPECT_EQ(station.works.powerRequest, asked == 0 ? 0 : core::powerRequest::Send) << watts;
         EXPECT_EQ(station.log.contains("GO ANTENNA TAB :  2500  2500\n"), asked == 2500) << watts;
     }
 }
@@ -88,12 +93,12 @@ TEST(AntennaSelection, TuneRecallNeedsAStoredTuneInTheSegment) {
     // 7 150 000 Hz is index 2130 of the segment 2100..2159.
     tuner::SaveTuneValsuTabRam({1, 1, 100, 0}, 50, 2160, 0, works);  // the next segment
     tuner::SaveTuneValsuTabRam({1, 1, 100, 0}, 50, 2110, 1, works);  // another antenna
-    EXPECT_EQ(apply(works, 7150000), (std::vector<int32_t>{40}));
+    EXPECT_EQ(apply(works, 7150000), (std::vector<int32_t>{cmd::DefaultTune}));
     tuner::SaveTuneValsuTabRam({1, 1, 100, 0}, 50, 2110, 0, works);
-    EXPECT_EQ(apply(works, 7150000), (std::vector<int32_t>{27}));
+    EXPECT_EQ(apply(works, 7150000), (std::vector<int32_t>{cmd::RecallTune}));
     works.NumAntenna = 3;  // no such antenna, so nothing stored for it
     tuner::GestioneLoadTuneVal(works);
-    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{40}));
+    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{cmd::DefaultTune}));
     works.cmdRing.clear();
     works.tuneState = 1;  // a search runs: no recall
     tuner::GestioneLoadTuneVal(works);

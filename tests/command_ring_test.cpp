@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "amp/command_ring.h"
+#include "core/amp_commands.h"
 
 namespace {
 
@@ -16,9 +17,9 @@ TEST(CommandRing, AFullRingDropsTheOldestCodeInsteadOfLosingAll) {
 TEST(CommandRing, AFullRingNeverDropsAFanCommand) {
     amp::CommandRing ring;
     ring.push(1);
-    ring.push(23);  // fan control queues no other until this one has gone out
+    ring.push(core::cmd::Fan);  // fan control queues no other until this one has gone out
     for (int32_t code = 2; code <= 30; ++code) ring.push(code);
-    EXPECT_EQ(ring.pending().front(), 23);
+    EXPECT_EQ(ring.pending().front(), core::cmd::Fan);
     EXPECT_EQ(ring.pending().size(), 29u);
 }
 

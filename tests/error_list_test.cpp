@@ -2,7 +2,11 @@
 
 #include <thread>
 
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "test_station.h"
 
 using core::AddErrore;
@@ -10,6 +14,10 @@ using core::DeleteErrore;
 using testing_support::TestStation;
 
 namespace {
+
+namespace cmd = core::cmd;
+namespace err = core::err;
+namespace protFlags = core::protFlags;
 
 class ErrorListTest : public ::testing::Test {
 protected:
@@ -25,62 +33,64 @@ protected:
 };
 
 TEST_F(ErrorListTest, ACodeIsListedOnceSetsItsProtectionBitsAndIsNotRecordedWhileHeld) {
-    works.errorsHeld = 1;
-    AddErrore(works, 1);
+    works.errorsHeld = core::errorsHeld::Held;
+    AddErrore(works, err::Swr);
     EXPECT_TRUE(codes().empty());
     EXPECT_EQ(works.protFlags, 0);
 
     works.errorsHeld = 0;
-    AddErrore(works, 1);  // alarm + protection
-    EXPECT_EQ(works.protFlags, 1);
-    AddErrore(works, 4);  // temporary warning
-    EXPECT_EQ(works.protFlags, 5);
+    AddErrore(works, err::Swr);  // alarm + protection
+    EXPECT_EQ(works.protFlags, protFlags::Tripped);
+    AddErrore(works, err::Communication);  // temporary warning
+    EXPECT_EQ(works.protFlags, protFlags::Tripped | protFlags::TemporaryWarnings);
     EXPECT_TRUE(station.log.contains(" -->set protezione 0x1\n"));
     EXPECT_TRUE(station.log.contains(" -->tasto reset errore 0x5\n"));
     station.log.clear();
-    AddErrore(works, 4);
-    EXPECT_EQ(codes(), (std::vector<int32_t>{1, 4}));
+    AddErrore(works, err::Communication);
+    EXPECT_EQ(codes(), (std::vector<int32_t>{err::Swr, err::Communication}));
     EXPECT_TRUE(station.log.lines(platform::LogChannel::Trace).empty());
 }
 
-TEST_F(ErrorListTest, DeletingKeepsTheOrderAndNeverRemovesCode25) {
-    for (int code : {25, 3, 7, 9}) AddErrore(works, code);
-    DeleteErrore(works, 7);
-    DeleteErrore(works, 25);
-    DeleteErrore(works, 11);
-    EXPECT_EQ(codes(), (std::vector<int32_t>{25, 3, 9}));
-    EXPECT_EQ(core::ExistAnError(works), 25);
-    EXPECT_EQ(core::ExistError(works, 3), 1);
-    EXPECT_EQ(core::ExistError(works, 7), 0);
+TEST_F(ErrorListTest, DeletingKeepsTheOrderAndNeverRemovesTheUnopenedAuxiliaryPort) {
+    for (int code : {err::QorPortOpen, err::InputPower, err::QorModeOff, err::AudioRead})
+        AddErrore(works, code);
+    DeleteErrore(works, err::QorModeOff);
+    DeleteErrore(works, err::QorPortOpen);
+    DeleteErrore(works, err::WebSocket);
+    EXPECT_EQ(codes(), (std::vector<int32_t>{err::QorPortOpen, err::InputPower, err::AudioRead}));
+    EXPECT_EQ(core::ExistAnError(works), err::QorPortOpen);
+    EXPECT_EQ(core::ExistError(works, err::InputPower), 1);
+    EXPECT_EQ(core::ExistError(works, err::QorModeOff), 0);
 }
 
 TEST_F(ErrorListTest, OnlyTemperatureErrorsDoNotCountAsErrors) {
     EXPECT_EQ(core::ExistAnError(works), -1);
-    AddErrore(works, 2);
-    AddErrore(works, 24);
+    AddErrore(works, err::Temp1Alarm);
+    AddErrore(works, err::Temp2Warning);
     EXPECT_FALSE(core::VerifyError(works));
-    AddErrore(works, 4);
+    AddErrore(works, err::Communication);
     EXPECT_TRUE(core::VerifyError(works));
 }
 
 TEST_F(ErrorListTest, ErrorKeyWithNoneOrOnlyTemperatureAlarmsLeavesTheKeyItsAction) {
     EXPECT_EQ(core::GPIO_Errori(works), 0);
-    AddErrore(works, 2);
-    AddErrore(works, 22);
+    AddErrore(works, err::Temp1Alarm);
+    AddErrore(works, err::Temp2Alarm);
     works.protFlags = 0;  // the alarms' protection was reset already
     EXPECT_EQ(core::GPIO_Errori(works), 0);
-    EXPECT_EQ(codes(), (std::vector<int32_t>{2, 22}));
+    EXPECT_EQ(codes(), (std::vector<int32_t>{err::Temp1Alarm, err::Temp2Alarm}));
     EXPECT_TRUE(queued().empty());
     EXPECT_TRUE(station.log.contains("----------> 2- ERRORI!!\n"));
 }
 
 TEST_F(ErrorListTest, ErrorKeyOnATrippedProtectionQueuesTheResetInOrder) {
-    AddErrore(works, 3);
-    works.ampProt = 0x20;
+    AddErrore(works, err::InputPower);
+    works.ampProt = core::ampProt::InputPower;
     works.bypass = 0;
     works.antennaRow = 4;
     EXPECT_EQ(core::GPIO_Errori(works), 1);
-    EXPECT_EQ(queued(), (std::vector<int32_t>{13, 17, 19, 14}));
+    EXPECT_EQ(queued(), (std::vector<int32_t>{cmd::ClearProtections, cmd::ProtectionOff, cmd::LeaveBypass,
+                                              cmd::Attenuator}));
     EXPECT_EQ(works.cmdBurst, 1);
     EXPECT_EQ(works.resetPhase, 1);
     EXPECT_EQ(works.antennaRow, -1);
@@ -88,9 +98,9 @@ TEST_F(ErrorListTest, ErrorKeyOnATrippedProtectionQueuesTheResetInOrder) {
 }
 
 TEST_F(ErrorListTest, MicroResetRequeuesTheStartUpListBeforeTheReset) {
-    AddErrore(works, 16);
-    works.protFlags |= 1;
-    works.ampProt = -128;  // micro reset bit
+    AddErrore(works, err::MicroReset);
+    works.protFlags |= protFlags::Tripped;
+    works.ampProt = static_cast<int8_t>(core::ampProt::MicroReset);
     core::GPIO_Errori(works);
     // The start-up list goes into the ring twice, which overflows it: the
     // oldest codes give way and the newest start-up list stays whole.
@@ -99,33 +109,35 @@ TEST_F(ErrorListTest, MicroResetRequeuesTheStartUpListBeforeTheReset) {
     auto commands = queued();
     ASSERT_EQ(commands.size(), 29u);
     EXPECT_EQ(std::vector<int32_t>(commands.end() - 21, commands.end()), startUpThenReset);
-    EXPECT_EQ(*(commands.end() - 22), 13);
-    EXPECT_EQ(core::ExistError(works, 16), 0);
+    EXPECT_EQ(*(commands.end() - 22), cmd::ClearProtections);
+    EXPECT_EQ(core::ExistError(works, err::MicroReset), 0);
 }
 
 TEST_F(ErrorListTest, FirstPressRemovesEveryTemporaryWarningTheNextResetsBiasAndClearsTheList) {
-    for (int code : {4, 5, 12, 17, 9, 18}) AddErrore(works, code);
-    ASSERT_EQ(works.protFlags, 4);
+    for (int code : {err::Communication, err::RemoteUsb, err::TuneTimeout, err::NotAvailable, err::AudioRead,
+                     err::TuneMaxSwr})
+        AddErrore(works, code);
+    ASSERT_EQ(works.protFlags, protFlags::TemporaryWarnings);
     EXPECT_EQ(core::GPIO_Errori(works), 1);
-    EXPECT_EQ(codes(), std::vector<int32_t>{9});
+    EXPECT_EQ(codes(), std::vector<int32_t>{err::AudioRead});
     EXPECT_EQ(works.protFlags, 0);
 
-    AddErrore(works, 10);
+    AddErrore(works, err::AudioWrite);
     EXPECT_EQ(core::GPIO_Errori(works), 1);
     EXPECT_TRUE(codes().empty());
-    EXPECT_EQ(queued(), (std::vector<int32_t>{17, 20, 14}));
+    EXPECT_EQ(queued(), (std::vector<int32_t>{cmd::ProtectionOff, cmd::Bypass, cmd::Attenuator}));
     EXPECT_TRUE(station.log.contains("FOUND ERR: 9 \n"));
 }
 
 TEST_F(ErrorListTest, ErrorKeyRestartsRemoteThreadsOnlyAfterTheStartUpDecision) {
-    AddErrore(works, 9);
+    AddErrore(works, err::AudioRead);
     station.setup.EnableWrite = '0';
     station.setup.EnableRead = '0';
     works.remoteFault = 1;
     core::GPIO_Errori(works);
     EXPECT_EQ(station.setup.EnableWrite, '0');
 
-    AddErrore(works, 9);
+    AddErrore(works, err::AudioRead);
     works.remoteChecked = 1;
     core::GPIO_Errori(works);
     EXPECT_EQ(station.setup.EnableWrite, '1');
@@ -134,10 +146,10 @@ TEST_F(ErrorListTest, ErrorKeyRestartsRemoteThreadsOnlyAfterTheStartUpDecision) 
 }
 
 TEST_F(ErrorListTest, AmplifierConfirmationClearsTheDisplayErrors) {
-    for (int code : {12, 14, 1}) AddErrore(works, code);
+    for (int code : {err::TuneTimeout, err::TuneAborted, err::Swr}) AddErrore(works, code);
     core::GestErroreSerial(works);
     EXPECT_TRUE(codes().empty());
-    EXPECT_NE(works.protFlags & 2, 0);
+    EXPECT_NE(works.protFlags & protFlags::DisplayCleared, 0);
     EXPECT_EQ(works.antennaRow, -1);
 }
 

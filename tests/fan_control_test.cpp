@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "amp/fan_table.h"
+#include "core/amp_commands.h"
 #include "test_station.h"
 
 using testing_support::TestStation;
@@ -16,6 +17,8 @@ bool operator==(const FanRow& a, const FanRow& b) {
 }  // namespace config
 
 namespace {
+
+namespace cmd = core::cmd;
 
 const std::vector<config::FanRow> kDefault{{45.0f, 70}, {50.0f, 80}, {55.0f, 100}};
 
@@ -87,7 +90,7 @@ TEST(FanControl, SpeedFallsOnlyAfterTheHysteresis) {
     EXPECT_EQ(works.fanSpeed, 80);
     EXPECT_TRUE(works.cmdRing.empty());
     EXPECT_EQ(station.runAt(51.9f), 80);
-    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{23});
+    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{cmd::Fan});
     EXPECT_TRUE(station.log.contains("--->1 VENTOLA: 80 (51.90°C)\n"));
 }
 
@@ -117,7 +120,7 @@ TEST(FanControl, ForceResendsAndAnUnlistedSpeedFallsAtOnce) {
     works.fanSpeedActive = 70;
     works.fanForce = 1;
     EXPECT_EQ(station.runAt(46.0f), 70);
-    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{23});
+    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{cmd::Fan});
     EXPECT_EQ(works.fanForce, 0);
 
     // The start-up speed of 100 % with a table that never asks for it.
@@ -135,7 +138,7 @@ TEST(FanControl, CpuFanRunsOnlyWhileTheTableAsksForNoFan) {
     works.fanSpeedActive = 70;
     works.cpuTemp = 85.0f;
     EXPECT_EQ(station.runAt(30.0f), 0);
-    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{23, 41}));
+    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{cmd::Fan, cmd::CpuFan}));
     EXPECT_EQ(works.fanSpeedCpuActive, 70);
     works.cmdRing.clear();
 
@@ -146,7 +149,7 @@ TEST(FanControl, CpuFanRunsOnlyWhileTheTableAsksForNoFan) {
     works.cpuTemp2 = 76.5f;
     station.runAt(30.0f);
     EXPECT_EQ(works.fanSpeedCpuActive, 0);
-    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{41});
+    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{cmd::CpuFan});
     EXPECT_TRUE(station.log.contains("--->2 VENTOLA CPU: 0 (76.50°C)\n"));
 
     // The heat-sink fan runs: the CPU rule stays out of it.

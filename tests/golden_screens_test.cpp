@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/try_mutex.h"
 #include "platform/png_writer.h"
@@ -86,8 +87,8 @@ class GoldenScreens : public ::testing::TestWithParam<int> {
         // As after the amplifier's first reply: errors are listed and it is out of by-pass.
         works.errorsHeld = 0;
         works.bypass = 0;
-        core::AddErrore(works, 4);
-        core::AddErrore(works, 9);
+        core::AddErrore(works, core::err::Communication);
+        core::AddErrore(works, core::err::AudioRead);
 
         works.ModeWorkIdx = 0;
         tuner::InitTabAntenna(works, 0);  // the status bar names the band

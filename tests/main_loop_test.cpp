@@ -5,7 +5,11 @@
 #include <filesystem>
 #include <regex>
 
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "core/try_mutex.h"
 #include "test_station.h"
 #include "tuner/tune_search.h"
@@ -43,7 +47,7 @@ class MainLoop : public ::testing::Test {
 TEST_F(MainLoop, TransmitViewShowsViewTxWhileTransmittingThenThePreviousWindow) {
     ASSERT_NE(fb, nullptr);
     works.viewTx = 2;
-    works.ampStatus = 1;
+    works.ampStatus = core::ampStatus::Transmitting;
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.mainWindow, 2);
     EXPECT_EQ(works.viewBeforeTx, 1);
@@ -58,14 +62,14 @@ TEST_F(MainLoop, TransmitViewShowsViewTxWhileTransmittingThenThePreviousWindow) 
     EXPECT_EQ(works.imageName.get(), "img1");
 
     // Switching the view off during a transmission still brings the window back.
-    works.ampStatus = 1;
+    works.ampStatus = core::ampStatus::Transmitting;
     ui::timerTick(works, kNow);
     works.viewTx = 0;
     works.ampStatus = 0;
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.mainWindow, 1);
 
-    works.ampStatus = 1;  // no view on transmit: nothing changes
+    works.ampStatus = core::ampStatus::Transmitting;  // no view on transmit: nothing changes
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.mainWindow, 1);
     EXPECT_EQ(works.viewBeforeTx, -1);
@@ -74,7 +78,7 @@ TEST_F(MainLoop, TransmitViewShowsViewTxWhileTransmittingThenThePreviousWindow) 
 TEST_F(MainLoop, ScreenSaverStartsAfterTheIdleTimeAndAKeyRestoresTheWindow) {
     works.SaveScreenIdx = 5;  // one minute
     works.mainWindow = 3;
-    works.pageFlags = 2;
+    works.pageFlags = core::pageFlags::BankTable;
     works.screenState = 6;
     ui::timerTick(works, kNow + 59);
     EXPECT_EQ(works.screenSaverOn, 0);
@@ -107,7 +111,7 @@ TEST_F(MainLoop, TheSixtyMinuteScreenSaverStartsToo) {
 
 TEST_F(MainLoop, TransmittingOrAFrequencyChangeStopsTheScreenSaver) {
     works.screenSaverOn = 1;
-    works.ampStatus3 = 8;
+    works.ampStatus3 = core::ampStatus3::Keyed;
     ui::timerTick(works, kNow + 600);
     EXPECT_EQ(works.screenSaverOn, 0);
 
@@ -128,7 +132,8 @@ TEST_F(MainLoop, FrequencyChangeFromTheSerialCatQueuesTheFrequencyAndThresholds)
     EXPECT_EQ(works.lastFrequency, 7050000);
     EXPECT_EQ(works.antennaIn, 0);
     EXPECT_EQ(works.tuneFine, 0);
-    EXPECT_EQ(queued(), (std::vector<int32_t>{21, 9, 22}));
+    EXPECT_EQ(queued(),
+              (std::vector<int32_t>{core::cmd::AntennaInput, core::cmd::Frequency, core::cmd::Thresholds}));
 
     works.cmdRing.clear();
     ui::timerTick(works, kNow);  // nothing new
@@ -139,11 +144,11 @@ TEST_F(MainLoop, GenericModeTakesTheAmplifierFrequencyWithoutTheFrequencyCommand
     works.ampFrequency = 3650000;
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.lastFrequency, 3650000);
-    EXPECT_EQ(queued(), (std::vector<int32_t>{22}));
+    EXPECT_EQ(queued(), (std::vector<int32_t>{core::cmd::Thresholds}));
 }
 
 TEST_F(MainLoop, NoBandChangeWhileTheAmplifierTransmits) {
-    works.ampStatus = 1;
+    works.ampStatus = core::ampStatus::Transmitting;
     works.ampFrequency = 21100000;
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.frequency, 21100000);
@@ -178,11 +183,11 @@ TEST_F(MainLoop, RedrawRequestReloadsTheWindowOnceAndLeavesTheSerialLinkToTheTra
 }
 
 TEST_F(MainLoop, EscFromStatusClosesOnlyTheStatusPage) {
-    works.pageFlags = 2;
+    works.pageFlags = core::pageFlags::BankTable;
     EXPECT_EQ(ui::EscFromStatus(works), 0);
-    works.pageFlags = 3;
+    works.pageFlags = core::pageFlags::BankTable | core::pageFlags::StatusPage;
     EXPECT_EQ(ui::EscFromStatus(works), 1);
-    EXPECT_EQ(works.pageFlags, 2);
+    EXPECT_EQ(works.pageFlags, core::pageFlags::BankTable);
 }
 
 TEST_F(MainLoop, ClockTextChangesAtMostOncePerSecond) {
@@ -216,13 +221,15 @@ TEST_F(MainLoop, APanelTuneWhoseCarrierNeverComesIsAborted) {
     while (works.cmdRing.pop()) {
     }
     ui::timerTick(works, kNow);
-    EXPECT_TRUE(works.tuneTxState & 0x20) << "the carrier is asked for";
+    EXPECT_TRUE(works.tuneTxState & core::tuneTxState::SendCarrier) << "the carrier is asked for";
     for (int tick = 0; tick < 30; ++tick) ui::timerTick(works, kNow);
     EXPECT_EQ(works.tuneState, 1);
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.tuneState, 0);
-    EXPECT_EQ(core::ExistError(works, 14), 1);
-    EXPECT_EQ(works.tuneTxState & 0x70, 0);
+    EXPECT_EQ(core::ExistError(works, core::err::TuneAborted), 1);
+    EXPECT_EQ(works.tuneTxState & (core::tuneTxState::PanelTune | core::tuneTxState::SendCarrier |
+                                   core::tuneTxState::CarrierSent),
+              0);
 }
 
 TEST(TimerAges, RetryDelayCountsDownToZero) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/amp_commands.h"
 #include "test_station.h"
 #include "tuner/antenna_file.h"
 #include "tuner/antenna_selection.h"
@@ -16,6 +17,8 @@
 using testing_support::TestStation;
 
 namespace {
+
+namespace cmd = core::cmd;
 
 std::string rows(int count) {
     std::string text;
@@ -104,7 +107,7 @@ TEST_F(MemoryBanks, BankChangeCyclesThroughMaxBankWithItsFiles) {
         counts.push_back(works.antennaRowCount);
         tunes.push_back(tuner::LoadTuneValFromTabRam(2131, 2, works).L +
                         tuner::LoadTuneValFromTabRam(2132, 1, works).L);
-        EXPECT_EQ(works.cmdRing.pending().back(), 35);
+        EXPECT_EQ(works.cmdRing.pending().back(), cmd::GeneralSettings);
     }
     EXPECT_EQ(banks, (std::vector<int32_t>{1, 2, 0, 1}));
     EXPECT_EQ(types, (std::vector<int32_t>{2, 1, 0, 2}));
@@ -134,7 +137,7 @@ TEST_F(MemoryBanks, InterfaceChangeRewritesTheHeader) {
         headers.push_back(read("/opt/set/antenna_b3.txt").substr(0, 5));
     }
     EXPECT_EQ(headers, (std::vector<std::string>{"!817\n", "!Gen\n", "!Qor\n"}));
-    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{35, 35, 35, 35}));
+    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>(4, cmd::GeneralSettings));
     EXPECT_EQ(read("/opt/set/antenna_b3.txt"), "!Qor\n" + rows(2));
 }
 
@@ -166,14 +169,15 @@ TEST_F(MemoryBanks, DebugPresetSetsEveryRow) {
     works.attenuator = 3;
     works.NumAntenna = 2;
     tuner::SaveToBankDebug(works, 0, 2);
-    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{14, 7, 39}));
+    EXPECT_EQ(works.cmdRing.pending(),
+              (std::vector<int32_t>{cmd::Attenuator, cmd::SelectAntenna, cmd::TunerBypassKeep}));
     EXPECT_EQ(works.attenuator, 0);
     EXPECT_EQ(works.NumAntenna, 0);
     EXPECT_TRUE(station.log.contains("---------------OK SAVE BANK DEBUG!!!\n"));
     EXPECT_NE(read("/opt/set/antenna.txt").find("\nx 1 2 1 1 1 2 0.0\n"), std::string::npos);
     works.cmdRing.clear();
     tuner::SaveToBankDebug(works, 0, 4);
-    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{39}));
+    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{cmd::TunerBypassKeep}));
     EXPECT_EQ(works.antennaTable.rows[2].attenuator + works.antennaTable.rows[2].ampOn, 0);
 }
 

@@ -6,12 +6,18 @@
 
 #include "amp/measurements.h"
 #include "amp/reply_decoder.h"
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
 #include "test_station.h"
 
 using testing_support::TestStation;
 
 namespace {
+
+namespace cmd = core::cmd;
+namespace err = core::err;
 
 // A status reply; the defaults are an idle amplifier at room temperature.
 struct Status {
@@ -78,7 +84,7 @@ TEST_F(ReplyDecoderTest, StatusReplyFillsTheMeasurements) {
     EXPECT_FLOAT_EQ(works.currentRaw, 1234.0f);
     EXPECT_FLOAT_EQ(works.temperature1, amp::CalcolaTemp(2048));
     EXPECT_NEAR(works.temperature2, 53.3f, 0.1f);
-    EXPECT_EQ(works.linearProcessStatus, 8);  // idle link: the frequency poll follows
+    EXPECT_EQ(works.linearProcessStatus, cmd::FrequencyPoll);  // idle link: the frequency poll follows
 }
 
 TEST_F(ReplyDecoderTest, ReflectedPowerBelowItsCorrectionIsZero) {
@@ -95,7 +101,7 @@ TEST_F(ReplyDecoderTest, FirstTemperatureIsTakenAsItIsThenSmoothed) {
     EXPECT_FLOAT_EQ(works.temperature1, (9.0f * first + amp::CalcolaTemp(1000)) / 10.0f);
 }
 
-TEST_F(ReplyDecoderTest, ProtectionDigitsNameTheCauseOfError15) {
+TEST_F(ReplyDecoderTest, ProtectionDigitsNameTheCauseOfTheProtectionError) {
     struct Case {
         char protLow, protHigh;
         int32_t prot;
@@ -106,50 +112,51 @@ TEST_F(ReplyDecoderTest, ProtectionDigitsNameTheCauseOfError15) {
                    Case{'0', '1', 0x10, "FILTER TX"}}) {
         decode(Status{.protLow = c.protLow, .protHigh = c.protHigh});
         EXPECT_EQ(works.ampProt, c.prot) << c.cause;
-        EXPECT_TRUE(listed(15)) << c.cause;
-        EXPECT_EQ(line2(15), c.cause);
+        EXPECT_TRUE(listed(err::AmpProtection)) << c.cause;
+        EXPECT_EQ(line2(err::AmpProtection), c.cause);
     }
 }
 
-TEST_F(ReplyDecoderTest, BandBitRaisesError19InsteadOf15) {
+TEST_F(ReplyDecoderTest, BandBitRaisesTheBandWarningInsteadOfTheProtectionError) {
     decode(Status{.protLow = '1', .protHigh = '4'});
-    EXPECT_TRUE(listed(19));
-    EXPECT_FALSE(listed(15));
+    EXPECT_TRUE(listed(err::BandProtection));
+    EXPECT_FALSE(listed(err::AmpProtection));
 }
 
-TEST_F(ReplyDecoderTest, ClearedProtectionDeletesError15AndEndsTheReset) {
+TEST_F(ReplyDecoderTest, ClearedProtectionDeletesTheProtectionErrorAndEndsTheReset) {
     decode(Status{.protLow = '2'});
-    ASSERT_TRUE(listed(15));
-    works.protFlags |= 2;  // the operator reset the protection
+    ASSERT_TRUE(listed(err::AmpProtection));
+    works.protFlags |= core::protFlags::DisplayCleared;  // the operator reset the protection
     decode(Status{});
-    EXPECT_FALSE(listed(15));
-    EXPECT_EQ(works.protFlags & 3, 0);
+    EXPECT_FALSE(listed(err::AmpProtection));
+    EXPECT_EQ(works.protFlags & (core::protFlags::Tripped | core::protFlags::DisplayCleared), 0);
 }
 
 TEST_F(ReplyDecoderTest, InputPowerAndSwrAlarms) {
     decode(Status{.status = '2', .protHigh = '2'});
-    EXPECT_TRUE(listed(3));
-    EXPECT_TRUE(listed(1));
+    EXPECT_TRUE(listed(err::InputPower));
+    EXPECT_TRUE(listed(err::Swr));
     decode(Status{});
-    EXPECT_FALSE(listed(1));
-    EXPECT_TRUE(listed(3));  // the input-power warning stays until the operator clears it
+    EXPECT_FALSE(listed(err::Swr));
+    EXPECT_TRUE(listed(err::InputPower));  // the input-power warning stays until the operator clears it
 }
 
 TEST_F(ReplyDecoderTest, MicroResetIsReportedOncePerRelease) {
+    using core::microResetFlags::ErrorRaised, core::microResetFlags::Reported;
     decode("MR0;");
-    EXPECT_EQ(works.microResetFlags, 1);
+    EXPECT_EQ(works.microResetFlags, Reported);
     const Status status{.protHigh = '8'};
     decode(status);
     EXPECT_LT(works.ampProt, 0);
-    EXPECT_TRUE(listed(16));
-    EXPECT_EQ(works.microResetFlags, 3);
-    core::DeleteErrore(works, 16);
+    EXPECT_TRUE(listed(err::MicroReset));
+    EXPECT_EQ(works.microResetFlags, Reported | ErrorRaised);
+    core::DeleteErrore(works, err::MicroReset);
     decode(status);
-    EXPECT_FALSE(listed(16));
+    EXPECT_FALSE(listed(err::MicroReset));
     decode("MR1;");
-    EXPECT_EQ(works.microResetFlags, 3);
+    EXPECT_EQ(works.microResetFlags, Reported | ErrorRaised);
     decode("MR0;");
-    EXPECT_EQ(works.microResetFlags, 1);
+    EXPECT_EQ(works.microResetFlags, Reported);
     EXPECT_TRUE(logged("RESET MICRO ----------------------------------  1\n"));
 }
 
@@ -182,13 +189,13 @@ TEST_F(ReplyDecoderTest, PeakPowerIsCappedByModel) {
 }
 
 TEST_F(ReplyDecoderTest, StatusReplyTakesTheNextCommandByTuneStateAndEndsTheErrorResetPhase) {
-    works.cmdRing.push(14);
+    works.cmdRing.push(cmd::Attenuator);
     decode(Status{});
-    EXPECT_EQ(works.linearProcessStatus, 14);
+    EXPECT_EQ(works.linearProcessStatus, cmd::Attenuator);
     EXPECT_TRUE(works.cmdRing.empty());
     works.tuneState = 2;
     decode(Status{});
-    EXPECT_EQ(works.linearProcessStatus, 13);
+    EXPECT_EQ(works.linearProcessStatus, cmd::ClearProtections);
     EXPECT_EQ(works.tuneState, 1);
     works.resetPhase = 2;
     decode(Status{});
@@ -197,7 +204,7 @@ TEST_F(ReplyDecoderTest, StatusReplyTakesTheNextCommandByTuneStateAndEndsTheErro
 }
 
 TEST_F(ReplyDecoderTest, MalformedStatusReplyGoesToTheRetryPath) {
-    lastSent("ST", 1);
+    lastSent("ST", cmd::Status);
     works.temperature1 = 30.0f;
     std::string shortReply = Status{}.text().substr(0, 20) + ";";
     decode(shortReply);
@@ -205,25 +212,25 @@ TEST_F(ReplyDecoderTest, MalformedStatusReplyGoesToTheRetryPath) {
     badDigit[10] = 'x';
     decode(badDigit);
     EXPECT_EQ(works.retryCount, 2);
-    EXPECT_EQ(works.linearProcessStatus, 1);
+    EXPECT_EQ(works.linearProcessStatus, cmd::Status);
     EXPECT_FLOAT_EQ(works.temperature1, 30.0f);
     EXPECT_TRUE(logged("---------------------------------------cmd non riconosciuto:ST"));
 }
 
 TEST_F(ReplyDecoderTest, RefusedAndUnknownRepliesAreRetried) {
-    lastSent("MT", 11);
+    lastSent("MT", cmd::TuneWord);
     for (const char* reply : {"MT?;", "MT!;", "MT&;"}) {
         decode(reply);
-        EXPECT_EQ(works.linearProcessStatus, 11) << reply;
+        EXPECT_EQ(works.linearProcessStatus, cmd::TuneWord) << reply;
     }
     EXPECT_EQ(works.retryCount, 3);
     EXPECT_TRUE(logged("---------------------------------------CMD Errato:MT&;\n"));
     decode("ZZ1;");  // the fourth failure drops the command
     EXPECT_TRUE(logged("---------------------------------------cmd non riconosciuto:ZZ1;\n"));
-    EXPECT_EQ(works.linearProcessStatus, 1);
+    EXPECT_EQ(works.linearProcessStatus, cmd::Status);
     EXPECT_EQ(works.retryTotal, 4);
-    EXPECT_TRUE(listed(4));
-    EXPECT_EQ(line2(4), "Err MT");
+    EXPECT_TRUE(listed(err::Communication));
+    EXPECT_EQ(line2(err::Communication), "Err MT");
 }
 
 TEST_F(ReplyDecoderTest, MeasuredFrequencyKeepsTheLastCarrier) {
@@ -260,10 +267,11 @@ TEST_F(ReplyDecoderTest, GeneralSettings) {
 TEST_F(ReplyDecoderTest, AntennaAttenuatorByPassVersionAndClearProtectionsReplies) {
     decode("SA2;");
     EXPECT_EQ(works.NumAntenna, 1);
-    works.carrierControl = 0x10;
+    works.carrierControl = core::carrierControl::AntennaInputCleared;
     decode("AN0;");
     EXPECT_EQ(works.antennaIn, 0);
-    EXPECT_EQ(works.carrierControl, 0x30);
+    EXPECT_EQ(works.carrierControl,
+              core::carrierControl::AntennaInputCleared | core::carrierControl::AntennaInputConfirmed);
     EXPECT_TRUE(logged("N Used Antenna: 1\n"));
     decode("AT10;");
     EXPECT_EQ(works.attenuatorAmp, 2);
@@ -274,7 +282,7 @@ TEST_F(ReplyDecoderTest, AntennaAttenuatorByPassVersionAndClearProtectionsReplie
     EXPECT_EQ(works.bypass, 0);
     decode("VSM01.27ab;");
     EXPECT_EQ(works.fwVersion.get(), "01.27ab");
-    works.errorsHeld = 1;
+    works.errorsHeld = core::errorsHeld::Held;
     decode("CP;");
     EXPECT_EQ(works.errorsHeld, 0) << "clearing the protections starts recording errors";
     EXPECT_EQ(works.retryTotal, 0);

@@ -7,6 +7,7 @@
 
 #include "config/setup.h"
 #include "config/setup_file.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
 #include "test_station.h"
 
@@ -207,7 +208,8 @@ TEST(SetupFile, FactoryDefaultDrawsAPassphraseAndKeepsTheUnsetKeys) {
     works.TempMode = 1;
     works.PSpar1 = 77;
     works.errorsHeld = 0;
-    for (int code : {2, 5, 22}) core::AddErrore(works, code);
+    for (int code : {core::err::Temp1Alarm, core::err::RemoteUsb, core::err::Temp2Alarm})
+        core::AddErrore(works, code);
 
     config::InitVar_Default(works);
 
@@ -218,7 +220,7 @@ TEST(SetupFile, FactoryDefaultDrawsAPassphraseAndKeepsTheUnsetKeys) {
     EXPECT_EQ(file.substr(0, file.find('\n')), "Passphrase: " + passphrase);
     EXPECT_NE(file.find("\nTempMode: 1\n"), std::string::npos);
     EXPECT_NE(file.find("\nPSpar1: 1\n"), std::string::npos);
-    EXPECT_EQ(works.errors.codes(), std::vector<int32_t>{5});
+    EXPECT_EQ(works.errors.codes(), std::vector<int32_t>{core::err::RemoteUsb});
     EXPECT_EQ(works.antennaRow, -1);
     EXPECT_FALSE(works.cmdRing.pending().empty());
     EXPECT_TRUE(std::filesystem::is_empty(station.path("/tmp")));

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/flag_bits.h"
 #include "core/try_mutex.h"
 #include "test_frame.h"
 #include "test_station.h"
@@ -155,7 +156,7 @@ TEST_F(SpectrumDrawTest, BusySpectrumLockSkipsOnlyTheTrace) {
 
 TEST_F(SpectrumDrawTest, NothingWhileAFullScreenPageIsShown) {
     fill(-20, -20, -20);
-    works.pageFlags = 1;
+    works.pageFlags = core::pageFlags::StatusPage;
     ui::DrawGrid(works);
     EXPECT_TRUE(
         std::all_of(fb.backStore.begin(), fb.backStore.end(), [](uint8_t byte) { return byte == 0; }));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "test_frame.h"
 #include "test_station.h"
 #include "tuner/antenna_selection.h"
@@ -27,7 +29,7 @@ TEST(StatusBar, TopRowTexts) {
     EXPECT_FALSE(texts.remoteStopped);
 
     works.ModeWorkIdx = -1;  // no bank loaded yet
-    works.ampStatus0 = 1;
+    works.ampStatus0 = core::ampStatus0::CoaxRxTx;
     works.bypass = 0;
     works.attenuator = 3;
     works.tunerBypass = 1;
@@ -93,16 +95,17 @@ TEST(StatusBar, PanelMessageOfTheFirstFlag) {
     TestStation station;
     core::Works& works = station.works;
     EXPECT_EQ(ui::panelMessage(works), "");
-    works.panelFlags = 0x30;
+    using namespace core::panelFlags;
+    works.panelFlags = Locked | TuneDisabled;
     EXPECT_EQ(ui::panelMessage(works), "Locked operation.");
-    works.panelFlags = 0x81;
+    works.panelFlags = SecondFunction | WaitingForTune;
     EXPECT_EQ(ui::panelMessage(works), "Entering second function...");
-    works.panelFlags = 0x04;
+    works.panelFlags = LocalMode;
     EXPECT_EQ(ui::panelMessage(works), "Set to Local Mode: Remote not started. Verify connections.");
-    works.panelFlags = 0x08;  // the update message is drawn by the settings menu
+    works.panelFlags = UpdateMessage;  // drawn by the settings menu
     works.tuneState = 1;
     EXPECT_EQ(ui::panelMessage(works), "Press Tune Key to abort");
-    works.panelFlags = 0x80;
+    works.panelFlags = WaitingForTune;
     EXPECT_EQ(ui::panelMessage(works), "Waiting for Tune...");
 }
 
@@ -150,7 +153,7 @@ TEST_F(ErrorBoxes, NothingOverAPageOrWithoutErrors) {
     ui::DrawError(works);
     EXPECT_EQ(box(5), kNone);
     list({1});
-    works.pageFlags = 1;
+    works.pageFlags = core::pageFlags::StatusPage;
     ui::DrawError(works);
     EXPECT_EQ(box(5), kNone);
 }

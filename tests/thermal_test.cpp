@@ -6,13 +6,20 @@
 #include <regex>
 
 #include "amp/status_reply.h"
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "test_station.h"
 
 using platform::LogChannel;
 using testing_support::TestStation;
 
 namespace {
+
+namespace cmd = core::cmd;
+namespace err = core::err;
 
 // Sensor 1 with a 70 °C limit and a 3 °C warning band, errors not held.
 struct ThermalStation : TestStation {
@@ -21,7 +28,10 @@ struct ThermalStation : TestStation {
         core::InitErrorDescriptors(works);
         works.Isteresi1 = 3;
     }
-    void sensor1(float temperature) { amp::GestTemperatureFunction(works, 2, 0, 23, temperature, 70.0f); }
+    void sensor1(float temperature) {
+        amp::GestTemperatureFunction(works, err::Temp1Alarm, err::Temp1Cooled, err::Temp1Warning, temperature,
+                                     70.0f);
+    }
     std::vector<int32_t> errors() const { return works.errors.codes(); }
 };
 
@@ -31,13 +41,14 @@ TEST(ThermalProtection, LimitItselfWarnsAndATenthAboveTrips) {
     station.sensor1(66.9f);
     EXPECT_TRUE(station.errors().empty());
     station.sensor1(70.0f);
-    EXPECT_EQ(station.errors(), std::vector<int32_t>{23});
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{err::Temp1Warning});
     EXPECT_TRUE(works.cmdRing.empty());
     EXPECT_TRUE(station.log.contains("!!!! WARNING: Quasi in Temperatura!! (23)\n"));
 
     station.sensor1(70.1f);
-    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
-    EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{18, 16, 19}));
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{err::Temp1Alarm});
+    EXPECT_EQ(works.cmdRing.pending(),
+              (std::vector<int32_t>{cmd::ProtectionOn, cmd::PadsIn, cmd::LeaveBypass}));
     EXPECT_TRUE(station.log.contains("PROTEZIONE ON -------------\n"));
     EXPECT_TRUE(station.log.contains("!!!!  TEMP ALLARM: 70.10 (2)\n"));
 
@@ -46,7 +57,7 @@ TEST(ThermalProtection, LimitItselfWarnsAndATenthAboveTrips) {
     EXPECT_EQ(works.cmdRing.pending().size(), 3u);
     // Inside the warning band the alarm stands and no warning joins it.
     station.sensor1(68.0f);
-    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{err::Temp1Alarm});
 }
 
 TEST(ThermalProtection, CoolingBelowTheBandEndsTheAlarmInBypass) {
@@ -55,22 +66,26 @@ TEST(ThermalProtection, CoolingBelowTheBandEndsTheAlarmInBypass) {
     station.sensor1(71.0f);
     works.cmdRing.clear();
     station.sensor1(67.0f);
-    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{err::Temp1Alarm});
     station.sensor1(66.9f);
-    EXPECT_EQ(station.errors(), std::vector<int32_t>{0});
-    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{20});
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{err::Temp1Cooled});
+    EXPECT_EQ(works.cmdRing.pending(), std::vector<int32_t>{cmd::Bypass});
     EXPECT_TRUE(station.log.contains("!!!! END TEMPERATURE ERROR (0)\n"));
 
     // A new alarm replaces the cooled-down error.
     station.sensor1(72.0f);
-    EXPECT_EQ(station.errors(), std::vector<int32_t>{2});
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{err::Temp1Alarm});
 }
 
 TEST(ThermalProtection, WarningWithdrawsBelowTheBand) {
     ThermalStation station;
-    amp::GestTemperatureFunction(station.works, 22, 21, 24, 79.0f, 80.0f);
-    EXPECT_EQ(station.errors(), std::vector<int32_t>{24});
-    amp::GestTemperatureFunction(station.works, 22, 21, 24, 60.0f, 80.0f);
+    auto sensor2 = [&](float temperature) {
+        amp::GestTemperatureFunction(station.works, err::Temp2Alarm, err::Temp2Cooled, err::Temp2Warning,
+                                     temperature, 80.0f);
+    };
+    sensor2(79.0f);
+    EXPECT_EQ(station.errors(), std::vector<int32_t>{err::Temp2Warning});
+    sensor2(60.0f);
     EXPECT_TRUE(station.errors().empty());
     EXPECT_TRUE(station.works.cmdRing.empty());
     EXPECT_TRUE(station.log.contains("!!!! WARNING: Warning Temperatura Rientrato!! (24)\n"));
@@ -88,7 +103,7 @@ TEST(ThermalProtection, OpenSensorTripsItsAlarmThroughTheSmoothing) {
             amp::StatusReply reply;
             reply.sensor1 = reply.sensor2 = 2048;
             (sensor == 1 ? reply.sensor1 : reply.sensor2) = counts;
-            int alarm = sensor == 1 ? 2 : 22;
+            int alarm = sensor == 1 ? err::Temp1Alarm : err::Temp2Alarm;
             int replies = 0;
             while (replies < 50 && !core::ExistError(works, alarm)) {
                 amp::ApplyStatusReply(works, reply, "ST");
@@ -102,7 +117,7 @@ TEST(ThermalProtection, OpenSensorTripsItsAlarmThroughTheSmoothing) {
 
 TEST(ThermalProtection, HeldErrorsBlockEverything) {
     ThermalStation station;
-    station.works.errorsHeld = 1;
+    station.works.errorsHeld = core::errorsHeld::Held;
     station.sensor1(90.0f);
     station.sensor1(69.0f);
     EXPECT_TRUE(station.errors().empty());
@@ -158,7 +173,7 @@ TEST(TemperatureLog, HeaderThenOneLinePerCall) {
     works.currentRaw = 2048.0f;
     works.ampModelFlag = '1';
     works.supplyAdc = 51;  // 51 * 3.3 * 348 / 255 / 18 = 12.76 V
-    works.ampStatus = 1;
+    works.ampStatus = core::ampStatus::Transmitting;
     amp::LogTempFunction(works, 0);
     works.ampStatus = 0;
     amp::LogTempFunction(works, 1);

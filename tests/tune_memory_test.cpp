@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/tune_value_bits.h"
 #include "test_station.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory.h"
@@ -52,10 +53,11 @@ TEST(TuneMemoryRecall, LoadsTheNearestTuneIntoTheWordOnce) {
     TestStation station;
     core::Works& works = station.works;
     works.frequency = 14074000;
-    works.tuneValue = tuner::kModeCLBit;
+    works.tuneValue = core::tuneValue::NetworkCL;
     store(works, 3120, tuner::kModeLC, 100, 200);
     tuner::LoadTuneFromMEM(works, 0);
-    EXPECT_EQ(works.tuneValue.load(), tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, 200), 100));
+    EXPECT_EQ(works.tuneValue.load(),
+              tuner::withInductor(tuner::withCapacitor(core::tuneValue::NetworkLC, 200), 100));
     EXPECT_EQ(works.tuneMode.load(), tuner::kModeLC);
     EXPECT_EQ(station.log.lines(platform::LogChannel::Trace),
               std::vector<std::string>{">>>>>>>>>>>>>>> MEMTUNE: load a Tune for 14074000 idx:3120 -> C 200 I 100!!\n"});
@@ -94,7 +96,7 @@ TEST(TuneMemoryFile, InsertSaveAndLoadThroughTheBankFiles) {
     TestStation station;
     core::Works& works = station.works;
     works.frequency = 14074000;
-    works.tuneValue = tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, 200), 100);
+    works.tuneValue = tuner::withInductor(tuner::withCapacitor(core::tuneValue::NetworkLC, 200), 100);
     tuner::LoadTabAtu(works, 5, 1);
     tuner::InsertTuneToMem(works, 5, 1);
     EXPECT_TRUE(station.log.contains("--------------> Save Tune To File idx 14074000 (idx:3117)\n"));
@@ -115,7 +117,7 @@ TEST(TuneMemoryFile, ATuneNeverLandsInAnotherBanksFileOrIsDroppedSilently) {
     TestStation station;
     core::Works& works = station.works;
     works.frequency = 14074000;
-    works.tuneValue = tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, 200), 100);
+    works.tuneValue = tuner::withInductor(tuner::withCapacitor(core::tuneValue::NetworkLC, 200), 100);
     tuner::LoadTabAtu(works, 2, 0);  // the bank changed after the search captured bank 1
     tuner::InsertTuneToMem(works, 1, 0);
     tuner::SaveTabAtu(works, 1, 0);

@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
+#include "core/tune_value_bits.h"
 #include "test_station.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory.h"
@@ -29,7 +34,7 @@ struct TuneSearchRig : TestStation {
         works.adcPowerIn = 500;
         works.powerFwd = 100;
         works.AutoTuneMode = 1;
-        works.tuneValue = tuner::kModeCLBit;
+        works.tuneValue = core::tuneValue::NetworkCL;
         works.errorsHeld = 0;  // the amplifier has answered
     }
 
@@ -45,7 +50,7 @@ struct TuneSearchRig : TestStation {
             tuner::TuneTask(works);
             ++steps;
             maxC = std::max(maxC, tuner::DecodeCapacitaFromTuneval(works.tuneValue));
-            if (works.tuneState == 2) works.ampStatus &= static_cast<uint8_t>(~2u);
+            if (works.tuneState == 2) works.ampStatus &= static_cast<uint8_t>(~core::ampStatus::SwrAlarm);
             if (works.tuneState != 0) works.tuneState = 1;
             while (works.cmdRing.pop()) {
             }
@@ -111,7 +116,7 @@ TEST(TuneSearch, TargetMetAtACoarseStepEndsAndStoresAtOnce) {
 TEST(TuneSearch, WithoutTargetOnlyAFineStepEndsAtSwr11OrAtZero) {
     for (float swr : {1.05f, 0.0f}) {
         TuneSearchRig rig;
-        const uint32_t before = tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, 33), 44);
+        const uint32_t before = tuner::withInductor(tuner::withCapacitor(core::tuneValue::NetworkLC, 33), 44);
         rig.works.tuneValue = before;
         tuner::StartAutotune(rig.works);
         rig.run([swr](int32_t, int32_t, uint8_t) { return swr; });
@@ -122,7 +127,7 @@ TEST(TuneSearch, WithoutTargetOnlyAFineStepEndsAtSwr11OrAtZero) {
         // failed and the tuner keeps the word it had.
         const bool measured = swr > 0;
         EXPECT_EQ(rig.stored().valid, measured ? 1 : 0) << swr;
-        EXPECT_EQ(core::ExistError(rig.works, 18), measured ? 0 : 1) << swr;
+        EXPECT_EQ(core::ExistError(rig.works, core::err::TuneMaxSwr), measured ? 0 : 1) << swr;
         if (!measured) {
             EXPECT_EQ(rig.works.tuneValue, before);
             EXPECT_EQ(rig.works.tuneC, 33);
@@ -140,7 +145,7 @@ TEST(TuneSearch, AStopByTheKeyEndsOnceAndNothingRevivesOrStoresIt) {
     ASSERT_EQ(rig.works.tuneState, 0);
     // The link's step of the reply already on its way: the target is met and an SWR alarm is up.
     rig.works.swr = 1.2f;
-    rig.works.ampStatus = 2;
+    rig.works.ampStatus = core::ampStatus::SwrAlarm;
     tuner::TuneTask(rig.works);
     tuner::EscAutoTune(rig.works, 1);
     EXPECT_EQ(rig.works.tuneState, 0);
@@ -171,8 +176,10 @@ TEST(TuneSearch, BudgetRunsOutAfterThe101stStep) {
         tuner::StartAutotune(rig.works);
         rig.run([](int32_t, int32_t, uint8_t) { return 5.0f; });
         EXPECT_TRUE(rig.log.contains("101 max cicli-> esco\n"));
-        EXPECT_EQ(core::ExistError(rig.works, target != 0 ? 13 : 12), 1);
-        EXPECT_EQ(core::ExistError(rig.works, target != 0 ? 12 : 13), 0);
+        const int32_t raised = target != 0 ? core::err::TuneSwrTimeout : core::err::TuneTimeout;
+        const int32_t other = target != 0 ? core::err::TuneTimeout : core::err::TuneSwrTimeout;
+        EXPECT_EQ(core::ExistError(rig.works, raised), 1);
+        EXPECT_EQ(core::ExistError(rig.works, other), 0);
         EXPECT_TRUE(rig.log.contains("PROTEZIONE ON"));
         EXPECT_EQ(rig.stored().valid, 0);
     }
@@ -204,7 +211,7 @@ TEST(TuneSearch, SwrAlarmCountsAs100AndRestartsTheLinkPhase) {
     rig.works.tuneState = 1;
     rig.works.tuneStep = 451;
     rig.works.counterC = 3;
-    rig.works.ampStatus = 2;
+    rig.works.ampStatus = core::ampStatus::SwrAlarm;
     rig.works.swr = 1.0f;  // would meet the fine target without the alarm
     tuner::TuneTask(rig.works);
     EXPECT_EQ(rig.works.tuneState, 2);
@@ -215,7 +222,7 @@ TEST(TuneSearch, SwrAlarmCountsAs100AndRestartsTheLinkPhase) {
 
 TEST(TuneSearch, StartQueuesTheTuneCommandsAndWaitsForThem) {
     TuneSearchRig rig;
-    rig.works.ampStatus0 = 1;
+    rig.works.ampStatus0 = core::ampStatus0::CoaxRxTx;
     tuner::StartAutotune(rig.works);
     EXPECT_EQ(rig.works.tuneStep, 400);
     EXPECT_EQ(rig.works.cmdBurst, 1);
@@ -223,7 +230,9 @@ TEST(TuneSearch, StartQueuesTheTuneCommandsAndWaitsForThem) {
     EXPECT_EQ(rig.works.tuneStep, 400);
     std::vector<int32_t> codes;
     while (auto code = rig.works.cmdRing.pop()) codes.push_back(*code);
-    EXPECT_EQ(codes, (std::vector<int32_t>{18, 21, 15, 22, 13, 17}));
+    using namespace core::cmd;
+    EXPECT_EQ(codes, (std::vector<int32_t>{ProtectionOn, AntennaInput, TuneAttenuator, Thresholds,
+                                           ClearProtections, ProtectionOff}));
 }
 
 TEST(TuneSearch, StartRefusedAndTuneKeyStops) {
@@ -232,7 +241,7 @@ TEST(TuneSearch, StartRefusedAndTuneKeyStops) {
     rig.works.ModeWorkIdx = 1;
     tuner::GoTune(rig.works);
     EXPECT_EQ(rig.works.tuneState, 0);
-    EXPECT_EQ(rig.works.tuneTxState, 1u << 3);  // no carrier asked for
+    EXPECT_EQ(rig.works.tuneTxState, core::tuneTxState::RxSent);  // no carrier asked for
     EXPECT_FALSE(rig.works.cmdRing.pop());
     // Without the transceiver nothing would clear that flag again: the key would stay dead.
     rig.works.tuneTxState = 0;
@@ -244,7 +253,7 @@ TEST(TuneSearch, StartRefusedAndTuneKeyStops) {
     rig.works.tuneTxState = 0;
     rig.works.AutoTuneMode = 0;
     tuner::GoTune(rig.works);
-    EXPECT_TRUE(rig.works.panelFlags & (1u << 5));
+    EXPECT_TRUE(rig.works.panelFlags & core::panelFlags::TuneDisabled);
     EXPECT_TRUE(rig.log.contains("NO TUNE!!"));
 
     rig.works.AutoTuneMode = 1;
@@ -252,7 +261,7 @@ TEST(TuneSearch, StartRefusedAndTuneKeyStops) {
     rig.works.transceiverTx = 1;
     tuner::GoTune(rig.works);
     EXPECT_EQ(rig.works.tuneState, 1);
-    EXPECT_EQ(rig.works.tuneTxState, 1u << 4);
+    EXPECT_EQ(rig.works.tuneTxState, core::tuneTxState::PanelTune);
     rig.run(bowl, 100);
     tuner::GoTune(rig.works);
     EXPECT_EQ(rig.works.tuneState, 0);
@@ -270,7 +279,7 @@ TEST(TuneSearch, SearchStopsWhenTheTransceiverStopsOrNeverDrives) {
     rig.works.transceiverTx = 0;
     rig.run(bowl, 1);
     EXPECT_EQ(rig.works.tuneState, 0);
-    EXPECT_TRUE(rig.works.tuneTxState & (1u << 3));
+    EXPECT_TRUE(rig.works.tuneTxState & core::tuneTxState::RxSent);
 
     TuneSearchRig idle;
     idle.works.tuneFine = 1;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/tune_value_bits.h"
 #include "test_station.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_word.h"
@@ -10,11 +11,11 @@ TEST(TuneWord, LayoutAndRoundTripOfEveryIndex) {
     EXPECT_EQ(tuner::withInductor(tuner::withCapacitor(0, 511), 511), 0x38FFFEu);
     EXPECT_EQ(tuner::withCapacitor(0, 1), 0x8000u);
     EXPECT_EQ(tuner::withInductor(0, 1), 0x2u);
-    EXPECT_EQ(tuner::withCapacitor(0, 0x3FF), tuner::kCapacitorMask);  // bit 9 ignored
-    EXPECT_EQ(tuner::withCapacitor(0xFFFFFFFFu, 0), ~tuner::kCapacitorMask);
+    EXPECT_EQ(tuner::withCapacitor(0, 0x3FF), core::tuneValue::CapacitorMask);  // bit 9 ignored
+    EXPECT_EQ(tuner::withCapacitor(0xFFFFFFFFu, 0), ~core::tuneValue::CapacitorMask);
     for (int32_t c = 0; c < 512; ++c)
         for (int32_t l = 0; l < 512; ++l) {
-            uint32_t word = tuner::withInductor(tuner::withCapacitor(tuner::kModeLCBit, c), l);
+            uint32_t word = tuner::withInductor(tuner::withCapacitor(core::tuneValue::NetworkLC, c), l);
             if (tuner::DecodeCapacitaFromTuneval(word) != c || tuner::DecodeInduttanzaFromTuneval(word) != l ||
                 tuner::DecodeModoFromTuneval(word) != tuner::kModeLC)
                 FAIL() << "c " << c << " l " << l << " word 0x" << std::hex << word;
@@ -24,14 +25,15 @@ TEST(TuneWord, LayoutAndRoundTripOfEveryIndex) {
 TEST(TuneWord, TwoModeWordDecodesToNoneAndReadsAsBypass) {
     testing_support::TestStation station;
     core::Works& works = station.works;
-    uint32_t word = tuner::withInductor(tuner::withCapacitor(tuner::kBypassBit | tuner::kModeCLBit, 300), 17);
+    uint32_t word =
+        tuner::withInductor(tuner::withCapacitor(core::tuneValue::Bypass | core::tuneValue::NetworkCL, 300), 17);
     works.tuneValue = word;
     tuner::ReadTnePar(works);
     EXPECT_EQ(station.log.lines(platform::LogChannel::Trace),
               std::vector<std::string>{"DecodeModoFromTuneval -> tune: 0x810000 \n"});
     EXPECT_EQ(works.tuneMode.load(), tuner::kModeBypass);
     EXPECT_EQ(works.tunerBypass.load(), 1);
-    EXPECT_EQ(works.tuneValue.load(), word & ~tuner::kModeCLBit);
+    EXPECT_EQ(works.tuneValue.load(), word & ~core::tuneValue::NetworkCL);
     EXPECT_EQ(works.tuneC.load(), 300);
     EXPECT_EQ(works.tuneL.load(), 17);
 }
@@ -40,13 +42,13 @@ TEST(TuneWord, SetModeCLFromBypass) {
     testing_support::TestStation station;
     core::Works& works = station.works;
     uint32_t indices = tuner::withInductor(tuner::withCapacitor(0, 5), 6);
-    works.tuneValue = indices | tuner::kBypassBit;
+    works.tuneValue = indices | core::tuneValue::Bypass;
     works.tunerBypass = 1;
     tuner::SetMode(works, tuner::kModeCL);
-    EXPECT_EQ(works.tuneValue.load(), indices | tuner::kModeCLBit);
+    EXPECT_EQ(works.tuneValue.load(), indices | core::tuneValue::NetworkCL);
     EXPECT_EQ(works.tunerBypass.load(), 0);
     tuner::SetMode(works, 7);  // unknown: only remembered
-    EXPECT_EQ(works.tuneValue.load(), indices | tuner::kModeCLBit);
+    EXPECT_EQ(works.tuneValue.load(), indices | core::tuneValue::NetworkCL);
     EXPECT_EQ(works.tuneMode.load(), 7);
 }
 

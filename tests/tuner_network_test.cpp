@@ -4,6 +4,7 @@
 
 #include "amp/antenna_load.h"
 #include "amp/tuner_network.h"
+#include "core/tune_value_bits.h"
 
 namespace {
 
@@ -21,13 +22,14 @@ TEST(TunerNetwork, BypassAndWordsWithoutOneNetworkGiveTheLoadItself) {
     EXPECT_NEAR(sim::swrOf(load), 2.0, 1e-12);
     EXPECT_NEAR(sim::reflectionShare(load), 1.0 / 9, 1e-12);
     uint32_t settled = tuner::withInductor(tuner::withCapacitor(0, 300), 200);
-    for (uint32_t word : {settled | tuner::kBypassBit, settled, settled | tuner::kBypassBit | tuner::kModeCLBit}) {
+    using core::tuneValue::Bypass, core::tuneValue::NetworkCL;
+    for (uint32_t word : {settled | Bypass, settled, settled | Bypass | NetworkCL}) {
         TunerSetting setting = sim::tunerSettingFromWord(word);
         EXPECT_EQ(setting.c, 300);
         EXPECT_EQ(setting.l, 200);
         EXPECT_EQ(sim::networkInput(setting, load, 14.2e6), load) << std::hex << word;
     }
-    EXPECT_EQ(sim::tunerSettingFromWord(settled | tuner::kModeLCBit).mode, tuner::kModeLC);
+    EXPECT_EQ(sim::tunerSettingFromWord(settled | core::tuneValue::NetworkLC).mode, tuner::kModeLC);
     EXPECT_TRUE(std::isinf(sim::swrOf({0.0, 50.0}))) << "a pure reactance reflects everything";
 }
 

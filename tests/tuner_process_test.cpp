@@ -9,6 +9,7 @@
 #include <string>
 
 #include "config/config_offset_file.h"
+#include "core/error_codes.h"
 #include "link_fixture.h"
 #include "tuner/antenna_selection.h"
 #include "tuner/memory_banks.h"
@@ -62,7 +63,7 @@ TEST_F(TunerProcess, AutomaticTuneFindsTheMatchStoresItAndAReturnRecallsIt) {
 
     const uint32_t tuned = works.tuneValue;
     EXPECT_LT(works.tuneBestSwr, 1.3f);
-    EXPECT_EQ(core::ExistError(works, 18), 0);
+    EXPECT_EQ(core::ExistError(works, core::err::TuneMaxSwr), 0);
     ASSERT_TRUE(waitForPayload(tuneWordPayload(tuned)));
     EXPECT_LT(emulatorSwr(emulator), 1.5) << "the amplifier really sees the match";
     const int32_t index = tuner::AtuIdxSearch(14100000);

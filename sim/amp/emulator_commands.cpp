@@ -65,7 +65,7 @@ std::optional<std::string> CommandHandler::handle(std::string_view payload) {
         // Released from reset: the microcontroller starts again from power-on.
         heldInReset_ = false;
         settings_ = AmpSettings{};
-        model_.clearLatches(kProtMicroReset);
+        model_.clearLatches(core::ampProt::MicroReset);
         return "MR0;";
     }
     std::optional<std::string> reply = dispatch(payload);
@@ -177,7 +177,7 @@ std::optional<std::string> CommandHandler::dispatch(std::string_view p) {
         } else if (*on == 1) {
             heldInReset_ = true;
         } else {
-            model_.clearLatches(kProtMicroReset);
+            model_.clearLatches(core::ampProt::MicroReset);
         }
         return std::string(p);
     }

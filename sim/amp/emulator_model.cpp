@@ -97,10 +97,10 @@ void PhysicalModel::advance(double seconds, const AmpSettings& settings) {
     }
     if (!keyed_) return;
     const auto& limit = settings.thresholds;
-    if (powerCounts(e.inputW, kInputCalibration) > limit[0]) latches_ |= kProtInput;
-    if (powerCounts(e.forwardW, kForwardCalibration) > limit[1]) latches_ |= kProtForward;
-    if (reflectedCounts(e.reflectedW, e.forwardW) > limit[2]) latches_ |= kProtReflected;
-    if (currentCounts(e.currentA) > limit[3]) latches_ |= kProtCurrent;
+    if (powerCounts(e.inputW, kInputCalibration) > limit[0]) latches_ |= core::ampProt::InputPower;
+    if (powerCounts(e.forwardW, kForwardCalibration) > limit[1]) latches_ |= core::ampProt::Forward;
+    if (reflectedCounts(e.reflectedW, e.forwardW) > limit[2]) latches_ |= core::ampProt::Reflected;
+    if (currentCounts(e.currentA) > limit[3]) latches_ |= core::ampProt::OutputCurrent;
 }
 
 ModelReadings PhysicalModel::read(const AmpSettings& settings) const {

@@ -9,15 +9,9 @@
 
 #include "amp/antenna_load.h"
 #include "amp/emulator_settings.h"
+#include "core/status_bits.h"
 
 namespace sim {
-
-// Protection bits of the status reply.
-inline constexpr uint8_t kProtCurrent = 0x01;
-inline constexpr uint8_t kProtReflected = 0x02;
-inline constexpr uint8_t kProtForward = 0x04;
-inline constexpr uint8_t kProtInput = 0x20;
-inline constexpr uint8_t kProtMicroReset = 0x80;
 
 // The share of the forward power that a load of this SWR sends back.
 [[nodiscard]] double reflectedFraction(double loadSwr);
@@ -29,7 +23,7 @@ struct ModelReadings {
     bool transmitting = false;  // keyed with the power stage in line
     bool bypassed = false;      // relays in by-pass, commanded or after a trip
     bool swrAlarm = false;
-    uint8_t protection = 0;  // latched and forced bits
+    uint8_t protection = 0;  // latched and forced bits of ampProt
 };
 
 class PhysicalModel {
@@ -49,7 +43,7 @@ public:
     void forceTemperatures(double sensor1, double sensor2);
     void autoTemperatures() { temperaturesForced_ = false; }
     void forceProtection(uint8_t bits) { forcedProtection_ = bits; }
-    void markMicroReset() { latches_ |= kProtMicroReset; }
+    void markMicroReset() { latches_ |= core::ampProt::MicroReset; }
     void clearLatches(uint8_t mask) { latches_ &= static_cast<uint8_t>(~mask); }
 
     // Moves the heat sinks on by the elapsed time at the present dissipation,
@@ -75,7 +69,7 @@ private:
     };
     [[nodiscard]] Electrical electrical(const AmpSettings& settings) const;
     [[nodiscard]] uint8_t protection() const { return static_cast<uint8_t>(latches_ | forcedProtection_); }
-    [[nodiscard]] bool tripped() const { return (protection() & ~kProtMicroReset) != 0; }
+    [[nodiscard]] bool tripped() const { return (protection() & ~core::ampProt::MicroReset) != 0; }
 
     double ratedWatts_;
     double supplyV_;

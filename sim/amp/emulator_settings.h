@@ -7,6 +7,7 @@
 #include <string>
 
 #include "amp/tuner_network.h"
+#include "core/tune_value_bits.h"
 
 namespace sim {
 
@@ -26,7 +27,7 @@ struct AmpSettings {
     std::array<int, 4> thresholds{4095, 4095, 4095, 4095};
     int fanMode = 1;                            // "FN1" or "FN2"
     int fanSpeed = 0;                           // percent as sent
-    uint32_t tuneValue = 0x10000;               // "MT1", tuner in by-pass
+    uint32_t tuneValue = core::tuneValue::Bypass;  // "MT1", tuner in by-pass
     TunerSetting tuner;                         // its relays, decoded on arrival: a bad word logs once
     uint32_t frequency = 0;                     // "FA", Hz
     int freqSensIn = 1, freqPeriod = 1;         // "FS"

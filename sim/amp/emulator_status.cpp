@@ -3,21 +3,25 @@
 #include <cstdio>
 
 #include "amp/emulator_counts.h"
+#include "core/status_bits.h"
 
 namespace sim {
 
 int statusDigit0(const AmpSettings& settings) {
-    return (settings.pad3dB ? 0x8 : 0) | (settings.pad2dB ? 0x4 : 0) | (settings.antennaIn != 0 ? 0x1 : 0);
+    return (settings.pad3dB ? core::ampStatus0::Pad3dB : 0) |
+           (settings.pad2dB ? core::ampStatus0::Pad2dB : 0) |
+           (settings.antennaIn != 0 ? core::ampStatus0::CoaxRxTx : 0);
 }
 
 int statusDigit(const ModelReadings& readings) {
-    bool protection = (readings.protection & ~kProtMicroReset) != 0;
-    return (readings.transmitting ? 0x1 : 0) | (readings.swrAlarm ? 0x2 : 0) | (protection ? 0x4 : 0) |
-           (readings.bypassed ? 0x8 : 0);
+    bool protection = (readings.protection & ~core::ampProt::MicroReset) != 0;
+    return (readings.transmitting ? core::ampStatus::Transmitting : 0) |
+           (readings.swrAlarm ? core::ampStatus::SwrAlarm : 0) |
+           (protection ? core::ampStatus::Protection : 0) | (readings.bypassed ? core::ampStatus::Bypass : 0);
 }
 
 int statusDigit3(const ModelReadings& readings) {
-    return readings.keyed ? 0x8 : 0;
+    return readings.keyed ? core::ampStatus3::Keyed : 0;
 }
 
 std::string statusPayload(const ModelReadings& r, const AmpSettings& settings) {

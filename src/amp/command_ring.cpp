@@ -1,5 +1,7 @@
 #include "amp/command_ring.h"
 
+#include "core/amp_commands.h"
+
 namespace amp {
 namespace {
 
@@ -8,7 +10,7 @@ int32_t previous(int32_t index) { return index > 0 ? index - 1 : CommandRing::kS
 
 // Fan control waits for its command to go out before it decides again: losing one would stop it,
 // or leave a fan at a speed it no longer asks for.
-bool isFanCommand(int32_t code) { return code == 23 || code == 41; }
+bool isFanCommand(int32_t code) { return code == core::cmd::Fan || code == core::cmd::CpuFan; }
 
 }  // namespace
 

@@ -2,12 +2,14 @@
 
 #include <cstdio>
 
+#include "core/amp_commands.h"
+
 namespace amp {
 namespace {
 
-constexpr int32_t kGeneralSettingsCommand = 35;
-constexpr int32_t kMultiplierCommand = 42;
 constexpr size_t kGeneralSettingsLength = 10;
+// Of the second character of the general settings.
+constexpr unsigned kGenericModeBit = 1u << 1;
 
 template <typename... Values>
 std::string format(const char* pattern, Values... values) {
@@ -29,14 +31,15 @@ const char* attenuatorText(int value) {
 
 std::string generalSettingsFor(std::string settings, int32_t modeWorkIdx) {
     auto second = static_cast<unsigned char>(settings[1]);
-    settings[1] = static_cast<char>(modeWorkIdx != 0 ? (second & ~2u) : (second | 2u));
+    settings[1] =
+        static_cast<char>(modeWorkIdx != 0 ? (second & ~kGenericModeBit) : (second | kGenericModeBit));
     return settings;
 }
 
 const char* withheldReason(const core::Works& works, int32_t code) {
-    if (code == kGeneralSettingsCommand && works.genSettings.get().size() != kGeneralSettingsLength)
+    if (code == core::cmd::GeneralSettings && works.genSettings.get().size() != kGeneralSettingsLength)
         return "GS not sent: no complete general settings read\n";
-    if (code == kMultiplierCommand && works.calMultiplier == 0.0)
+    if (code == core::cmd::Multiplier && works.calMultiplier == 0.0)
         return "CM not sent: no calibration multiplier read\n";
     return nullptr;
 }
@@ -44,49 +47,54 @@ const char* withheldReason(const core::Works& works, int32_t code) {
 std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
     if (withheldReason(works, code)) return std::nullopt;
     switch (code) {
-        case 0: return make("VS", "VSM;");
-        case 1: return make("ST", "ST;");
-        case 7: return make("SA", format("SA%d;", works.NumAntenna.load() + 1));
-        case 8: return make("FM", "FM;");
-        case 9: return make("FA", format("FA%011lu;", static_cast<unsigned long>(works.frequency.load())));
-        case 10: return make("MT", "MT;");
-        case 11:
-        case 27:
-        case 39:
-        case 40:
-        case 44: return make("MT", tuneWordText(works));
-        case 12: return make("SF", format("FS%01d%04d;", works.FreqSensIn.load(), works.FreqPeriodTime.load() / 10));
-        case 13: return make("CP", "CPFFFF;");
-        case 14: return make("AT", attenuatorText(works.attenuator));
-        case 15: return make("AT", attenuatorText(works.AttenuatorTune));
-        case 16: return make("AT", "AT11;");
-        case 17: return make("MP", "MP0;");
-        case 18: return make("MP", "MP1;");
-        case 19: return make("AB", "AB0;");
-        case 20: return make("AB", "AB1;");
-        case 21: return make("AN", format("AN%d;", works.antennaIn.load()));
-        case 22:
+        case core::cmd::VersionQuery: return make("VS", "VSM;");
+        case core::cmd::Status: return make("ST", "ST;");
+        case core::cmd::SelectAntenna: return make("SA", format("SA%d;", works.NumAntenna.load() + 1));
+        case core::cmd::FrequencyPoll: return make("FM", "FM;");
+        case core::cmd::Frequency:
+            return make("FA", format("FA%011lu;", static_cast<unsigned long>(works.frequency.load())));
+        case core::cmd::TuneWordQuery: return make("MT", "MT;");
+        case core::cmd::TuneWord:
+        case core::cmd::RecallTune:
+        case core::cmd::TunerBypassKeep:
+        case core::cmd::DefaultTune:
+        case core::cmd::TunerBypass: return make("MT", tuneWordText(works));
+        case core::cmd::FrequencySensor:
+            return make("SF",
+                        format("FS%01d%04d;", works.FreqSensIn.load(), works.FreqPeriodTime.load() / 10));
+        case core::cmd::ClearProtections: return make("CP", "CPFFFF;");
+        case core::cmd::Attenuator: return make("AT", attenuatorText(works.attenuator));
+        case core::cmd::TuneAttenuator: return make("AT", attenuatorText(works.AttenuatorTune));
+        case core::cmd::PadsIn: return make("AT", "AT11;");
+        case core::cmd::ProtectionOff: return make("MP", "MP0;");
+        case core::cmd::ProtectionOn: return make("MP", "MP1;");
+        case core::cmd::LeaveBypass: return make("AB", "AB0;");
+        case core::cmd::Bypass: return make("AB", "AB1;");
+        case core::cmd::AntennaInput: return make("AN", format("AN%d;", works.antennaIn.load()));
+        case core::cmd::Thresholds:
             return make("TS", format("TS%04d%04d%04d%04d;", works.ampThresholds[0].load(), works.ampThresholds[1].load(),
                                      works.ampThresholds[2].load(), works.ampThresholds[3].load()));
-        case 23:
+        case core::cmd::Fan:
             // Modes other than 1 and 2 run the fan as in the normal mode.
             return make("FN", format(works.FANmode == 1 || works.FANmode == 2 ? "FN2%03d;" : "FN1%03d;",
                                      works.fanSpeed.load()));
-        case 24:
+        case core::cmd::ProtectionParameters:
             return make("PS", format("PS%04d%04d%04d%04d;", works.PSpar1.load(), works.PSpar2.load(), works.PSpar3.load(),
                                      works.PSpar4.load()));
-        case 28: return make("SF", format("SF30000%02x;", works.filterMask.load()));
-        case 30: return make("MR", "MR1;");
-        case 32: return make("MR", "MR0;");
-        case 33: return make("GM", format("GM%04d%04d;", works.GMpar1.load(), works.GMpar2.load()));
-        case 34: return make("GS", "GS;");
-        case 35: return make("GS", "GS" + generalSettingsFor(works.genSettings.get(), works.ModeWorkIdx) + ";");
-        case 36: return make("ER", "ER0000;");
-        case 37: return make("ER", "ER0001;");
-        case 38: return make("ER", "ER0002;");
-        case 43: return make("ER", "ER0003;");
-        case 41: return make("FN", format("FN1%03d;", works.fanSpeedCpu.load()));
-        case 42: return make("CM", format("CM%01.09f;", works.calMultiplier.load()));
+        case core::cmd::Filter: return make("SF", format("SF30000%02x;", works.filterMask.load()));
+        case core::cmd::HoldMicro: return make("MR", "MR1;");
+        case core::cmd::ReleaseMicro: return make("MR", "MR0;");
+        case core::cmd::GenericMode:
+            return make("GM", format("GM%04d%04d;", works.GMpar1.load(), works.GMpar2.load()));
+        case core::cmd::GeneralSettingsQuery: return make("GS", "GS;");
+        case core::cmd::GeneralSettings:
+            return make("GS", "GS" + generalSettingsFor(works.genSettings.get(), works.ModeWorkIdx) + ";");
+        case core::cmd::EepromPage0: return make("ER", "ER0000;");
+        case core::cmd::EepromPage1: return make("ER", "ER0001;");
+        case core::cmd::EepromPage2: return make("ER", "ER0002;");
+        case core::cmd::EepromPage3: return make("ER", "ER0003;");
+        case core::cmd::CpuFan: return make("FN", format("FN1%03d;", works.fanSpeedCpu.load()));
+        case core::cmd::Multiplier: return make("CM", format("CM%01.09f;", works.calMultiplier.load()));
         default: return std::nullopt;
     }
 }

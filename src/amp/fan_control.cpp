@@ -4,13 +4,11 @@
 
 #include "amp/fan_table.h"
 #include "amp/startup_commands.h"
+#include "core/amp_commands.h"
 #include "platform/log.h"
 
 namespace amp {
 namespace {
-
-constexpr int32_t kFanCommand = 23;
-constexpr int32_t kCpuFanCommand = 41;
 
 // Below the first row the first row's percent applies; each row holds from
 // its temperature up to the next row's.
@@ -42,7 +40,7 @@ void heatSinkFan(core::Works& works, const std::vector<config::FanRow>& table, f
     if (speed == active && !force) return;
     float hysteresis = static_cast<float>(works.Isteresi2.load());
     if (speed <= active && !force && !mayLower(table, active, hysteresis, temperature)) return;
-    IncPNTIn_CMDLinear(kFanCommand, works);
+    IncPNTIn_CMDLinear(core::cmd::Fan, works);
     works.fanCmdPending = 1;
     works.fanSpeedActive = speed;
     if (speed == 0) works.fanSpeedCpuActive = 0;
@@ -58,7 +56,7 @@ void cpuFan(core::Works& works) {
     int32_t active = works.fanSpeedCpuActive;
     if (speed == active) return;
     if (speed < active && !(threshold - static_cast<float>(works.Isteresi2.load()) > temperature)) return;
-    IncPNTIn_CMDLinear(kCpuFanCommand, works);
+    IncPNTIn_CMDLinear(core::cmd::CpuFan, works);
     works.fanSpeedCpuActive = speed;
     platform::trace("--->2 VENTOLA CPU: %d (%02.02f°C)\n", speed, static_cast<double>(temperature));
 }

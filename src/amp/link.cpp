@@ -10,6 +10,8 @@
 #include "amp/next_command.h"
 #include "amp/reply_decoder.h"
 #include "amp/reply_match.h"
+#include "core/amp_commands.h"
+#include "core/tune_value_bits.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_memory.h"
@@ -25,25 +27,26 @@ void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::millis
 void prepareTuneWord(core::Works& works, int32_t code) {
     uint32_t word = works.tuneValue;
     switch (code) {
-        case 27:
+        case core::cmd::RecallTune:
             tuner::LoadTuneFromMEM(works, works.NumAntenna);
             works.tunerBypass = 0;
             break;
-        case 39:
+        case core::cmd::TunerBypassKeep:
             works.tunerBypass = 1;
-            works.tuneValue = (word | (1u << 16)) & ~((1u << 18) | (1u << 23));
+            works.tuneValue =
+                (word | core::tuneValue::Bypass) & ~(core::tuneValue::NetworkLC | core::tuneValue::NetworkCL);
             break;
-        case 40:
+        case core::cmd::DefaultTune:
             works.tunerBypass = 0;
             works.tuneC = 0;
             works.tuneL = 0;
-            works.tuneValue = 1u << 23;
+            works.tuneValue = core::tuneValue::NetworkCL;
             break;
-        case 44:
+        case core::cmd::TunerBypass:
             works.tunerBypass = 1;
             works.tuneC = 0;
             works.tuneL = 0;
-            works.tuneValue = 1u << 16;
+            works.tuneValue = core::tuneValue::Bypass;
             break;
         default:
             break;
@@ -53,28 +56,31 @@ void prepareTuneWord(core::Works& works, int32_t code) {
 // What a command changes once it is on the wire.
 void afterSending(core::Works& works, int32_t code, const std::string& payload) {
     switch (code) {
-        case 11: works.tunerBypass = (works.tuneValue >> 16) & 1u; break;
-        case 19:
+        case core::cmd::TuneWord: works.tunerBypass = (works.tuneValue & core::tuneValue::Bypass) != 0; break;
+        case core::cmd::LeaveBypass:
             works.bypassCmd = 0;
             platform::trace(">> AB0;\n");
             break;
-        case 20:
+        case core::cmd::Bypass:
             works.bypassCmd = 1;
             works.attenuatorKey = 4;
             platform::trace(">> AB1;\n");
             break;
-        case 23:
+        case core::cmd::Fan:
             works.fanCmdPending = 0;
             works.fanSpeedSent = works.fanSpeed.load();
             platform::trace(">> ++++FAN SET :  %s\n", payload.c_str());
             break;
-        case 40: platform::trace(">>WR MEM TUNE_DEFAULT: %s\n", payload.c_str()); break;
-        case 41:
+        case core::cmd::DefaultTune: platform::trace(">>WR MEM TUNE_DEFAULT: %s\n", payload.c_str()); break;
+        case core::cmd::CpuFan:
             works.fanCmdPending = 0;
             works.fanSpeedSent = works.fanSpeedCpu.load();
             platform::trace(">>CPU %s\n", payload.c_str());
             break;
-        case 42: platform::trace("--------------------------------------------- MOLTIPLICATORE %s \n", payload.c_str()); break;
+        case core::cmd::Multiplier:
+            platform::trace("--------------------------------------------- MOLTIPLICATORE %s \n",
+                            payload.c_str());
+            break;
         default: break;
     }
 }
@@ -90,16 +96,19 @@ void discardStaleBytes(platform::SerialPort& port) {
 void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
     if (const char* reason = withheldReason(works, code)) {
         platform::trace("%s", reason);
-        NextCmdPriority(works, kCmdStatus);
+        NextCmdPriority(works, core::cmd::Status);
         return;
     }
     if (works.retryCount > 0) discardStaleBytes(port);
-    if (code >= 14 && code <= 16) {
-        int value = code == 14 ? works.attenuator.load() : code == 15 ? works.AttenuatorTune.load() : 3;
+    if (code == core::cmd::Attenuator || code == core::cmd::TuneAttenuator || code == core::cmd::PadsIn) {
+        int value = code == core::cmd::Attenuator       ? works.attenuator.load()
+                    : code == core::cmd::TuneAttenuator ? works.AttenuatorTune.load()
+                                                        : 3;
         SetAttenuatorCMD(works, port, value, code);
         return;
     }
-    bool tuneCommand = code == 27 || code == 39 || code == 40 || code == 44;
+    bool tuneCommand = code == core::cmd::RecallTune || code == core::cmd::TunerBypassKeep ||
+                       code == core::cmd::DefaultTune || code == core::cmd::TunerBypass;
     std::unique_lock tuneLock(works.tuneLock, std::defer_lock);
     if (tuneCommand) {
         tuneLock.lock();
@@ -109,15 +118,15 @@ void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
     if (!command) {
         // A code that is no command would leave the link with nothing to do for ever.
         platform::logError("Linear: unknown command code %d", code);
-        works.linearProcessStatus = kCmdStatus;
+        works.linearProcessStatus = core::cmd::Status;
         return;
     }
-    if (code == 35) works.genSettings.set(command->payload.substr(2, 10));
+    if (code == core::cmd::GeneralSettings) works.genSettings.set(command->payload.substr(2, 10));
     LastCmdSent(works, command->letters[0], command->letters[1], code);
     writeLinearPort(port, command->payload, works);
     afterSending(works, code, command->payload);
     // A microcontroller held in reset answers nothing: the link rests until the restart.
-    works.linearProcessStatus = code == 30 ? kStateIdle : kStateReceive;
+    works.linearProcessStatus = code == core::cmd::HoldMicro ? core::cmd::Resting : core::cmd::AwaitReply;
 }
 
 void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler) {
@@ -159,7 +168,7 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
             std::snprintf(computed, sizeof computed, "%02X", checked.computedCrc);
             platform::trace("**** CHK ERROR!! %s %s\n", computed, frame.c_str());
             sleepMs(20);
-            NextCmdPriority(works, kCmdStatus);
+            NextCmdPriority(works, core::cmd::Status);
             return;
         }
         case FrameStatus::Good:
@@ -169,7 +178,7 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
                                 works.lastCmdName[0], works.lastCmdName[1], frame.c_str());
                 return;
             }
-            works.linearProcessStatus = kStateDecode;
+            works.linearProcessStatus = core::cmd::DecodeReply;
             DecodeCatCmd(works, checked.payload, static_cast<int>(frame.size()));
             return;
     }
@@ -218,22 +227,22 @@ void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value,
     const char* text = attenuatorText(value);
     LastCmdSent(works, 'A', 'T', code);
     writeLinearPort(port, text, works);
-    works.linearProcessStatus = kStateReceive;
+    works.linearProcessStatus = core::cmd::AwaitReply;
     platform::trace("................AT>> %s\n", text);
 }
 
 void Linear(core::Works& works) {
-    works.linearProcessStatus = kCmdStatus;
+    works.linearProcessStatus = core::cmd::Status;
     platform::SerialPort port;
     OpenLinear(works, port);
     FrameAssembler assembler;
     while (works.running != 0) {
         int32_t state = works.linearProcessStatus;
-        if (state == kStateReceive) {
+        if (state == core::cmd::AwaitReply) {
             receiveStep(works, port, assembler);
-        } else if (state == kStateIdle) {
+        } else if (state == core::cmd::Resting) {
             sleepMs(1000);
-        } else if (state != kStateDecode) {
+        } else if (state != core::cmd::DecodeReply) {
             sendCommand(works, port, state);
         }
     }

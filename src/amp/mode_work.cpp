@@ -1,6 +1,8 @@
 #include "amp/mode_work.h"
 
 #include "amp/startup_commands.h"
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/threads.h"
 
@@ -13,10 +15,10 @@ void SetModeWorkIDX(core::Works& works) {
     char catSerial = mode == 2 ? '1' : '0';  // FT-817: serial CAT
     char serialBefore = setup.enaser.exchange(serial);
     char catSerialBefore = setup.enaCatSer.exchange(catSerial);
-    if (serialBefore == '1' && serial == '0') core::DeleteErrore(works, 8);
+    if (serialBefore == '1' && serial == '0') core::DeleteErrore(works, core::err::QorLink);
     if (serialBefore == '0' && serial == '1') core::StartThreadQOR(works);
     if (catSerialBefore == '0' && catSerial == '1') core::StartThreadCATserial(works);
-    IncPNTIn_CMDLinear(35, works);
+    IncPNTIn_CMDLinear(core::cmd::GeneralSettings, works);
 }
 
 }  // namespace amp

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
 #include "platform/log.h"
 #include "tuner/tune_search.h"
@@ -40,24 +42,24 @@ void moveTuneState(core::Works& works, uint8_t from, uint8_t to) { works.tuneSta
 void NextCmdAfterStatus(core::Works& works) {
     switch (works.tuneState) {
         case 0:
-            works.linearProcessStatus = works.cmdRing.pop().value_or(kCmdFrequency);
+            works.linearProcessStatus = works.cmdRing.pop().value_or(core::cmd::FrequencyPoll);
             break;
         case 1:
             if (works.swr <= 10.0f) moveTuneState(works, 1, 3);
             tuner::TuneTask(works);
-            works.linearProcessStatus = 11;
+            works.linearProcessStatus = core::cmd::TuneWord;
             break;
         case 2:
-            works.linearProcessStatus = 13;
+            works.linearProcessStatus = core::cmd::ClearProtections;
             moveTuneState(works, 2, 1);
             break;
         case 3:
-            works.linearProcessStatus = kCmdStatus;
+            works.linearProcessStatus = core::cmd::Status;
             moveTuneState(works, 3, 1);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             break;
         default:
-            works.linearProcessStatus = kCmdStatus;
+            works.linearProcessStatus = core::cmd::Status;
             break;
     }
 }
@@ -68,16 +70,16 @@ void GestRetrayCMD(core::Works& works) {
     if (works.retryCount > 2) {
         char line[30];
         std::snprintf(line, sizeof line, "Err %c%c", first, second);
-        works.errors.setLine2(4, line);
+        works.errors.setLine2(core::err::Communication, line);
         if (works.retryDelay == 0) {
-            core::AddErrore(works, 4);
+            core::AddErrore(works, core::err::Communication);
             works.retryDelay = 2000;
         }
         platform::trace(
             "---------------------------------------STOP RETRAY!! %c%c (%d, %d) Restart da ST (Timer: %i)\n", first,
             second, works.retryTotal.load(), works.retryCount.load(), works.retryDelay.load());
         ++works.retryStops;
-        works.linearProcessStatus = kCmdStatus;
+        works.linearProcessStatus = core::cmd::Status;
         works.retryCount = 0;
         return;
     }

@@ -7,14 +7,6 @@
 
 namespace amp {
 
-// Link states that are not command codes.
-inline constexpr int32_t kStateReceive = 2;
-inline constexpr int32_t kStateDecode = 3;
-inline constexpr int32_t kStateIdle = 31;
-
-inline constexpr int32_t kCmdStatus = 1;
-inline constexpr int32_t kCmdFrequency = 8;
-
 // After any reply but the status reply.
 void NextCmdPriority(core::Works& works, int32_t defaultCode);
 // After a status reply: a queued command or the frequency poll, or the tune steps.

@@ -12,6 +12,8 @@
 #include "amp/next_command.h"
 #include "amp/status_reply.h"
 #include "config/info_file.h"
+#include "core/amp_commands.h"
+#include "core/flag_bits.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -136,7 +138,8 @@ bool decodeAntennaInput(core::Works& works, std::string_view payload) {
     platform::trace("read antenna %s\n", std::string(payload).c_str());
     works.antennaIn = payload[2] - '0';
     platform::trace("N Used Antenna: %i\n", works.antennaIn + 1);
-    if (works.carrierControl & 0x10) works.carrierControl |= 0x20;
+    if (works.carrierControl & core::carrierControl::AntennaInputCleared)
+        works.carrierControl |= core::carrierControl::AntennaInputConfirmed;
     return true;
 }
 
@@ -152,7 +155,8 @@ bool decodeGeneralSettings(core::Works& works, std::string_view payload) {
 bool decodeMicroReset(core::Works& works, std::string_view payload) {
     platform::trace("RESET MICRO: %s\n", std::string(payload).c_str());
     if (payload[2] == '0') {
-        works.microResetFlags = static_cast<uint8_t>((works.microResetFlags | 1) & ~2);
+        works.microResetFlags = static_cast<uint8_t>(
+            (works.microResetFlags | core::microResetFlags::Reported) & ~core::microResetFlags::ErrorRaised);
         platform::trace("RESET MICRO ----------------------------------  %x\n", works.microResetFlags.load());
     }
     return true;
@@ -195,7 +199,7 @@ bool decodeReply(core::Works& works, std::string_view payload) {
         return true;
     }
     if (letters == "CP") {
-        works.errorsHeld &= static_cast<uint8_t>(~1u);
+        works.errorsHeld &= static_cast<uint8_t>(~core::errorsHeld::Held);
         return true;
     }
     if (letters == "FM") return decodeFrequency(works, payload);
@@ -245,7 +249,7 @@ void DecodeCatCmd(core::Works& works, std::string_view payload, int /*length*/) 
         notRecognised(works, payload);
         return;
     }
-    NextCmdPriority(works, kCmdStatus);
+    NextCmdPriority(works, core::cmd::Status);
     std::this_thread::sleep_for(kReplyPause);
 }
 

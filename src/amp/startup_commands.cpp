@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/amp_commands.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -29,12 +30,18 @@ int32_t IncPNTIn_CMDLinear(int32_t code, core::Works& works) {
 
 void InitMicroCmd(core::Works& works) {
     platform::trace("Init CRT ... \n");
-    for (int32_t code : {0, 36, 37, 38, 43, 17}) IncPNTIn_CMDLinear(code, works);
+    for (int32_t code : {core::cmd::VersionQuery, core::cmd::EepromPage0, core::cmd::EepromPage1,
+                         core::cmd::EepromPage2, core::cmd::EepromPage3, core::cmd::ProtectionOff})
+        IncPNTIn_CMDLinear(code, works);
     works.thresholdRow = core::kThresholdsUnsent;
     SearchCambioSoglie_TS(works);
     works.fanSpeed = 100;
     works.fanSpeedActive = 100;
-    for (int32_t code : {23, 21, 7, 12, 11, 24, 33, 34, 13, 32, 42}) IncPNTIn_CMDLinear(code, works);
+    for (int32_t code : {core::cmd::Fan, core::cmd::AntennaInput, core::cmd::SelectAntenna,
+                         core::cmd::FrequencySensor, core::cmd::TuneWord, core::cmd::ProtectionParameters,
+                         core::cmd::GenericMode, core::cmd::GeneralSettingsQuery, core::cmd::ClearProtections,
+                         core::cmd::ReleaseMicro, core::cmd::Multiplier})
+        IncPNTIn_CMDLinear(code, works);
 }
 
 void SearchCambioSoglie_TS(core::Works& works) {
@@ -48,7 +55,7 @@ void SearchCambioSoglie_TS(core::Works& works) {
             works.ampThresholds[3] = 3700;
             // Not a row number: the first band found later is always sent.
             works.thresholdRow = core::kThresholdsDefault;
-            IncPNTIn_CMDLinear(22, works);
+            IncPNTIn_CMDLinear(core::cmd::Thresholds, works);
         }
         return;
     }
@@ -61,7 +68,7 @@ void SearchCambioSoglie_TS(core::Works& works) {
         works.ampThresholds[2] = countsFor(row.limitRefl, row.kRefl);
         works.ampThresholds[3] = currentCounts(row.limitCurrent);
         works.thresholdRow = static_cast<int32_t>(i);
-        IncPNTIn_CMDLinear(22, works);
+        IncPNTIn_CMDLinear(core::cmd::Thresholds, works);
         return;
     }
 }

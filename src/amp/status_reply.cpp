@@ -3,16 +3,14 @@
 #include "amp/fan_control.h"
 #include "amp/measurements.h"
 #include "amp/thermal.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "platform/log.h"
 
 namespace amp {
 namespace {
-
-constexpr uint8_t kProtCauses = 0x5F;  // bits 0-4 and 6
-constexpr uint8_t kProtBand = 0x40;
-constexpr uint8_t kProtInputPower = 0x20;
-constexpr uint8_t kProtMicroReset = 0x80;
 
 std::optional<uint8_t> hexDigit(std::string_view text, size_t position) {
     if (position >= text.size()) return std::nullopt;
@@ -31,17 +29,19 @@ std::optional<uint16_t> counts(std::string_view text, size_t position) {
     return value;
 }
 
-// The operator's reset of a protection (bit 1) ends once its cause is gone.
+// The operator's reset of a protection ends once its cause is gone.
 void endProtectionReset(core::Works& works) {
-    if (works.protFlags & 2) works.protFlags &= static_cast<uint8_t>(~3u);
+    if (works.protFlags & core::protFlags::DisplayCleared)
+        works.protFlags &=
+            static_cast<uint8_t>(~(core::protFlags::Tripped | core::protFlags::DisplayCleared));
 }
 
 void trackBypass(core::Works& works, uint8_t status, std::string_view text) {
     int length = static_cast<int>(text.size());
-    if ((status & 8) && works.bypass == 0) {
+    if ((status & core::ampStatus::Bypass) && works.bypass == 0) {
         platform::trace("--------------- AMPL ERRORE : bypass on %.*s\n", length, text.data());
         works.bypass = 1;
-    } else if (!(status & 8) && works.bypass == 1) {
+    } else if (!(status & core::ampStatus::Bypass) && works.bypass == 1) {
         platform::trace("--------------- AMPL ERRORE : bypass off %.*s\n", length, text.data());
         works.bypass = 0;
     }
@@ -50,7 +50,9 @@ void trackBypass(core::Works& works, uint8_t status, std::string_view text) {
 // Follows pad changes the amplifier made on its own, unless a change of ours is in flight.
 void trackAttenuator(core::Works& works, uint8_t status0) {
     if (works.tuneState != 0 || works.attenuatorAmp != works.attenuator) return;
-    auto pads = static_cast<uint8_t>((status0 >> 2) & 3);
+    // The attenuator value: the 3 dB pad is its bit 1, the 2 dB pad its bit 0.
+    auto pads = static_cast<uint8_t>(((status0 & core::ampStatus0::Pad3dB) ? 2 : 0) |
+                                     ((status0 & core::ampStatus0::Pad2dB) ? 1 : 0));
     if (pads == works.attenuator) return;
     works.attenuator = pads;
     works.attenuatorAmp = pads;
@@ -65,40 +67,49 @@ void trackAttenuator(core::Works& works, uint8_t status0) {
 }
 
 void trackProtections(core::Works& works, uint8_t status, uint8_t prot) {
-    if ((prot & kProtMicroReset) && (works.microResetFlags & 1) && !(works.microResetFlags & 2)) {
-        core::AddErrore(works, 16);
-        works.microResetFlags |= 2;
+    if ((prot & core::ampProt::MicroReset) && (works.microResetFlags & core::microResetFlags::Reported) &&
+        !(works.microResetFlags & core::microResetFlags::ErrorRaised)) {
+        core::AddErrore(works, core::err::MicroReset);
+        works.microResetFlags |= core::microResetFlags::ErrorRaised;
         platform::trace("Add Err RESET MICRO\n");
     }
-    if (prot & kProtCauses) {
-        if (prot & kProtBand) {
-            core::AddErrore(works, 19);
+    if (prot & core::ampProt::Causes) {
+        if (prot & core::ampProt::Band) {
+            core::AddErrore(works, core::err::BandProtection);
         } else {
             // The highest cause bit names the protection.
-            static constexpr const char* kCauses[5] = {"I OUT", "REFL", "FWD", "SENS PW", "FILTER TX"};
-            const char* cause = kCauses[0];
-            for (unsigned bit = 0; bit < 5; ++bit)
-                if (prot & (1u << bit)) cause = kCauses[bit];
-            works.errors.setLine2(15, cause);
-            core::AddErrore(works, 15);
+            struct Cause {
+                uint8_t bit;
+                const char* name;
+            };
+            static constexpr Cause kCauses[] = {{core::ampProt::OutputCurrent, "I OUT"},
+                                                {core::ampProt::Reflected, "REFL"},
+                                                {core::ampProt::Forward, "FWD"},
+                                                {core::ampProt::PowerSensor, "SENS PW"},
+                                                {core::ampProt::TxFilter, "FILTER TX"}};
+            const char* cause = kCauses[0].name;
+            for (const Cause& candidate : kCauses)
+                if (prot & candidate.bit) cause = candidate.name;
+            works.errors.setLine2(core::err::AmpProtection, cause);
+            core::AddErrore(works, core::err::AmpProtection);
         }
     } else {
-        core::DeleteErrore(works, 15);
+        core::DeleteErrore(works, core::err::AmpProtection);
         endProtectionReset(works);
     }
-    if (prot & kProtInputPower) core::AddErrore(works, 3);
-    if (status & 2) {
-        core::AddErrore(works, 1);
+    if (prot & core::ampProt::InputPower) core::AddErrore(works, core::err::InputPower);
+    if (status & core::ampStatus::SwrAlarm) {
+        core::AddErrore(works, core::err::Swr);
     } else {
-        core::DeleteErrore(works, 1);
+        core::DeleteErrore(works, core::err::Swr);
         endProtectionReset(works);
     }
-    if (!(status & 4)) endProtectionReset(works);
+    if (!(status & core::ampStatus::Protection)) endProtectionReset(works);
 }
 
 // The first transmission after start restarts the temperature log.
 void startTemperatureLog(core::Works& works, uint8_t status) {
-    if (works.EnableLOGTemp != 1 || !(status & 1) || works.logStarted) return;
+    if (works.EnableLOGTemp != 1 || !(status & core::ampStatus::Transmitting) || works.logStarted) return;
     platform::trace("REMOVE file LOG \n");
     LogTempFunction(works, -1);
     LogTempFunction(works, 0);
@@ -178,8 +189,10 @@ void ApplyStatusReply(core::Works& works, const StatusReply& reply, std::string_
     }
 
     searchPercentVentola(works);
-    GestTemperatureFunction(works, 2, 0, 23, works.temperature1, works.MaxTemperature);
-    GestTemperatureFunction(works, 22, 21, 24, works.temperature2, works.MaxTemperature2);
+    GestTemperatureFunction(works, core::err::Temp1Alarm, core::err::Temp1Cooled, core::err::Temp1Warning,
+                            works.temperature1, works.MaxTemperature);
+    GestTemperatureFunction(works, core::err::Temp2Alarm, core::err::Temp2Cooled, core::err::Temp2Warning,
+                            works.temperature2, works.MaxTemperature2);
 }
 
 }  // namespace amp

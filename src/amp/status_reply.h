@@ -10,10 +10,11 @@
 namespace amp {
 
 struct StatusReply {
-    uint8_t status0 = 0;  // pad bits 3 (3 dB) and 2 (2 dB), bit 0 RX+TX antenna routing
-    uint8_t status = 0;   // bit 0 transmitting, 1 SWR alarm, 2 protection, 3 by-pass
-    uint8_t prot = 0;     // protection bits
-    uint8_t status3 = 0;
+    // Bits of core/status_bits.h
+    uint8_t status0 = 0;  // ampStatus0
+    uint8_t status = 0;   // ampStatus
+    uint8_t prot = 0;     // ampProt
+    uint8_t status3 = 0;  // ampStatus3
     uint16_t powerIn = 0, forward = 0, reflected = 0, current = 0;
     uint16_t sensor1 = 0, sensor2 = 0;
     std::optional<uint16_t> peak;  // a reply may end before the peak field

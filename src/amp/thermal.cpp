@@ -7,18 +7,15 @@
 
 #include "amp/measurements.h"
 #include "amp/startup_commands.h"
+#include "core/amp_commands.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
 namespace amp {
 namespace {
-
-constexpr int32_t kProtectionOn = 18;
-constexpr int32_t kProtectionOff = 17;
-constexpr int32_t kPadsIn = 16;
-constexpr int32_t kLeaveBypass = 19;
-constexpr int32_t kBypassOn = 20;
 
 // The main loop keeps the same clock text for the screen.
 std::string clockText() {
@@ -41,18 +38,18 @@ void reportCpuTempFault(core::Works& works, const char* what) {
 
 void AttivaDisattivaProtezione(core::Works& works, int on) {
     if (on == 1) {
-        IncPNTIn_CMDLinear(kProtectionOn, works);
-        IncPNTIn_CMDLinear(kPadsIn, works);
+        IncPNTIn_CMDLinear(core::cmd::ProtectionOn, works);
+        IncPNTIn_CMDLinear(core::cmd::PadsIn, works);
         platform::trace("PROTEZIONE ON -------------\n");
     } else {
-        IncPNTIn_CMDLinear(kProtectionOff, works);
+        IncPNTIn_CMDLinear(core::cmd::ProtectionOff, works);
         platform::trace("PROTEZIONE OFF -------------\n");
     }
 }
 
 void GestTemperatureFunction(core::Works& works, int alarmCode, int endCode, int warnCode, float temperature,
                              float limit) {
-    if (works.errorsHeld & 1) return;
+    if (works.errorsHeld & core::errorsHeld::Held) return;
     float warningFrom = limit - static_cast<float>(works.Isteresi1.load());
     if (temperature > limit) {
         if (core::ExistError(works, alarmCode)) return;
@@ -64,14 +61,14 @@ void GestTemperatureFunction(core::Works& works, int alarmCode, int endCode, int
             LogTempFunction(works, 1);
             works.logStarted = 0;
         }
-        IncPNTIn_CMDLinear(kLeaveBypass, works);
+        IncPNTIn_CMDLinear(core::cmd::LeaveBypass, works);
         platform::trace("!!!!  TEMP ALLARM: %02.02f (%i)\n", static_cast<double>(temperature), alarmCode);
         return;
     }
     if (temperature < warningFrom) {
         if (core::ExistError(works, alarmCode)) {
             core::DeleteErrore(works, alarmCode);
-            IncPNTIn_CMDLinear(kBypassOn, works);
+            IncPNTIn_CMDLinear(core::cmd::Bypass, works);
             core::AddErrore(works, endCode);
             platform::trace("!!!! END TEMPERATURE ERROR (%i)\n", endCode);
         }
@@ -118,7 +115,7 @@ std::string formatTempLogLine(core::Works& works, std::string_view clock, int mo
                   static_cast<double>(works.temperature2.load()), static_cast<double>(works.powerFwd.load()),
                   static_cast<double>(works.swr.load()), static_cast<double>(volts), amperes);
     std::string line(clock);
-    line += (works.ampStatus & 1) ? " , 1," : " , 0,";
+    line += (works.ampStatus & core::ampStatus::Transmitting) ? " , 1," : " , 0,";
     line += values;
     line += mode == 1 ? " -> protezione attiva\n" : "\n";
     return line;

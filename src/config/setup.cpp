@@ -12,6 +12,7 @@
 
 #include "amp/startup_commands.h"
 #include "config/setup_file.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
 #include "platform/log.h"
 #include "platform/platform.h"
@@ -96,7 +97,9 @@ void InitVar_Default(core::Works& works) {
     writeSetup(works);
     readSetup(works);
     VerifyTemperature(works);
-    for (int code : {0, 2, 21, 22, 23, 24}) core::DeleteErrore(works, code);
+    for (int code : {core::err::Temp1Cooled, core::err::Temp1Alarm, core::err::Temp2Cooled,
+                     core::err::Temp2Alarm, core::err::Temp1Warning, core::err::Temp2Warning})
+        core::DeleteErrore(works, code);
     amp::InitMicroCmd(works);
     tuner::LoadAllBankTable(works, works.NumBanco);
     works.antennaRow = -1;

@@ -1,3 +1,4 @@
+#include "core/error_codes.h"
 #include "core/errors.h"
 
 namespace core {
@@ -9,16 +10,35 @@ struct Descriptor {
     const char* line2;
 };
 
+// Indexed by error code.
 const Descriptor kDescriptors[kErrorCodes] = {
-    {2, "1-High", "temperature"},  {3, "HI SWR", "error"},          {1, "1-High", "temperature"},
-    {3, "PWR IN", "error"},        {4, "Comm", "warn "},            {4, "Remote warn", "Usb"},
-    {4, "Audio", "not found"},     {4, "QOR mode", "not activated"}, {4, "QOR EXTIO", "warning"},
-    {0, "Audio read", "warning"},  {0, "Audio write", "warning"},   {0, "Web socket", "warning"},
-    {4, "Auto Tune", "timeout"},   {4, "Auto Tune", "SWR warning"}, {4, "Auto Tune", "QOR aborts"},
-    {3, "Error", "---"},           {4, "Micro Reset", "warning"},   {4, "CMD not", "available"},
-    {4, "Auto Tune", "Max SWR"},   {6, "Band warn", "StdBy"},       {4, "Remote warn", "Cat"},
-    {2, "2-High", "temperature"},  {1, "2-High", "temperature"},    {2, "2-Warning", "temperature"},
-    {2, "2-Warning", "temperature"}, {1, "Error Open", ""},         {1, "Error", "Soket Close"},
+    {kErrorProtection, "1-High", "temperature"},                 // Temp1Cooled
+    {kErrorAlarm | kErrorProtection, "HI SWR", "error"},         // Swr
+    {kErrorAlarm, "1-High", "temperature"},                      // Temp1Alarm
+    {kErrorAlarm | kErrorProtection, "PWR IN", "error"},         // InputPower
+    {kErrorTemporary, "Comm", "warn "},                          // Communication
+    {kErrorTemporary, "Remote warn", "Usb"},                     // RemoteUsb
+    {kErrorTemporary, "Audio", "not found"},                     // AudioNotFound
+    {kErrorTemporary, "QOR mode", "not activated"},              // QorModeOff
+    {kErrorTemporary, "QOR EXTIO", "warning"},                   // QorLink
+    {0, "Audio read", "warning"},                                // AudioRead
+    {0, "Audio write", "warning"},                               // AudioWrite
+    {0, "Web socket", "warning"},                                // WebSocket
+    {kErrorTemporary, "Auto Tune", "timeout"},                   // TuneTimeout
+    {kErrorTemporary, "Auto Tune", "SWR warning"},               // TuneSwrTimeout
+    {kErrorTemporary, "Auto Tune", "QOR aborts"},                // TuneAborted
+    {kErrorAlarm | kErrorProtection, "Error", "---"},            // AmpProtection
+    {kErrorTemporary, "Micro Reset", "warning"},                 // MicroReset
+    {kErrorTemporary, "CMD not", "available"},                   // NotAvailable
+    {kErrorTemporary, "Auto Tune", "Max SWR"},                   // TuneMaxSwr
+    {kErrorProtection | kErrorTemporary, "Band warn", "StdBy"},  // BandProtection
+    {kErrorTemporary, "Remote warn", "Cat"},                     // RemoteCat
+    {kErrorProtection, "2-High", "temperature"},                 // Temp2Cooled
+    {kErrorAlarm, "2-High", "temperature"},                      // Temp2Alarm
+    {kErrorProtection, "2-Warning", "temperature"},              // Temp1Warning
+    {kErrorProtection, "2-Warning", "temperature"},              // Temp2Warning
+    {kErrorAlarm, "Error Open", ""},                             // QorPortOpen
+    {kErrorAlarm, "Error", "Soket Close"},                       // SocketClosed
 };
 
 }  // namespace
@@ -29,7 +49,7 @@ void InitErrorDescriptors(Works& works) {
         works.errors.setDescriptor(code, descriptor.flags, descriptor.line1, descriptor.line2);
     }
     // The box of an unopened auxiliary port names the port.
-    works.errors.setLine2(25, works.setup->text(works.setup->SerPort));
+    works.errors.setLine2(err::QorPortOpen, works.setup->text(works.setup->SerPort));
 }
 
 }  // namespace core

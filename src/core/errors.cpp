@@ -3,13 +3,20 @@
 #include <algorithm>
 
 #include "amp/startup_commands.h"
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "core/threads.h"
 #include "platform/log.h"
 
 namespace core {
 namespace {
 
-bool isTemperatureError(int code) { return code == 2 || code == 22 || code == 23 || code == 24; }
+bool isTemperatureError(int code) {
+    return code == err::Temp1Alarm || code == err::Temp2Alarm || code == err::Temp1Warning ||
+           code == err::Temp2Warning;
+}
 
 uint8_t flagsOf(const ErrorList& list, int code) {
     return code >= 0 && code < kErrorCodes ? list.errorDesc[static_cast<size_t>(code)].flags : 0;
@@ -46,25 +53,25 @@ void AddErrore(Works& works, int code) {
     {
         ErrorList& list = works.errors;
         std::lock_guard lock(list.mutex);
-        if (works.errorsHeld & 1) return;
+        if (works.errorsHeld & errorsHeld::Held) return;
         auto listed = list.errorList.begin() + list.errorCount;
         if (std::find(list.errorList.begin(), listed, code) != listed) return;
         list.errorList[static_cast<size_t>(list.errorCount++)] = code;
         platform::trace("Add: N: %i err:%i\n", list.errorCount, code);
         flags = flagsOf(list, code);
     }
-    if ((flags & kErrorProtection) && !(works.protFlags & 1)) {
-        works.protFlags |= 1;
+    if ((flags & kErrorProtection) && !(works.protFlags & protFlags::Tripped)) {
+        works.protFlags |= protFlags::Tripped;
         platform::trace(" -->set protezione 0x%x\n", works.protFlags.load());
     }
-    if ((flags & kErrorTemporary) && !(works.protFlags & 4)) {
-        works.protFlags |= 4;
+    if ((flags & kErrorTemporary) && !(works.protFlags & protFlags::TemporaryWarnings)) {
+        works.protFlags |= protFlags::TemporaryWarnings;
         platform::trace(" -->tasto reset errore 0x%x\n", works.protFlags.load());
     }
 }
 
 void DeleteErrore(Works& works, int code) {
-    if (code == 25) return;  // the auxiliary port stays unopened until the program ends
+    if (code == err::QorPortOpen) return;  // the auxiliary port stays unopened until the program ends
     ErrorList& list = works.errors;
     std::lock_guard lock(list.mutex);
     auto listed = list.errorList.begin() + list.errorCount;
@@ -109,19 +116,19 @@ int GPIO_Errori(Works& works) {
 
 void GestErrore(Works& works) {
     platform::trace(">>> ERRORI: GestErrore\n");
-    if (ExistError(works, 16)) {
+    if (ExistError(works, err::MicroReset)) {
         amp::InitMicroCmd(works);
-        DeleteErrore(works, 16);
+        DeleteErrore(works, err::MicroReset);
         platform::trace("DELETE Err RESET MICRO\n");
     }
-    if (works.protFlags & 1) {
+    if (works.protFlags & protFlags::Tripped) {
         platform::trace(">>> ERRORI: ResetBiasCmd\n");
         ResetBiasCmd(works);
         works.cmdBurst = 1;
         works.resetPhase = 1;
-    } else if (works.protFlags & 4) {
+    } else if (works.protFlags & protFlags::TemporaryWarnings) {
         VerifyWarningTemporanei(works);
-        works.protFlags &= static_cast<uint8_t>(~4u);
+        works.protFlags &= static_cast<uint8_t>(~protFlags::TemporaryWarnings);
     } else if (ExistAnError(works) >= 0) {
         platform::trace(">>> ERRORI2: VerificaEsistonoErrori\n");
         VerificaEsistonoErrori(works);
@@ -132,19 +139,19 @@ void GestErrore(Works& works) {
 }
 
 void ResetBiasCmd(Works& works) {
-    if (works.ampProt != 0 || (works.ampStatus & 2)) {
-        amp::IncPNTIn_CMDLinear(13, works);
+    if (works.ampProt != 0 || (works.ampStatus & ampStatus::SwrAlarm)) {
+        amp::IncPNTIn_CMDLinear(cmd::ClearProtections, works);
         platform::trace(">>> ERRORI: RESET Protezione AMPL!\n");
     }
-    if (works.ampProt < 0) amp::InitMicroCmd(works);
-    amp::IncPNTIn_CMDLinear(17, works);
-    amp::IncPNTIn_CMDLinear(works.bypass == 1 ? 20 : 19, works);
-    amp::IncPNTIn_CMDLinear(14, works);
+    if (works.ampProt & ampProt::MicroReset) amp::InitMicroCmd(works);
+    amp::IncPNTIn_CMDLinear(cmd::ProtectionOff, works);
+    amp::IncPNTIn_CMDLinear(works.bypass == 1 ? cmd::Bypass : cmd::LeaveBypass, works);
+    amp::IncPNTIn_CMDLinear(cmd::Attenuator, works);
 }
 
 void ClearDisplayError(Works& works) {
-    works.protFlags |= 2;
-    for (int code : {12, 13, 14}) DeleteErrore(works, code);
+    works.protFlags |= protFlags::DisplayCleared;
+    for (int code : {err::TuneTimeout, err::TuneSwrTimeout, err::TuneAborted}) DeleteErrore(works, code);
     platform::trace(" -->reset protezione %c\n", static_cast<char>(works.ampStatus.load()));
 }
 
@@ -189,10 +196,10 @@ void GestErroreRemote(Works& works) {
 
 void GestErroreSerial(Works& works) {
     ClearDisplayError(works);
-    if (works.protFlags & 1) VerifyWarningTemporaneiDopoResetBias(works);
-    if (works.protFlags & 4) {
+    if (works.protFlags & protFlags::Tripped) VerifyWarningTemporaneiDopoResetBias(works);
+    if (works.protFlags & protFlags::TemporaryWarnings) {
         VerifyWarningTemporanei(works);
-        works.protFlags &= static_cast<uint8_t>(~4u);
+        works.protFlags &= static_cast<uint8_t>(~protFlags::TemporaryWarnings);
     }
     if (ExistAnError(works) >= 0) VerificaEsistonoErrori(works);
     works.antennaRow = -1;

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "amp/link.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/oneshot_threads.h"
 #include "config/setup.h"
@@ -146,7 +147,8 @@ void ExitThreadRemote(Works& works) {
     setup.EnableCAT = '0';
     setup.EnableFFT = '0';
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    for (int code : {9, 10, 5, 20}) DeleteErrore(works, code);
+    for (int code : {err::AudioRead, err::AudioWrite, err::RemoteUsb, err::RemoteCat})
+        DeleteErrore(works, code);
     config::writeSetup(works);
     platform::trace(">>>>>>>>>>>>>>>>>>>>>>>>> REMOTE STOP \n");
 }

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "core/flag_bits.h"
+
 namespace core {
 
 void sleepMilliseconds(int32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -71,7 +73,7 @@ void InitGlobalVar(Works& works) {
     works.ampThresholds[2] = 1500;
     works.ampThresholds[3] = 3700;
     works.thresholdRow = kThresholdsUnsent;
-    works.errorsHeld = 1;
+    works.errorsHeld = errorsHeld::Held;
 
     works.frequency = 14070000;
     works.lastFrequency = 14070000;

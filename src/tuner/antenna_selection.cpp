@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "amp/startup_commands.h"
+#include "core/amp_commands.h"
+#include "core/flag_bits.h"
 #include "platform/log.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory.h"
@@ -13,13 +15,6 @@
 namespace tuner {
 namespace {
 
-constexpr int32_t kSelectAntennaCommand = 7;  // "SA"
-constexpr int32_t kAttenuatorCommand = 14;    // "AT"
-constexpr int32_t kLeaveBypassCommand = 19;   // "AB0;"
-constexpr int32_t kBypassCommand = 20;        // "AB1;"
-constexpr int32_t kRecallTuneCommand = 27;    // the stored tune nearest to the frequency
-constexpr int32_t kDefaultTuneCommand = 40;   // C 0, L 0, "CL"
-constexpr int32_t kTunerBypassCommand = 44;   // tuner by-passed
 constexpr int32_t kNoRow = 100;
 // The auxiliary link sends the drive power request as four digits.
 constexpr float kMaxDrivePower = 9999.0f;
@@ -64,23 +59,23 @@ void applyDrivePower(core::Works& works, float watts) {
     platform::trace("ANTENNA TAB :  %i  %i\n", power, works.powerValue.load());
     if (power <= 0) return;
     works.powerValue = power;
-    works.powerRequest |= 1;
+    works.powerRequest |= core::powerRequest::Send;
     platform::trace("GO ANTENNA TAB :  %i  %i\n", power, works.powerValue.load());
 }
 
 void applyAmplifier(core::Works& works, const FoundRow& found) {
     const AntennaRow& row = found.row;
     if (row.ampOn == 1) {
-        if (works.bypass == 1) amp::IncPNTIn_CMDLinear(kLeaveBypassCommand, works);
+        if (works.bypass == 1) amp::IncPNTIn_CMDLinear(core::cmd::LeaveBypass, works);
         platform::trace("---------------  ANTENNA AUTOMATICA: %i (set %i), %i (%i)\n",
                         works.attenuator.load(), works.attenuatorAmp.load(), row.attenuator, found.index);
         works.attenuatorKey = row.attenuator;
         if (works.attenuator != row.attenuator) {
             works.attenuator = row.attenuator;
-            amp::IncPNTIn_CMDLinear(kAttenuatorCommand, works);
+            amp::IncPNTIn_CMDLinear(core::cmd::Attenuator, works);
         }
     } else if (row.ampOn == 0 && works.bypass != 1) {
-        amp::IncPNTIn_CMDLinear(kBypassCommand, works);
+        amp::IncPNTIn_CMDLinear(core::cmd::Bypass, works);
     }
 }
 
@@ -114,10 +109,10 @@ void GestioneAntennaAutomatica(core::Works& works) {
     // Only antennas that exist are selected: NumAntenna picks the tune memory table.
     if (row.antenna >= 1 && row.antenna <= kTuneAntennaCount && row.antenna != works.NumAntenna + 1) {
         works.NumAntenna = row.antenna - 1;
-        amp::IncPNTIn_CMDLinear(kSelectAntennaCommand, works);
+        amp::IncPNTIn_CMDLinear(core::cmd::SelectAntenna, works);
     }
     if (row.tunerBypass == 1)
-        amp::IncPNTIn_CMDLinear(kTunerBypassCommand, works);
+        amp::IncPNTIn_CMDLinear(core::cmd::TunerBypass, works);
     else
         GestioneLoadTuneVal(works);
     applyDrivePower(works, row.drivePower);
@@ -143,7 +138,7 @@ void GestioneLoadTuneVal(core::Works& works) {
     // An antenna without a tune memory has nothing stored: it gets the default tune.
     bool stored = antenna >= 0 && antenna < kTuneAntennaCount &&
                   EsisteTuneValInTabRam(works, index, segment.firstIndex, segment.endIndex, antenna) == 0;
-    amp::IncPNTIn_CMDLinear(stored ? kRecallTuneCommand : kDefaultTuneCommand, works);
+    amp::IncPNTIn_CMDLinear(stored ? core::cmd::RecallTune : core::cmd::DefaultTune, works);
 }
 
 }  // namespace tuner

@@ -7,6 +7,7 @@
 
 #include "amp/mode_work.h"
 #include "amp/startup_commands.h"
+#include "core/amp_commands.h"
 #include "config/setup.h"
 #include "platform/log.h"
 #include "platform/platform.h"
@@ -17,9 +18,6 @@
 namespace tuner {
 namespace {
 
-constexpr int32_t kSelectAntennaCommand = 7;  // "SA"
-constexpr int32_t kAttenuatorCommand = 14;    // "AT"
-constexpr int32_t kTunerBypassCommand = 39;   // tuner by-passed, the tune word kept
 constexpr int32_t kLastInterfaceType = 2;
 constexpr int32_t kAntennaFileWhich = 3;
 
@@ -128,13 +126,13 @@ void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator) {
     SaveTabConfig(works, bank);
     if (works.attenuator != 0) {
         works.attenuator = 0;
-        amp::IncPNTIn_CMDLinear(kAttenuatorCommand, works);
+        amp::IncPNTIn_CMDLinear(core::cmd::Attenuator, works);
     }
     if (works.NumAntenna != 0) {
         works.NumAntenna = 0;
-        amp::IncPNTIn_CMDLinear(kSelectAntennaCommand, works);
+        amp::IncPNTIn_CMDLinear(core::cmd::SelectAntenna, works);
     }
-    amp::IncPNTIn_CMDLinear(kTunerBypassCommand, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::TunerBypassKeep, works);
     platform::trace("---------------OK SAVE BANK DEBUG!!!\n");
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "core/tune_value_bits.h"
 #include "platform/log.h"
 #include "tuner/tune_word.h"
 
@@ -48,8 +49,8 @@ bool betterThan(const TuneRecord& record, const TuneRecord& best) {
 }
 
 const char* networkTag(uint32_t tuneValue) {
-    if (tuneValue & kModeCLBit) return " B ";
-    if (tuneValue & kModeLCBit) return " A ";
+    if (tuneValue & core::tuneValue::NetworkCL) return " B ";
+    if (tuneValue & core::tuneValue::NetworkLC) return " A ";
     return "";
 }
 
@@ -86,7 +87,7 @@ void CtrlNuovoTune(TuneSearchState& state) {
 void TuneTableSearchL(TuneSearchState& state) {
     const TuneRecord& now = state.tuneParam;
     int row = now.L == 0 ? 0 : std::countr_zero(static_cast<uint32_t>(now.L));
-    if (now.tuneValue & kModeCLBit) row += kModeRowOffset;
+    if (now.tuneValue & core::tuneValue::NetworkCL) row += kModeRowOffset;
     TuneRecord& stored = state.TUNEtableL[0][static_cast<size_t>(row)];
     if (now.swr > 0 && now.swr < stored.swr) {
         stored = now;

@@ -1,6 +1,10 @@
 #include "amp/startup_commands.h"
 #include "config/setup_record.h"
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "platform/log.h"
 #include "tuner/tune_memory.h"
 #include "tuner/tune_records.h"
@@ -10,23 +14,13 @@
 namespace tuner {
 namespace {
 
-constexpr int kErrorTuneMaxSwr = 18;
 constexpr float kMaxStoredSwr = 6.0f;
-
-// Command codes of the amplifier link.
-constexpr int32_t kCmdAttenuator = 14, kCmdTuneAttenuator = 15, kCmdProtectionOff = 17, kCmdProtectionOn = 18;
-constexpr int32_t kCmdAntennaIn = 21, kCmdThresholds = 22, kCmdClearAlarms = 13, kCmdTuneWord = 11;
-
-// tuneTxState
-constexpr uint8_t kSendRx = 1u << 2, kRxSent = 1u << 3, kPanelTune = 1u << 4, kCarrierSent = 1u << 6;
 constexpr int32_t kMakerTransceiver = 1;  // ModeWorkIdx
-// panelFlags
-constexpr uint8_t kNoTune = 1u << 5, kWaitingDrive = 1u << 7;
 
 // The band's input-power trip, lifted for the search, is back on whatever ended it.
 void restoreInputThreshold(core::Works& works) {
     works.ampThresholds[0] = works.inputThresholdBeforeTune.load();
-    amp::IncPNTIn_CMDLinear(kCmdThresholds, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::Thresholds, works);
     works.thresholdRow = core::kThresholdsUnsent;
 }
 
@@ -36,7 +30,7 @@ void restoreWordBeforeSearch(core::Works& works) {
     applyTuneRecord(
         works,
         {.L = DecodeInduttanzaFromTuneval(word), .C = DecodeCapacitaFromTuneval(word), .tuneValue = word});
-    amp::IncPNTIn_CMDLinear(kCmdTuneWord, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::TuneWord, works);
 }
 
 }  // namespace
@@ -53,22 +47,22 @@ void EscAutoTune(core::Works& works, int store) {
     if (works.tuneMeasured == 0) {
         restoreWordBeforeSearch(works);
         if (store == 1) {
-            core::AddErrore(works, kErrorTuneMaxSwr);
+            core::AddErrore(works, core::err::TuneMaxSwr);
             platform::trace("------- ERRORE TUNE: no forward power measured\n");
         }
     } else if (best > kMaxStoredSwr) {
-        core::AddErrore(works, kErrorTuneMaxSwr);
+        core::AddErrore(works, core::err::TuneMaxSwr);
         platform::trace("------- ERRORE MAX TUNE (%f)\n", static_cast<double>(best));
     } else if (store == 1) {
         InsertTuneToMem(works, works.NumBanco, works.NumAntenna);
     }
     works.tunerPause(1000);
-    amp::IncPNTIn_CMDLinear(kCmdAttenuator, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::Attenuator, works);
     works.cnttune = 0;
-    if (works.AutoTuneMode & 1) works.tuneTxState |= kSendRx;
+    if (works.AutoTuneMode & 1) works.tuneTxState |= core::tuneTxState::SendRx;
     restoreInputThreshold(works);
     platform::trace("------- Esc AutoTune (0x%x)\n", static_cast<unsigned>(works.tuneTxState.load()));
-    works.panelFlags &= static_cast<uint8_t>(~kWaitingDrive);
+    works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::WaitingForTune);
 }
 
 void GoTune(core::Works& works) {
@@ -79,17 +73,17 @@ void GoTune(core::Works& works) {
         return;
     }
     platform::trace("c-START TUNE (%x)!!\n", static_cast<unsigned>(works.tuneTxState.load()));
-    if (!(works.AutoTuneMode & 1) || (works.tuneTxState & kRxSent)) {
+    if (!(works.AutoTuneMode & 1) || (works.tuneTxState & core::tuneTxState::RxSent)) {
         platform::trace("NO TUNE!!\n");
-        works.panelFlags |= kNoTune;
+        works.panelFlags |= core::panelFlags::TuneDisabled;
         return;
     }
     StartAutotune(works);
     platform::trace("b-START TUNE %i!!\n", works.tuneStep.load());
     // A start refused (tuner in by-pass) must not have the transceiver send a carrier.
     if (works.ModeWorkIdx == 1 && works.tuneState != 0) {
-        works.tuneTxState &= static_cast<uint8_t>(~kCarrierSent);
-        works.tuneTxState |= kPanelTune;
+        works.tuneTxState &= static_cast<uint8_t>(~core::tuneTxState::CarrierSent);
+        works.tuneTxState |= core::tuneTxState::PanelTune;
         platform::trace("a-START TUNE!!\n");
     }
 }
@@ -98,7 +92,7 @@ void StartAutotune(core::Works& works) {
     platform::trace("START AUTOTUNE!!!!!!!!!!!!!!!!!!!!!!!!!!\n ");
     if (works.tunerBypass == 1) {
         // Only the transceiver's tune coordination clears this again; elsewhere it would lock the tune key.
-        if (works.ModeWorkIdx == kMakerTransceiver) works.tuneTxState |= kRxSent;
+        if (works.ModeWorkIdx == kMakerTransceiver) works.tuneTxState |= core::tuneTxState::RxSent;
         return;
     }
     works.tuneBestSwr = 0;
@@ -113,17 +107,17 @@ void StartAutotune(core::Works& works) {
         platform::trace("TUNE COMPLETE------------ TIPO: %c !!!!!!!!!!!!!!!!!!!!!!!!!!\n ",
                         works.setup->AutoTuneTipo.load());
     }
-    amp::IncPNTIn_CMDLinear(kCmdProtectionOn, works);
-    if (works.ampStatus0 & 1) {
+    amp::IncPNTIn_CMDLinear(core::cmd::ProtectionOn, works);
+    if (works.ampStatus0 & core::ampStatus0::CoaxRxTx) {
         works.antennaIn = 0;
-        amp::IncPNTIn_CMDLinear(kCmdAntennaIn, works);
+        amp::IncPNTIn_CMDLinear(core::cmd::AntennaInput, works);
     }
-    amp::IncPNTIn_CMDLinear(kCmdTuneAttenuator, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::TuneAttenuator, works);
     works.ampThresholds[0] = 4095;
-    amp::IncPNTIn_CMDLinear(kCmdThresholds, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::Thresholds, works);
     works.tunerBypass = 0;
-    amp::IncPNTIn_CMDLinear(kCmdClearAlarms, works);
-    amp::IncPNTIn_CMDLinear(kCmdProtectionOff, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::ClearProtections, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::ProtectionOff, works);
     works.cmdBurst = 1;
     works.tuneState = 1;
     platform::trace("----------------------------------- START AUTO TUNE (%x) %i\n",

@@ -1,5 +1,7 @@
 #include "tuner/tune_steps.h"
 
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "platform/log.h"
 #include "tuner/tune_records.h"
 #include "tuner/tune_search.h"
@@ -7,9 +9,6 @@
 namespace tuner {
 namespace {
 
-constexpr uint8_t kSwrAlarm = 1u << 1;    // ampStatus
-constexpr uint8_t kWaitingDrive = 1u << 7;  // panelFlags
-constexpr uint8_t kRxSent = 1u << 3;      // tuneTxState
 constexpr float kAlarmSwr = 100.0f;
 constexpr float kNoiseSwr = 0.01f;
 constexpr float kDefaultFineTarget = 1.1f;
@@ -22,7 +21,7 @@ double d(float value) { return static_cast<double>(value); }
 
 // What every evaluation does first: the SWR alarm, the reading and its log line.
 void takeReading(core::Works& works) {
-    const bool alarm = (works.ampStatus & kSwrAlarm) != 0;
+    const bool alarm = (works.ampStatus & core::ampStatus::SwrAlarm) != 0;
     if (alarm) {
         // The link clears the protection with "CPFFFF;" before the next step; a search
         // stopped meanwhile stays stopped.
@@ -123,13 +122,13 @@ void WaitTune2(core::Works& works) {
         works.tuneStep = kStepEnd;
     }
     platform::trace("wait tune... %i (%i)\n ", works.cnttune.load(), static_cast<int>(works.adcPowerIn.load()));
-    works.panelFlags |= kWaitingDrive;
+    works.panelFlags |= core::panelFlags::WaitingForTune;
 }
 
 void VerifyStopAutotune(core::Works& works) {
     if (works.ModeWorkIdx != kMakerTransceiver || works.transceiverTx != 0) return;
     EscAutoTune(works, 0);
-    works.tuneTxState |= kRxSent;
+    works.tuneTxState |= core::tuneTxState::RxSent;
 }
 
 }  // namespace tuner

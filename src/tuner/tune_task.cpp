@@ -4,7 +4,9 @@
 #include <iterator>
 
 #include "amp/thermal.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
 #include "platform/log.h"
 #include "tuner/tune_records.h"
 #include "tuner/tune_steps.h"
@@ -13,9 +15,6 @@
 namespace tuner {
 namespace {
 
-constexpr int kErrorTuneTimeout = 12;
-constexpr int kErrorTuneSwr = 13;
-constexpr uint8_t kWaitingDrive = 1u << 7;  // panelFlags
 constexpr int32_t kBudgetRows = static_cast<int32_t>(std::size(SWRTimeoutCICLI));
 
 // Phase lengths: the fine search around a coarse row, then the fine search alone.
@@ -151,7 +150,7 @@ void completeSearchStep(core::Works& works) {
         case 401: WaitTune1(works); break;
         case 402: WaitTune2(works); break;
         case 403:
-            works.panelFlags &= static_cast<uint8_t>(~kWaitingDrive);
+            works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::WaitingForTune);
             platform::trace("----> A\n");
             startCoarseMode(works, kModeLC);
             break;
@@ -222,7 +221,7 @@ void fineSearchStep(core::Works& works) {
         case 201: WaitTune1(works); break;
         case 202: WaitTune2(works); break;
         case 203:
-            works.panelFlags &= static_cast<uint8_t>(~kWaitingDrive);
+            works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::WaitingForTune);
             Clr_vTuneParam_fast(works);
             works.counterC = kFineStepsC;
             works.counterL = kFineStepsL;
@@ -277,7 +276,8 @@ void TuneTask(core::Works& works) {
         platform::trace("%d max cicli-> esco\n", works.cnttune.load());
         TuneEnd(works);
         EscAutoTune(works, 0);
-        core::AddErrore(works, works.SWRescAutoTune != 0.0f ? kErrorTuneSwr : kErrorTuneTimeout);
+        core::AddErrore(works,
+                        works.SWRescAutoTune != 0.0f ? core::err::TuneSwrTimeout : core::err::TuneTimeout);
         amp::AttivaDisattivaProtezione(works, 1);
         return;
     }

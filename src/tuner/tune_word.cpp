@@ -2,14 +2,11 @@
 
 #include <array>
 
+#include "core/tune_value_bits.h"
 #include "platform/log.h"
 
 namespace tuner {
 namespace {
-
-// Word bit of each index bit, weight 1 first.
-constexpr std::array<int, 9> kCapacitorBits{15, 2, 4, 6, 14, 12, 10, 8, 20};
-constexpr std::array<int, 9> kInductorBits{1, 3, 5, 7, 13, 11, 9, 19, 21};
 
 uint32_t withIndex(uint32_t word, int32_t index, uint32_t mask, const std::array<int, 9>& bits) {
     word &= ~mask;
@@ -27,25 +24,29 @@ int32_t indexOf(uint32_t word, const std::array<int, 9>& bits) {
 
 }  // namespace
 
-uint32_t withCapacitor(uint32_t word, int32_t c) { return withIndex(word, c, kCapacitorMask, kCapacitorBits); }
+uint32_t withCapacitor(uint32_t word, int32_t c) {
+    return withIndex(word, c, core::tuneValue::CapacitorMask, core::tuneValue::CapacitorBits);
+}
 
-uint32_t withInductor(uint32_t word, int32_t l) { return withIndex(word, l, kInductorMask, kInductorBits); }
+uint32_t withInductor(uint32_t word, int32_t l) {
+    return withIndex(word, l, core::tuneValue::InductorMask, core::tuneValue::InductorBits);
+}
 
 void SetC(core::Works& works, int32_t c) { works.tuneValue = withCapacitor(works.tuneValue, c); }
 
 void SetI(core::Works& works, int32_t l) { works.tuneValue = withInductor(works.tuneValue, l); }
 
-int32_t DecodeCapacitaFromTuneval(uint32_t word) { return indexOf(word, kCapacitorBits); }
+int32_t DecodeCapacitaFromTuneval(uint32_t word) { return indexOf(word, core::tuneValue::CapacitorBits); }
 
-int32_t DecodeInduttanzaFromTuneval(uint32_t word) { return indexOf(word, kInductorBits); }
+int32_t DecodeInduttanzaFromTuneval(uint32_t word) { return indexOf(word, core::tuneValue::InductorBits); }
 
 uint8_t DecodeModoFromTuneval(uint32_t word) {
-    uint32_t bits = word & kModeMask;
+    uint32_t bits = word & core::tuneValue::ModeMask;
     switch (bits) {
         case 0: return kModeNone;
-        case kModeCLBit: return kModeCL;
-        case kModeLCBit: return kModeLC;
-        case kBypassBit: return kModeBypass;
+        case core::tuneValue::NetworkCL: return kModeCL;
+        case core::tuneValue::NetworkLC: return kModeLC;
+        case core::tuneValue::Bypass: return kModeBypass;
         default:
             platform::trace("DecodeModoFromTuneval -> tune: 0x%x \n", bits);
             return kModeNone;
@@ -66,13 +67,13 @@ void SetMode(core::Works& works, uint8_t mode) {
     uint32_t modeBit = 0;
     switch (mode) {
         case kModeNone:
-        case kModeBypass: modeBit = kBypassBit; break;
-        case kModeCL: modeBit = kModeCLBit; break;
-        case kModeLC: modeBit = kModeLCBit; break;
+        case kModeBypass: modeBit = core::tuneValue::Bypass; break;
+        case kModeCL: modeBit = core::tuneValue::NetworkCL; break;
+        case kModeLC: modeBit = core::tuneValue::NetworkLC; break;
         default: return;
     }
-    works.tuneValue = (works.tuneValue & ~kModeMask) | modeBit;
-    works.tunerBypass = modeBit == kBypassBit ? 1 : 0;
+    works.tuneValue = (works.tuneValue & ~core::tuneValue::ModeMask) | modeBit;
+    works.tunerBypass = modeBit == core::tuneValue::Bypass ? 1 : 0;
 }
 
 void WaitSemaforoTuneval(core::Works& works) { works.tuneLock.lock(); }

@@ -8,13 +8,6 @@
 
 namespace tuner {
 
-inline constexpr uint32_t kCapacitorMask = 0x10D554;
-inline constexpr uint32_t kInductorMask = 0x282AAA;
-inline constexpr uint32_t kModeMask = 0x850000;
-inline constexpr uint32_t kBypassBit = 1u << 16;
-inline constexpr uint32_t kModeCLBit = 1u << 23;
-inline constexpr uint32_t kModeLCBit = 1u << 18;
-
 // Network modes as kept in tuneMode and in the tune memories.
 inline constexpr uint8_t kModeNone = 0, kModeCL = 1, kModeLC = 2, kModeBypass = 3;
 

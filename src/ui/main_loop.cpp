@@ -9,6 +9,9 @@
 
 #include "amp/startup_commands.h"
 #include "amp/thermal.h"
+#include "core/amp_commands.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
 #include "platform/log.h"
 #include "tuner/antenna_selection.h"
 #include "ui/error_boxes.h"
@@ -22,12 +25,10 @@
 namespace ui {
 namespace {
 
-constexpr int kFrequencyCommand = 9;
-constexpr int kAntennaInputCommand = 21;
 constexpr int kTempLogIntervalMs = 5000;
 
 bool transmitting(const core::Works& works) {
-    return (works.ampStatus & 1) != 0;
+    return (works.ampStatus & core::ampStatus::Transmitting) != 0;
 }
 
 void drawFailureBanner(core::Works& works) {
@@ -63,13 +64,13 @@ void followTransmitView(core::Works& works, std::time_t now) {
         }
         DisattivoScreenSave(works, now);
     }
-    if ((works.ampStatus3 & 8) != 0) DisattivoScreenSave(works, now);
+    if ((works.ampStatus3 & core::ampStatus3::Keyed) != 0) DisattivoScreenSave(works, now);
 }
 
 void resetAntennaInput(core::Works& works) {
     if (works.antennaIn <= 0) return;
     works.antennaIn = 0;
-    amp::IncPNTIn_CMDLinear(kAntennaInputCommand, works);
+    amp::IncPNTIn_CMDLinear(core::cmd::AntennaInput, works);
 }
 
 void followFrequency(core::Works& works, std::time_t now) {
@@ -87,7 +88,7 @@ void followFrequency(core::Works& works, std::time_t now) {
     }
     // antennaRow -1 is the bank-reload marker: the new bank's table applies at once.
     if (transmitting(works) || (works.frequency == works.lastFrequency && works.antennaRow != -1)) return;
-    if (works.ModeWorkIdx != 0) amp::IncPNTIn_CMDLinear(kFrequencyCommand, works);
+    if (works.ModeWorkIdx != 0) amp::IncPNTIn_CMDLinear(core::cmd::Frequency, works);
     amp::SearchCambioSoglie_TS(works);
     tuner::GestioneAntennaAutomatica(works);
     works.lastFrequency = works.frequency.load();
@@ -120,7 +121,8 @@ void drawMainScreen(core::Works& works) {
         works.redrawRequest = 0;
     }
     const int pages = works.pageFlags;
-    if (pages != 1) drawClockLine(works);
+    // The status page alone hides the clock line.
+    if (pages != core::pageFlags::StatusPage) drawClockLine(works);
     drawNameText(works);
     const int state = works.screenState;
     if (state != 1 && state != 2 && pages == 0) DrawStatusBar(works);

@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "amp/measurements.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
+#include "core/tune_value_bits.h"
 #include "tuner/antenna_selection.h"
 #include "ui/framebuffer.h"
 #include "ui/text.h"
@@ -27,16 +30,21 @@ constexpr int kTopY0 = 278, kTopY1 = 303, kTopBaseline = 298;
 constexpr std::array<Box, 2> kBottomBoxes{{{1, 400, 10}, {405, 799, 415}}};
 constexpr int kBottomY0 = 307, kBottomY1 = 332, kBottomBaseline = 327;
 
-// By panelFlags bit; bit 3 belongs to the update message of the settings menu.
-constexpr std::array<const char*, 8> kPanelMessages{
-    "Entering second function...",
-    "ATU ByPass not saved!",
-    "Set to Local Mode: Remote not started. Verify connections.",
-    nullptr,
-    "Locked operation.",
-    "TUNE not Enabled.",
-    "ByPass active.",
-    "Waiting for Tune..."};
+struct PanelMessage {
+    uint8_t bit;
+    const char* text;
+};
+
+// By panelFlags bit, lowest first; the update message is drawn by the settings menu.
+constexpr std::array<PanelMessage, 7> kPanelMessages{{
+    {core::panelFlags::SecondFunction, "Entering second function..."},
+    {core::panelFlags::BypassNotSaved, "ATU ByPass not saved!"},
+    {core::panelFlags::LocalMode, "Set to Local Mode: Remote not started. Verify connections."},
+    {core::panelFlags::Locked, "Locked operation."},
+    {core::panelFlags::TuneDisabled, "TUNE not Enabled."},
+    {core::panelFlags::BypassActive, "ByPass active."},
+    {core::panelFlags::WaitingForTune, "Waiting for Tune..."},
+}};
 
 constexpr std::array<const char*, 3> MODEwork{"Generic", "VYXQOR", " FT-817"};
 
@@ -51,12 +59,12 @@ __attribute__((format(printf, 1, 2))) std::string printed(const char* format, ..
 
 // Network of the tuner word's mode bits.
 const char* networkName(uint32_t tuneValue) {
-    switch (tuneValue & 0x850000u) {
-        case 0x800000u:
+    switch (tuneValue & core::tuneValue::ModeMask) {
+        case core::tuneValue::NetworkCL:
             return "CL";
-        case 0x40000u:
+        case core::tuneValue::NetworkLC:
             return " LC";
-        case 0x10000u:
+        case core::tuneValue::Bypass:
             return "ByP";
         default:
             return "---";
@@ -102,7 +110,7 @@ std::string bandText(int32_t frequency, std::string_view bandName) {
 StatusBarTexts statusBarTexts(core::Works& works) {
     StatusBarTexts texts;
     texts.top[0] = GetLblInterface(works.ModeWorkIdx);
-    texts.top[1] = (works.ampStatus0 & 1) != 0 ? "Coax:RX+TX" : "  Coax:RTX";
+    texts.top[1] = (works.ampStatus0 & core::ampStatus0::CoaxRxTx) != 0 ? "Coax:RX+TX" : "  Coax:RTX";
     const int32_t frequency = works.frequency;
     texts.top[2] = bandText(frequency, tuner::bandNameOf(works, frequency));
     const unsigned attenuator = works.attenuator;
@@ -137,8 +145,8 @@ StatusBarTexts statusBarTexts(core::Works& works) {
 
 std::string panelMessage(const core::Works& works) {
     const unsigned flags = works.panelFlags;
-    for (unsigned bit = 0; bit < kPanelMessages.size(); ++bit)
-        if (kPanelMessages[bit] != nullptr && (flags & (1u << bit)) != 0) return kPanelMessages[bit];
+    for (const PanelMessage& message : kPanelMessages)
+        if ((flags & message.bit) != 0) return message.text;
     return works.tuneState != 0 ? "Press Tune Key to abort" : "";
 }
 

@@ -1,15 +1,13 @@
 #include "ui/tune_coordination.h"
 
+#include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/flag_bits.h"
 #include "tuner/tune_search.h"
 
 namespace ui {
 namespace {
 
-// tuneTxState
-constexpr uint8_t kStartedByTransmission = 0x02, kRxSent = 0x08, kPanelTune = 0x10, kSendCarrier = 0x20,
-                  kCarrierSent = 0x40;
-constexpr int kErrorTuneAborted = 14;
 constexpr int32_t kRxSettleTicks = 10;
 constexpr int32_t kCarrierWaitTicks = 31;
 
@@ -25,7 +23,7 @@ void resetCounters(core::Works& works) {
 void startOnTransmission(core::Works& works) {
     if (works.carrierControl == 0 && works.carrierHoldoff == 0) {
         tuner::StartAutotune(works);
-        works.tuneTxState |= kStartedByTransmission;
+        works.tuneTxState |= core::tuneTxState::StartedByTransmission;
         resetCounters(works);
     } else if (works.carrierHoldoff > 0) {
         --works.carrierHoldoff;
@@ -34,7 +32,8 @@ void startOnTransmission(core::Works& works) {
 
 void settleAfterRx(core::Works& works, bool transmitting) {
     if (works.tuneTickMark + kRxSettleTicks < works.tuneTickCount) {
-        clearBits(works, kStartedByTransmission | kPanelTune | kRxSent);
+        clearBits(works, core::tuneTxState::StartedByTransmission | core::tuneTxState::PanelTune |
+                             core::tuneTxState::RxSent);
         if (!transmitting) resetCounters(works);
         return;
     }
@@ -47,22 +46,23 @@ void waitForCarrier(core::Works& works) {
     if (works.tuneTickCount < kCarrierWaitTicks) ++works.tuneTickCount;
     if (works.tuneTickCount < kCarrierWaitTicks) return;
     tuner::EscAutoTune(works, 0);
-    core::AddErrore(works, kErrorTuneAborted);
-    clearBits(works, kPanelTune | kSendCarrier | kCarrierSent);
+    core::AddErrore(works, core::err::TuneAborted);
+    clearBits(works,
+              core::tuneTxState::PanelTune | core::tuneTxState::SendCarrier | core::tuneTxState::CarrierSent);
 }
 
 void followPanelTune(core::Works& works, bool transmitting) {
     const uint8_t state = works.tuneTxState;
     if (transmitting) {
-        if ((state & kCarrierSent) == 0) resetCounters(works);
+        if ((state & core::tuneTxState::CarrierSent) == 0) resetCounters(works);
         return;
     }
     // Counting also while the request is still unsent: with no link to send it, the
     // tune would otherwise wait for a carrier for ever.
-    if ((state & (kSendCarrier | kCarrierSent)) != 0) {
+    if ((state & (core::tuneTxState::SendCarrier | core::tuneTxState::CarrierSent)) != 0) {
         waitForCarrier(works);
     } else if (works.cmdRing.empty()) {
-        works.tuneTxState |= kSendCarrier;
+        works.tuneTxState |= core::tuneTxState::SendCarrier;
         resetCounters(works);
     }
 }
@@ -72,11 +72,12 @@ void followPanelTune(core::Works& works, bool transmitting) {
 void CoordinateTune(core::Works& works, bool transmitting) {
     if ((works.TUNEenabled & 1) == 0) return;
     const uint8_t state = works.tuneTxState;
-    if (transmitting && (state & (kStartedByTransmission | kPanelTune)) == 0)
+    const uint8_t started = core::tuneTxState::StartedByTransmission | core::tuneTxState::PanelTune;
+    if (transmitting && (state & started) == 0)
         startOnTransmission(works);
-    else if ((state & kRxSent) != 0)
+    else if ((state & core::tuneTxState::RxSent) != 0)
         settleAfterRx(works, transmitting);
-    else if ((state & kPanelTune) != 0)
+    else if ((state & core::tuneTxState::PanelTune) != 0)
         followPanelTune(works, transmitting);
 }
 

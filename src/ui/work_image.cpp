@@ -1,4 +1,5 @@
 #include "config/setup_record.h"
+#include "core/flag_bits.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
 #include "ui/spectrum_plot.h"
@@ -30,8 +31,8 @@ void SetWorkImg(core::Works& works) {
 }
 
 int EscFromStatus(core::Works& works) {
-    if ((works.pageFlags & 1) == 0) return 0;
-    works.pageFlags.fetch_and(static_cast<uint8_t>(~1u));
+    if ((works.pageFlags & core::pageFlags::StatusPage) == 0) return 0;
+    works.pageFlags.fetch_and(static_cast<uint8_t>(~core::pageFlags::StatusPage));
     SetWorkImg(works);
     return 1;
 }
