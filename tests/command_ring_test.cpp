@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "amp/command_ring.h"
+#include "core/record/command_ring.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "amp/error_recovery.h"
 #include "core/errors.h"
 #include "test_station.h"
 
@@ -64,11 +65,11 @@ TEST_F(ErrorListTest, OnlyTemperatureErrorsDoNotCountAsErrors) {
 }
 
 TEST_F(ErrorListTest, ErrorKeyWithNoneOrOnlyTemperatureAlarmsLeavesTheKeyItsAction) {
-    EXPECT_EQ(core::GPIO_Errori(works), 0);
+    EXPECT_EQ(amp::GPIO_Errori(works), 0);
     AddErrore(works, 2);
     AddErrore(works, 22);
     works.protFlags = 0;  // the alarms' protection was reset already
-    EXPECT_EQ(core::GPIO_Errori(works), 0);
+    EXPECT_EQ(amp::GPIO_Errori(works), 0);
     EXPECT_EQ(codes(), (std::vector<int32_t>{2, 22}));
     EXPECT_TRUE(queued().empty());
     EXPECT_TRUE(station.log.contains("----------> 2- ERRORI!!\n"));
@@ -79,7 +80,7 @@ TEST_F(ErrorListTest, ErrorKeyOnATrippedProtectionQueuesTheResetInOrder) {
     works.ampProt = 0x20;
     works.bypass = 0;
     works.antennaRow = 4;
-    EXPECT_EQ(core::GPIO_Errori(works), 1);
+    EXPECT_EQ(amp::GPIO_Errori(works), 1);
     EXPECT_EQ(queued(), (std::vector<int32_t>{13, 17, 19, 14}));
     EXPECT_EQ(works.cmdBurst, 1);
     EXPECT_EQ(works.resetPhase, 1);
@@ -91,7 +92,7 @@ TEST_F(ErrorListTest, MicroResetRequeuesTheStartUpListBeforeTheReset) {
     AddErrore(works, 16);
     works.protFlags |= 1;
     works.ampProt = -128;  // micro reset bit
-    core::GPIO_Errori(works);
+    amp::GPIO_Errori(works);
     // The start-up list goes into the ring twice, which overflows it: the
     // oldest codes give way and the newest start-up list stays whole.
     const std::vector<int32_t> startUpThenReset = {0,  36, 37, 38, 43, 17, 22, 23, 21, 7, 12,
@@ -106,12 +107,12 @@ TEST_F(ErrorListTest, MicroResetRequeuesTheStartUpListBeforeTheReset) {
 TEST_F(ErrorListTest, FirstPressRemovesEveryTemporaryWarningTheNextResetsBiasAndClearsTheList) {
     for (int code : {4, 5, 12, 17, 9, 18}) AddErrore(works, code);
     ASSERT_EQ(works.protFlags, 4);
-    EXPECT_EQ(core::GPIO_Errori(works), 1);
+    EXPECT_EQ(amp::GPIO_Errori(works), 1);
     EXPECT_EQ(codes(), std::vector<int32_t>{9});
     EXPECT_EQ(works.protFlags, 0);
 
     AddErrore(works, 10);
-    EXPECT_EQ(core::GPIO_Errori(works), 1);
+    EXPECT_EQ(amp::GPIO_Errori(works), 1);
     EXPECT_TRUE(codes().empty());
     EXPECT_EQ(queued(), (std::vector<int32_t>{17, 20, 14}));
     EXPECT_TRUE(station.log.contains("FOUND ERR: 9 \n"));
@@ -122,12 +123,12 @@ TEST_F(ErrorListTest, ErrorKeyRestartsRemoteThreadsOnlyAfterTheStartUpDecision) 
     station.setup.EnableWrite = '0';
     station.setup.EnableRead = '0';
     works.remoteFault = 1;
-    core::GPIO_Errori(works);
+    amp::GPIO_Errori(works);
     EXPECT_EQ(station.setup.EnableWrite, '0');
 
     AddErrore(works, 9);
     works.remoteChecked = 1;
-    core::GPIO_Errori(works);
+    amp::GPIO_Errori(works);
     EXPECT_EQ(station.setup.EnableWrite, '1');
     EXPECT_EQ(station.setup.EnableRead, '1');
     EXPECT_EQ(works.remoteFault, 0);
@@ -135,7 +136,7 @@ TEST_F(ErrorListTest, ErrorKeyRestartsRemoteThreadsOnlyAfterTheStartUpDecision) 
 
 TEST_F(ErrorListTest, AmplifierConfirmationClearsTheDisplayErrors) {
     for (int code : {12, 14, 1}) AddErrore(works, code);
-    core::GestErroreSerial(works);
+    amp::GestErroreSerial(works);
     EXPECT_TRUE(codes().empty());
     EXPECT_NE(works.protFlags & 2, 0);
     EXPECT_EQ(works.antennaRow, -1);

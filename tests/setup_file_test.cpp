@@ -7,6 +7,7 @@
 
 #include "config/setup.h"
 #include "config/setup_file.h"
+#include "tuner/factory_default.h"
 #include "core/errors.h"
 #include "test_station.h"
 
@@ -209,7 +210,7 @@ TEST(SetupFile, FactoryDefaultDrawsAPassphraseAndKeepsTheUnsetKeys) {
     works.errorsHeld = 0;
     for (int code : {2, 5, 22}) core::AddErrore(works, code);
 
-    config::InitVar_Default(works);
+    tuner::InitVar_Default(works);
 
     std::string passphrase = works.Passphrase.get();
     EXPECT_TRUE(std::regex_match(passphrase, std::regex("A[A-Za-z0-9]{6}"))) << passphrase;

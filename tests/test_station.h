@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "config/setup_record.h"
+#include "core/record/setup_record.h"
 #include "core/threads.h"
 #include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/sim_shell.h"
+#include "tuner/link_hooks.h"
 
 namespace testing_support {
 
@@ -58,6 +59,7 @@ public:
         works.setup = &setup;
         works.threads = &threads;
         core::InitGlobalVar(works);
+        tuner::InstallLinkHooks(works);
     }
     ~TestStation() {
         works.running = 0;

@@ -12,7 +12,6 @@
 #include "amp/reply_match.h"
 #include "platform/log.h"
 #include "platform/platform.h"
-#include "tuner/tune_memory.h"
 
 namespace amp {
 namespace {
@@ -26,7 +25,7 @@ void prepareTuneWord(core::Works& works, int32_t code) {
     uint32_t word = works.tuneValue;
     switch (code) {
         case 27:
-            tuner::LoadTuneFromMEM(works, works.NumAntenna);
+            if (works.recallStoredTune != nullptr) works.recallStoredTune(works, works.NumAntenna);
             works.tunerBypass = 0;
             break;
         case 39:

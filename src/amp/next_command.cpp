@@ -6,7 +6,6 @@
 
 #include "core/errors.h"
 #include "platform/log.h"
-#include "tuner/tune_search.h"
 
 namespace amp {
 
@@ -44,7 +43,7 @@ void NextCmdAfterStatus(core::Works& works) {
             break;
         case 1:
             if (works.swr <= 10.0f) moveTuneState(works, 1, 3);
-            tuner::TuneTask(works);
+            if (works.tuneSearchStep != nullptr) works.tuneSearchStep(works);
             works.linearProcessStatus = 11;
             break;
         case 2:

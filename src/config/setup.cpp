@@ -10,12 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "amp/startup_commands.h"
 #include "config/setup_file.h"
 #include "core/errors.h"
 #include "platform/log.h"
 #include "platform/platform.h"
-#include "tuner/memory_banks.h"
 
 namespace config {
 namespace {
@@ -87,9 +85,7 @@ void VerifyTemperature(core::Works& works) {
     limitTemperature(works.MaxTemperature2, works.MaxTempAllowed2);
 }
 
-void InitVar_Default(core::Works& works) {
-    for (int32_t bank = 0; bank <= tuner::kLastBank; ++bank)
-        for (int32_t which = 0; which <= 3; ++which) tuner::DeleteFileConf(works, bank, which);
+void resetSetupDefaults(core::Works& works) {
     core::InitGlobalVar(works);
     initSetup(works);
     works.Passphrase.set(newPassphrase(works));
@@ -97,9 +93,6 @@ void InitVar_Default(core::Works& works) {
     readSetup(works);
     VerifyTemperature(works);
     for (int code : {0, 2, 21, 22, 23, 24}) core::DeleteErrore(works, code);
-    amp::InitMicroCmd(works);
-    tuner::LoadAllBankTable(works, works.NumBanco);
-    works.antennaRow = -1;
 }
 
 }  // namespace config

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
-#include "amp/startup_commands.h"
-#include "core/threads.h"
 #include "platform/log.h"
 
 namespace core {
 namespace {
-
-bool isTemperatureError(int code) { return code == 2 || code == 22 || code == 23 || code == 24; }
 
 uint8_t flagsOf(const ErrorList& list, int code) {
     return code >= 0 && code < kErrorCodes ? list.errorDesc[static_cast<size_t>(code)].flags : 0;
@@ -39,6 +35,8 @@ void removeWarnings(Works& works, uint8_t mask) {
 }
 
 }  // namespace
+
+bool isTemperatureError(int code) { return code == 2 || code == 22 || code == 23 || code == 24; }
 
 void AddErrore(Works& works, int code) {
     if (code < 0 || code >= kErrorCodes) return;
@@ -89,113 +87,8 @@ bool VerifyError(Works& works) {
     return std::any_of(codes.begin(), codes.end(), [](int code) { return !isTemperatureError(code); });
 }
 
-int GPIO_Errori(Works& works) {
-    if (works.protFlags != 0) {
-        platform::trace("----------> 1- ERRORI!!\n");
-        GestErrore(works);
-        return 1;
-    }
-    int oldest = ExistAnError(works);
-    if (oldest < 0) return 0;
-    GestErroreRemote(works);
-    if (isTemperatureError(oldest)) {
-        platform::trace("----------> 2- ERRORI!!\n");
-        return 0;
-    }
-    platform::trace("----------> 3- ERRORI!!\n");
-    VerificaEsistonoErrori(works);
-    return 1;
-}
-
-void GestErrore(Works& works) {
-    platform::trace(">>> ERRORI: GestErrore\n");
-    if (ExistError(works, 16)) {
-        amp::InitMicroCmd(works);
-        DeleteErrore(works, 16);
-        platform::trace("DELETE Err RESET MICRO\n");
-    }
-    if (works.protFlags & 1) {
-        platform::trace(">>> ERRORI: ResetBiasCmd\n");
-        ResetBiasCmd(works);
-        works.cmdBurst = 1;
-        works.resetPhase = 1;
-    } else if (works.protFlags & 4) {
-        VerifyWarningTemporanei(works);
-        works.protFlags &= static_cast<uint8_t>(~4u);
-    } else if (ExistAnError(works) >= 0) {
-        platform::trace(">>> ERRORI2: VerificaEsistonoErrori\n");
-        VerificaEsistonoErrori(works);
-    }
-    GestErroreRemote(works);
-    works.antennaRow = -1;
-    platform::trace(">>> END GEST ERRORE!! %i\n", works.antennaRow.load());
-}
-
-void ResetBiasCmd(Works& works) {
-    if (works.ampProt != 0 || (works.ampStatus & 2)) {
-        amp::IncPNTIn_CMDLinear(13, works);
-        platform::trace(">>> ERRORI: RESET Protezione AMPL!\n");
-    }
-    if (works.ampProt < 0) amp::InitMicroCmd(works);
-    amp::IncPNTIn_CMDLinear(17, works);
-    amp::IncPNTIn_CMDLinear(works.bypass == 1 ? 20 : 19, works);
-    amp::IncPNTIn_CMDLinear(14, works);
-}
-
-void ClearDisplayError(Works& works) {
-    works.protFlags |= 2;
-    for (int code : {12, 13, 14}) DeleteErrore(works, code);
-    platform::trace(" -->reset protezione %c\n", static_cast<char>(works.ampStatus.load()));
-}
-
 void VerifyWarningTemporanei(Works& works) { removeWarnings(works, kErrorTemporary); }
 
 void VerifyWarningTemporaneiDopoResetBias(Works& works) { removeWarnings(works, 0); }
-
-void VerificaEsistonoErrori(Works& works) {
-    int oldest = ExistAnError(works);
-    if (oldest < 0) return;
-    platform::trace("FOUND ERR: %d \n", oldest);
-    ResetBiasCmd(works);
-    VerifyWarningTemporaneiDopoResetBias(works);
-}
-
-void GestErroreRemote(Works& works) {
-    config::SetupRecord& setup = *works.setup;
-    platform::trace(">>> RESTART REMOTE: %i %i audio %x %x\n", works.remoteChecked.load(), works.remoteFault.load(),
-                    setup.EnableWrite.load(), setup.EnableRead.load());
-    if (works.remoteChecked != 1 || works.remoteFault != 1) return;
-    platform::trace(">>> RESTART REMOTE!\n");
-    works.remoteFault = 0;
-    if (setup.EnableWrite == '0') {
-        platform::trace("start audio write\n");
-        setup.EnableWrite = '1';
-        StartThreadAudioWrite(works);
-    }
-    if (setup.EnableRead == '0') {
-        platform::trace("start audio read\n");
-        setup.EnableRead = '1';
-        StartThreadAudioRead(works);
-    }
-    if (setup.EnableCAT == '0') {
-        setup.EnableCAT = '1';
-        StartThreadCAT(works);
-    }
-    if (setup.EnableFFT == '0') {
-        setup.EnableFFT = '1';
-        StartQorReadFFT(works);
-    }
-}
-
-void GestErroreSerial(Works& works) {
-    ClearDisplayError(works);
-    if (works.protFlags & 1) VerifyWarningTemporaneiDopoResetBias(works);
-    if (works.protFlags & 4) {
-        VerifyWarningTemporanei(works);
-        works.protFlags &= static_cast<uint8_t>(~4u);
-    }
-    if (ExistAnError(works) >= 0) VerificaEsistonoErrori(works);
-    works.antennaRow = -1;
-}
 
 }  // namespace core

@@ -1,7 +1,6 @@
 #pragma once
-// Raising, clearing and recovering from errors: the error key's recovery
-// resets the amplifier's protection and bias, clears the list and restarts
-// the remote threads an error had stopped.
+// The error list: raising and clearing errors. Recovering from them acts on
+// the amplifier and lives with its link.
 #include "core/works.h"
 
 namespace core {
@@ -17,15 +16,10 @@ void DeleteErrore(Works& works, int code);
 // The two text lines and flags of every code (the error part of the menu set-up).
 void InitErrorDescriptors(Works& works);
 
-// The error key: 1 when it handled errors and the key's own action is skipped.
-int GPIO_Errori(Works& works);
-void GestErrore(Works& works);
-void GestErroreRemote(Works& works);
-void GestErroreSerial(Works& works);
-void ResetBiasCmd(Works& works);
-void ClearDisplayError(Works& works);
+// Removes the listed warnings the error key simply clears, or every listed code.
 void VerifyWarningTemporanei(Works& works);
 void VerifyWarningTemporaneiDopoResetBias(Works& works);
-void VerificaEsistonoErrori(Works& works);
+// The heat-sink alarms and warnings, which the error key leaves to the thermal protection.
+[[nodiscard]] bool isTemperatureError(int code);
 
 }  // namespace core

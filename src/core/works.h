@@ -9,17 +9,17 @@
 #include <mutex>
 #include <vector>
 
-#include "amp/command_ring.h"
-#include "config/band_config.h"
-#include "config/setup_record.h"
+#include "core/record/command_ring.h"
+#include "core/record/band_config.h"
+#include "core/record/setup_record.h"
 #include "core/error_list.h"
 #include "core/shared_text.h"
 #include "core/try_mutex.h"
 #include "core/tune_lock.h"
-#include "tuner/antenna_table.h"
-#include "tuner/tune_memory_table.h"
-#include "tuner/tune_search_state.h"
-#include "ui/spectrum_data.h"
+#include "core/record/antenna_table.h"
+#include "core/record/tune_memory_table.h"
+#include "core/record/tune_search_state.h"
+#include "core/record/spectrum_data.h"
 
 struct OpusEncoder;
 struct OpusDecoder;
@@ -140,6 +140,10 @@ struct Works {
     std::atomic<uint32_t> tuneWordBeforeSearch{0};
     std::atomic<uint8_t> tuneMeasured{0};
     tuner::TuneSearchState tuneSearch;
+    // The tuner's share of the link's work, installed by the tuner so that the link does not
+    // depend on it: one search step after a status reply, and the recall of the stored tune.
+    void (*tuneSearchStep)(Works& works) = nullptr;
+    void (*recallStoredTune)(Works& works, int32_t antenna) = nullptr;
     // The search's pauses; the tune benchmark and tests replace it to run at model speed.
     void (*tunerPause)(int32_t milliseconds) = sleepMilliseconds;
 

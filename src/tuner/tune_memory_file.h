@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "core/works.h"
-#include "tuner/tune_memory_table.h"
+#include "core/record/tune_memory_table.h"
 
 namespace tuner {
 

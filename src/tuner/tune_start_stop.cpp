@@ -1,5 +1,5 @@
 #include "amp/startup_commands.h"
-#include "config/setup_record.h"
+#include "core/record/setup_record.h"
 #include "core/errors.h"
 #include "platform/log.h"
 #include "tuner/tune_memory.h"

@@ -1,4 +1,4 @@
-#include "config/setup_record.h"
+#include "core/record/setup_record.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
 #include "ui/spectrum_plot.h"
