@@ -20,8 +20,8 @@ void removeAt(ErrorList& list, int index) {
 }
 
 // Removes every listed code whose flags hold mask (0: every code).
-void removeWarnings(Works& works, uint8_t mask) {
-    ErrorList& list = works.errors;
+void removeWarnings(ErrorBlock& state, uint8_t mask) {
+    ErrorList& list = state.errors;
     std::lock_guard lock(list.mutex);
     for (int index = 0; index < list.errorCount;) {
         int code = list.errorList[static_cast<size_t>(index)];
@@ -38,32 +38,32 @@ void removeWarnings(Works& works, uint8_t mask) {
 
 bool isTemperatureError(int code) { return code == 2 || code == 22 || code == 23 || code == 24; }
 
-void AddErrore(Works& works, int code) {
+void AddErrore(ErrorBlock& state, int code) {
     if (code < 0 || code >= kErrorCodes) return;
     uint8_t flags;
     {
-        ErrorList& list = works.errors;
+        ErrorList& list = state.errors;
         std::lock_guard lock(list.mutex);
-        if (works.errorsHeld & 1) return;
+        if (state.errorsHeld & 1) return;
         auto listed = list.errorList.begin() + list.errorCount;
         if (std::find(list.errorList.begin(), listed, code) != listed) return;
         list.errorList[static_cast<size_t>(list.errorCount++)] = code;
         platform::trace("Add: N: %i err:%i\n", list.errorCount, code);
         flags = flagsOf(list, code);
     }
-    if ((flags & kErrorProtection) && !(works.protFlags & 1)) {
-        works.protFlags |= 1;
-        platform::trace(" -->set protezione 0x%x\n", works.protFlags.load());
+    if ((flags & kErrorProtection) && !(state.protFlags & 1)) {
+        state.protFlags |= 1;
+        platform::trace(" -->set protezione 0x%x\n", state.protFlags.load());
     }
-    if ((flags & kErrorTemporary) && !(works.protFlags & 4)) {
-        works.protFlags |= 4;
-        platform::trace(" -->tasto reset errore 0x%x\n", works.protFlags.load());
+    if ((flags & kErrorTemporary) && !(state.protFlags & 4)) {
+        state.protFlags |= 4;
+        platform::trace(" -->tasto reset errore 0x%x\n", state.protFlags.load());
     }
 }
 
-void DeleteErrore(Works& works, int code) {
+void DeleteErrore(ErrorBlock& state, int code) {
     if (code == 25) return;  // the auxiliary port stays unopened until the program ends
-    ErrorList& list = works.errors;
+    ErrorList& list = state.errors;
     std::lock_guard lock(list.mutex);
     auto listed = list.errorList.begin() + list.errorCount;
     auto found = std::find(list.errorList.begin(), listed, code);
@@ -72,23 +72,23 @@ void DeleteErrore(Works& works, int code) {
     platform::trace("Del ERROR: N: %i err:%i\n", list.errorCount, code);
 }
 
-int ExistError(Works& works, int code) {
-    auto codes = works.errors.codes();
+int ExistError(ErrorBlock& state, int code) {
+    auto codes = state.errors.codes();
     return std::find(codes.begin(), codes.end(), code) != codes.end() ? 1 : 0;
 }
 
-int ExistAnError(Works& works) {
-    auto codes = works.errors.codes();
+int ExistAnError(ErrorBlock& state) {
+    auto codes = state.errors.codes();
     return codes.empty() ? -1 : codes.front();
 }
 
-bool VerifyError(Works& works) {
-    auto codes = works.errors.codes();
+bool VerifyError(ErrorBlock& state) {
+    auto codes = state.errors.codes();
     return std::any_of(codes.begin(), codes.end(), [](int code) { return !isTemperatureError(code); });
 }
 
-void VerifyWarningTemporanei(Works& works) { removeWarnings(works, kErrorTemporary); }
+void VerifyWarningTemporanei(ErrorBlock& state) { removeWarnings(state, kErrorTemporary); }
 
-void VerifyWarningTemporaneiDopoResetBias(Works& works) { removeWarnings(works, 0); }
+void VerifyWarningTemporaneiDopoResetBias(ErrorBlock& state) { removeWarnings(state, 0); }
 
 }  // namespace core
