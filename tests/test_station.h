@@ -73,6 +73,13 @@ public:
     }
     [[nodiscard]] const std::filesystem::path& root() const { return root_; }
     platform::SimShell& shell() { return static_cast<platform::SimShell&>(machine_->shell()); }
+    // The guarded tables, reached without their lock: a test runs on one thread.
+    tuner::AntennaRows& antennaRows() {
+        return works.antennaTable.with([](tuner::AntennaRows& rows) -> tuner::AntennaRows& { return rows; });
+    }
+    tuner::TuneTables& tuneTables() {
+        return works.tuneMemory.with([](tuner::TuneTables& memory) -> tuner::TuneTables& { return memory; });
+    }
 
     CapturedLog log;
     config::SetupRecord setup;

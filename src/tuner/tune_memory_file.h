@@ -21,7 +21,6 @@ void parseTuneMemory(std::string_view text, TuneTable& table);
 void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna);
 void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna);
 // True when the antenna's table was loaded from this bank; logs the refusal otherwise.
-// The caller holds memory.mutex.
-[[nodiscard]] bool holdsBank(const TuneMemory& memory, int32_t bank, int32_t antenna);
+[[nodiscard]] bool holdsBank(const TuneTables& memory, int32_t bank, int32_t antenna);
 
 }  // namespace tuner
