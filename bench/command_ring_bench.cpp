@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "amp/command_ring.h"
+#include "core/record/command_ring.h"
 
 // Queuing from the main loop and popping on the link thread happen on every
 // tick and every reply; both take the ring's lock.

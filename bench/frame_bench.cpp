@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/setup_record.h"
+#include "core/record/setup_record.h"
 #include "core/errors.h"
 #include "core/threads.h"
 #include "core/try_mutex.h"

@@ -1,6 +1,6 @@
 // The setup file: every key read into the record, then written back out.
 #include "config/setup_file.h"
-#include "config/setup_record.h"
+#include "core/record/setup_record.h"
 #include "core/works.h"
 #include "fuzz_input.h"
 

@@ -19,7 +19,7 @@ namespace cmd = core::cmd;
 // The default table; the 40 m row (index 3) is returned for the test to set up.
 tuner::AntennaRow& fortyMetres(TestStation& station) {
     tuner::InitTabAntenna(station.works, 0);
-    return station.works.antennaTable.rows[3];
+    return station.antennaRows()[3];
 }
 
 std::vector<int32_t> apply(core::Works& works, int32_t frequency) {

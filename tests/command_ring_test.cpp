@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "amp/command_ring.h"
 #include "core/amp_commands.h"
+#include "core/record/command_ring.h"
 
 namespace {
 

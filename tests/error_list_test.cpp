@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "amp/error_recovery.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
@@ -73,11 +74,11 @@ TEST_F(ErrorListTest, OnlyTemperatureErrorsDoNotCountAsErrors) {
 }
 
 TEST_F(ErrorListTest, ErrorKeyWithNoneOrOnlyTemperatureAlarmsLeavesTheKeyItsAction) {
-    EXPECT_EQ(core::GPIO_Errori(works), 0);
+    EXPECT_EQ(amp::GPIO_Errori(works), 0);
     AddErrore(works, err::Temp1Alarm);
     AddErrore(works, err::Temp2Alarm);
     works.protFlags = 0;  // the alarms' protection was reset already
-    EXPECT_EQ(core::GPIO_Errori(works), 0);
+    EXPECT_EQ(amp::GPIO_Errori(works), 0);
     EXPECT_EQ(codes(), (std::vector<int32_t>{err::Temp1Alarm, err::Temp2Alarm}));
     EXPECT_TRUE(queued().empty());
     EXPECT_TRUE(station.log.contains("----------> 2- ERRORI!!\n"));
@@ -88,7 +89,7 @@ TEST_F(ErrorListTest, ErrorKeyOnATrippedProtectionQueuesTheResetInOrder) {
     works.ampProt = core::ampProt::InputPower;
     works.bypass = 0;
     works.antennaRow = 4;
-    EXPECT_EQ(core::GPIO_Errori(works), 1);
+    EXPECT_EQ(amp::GPIO_Errori(works), 1);
     EXPECT_EQ(queued(), (std::vector<int32_t>{cmd::ClearProtections, cmd::ProtectionOff, cmd::LeaveBypass,
                                               cmd::Attenuator}));
     EXPECT_EQ(works.cmdBurst, 1);
@@ -101,7 +102,7 @@ TEST_F(ErrorListTest, MicroResetRequeuesTheStartUpListBeforeTheReset) {
     AddErrore(works, err::MicroReset);
     works.protFlags |= protFlags::Tripped;
     works.ampProt = static_cast<int8_t>(core::ampProt::MicroReset);
-    core::GPIO_Errori(works);
+    amp::GPIO_Errori(works);
     // The start-up list goes into the ring twice, which overflows it: the
     // oldest codes give way and the newest start-up list stays whole.
     const std::vector<int32_t> startUpThenReset = {0,  36, 37, 38, 43, 17, 22, 23, 21, 7, 12,
@@ -118,12 +119,12 @@ TEST_F(ErrorListTest, FirstPressRemovesEveryTemporaryWarningTheNextResetsBiasAnd
                      err::TuneMaxSwr})
         AddErrore(works, code);
     ASSERT_EQ(works.protFlags, protFlags::TemporaryWarnings);
-    EXPECT_EQ(core::GPIO_Errori(works), 1);
+    EXPECT_EQ(amp::GPIO_Errori(works), 1);
     EXPECT_EQ(codes(), std::vector<int32_t>{err::AudioRead});
     EXPECT_EQ(works.protFlags, 0);
 
     AddErrore(works, err::AudioWrite);
-    EXPECT_EQ(core::GPIO_Errori(works), 1);
+    EXPECT_EQ(amp::GPIO_Errori(works), 1);
     EXPECT_TRUE(codes().empty());
     EXPECT_EQ(queued(), (std::vector<int32_t>{cmd::ProtectionOff, cmd::Bypass, cmd::Attenuator}));
     EXPECT_TRUE(station.log.contains("FOUND ERR: 9 \n"));
@@ -134,12 +135,12 @@ TEST_F(ErrorListTest, ErrorKeyRestartsRemoteThreadsOnlyAfterTheStartUpDecision) 
     station.setup.EnableWrite = '0';
     station.setup.EnableRead = '0';
     works.remoteFault = 1;
-    core::GPIO_Errori(works);
+    amp::GPIO_Errori(works);
     EXPECT_EQ(station.setup.EnableWrite, '0');
 
     AddErrore(works, err::AudioRead);
     works.remoteChecked = 1;
-    core::GPIO_Errori(works);
+    amp::GPIO_Errori(works);
     EXPECT_EQ(station.setup.EnableWrite, '1');
     EXPECT_EQ(station.setup.EnableRead, '1');
     EXPECT_EQ(works.remoteFault, 0);
@@ -147,7 +148,7 @@ TEST_F(ErrorListTest, ErrorKeyRestartsRemoteThreadsOnlyAfterTheStartUpDecision) 
 
 TEST_F(ErrorListTest, AmplifierConfirmationClearsTheDisplayErrors) {
     for (int code : {err::TuneTimeout, err::TuneAborted, err::Swr}) AddErrore(works, code);
-    core::GestErroreSerial(works);
+    amp::GestErroreSerial(works);
     EXPECT_TRUE(codes().empty());
     EXPECT_NE(works.protFlags & protFlags::DisplayCleared, 0);
     EXPECT_EQ(works.antennaRow, -1);

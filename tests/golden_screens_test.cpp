@@ -19,7 +19,7 @@
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
-#include "ui/spectrum_data.h"
+#include "core/record/spectrum_data.h"
 #include "ui/spectrum_plot.h"
 
 namespace {

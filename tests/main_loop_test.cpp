@@ -14,7 +14,7 @@
 #include "test_station.h"
 #include "tuner/tune_search.h"
 #include "ui/framebuffer.h"
-#include "ui/spectrum_data.h"
+#include "core/record/spectrum_data.h"
 
 namespace {
 

@@ -51,7 +51,7 @@ TEST(AntennaFile, HeaderRowsAndNumberBases) {
 TEST(AntennaFile, FormatReadsBack) {
     TestStation station;
     tuner::InitTabAntenna(station.works, 0);
-    auto& table = station.works.antennaTable.rows;
+    auto& table = station.antennaRows();
     table[3] = {"40m", 7000000, 7300000, 1, 3, 0, 2, 2.5f};
     std::string text = tuner::formatAntennaFile(2, table.data(), 11);
     EXPECT_EQ(text.substr(0, 38), "!817\n160m 1800000 2000000 0 1 1 0 0.0\n");
@@ -74,16 +74,16 @@ protected:
 TEST_F(MemoryBanks, MissingOrBrokenFileGivesTheDefaultRanges) {
     EXPECT_EQ(tuner::LoadTabConfig(works, 0), 1);
     EXPECT_EQ(works.antennaRowCount, 11);
-    EXPECT_EQ(works.antennaTable.rows[0].tunerBypass, 1);
+    EXPECT_EQ(station.antennaRows()[0].tunerBypass, 1);
 
     write("/opt/set/antenna_b2.txt", "!817\n20m 0 14350000 1 2 0 3 1.0\nxx 1 2 1 3 1 1 0.5\n");
     works.antennaRow = 4;
-    works.antennaTable.rows[2].ampOn = 1;
+    station.antennaRows()[2].ampOn = 1;
     EXPECT_EQ(tuner::LoadTabConfig(works, 2), 2);
     EXPECT_TRUE(station.log.contains("Error Reinit antenna\n"));
     EXPECT_EQ(works.antennaRowCount, 11);
     EXPECT_EQ(works.antennaRow, -1);
-    const auto& table = works.antennaTable.rows;
+    const auto& table = station.antennaRows();
     EXPECT_STREQ(table[1].name, "80m");
     EXPECT_EQ(table[0].start, 1800000);
     EXPECT_EQ(table[1].end, 4000000);
@@ -143,7 +143,7 @@ TEST_F(MemoryBanks, InterfaceChangeRewritesTheHeader) {
 
 TEST_F(MemoryBanks, SaveToBankStoresThePresentBand) {
     tuner::InitTabAntenna(works, 0);
-    const tuner::AntennaRow& row = works.antennaTable.rows[5];  // 20 m
+    const tuner::AntennaRow& row = station.antennaRows()[5];  // 20 m
     works.frequency = 14200000;
     works.tunerBypass = 0;
     works.attenuator = 2;
@@ -165,7 +165,7 @@ TEST_F(MemoryBanks, SaveToBankStoresThePresentBand) {
 
 TEST_F(MemoryBanks, DebugPresetSetsEveryRow) {
     tuner::InitTabAntenna(works, 0);
-    works.antennaTable.rows[2] = {"x", 1, 2, 0, 3, 0, 1, 0.0f};
+    station.antennaRows()[2] = {"x", 1, 2, 0, 3, 0, 1, 0.0f};
     works.attenuator = 3;
     works.NumAntenna = 2;
     tuner::SaveToBankDebug(works, 0, 2);
@@ -178,7 +178,7 @@ TEST_F(MemoryBanks, DebugPresetSetsEveryRow) {
     works.cmdRing.clear();
     tuner::SaveToBankDebug(works, 0, 4);
     EXPECT_EQ(works.cmdRing.pending(), (std::vector<int32_t>{cmd::TunerBypassKeep}));
-    EXPECT_EQ(works.antennaTable.rows[2].attenuator + works.antennaTable.rows[2].ampOn, 0);
+    EXPECT_EQ(station.antennaRows()[2].attenuator + station.antennaRows()[2].ampOn, 0);
 }
 
 TEST_F(MemoryBanks, DeleteFileConfRemovesOneFileOfAValidBank) {

@@ -8,6 +8,7 @@
 #include "config/setup.h"
 #include "config/setup_file.h"
 #include "core/error_codes.h"
+#include "tuner/factory_default.h"
 #include "core/errors.h"
 #include "test_station.h"
 
@@ -211,7 +212,7 @@ TEST(SetupFile, FactoryDefaultDrawsAPassphraseAndKeepsTheUnsetKeys) {
     for (int code : {core::err::Temp1Alarm, core::err::RemoteUsb, core::err::Temp2Alarm})
         core::AddErrore(works, code);
 
-    config::InitVar_Default(works);
+    tuner::InitVar_Default(works);
 
     std::string passphrase = works.Passphrase.get();
     EXPECT_TRUE(std::regex_match(passphrase, std::regex("A[A-Za-z0-9]{6}"))) << passphrase;

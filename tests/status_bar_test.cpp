@@ -50,10 +50,7 @@ TEST(StatusBar, BandIsTheLastAntennaRowHoldingTheFrequency) {
     EXPECT_EQ(ui::statusBarTexts(works).top[2], "Band:40m");
     works.frequency = 7300001;
     EXPECT_EQ(ui::statusBarTexts(works).top[2], "Band:---");
-    {
-        std::lock_guard lock(works.antennaTable.mutex);
-        works.antennaTable.rows[6].start = 14000000;  // "17m" now overlaps "20m"
-    }
+    station.antennaRows()[6].start = 14000000;  // "17m" now overlaps "20m"
     works.frequency = 14070000;
     EXPECT_EQ(ui::statusBarTexts(works).top[2], "Band:17m");
 }

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "config/setup_record.h"
+#include "core/record/setup_record.h"
 #include "core/threads.h"
 #include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/sim_shell.h"
+#include "tuner/link_hooks.h"
 
 namespace testing_support {
 
@@ -58,6 +59,7 @@ public:
         works.setup = &setup;
         works.threads = &threads;
         core::InitGlobalVar(works);
+        tuner::InstallLinkHooks(works);
     }
     ~TestStation() {
         works.running = 0;
@@ -71,6 +73,13 @@ public:
     }
     [[nodiscard]] const std::filesystem::path& root() const { return root_; }
     platform::SimShell& shell() { return static_cast<platform::SimShell&>(machine_->shell()); }
+    // The guarded tables, reached without their lock: a test runs on one thread.
+    tuner::AntennaRows& antennaRows() {
+        return works.antennaTable.with([](tuner::AntennaRows& rows) -> tuner::AntennaRows& { return rows; });
+    }
+    tuner::TuneTables& tuneTables() {
+        return works.tuneMemory.with([](tuner::TuneTables& memory) -> tuner::TuneTables& { return memory; });
+    }
 
     CapturedLog log;
     config::SetupRecord setup;

@@ -6,7 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "core/oneshot_threads.h"
+#include "app/oneshot_threads.h"
+#include "config/remote_threads.h"
 #include "core/threads.h"
 #include "core/tiny_mailbox.h"
 #include "core/tune_lock.h"
@@ -83,11 +84,11 @@ TEST(RemoteThreads, StopAndStartFlipTheEnableCharactersAndSave) {
     station.setup.EnableWrite = '1';
     station.setup.EnableFFT = '1';
     works.remoteFault = 1;
-    core::ExitThreadRemote(works);
+    config::ExitThreadRemote(works);
     EXPECT_EQ(station.setup.EnableWrite, '0');
     EXPECT_EQ(station.setup.EnableFFT, '0');
     EXPECT_TRUE(station.log.contains(">>>>>>>>>>>>>>>>>>>>>>>>> REMOTE STOP \n"));
-    core::StartThreadCommRemote(works);
+    config::StartThreadCommRemote(works);
     for (char enable : {station.setup.EnableWrite.load(), station.setup.EnableRead.load(),
                         station.setup.EnableCAT.load(), station.setup.EnableFFT.load()})
         EXPECT_EQ(enable, '1');
@@ -99,7 +100,7 @@ TEST(UpdateConfirmation, RemovesBothMarkersAndRemountsReadOnly) {
     TestStation station;
     std::ofstream(station.path("/opt/good")) << "";
     std::ofstream(station.path("/opt/set/good")) << "";
-    core::DeleteLastGoodLink(station.works);
+    app::DeleteLastGoodLink(station.works);
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/good")));
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/good")));
     EXPECT_EQ(station.shell().commands(),
@@ -127,7 +128,7 @@ TEST(UpdateConfirmation, WaitsForTheWindowOfASaveInProgress) {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return saving; });
     std::thread confirm([&] {
-        core::DeleteLastGoodLink(station.works);
+        app::DeleteLastGoodLink(station.works);
         std::lock_guard done(mutex);
         confirmed = true;
         changed.notify_all();
@@ -150,7 +151,7 @@ TEST(UpdateConfirmation, RootIsRemountedReadOnlyEvenWhenTheRemovalFails) {
     TestStation station;
     std::ofstream(station.path("/opt/good")) << "";
     station.shell().failCommandsStartingWith("rm -f /opt/good", 1);
-    core::DeleteLastGoodLink(station.works);
+    app::DeleteLastGoodLink(station.works);
     auto commands = station.shell().commands();
     EXPECT_EQ(commands[2], "/bin/mount -o remount defaults,ro /");
     EXPECT_TRUE(station.log.contains("can't delete /opt/good error"));

@@ -27,7 +27,7 @@ TEST(TuneMemoryRam, OutOfRangeIgnoredAndBypassRecalledAsCL) {
     core::Works& works = station.works;
     for (int32_t index : {-1, 5000}) store(works, index, 1, 1, 1);
     for (int32_t antenna : {-1, 3}) store(works, 7, 1, 1, 1, antenna);
-    for (const auto& table : works.tuneMemory.tables)
+    for (const auto& table : station.tuneTables().tables)
         for (const auto& record : table) ASSERT_EQ(record.valid, 0);
     EXPECT_EQ(tuner::LoadTuneValFromTabRam(5000, 0, works).valid, 0);
     store(works, 4999, tuner::kModeBypass, 3, 4);
@@ -106,11 +106,11 @@ TEST(TuneMemoryFile, InsertSaveAndLoadThroughTheBankFiles) {
     EXPECT_EQ(station.shell().commands(),
               (std::vector<std::string>{platform::kRemountReadWrite, platform::kRemountReadOnly}));
 
-    works.tuneMemory.tables[1] = {};
+    station.tuneTables().tables[1] = {};
     tuner::LoadTabAtu(works, 5, 1);
-    EXPECT_EQ(works.tuneMemory.tables[1][3117].C, 200);
+    EXPECT_EQ(station.tuneTables().tables[1][3117].C, 200);
     tuner::LoadTabAtu(works, 6, 1);  // no file: empty
-    EXPECT_EQ(works.tuneMemory.tables[1][3117].valid, 0);
+    EXPECT_EQ(station.tuneTables().tables[1][3117].valid, 0);
 }
 
 TEST(TuneMemoryFile, ATuneNeverLandsInAnotherBanksFileOrIsDroppedSilently) {
@@ -122,7 +122,7 @@ TEST(TuneMemoryFile, ATuneNeverLandsInAnotherBanksFileOrIsDroppedSilently) {
     tuner::InsertTuneToMem(works, 1, 0);
     tuner::SaveTabAtu(works, 1, 0);
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/atu_ant1_b1.txt")));
-    EXPECT_EQ(works.tuneMemory.tables[0][3117].valid, 0) << "bank 2's table is left alone";
+    EXPECT_EQ(station.tuneTables().tables[0][3117].valid, 0) << "bank 2's table is left alone";
     EXPECT_TRUE(station.log.contains("not saved as bank 1's"));
 
     tuner::InsertTuneToMem(works, 2, 3);  // a fourth antenna has no tune memory

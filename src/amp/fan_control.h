@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "config/band_config.h"
+#include "core/record/band_config.h"
 #include "core/works.h"
 
 namespace amp {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/band_config.h"
+#include "core/record/band_config.h"
 #include "core/works.h"
 
 namespace amp {

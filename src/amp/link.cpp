@@ -14,7 +14,6 @@
 #include "core/tune_value_bits.h"
 #include "platform/log.h"
 #include "platform/platform.h"
-#include "tuner/tune_memory.h"
 
 namespace amp {
 namespace {
@@ -28,7 +27,7 @@ void prepareTuneWord(core::Works& works, int32_t code) {
     uint32_t word = works.tuneValue;
     switch (code) {
         case core::cmd::RecallTune:
-            tuner::LoadTuneFromMEM(works, works.NumAntenna);
+            if (works.recallStoredTune != nullptr) works.recallStoredTune(works, works.NumAntenna);
             works.tunerBypass = 0;
             break;
         case core::cmd::TunerBypassKeep:

@@ -111,8 +111,8 @@ uint8_t charToInt(char digit) {
     return 255;
 }
 
-float CalvTensVadcAmp(core::Works& works, uint8_t adc) {
-    double divider = works.ampModelFlag == '1' ? 348.0 : 118.0;
+float CalvTensVadcAmp(const core::AmpBlock& amplifier, uint8_t adc) {
+    double divider = amplifier.ampModelFlag == '1' ? 348.0 : 118.0;
     return static_cast<float>(adc * 3.3 * divider / 255.0 / 18.0);
 }
 

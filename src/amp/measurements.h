@@ -22,7 +22,7 @@ namespace amp {
 [[nodiscard]] uint8_t charToInt(char digit);
 
 // Supply voltage from the panel controller's 8-bit reading.
-[[nodiscard]] float CalvTensVadcAmp(core::Works& works, uint8_t adc);
+[[nodiscard]] float CalvTensVadcAmp(const core::AmpBlock& amplifier, uint8_t adc);
 
 // 0 without power, 100 for a total mismatch.
 [[nodiscard]] float swrFromPowers(float forward, float reflected);

@@ -8,7 +8,6 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "platform/log.h"
-#include "tuner/tune_search.h"
 
 namespace amp {
 
@@ -46,7 +45,7 @@ void NextCmdAfterStatus(core::Works& works) {
             break;
         case 1:
             if (works.swr <= 10.0f) moveTuneState(works, 1, 3);
-            tuner::TuneTask(works);
+            if (works.tuneSearchStep != nullptr) works.tuneSearchStep(works);
             works.linearProcessStatus = core::cmd::TuneWord;
             break;
         case 2:

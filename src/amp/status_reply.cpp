@@ -1,5 +1,6 @@
 #include "amp/status_reply.h"
 
+#include "amp/error_recovery.h"
 #include "amp/fan_control.h"
 #include "amp/measurements.h"
 #include "amp/thermal.h"
@@ -163,7 +164,7 @@ std::optional<StatusReply> ParseStatusReply(std::string_view payload) {
 
 void ApplyStatusReply(core::Works& works, const StatusReply& reply, std::string_view payload) {
     if (works.resetPhase == 2) {
-        core::GestErroreSerial(works);
+        GestErroreSerial(works);
         platform::trace(">>> ERRORI: End Gest Errori!!\n");
         works.resetPhase = 0;
     }

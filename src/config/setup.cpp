@@ -10,13 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "amp/startup_commands.h"
 #include "config/setup_file.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "platform/log.h"
 #include "platform/platform.h"
-#include "tuner/memory_banks.h"
 
 namespace config {
 namespace {
@@ -88,9 +86,7 @@ void VerifyTemperature(core::Works& works) {
     limitTemperature(works.MaxTemperature2, works.MaxTempAllowed2);
 }
 
-void InitVar_Default(core::Works& works) {
-    for (int32_t bank = 0; bank <= tuner::kLastBank; ++bank)
-        for (int32_t which = 0; which <= 3; ++which) tuner::DeleteFileConf(works, bank, which);
+void resetSetupDefaults(core::Works& works) {
     core::InitGlobalVar(works);
     initSetup(works);
     works.Passphrase.set(newPassphrase(works));
@@ -100,9 +96,6 @@ void InitVar_Default(core::Works& works) {
     for (int code : {core::err::Temp1Cooled, core::err::Temp1Alarm, core::err::Temp2Cooled,
                      core::err::Temp2Alarm, core::err::Temp1Warning, core::err::Temp2Warning})
         core::DeleteErrore(works, code);
-    amp::InitMicroCmd(works);
-    tuner::LoadAllBankTable(works, works.NumBanco);
-    works.antennaRow = -1;
 }
 
 }  // namespace config

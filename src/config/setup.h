@@ -1,6 +1,6 @@
 #pragma once
 // The setup file /opt/set/setup.txt: reading, saving, the temperature
-// limits and the factory default.
+// limits and the default values.
 #include "core/works.h"
 
 namespace config {
@@ -12,6 +12,8 @@ void readSetup(core::Works& works);
 // False when the file could not be saved (the failure is logged).
 bool writeSetup(core::Works& works);
 void VerifyTemperature(core::Works& works);
-void InitVar_Default(core::Works& works);
+// Every key back to its default with a new pass phrase, saved and read again;
+// the temperature errors are cleared.
+void resetSetupDefaults(core::Works& works);
 
 }  // namespace config

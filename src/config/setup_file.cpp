@@ -88,7 +88,7 @@ SetupKey charKey(const char* name, CharSlot slot, char initial) {
 // The field holds the character less zero: '0', or '1' where a one-based
 // character selects a zero-based index.
 template <typename T>
-SetupKey charFieldKey(const char* name, CharSlot slot, char initial, std::atomic<T> Works::*field,
+SetupKey charFieldKey(const char* name, CharSlot slot, char initial, std::atomic<T> core::SetupValues::*field,
                       char zero = '0') {
     SetupKey key = charKey(name, slot, initial);
     key.read = [=](Works& works, std::string_view value) {
@@ -144,17 +144,17 @@ SetupKey numberKey(const char* name, TextSlot<N> slot, Store store, FileValue fi
 }
 
 template <typename T>
-Store into(std::atomic<T> Works::*field) {
+Store into(std::atomic<T> core::SetupValues::*field) {
     return [field](Works& works, long number) { works.*field = static_cast<T>(number); };
 }
 
 template <typename T>
-FileValue from(std::atomic<T> Works::*field) {
+FileValue from(std::atomic<T> core::SetupValues::*field) {
     return [field](const Works& works) { return static_cast<long>((works.*field).load()); };
 }
 
 template <std::size_t N, typename T>
-SetupKey intKey(const char* name, TextSlot<N> slot, std::atomic<T> Works::*field) {
+SetupKey intKey(const char* name, TextSlot<N> slot, std::atomic<T> core::SetupValues::*field) {
     return numberKey(name, slot, into(field), from(field));
 }
 
@@ -162,23 +162,23 @@ SetupKey intKey(const char* name, TextSlot<N> slot, std::atomic<T> Works::*field
 // rounds to nearest: 0.53 kept in a float is 0.5299999, which truncation
 // would write back as 52.
 template <typename T>
-Store intoScaled(std::atomic<T> Works::*field, double divisor) {
+Store intoScaled(std::atomic<T> core::SetupValues::*field, double divisor) {
     return [=](Works& works, long number) { works.*field = static_cast<T>(static_cast<double>(number) / divisor); };
 }
 
 template <typename T>
-FileValue fromScaled(std::atomic<T> Works::*field, double factor) {
+FileValue fromScaled(std::atomic<T> core::SetupValues::*field, double factor) {
     return [=](const Works& works) { return std::lround(static_cast<double>((works.*field).load()) * factor); };
 }
 
 template <std::size_t N, typename T>
-SetupKey tenthsKey(const char* name, TextSlot<N> slot, std::atomic<T> Works::*field) {
+SetupKey tenthsKey(const char* name, TextSlot<N> slot, std::atomic<T> core::SetupValues::*field) {
     return numberKey(name, slot, intoScaled(field, 10.0), fromScaled(field, 10.0));
 }
 
 // Keys whose line is written from the field itself rather than from the slot.
 template <typename T>
-SetupKey lineFromField(SetupKey key, std::atomic<T> Works::*field) {
+SetupKey lineFromField(SetupKey key, std::atomic<T> core::SetupValues::*field) {
     key.write = [refresh = key.write, field](Works& works) {
         refresh(works);
         return std::to_string((works.*field).load());
@@ -293,7 +293,7 @@ SetupKey bufferingTimeKey() {
 // In the order of the file.
 const std::vector<SetupKey>& setupKeys() {
     using S = SetupRecord;
-    using W = Works;
+    using W = core::SetupValues;
     static const std::vector<SetupKey> keys = {
         passphraseKey(),
         charKey("EnableKeyb", &S::EnableKeyb, '1'),

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/setup_record.h"
+#include "core/record/setup_record.h"
 #include "core/works.h"
 
 namespace config {

@@ -1,31 +1,26 @@
 #pragma once
-// Raising, clearing and recovering from errors: the error key's recovery
-// resets the amplifier's protection and bias, clears the list and restarts
-// the remote threads an error had stopped.
+// The error list: raising and clearing errors. The list functions need only
+// the error block of the record. Recovering from them acts on
+// the amplifier and lives with its link.
 #include "core/works.h"
 
 namespace core {
 
-void AddErrore(Works& works, int code);
-void DeleteErrore(Works& works, int code);
-[[nodiscard]] int ExistError(Works& works, int code);
+void AddErrore(ErrorBlock& state, int code);
+void DeleteErrore(ErrorBlock& state, int code);
+[[nodiscard]] int ExistError(ErrorBlock& state, int code);
 // The oldest listed code, or -1.
-[[nodiscard]] int ExistAnError(Works& works);
+[[nodiscard]] int ExistAnError(ErrorBlock& state);
 // True when a code other than the temperature alarms and warnings is listed.
-[[nodiscard]] bool VerifyError(Works& works);
+[[nodiscard]] bool VerifyError(ErrorBlock& state);
 
 // The two text lines and flags of every code (the error part of the menu set-up).
 void InitErrorDescriptors(Works& works);
 
-// The error key: 1 when it handled errors and the key's own action is skipped.
-int GPIO_Errori(Works& works);
-void GestErrore(Works& works);
-void GestErroreRemote(Works& works);
-void GestErroreSerial(Works& works);
-void ResetBiasCmd(Works& works);
-void ClearDisplayError(Works& works);
-void VerifyWarningTemporanei(Works& works);
-void VerifyWarningTemporaneiDopoResetBias(Works& works);
-void VerificaEsistonoErrori(Works& works);
+// Removes the listed warnings the error key simply clears, or every listed code.
+void VerifyWarningTemporanei(ErrorBlock& state);
+void VerifyWarningTemporaneiDopoResetBias(ErrorBlock& state);
+// The heat-sink alarms and warnings, which the error key leaves to the thermal protection.
+[[nodiscard]] bool isTemperatureError(int code);
 
 }  // namespace core

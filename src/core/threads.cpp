@@ -5,14 +5,9 @@
 #include <cerrno>
 #include <chrono>
 
-#include "amp/link.h"
-#include "core/error_codes.h"
 #include "core/errors.h"
-#include "core/oneshot_threads.h"
-#include "config/setup.h"
 #include "platform/log.h"
 #include "platform/platform.h"
-#include "ui/main_loop.h"
 
 namespace core {
 namespace {
@@ -25,31 +20,30 @@ struct ThreadEntry {
     int priority;                 // SCHED_RR priority, 0 = default scheduling
     const char* priorityFailure;  // logged with the call's result and errno
     const char* startMessage;     // written to standard error before the start
-    ThreadBody body;              // nullptr until the thread exists
 };
 
 using config::SetupRecord;
 
 // Indexed by ThreadId.
 const ThreadEntry kThreads[] = {
-    {"GPIO", &SetupRecord::EnableGPIO, 0, nullptr, nullptr, nullptr},
-    {"Linear", &SetupRecord::EnableLinear, 0, nullptr, nullptr, amp::Linear},
-    {"LoadThread", nullptr, 0, nullptr, nullptr, LoadThread},
-    {"LANInfoThread", nullptr, 0, nullptr, nullptr, LANInfoThread},
-    {"AggFWThread", nullptr, 0, nullptr, nullptr, AggFWThread},
-    {"keyb", &SetupRecord::EnableKeyb, 0, nullptr, nullptr, nullptr},
+    {"GPIO", &SetupRecord::EnableGPIO, 0, nullptr, nullptr},
+    {"Linear", &SetupRecord::EnableLinear, 0, nullptr, nullptr},
+    {"LoadThread", nullptr, 0, nullptr, nullptr},
+    {"LANInfoThread", nullptr, 0, nullptr, nullptr},
+    {"AggFWThread", nullptr, 0, nullptr, nullptr},
+    {"keyb", &SetupRecord::EnableKeyb, 0, nullptr, nullptr},
     {"Wsocket", &SetupRecord::WebSocket, 99, "pthread_setschedparam pthread 6 failed Error %d errno %d",
-     ">>>>>>>>>> SOCKET SERVER start\n", nullptr},
+     ">>>>>>>>>> SOCKET SERVER start\n"},
     {"Serial", &SetupRecord::enaser, 50, "pthread_setschedparam pthread 8 failed Error %d errno %d",
-     "QORread start\n", nullptr},
+     "QORread start\n"},
     {"th_scrivi", &SetupRecord::EnableWrite, 50, "pthread_setschedparam pthread 5 failed Error %d errno %d",
-     "Th_scrivi start\n", nullptr},
+     "Th_scrivi start\n"},
     {"th_leggi", &SetupRecord::EnableRead, 40, "pthread_setschedparam pthread 4 failed Error %d errno %d",
-     "Th_leggi start\n", nullptr},
-    {"Cat", &SetupRecord::EnableCAT, 0, nullptr, "Cat.c start\n", nullptr},
-    {"QORRead", &SetupRecord::EnableFFT, 0, nullptr, nullptr, nullptr},
-    {"CatSerial", &SetupRecord::enaCatSer, 0, nullptr, nullptr, nullptr},
-    {"timer", &SetupRecord::EnableTime, 0, nullptr, nullptr, ui::timer},
+     "Th_leggi start\n"},
+    {"Cat", &SetupRecord::EnableCAT, 0, nullptr, "Cat.c start\n"},
+    {"QORRead", &SetupRecord::EnableFFT, 0, nullptr, nullptr},
+    {"CatSerial", &SetupRecord::enaCatSer, 0, nullptr, nullptr},
+    {"timer", &SetupRecord::EnableTime, 0, nullptr, nullptr},
 };
 static_assert(std::size(kThreads) == static_cast<size_t>(ThreadId::Count));
 
@@ -58,9 +52,10 @@ const ThreadEntry& entryOf(ThreadId id) { return kThreads[static_cast<size_t>(id
 void startThread(Works& works, ThreadId id) {
     const ThreadEntry& entry = entryOf(id);
     if (entry.enable != nullptr && (works.setup->*entry.enable).load() != '1') return;
-    if (entry.body == nullptr || works.threads->alive(id)) return;
+    const ThreadBody body = works.threads->bodyOf(id);
+    if (body == nullptr || works.threads->alive(id)) return;
     if (entry.startMessage != nullptr) platform::trace("%s", entry.startMessage);
-    works.threads->start(works, id, entry.body);
+    works.threads->start(works, id, body);
 }
 
 }  // namespace
@@ -89,6 +84,10 @@ bool ThreadSet::start(Works& works, ThreadId id, ThreadBody body) {
     }
     return true;
 }
+
+void ThreadSet::setBody(ThreadId id, ThreadBody body) { bodies_[static_cast<size_t>(id)] = body; }
+
+ThreadBody ThreadSet::bodyOf(ThreadId id) const { return bodies_[static_cast<size_t>(id)]; }
 
 bool ThreadSet::started(ThreadId id) const {
     std::lock_guard lock(mutex_);
@@ -122,35 +121,5 @@ void StartThreadKeyb(Works& works) { startThread(works, ThreadId::Keyb); }
 void StartThreadTimer(Works& works) { startThread(works, ThreadId::Timer); }
 void StartLoadThread(Works& works) { startThread(works, ThreadId::LoadThread); }
 void StartAggFWThread(Works& works) { startThread(works, ThreadId::AggFWThread); }
-
-void StartThreadCommRemote(Works& works) {
-    works.remoteFault = 0;
-    config::SetupRecord& setup = *works.setup;
-    struct Remote {
-        std::atomic<char>& enable;
-        void (*starter)(Works&);
-    };
-    for (Remote remote : {Remote{setup.EnableWrite, StartThreadAudioWrite}, Remote{setup.EnableRead, StartThreadAudioRead},
-                          Remote{setup.EnableCAT, StartThreadCAT}, Remote{setup.EnableFFT, StartQorReadFFT}}) {
-        if (remote.enable == '0') {
-            remote.enable = '1';
-            remote.starter(works);
-        }
-    }
-    config::writeSetup(works);
-}
-
-void ExitThreadRemote(Works& works) {
-    config::SetupRecord& setup = *works.setup;
-    setup.EnableWrite = '0';
-    setup.EnableRead = '0';
-    setup.EnableCAT = '0';
-    setup.EnableFFT = '0';
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    for (int code : {err::AudioRead, err::AudioWrite, err::RemoteUsb, err::RemoteCat})
-        DeleteErrore(works, code);
-    config::writeSetup(works);
-    platform::trace(">>>>>>>>>>>>>>>>>>>>>>>>> REMOTE STOP \n");
-}
 
 }  // namespace core

@@ -26,6 +26,10 @@ public:
     ThreadSet& operator=(const ThreadSet&) = delete;
     ~ThreadSet();
 
+    // The body of a thread of the table; the composition root sets them, so the
+    // core starts threads of every subsystem without depending on any.
+    void setBody(ThreadId id, ThreadBody body);
+    [[nodiscard]] ThreadBody bodyOf(ThreadId id) const;
     // Creates the thread unless it is still running. Returns true when created.
     bool start(Works& works, ThreadId id, ThreadBody body);
     [[nodiscard]] bool started(ThreadId id) const;
@@ -40,6 +44,7 @@ private:
     };
     mutable std::mutex mutex_;
     std::array<Slot, static_cast<size_t>(ThreadId::Count)> slots_;
+    std::array<ThreadBody, static_cast<size_t>(ThreadId::Count)> bodies_{};
 };
 
 void StartThreadLinear(Works& works);
@@ -57,7 +62,5 @@ void StartThreadKeyb(Works& works);
 void StartThreadTimer(Works& works);
 void StartLoadThread(Works& works);
 void StartAggFWThread(Works& works);
-void StartThreadCommRemote(Works& works);
-void ExitThreadRemote(Works& works);
 
 }  // namespace core

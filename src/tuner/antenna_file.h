@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "tuner/antenna_table.h"
+#include "core/record/antenna_table.h"
 
 namespace tuner {
 

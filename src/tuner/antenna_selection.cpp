@@ -1,7 +1,6 @@
 #include "tuner/antenna_selection.h"
 
 #include <algorithm>
-#include <mutex>
 #include <optional>
 #include <string_view>
 
@@ -37,13 +36,14 @@ struct FoundRow {
 };
 
 std::optional<FoundRow> rowOfFrequency(const core::Works& works, int32_t frequency) {
-    std::lock_guard lock(works.antennaTable.mutex);
-    int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
-    for (int32_t i = 0; i < count; ++i) {
-        const AntennaRow& row = works.antennaTable.rows[static_cast<size_t>(i)];
-        if (row.start <= frequency && frequency <= row.end) return FoundRow{i, row};
-    }
-    return std::nullopt;
+    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
+    return works.antennaTable.with([&](const AntennaRows& rows) -> std::optional<FoundRow> {
+        for (int32_t i = 0; i < count; ++i) {
+            const AntennaRow& row = rows[static_cast<size_t>(i)];
+            if (row.start <= frequency && frequency <= row.end) return FoundRow{i, row};
+        }
+        return std::nullopt;
+    });
 }
 
 // Milliwatts rounded down to a multiple of 100; 0 asks nothing.
@@ -82,21 +82,22 @@ void applyAmplifier(core::Works& works, const FoundRow& found) {
 }  // namespace
 
 void InitTabAntenna(core::Works& works, int keep) {
-    std::lock_guard lock(works.antennaTable.mutex);
-    for (size_t i = 0; i < kAntennaRows; ++i) {
-        AntennaRow& row = works.antennaTable.rows[i];
-        std::fill(std::begin(row.name), std::end(row.name), '\0');
-        std::string_view(kDefaultRows[i].name).copy(row.name, sizeof row.name - 1);
-        row.start = kDefaultRows[i].start;
-        row.end = kDefaultRows[i].end;
-        if (keep == 0) {
-            row.ampOn = 0;
-            row.antenna = 1;
-            row.tunerBypass = 1;
-            row.attenuator = 0;
-            row.drivePower = 0;
+    works.antennaTable.with([keep](AntennaRows& rows) {
+        for (size_t i = 0; i < kAntennaRows; ++i) {
+            AntennaRow& row = rows[i];
+            std::fill(std::begin(row.name), std::end(row.name), '\0');
+            std::string_view(kDefaultRows[i].name).copy(row.name, sizeof row.name - 1);
+            row.start = kDefaultRows[i].start;
+            row.end = kDefaultRows[i].end;
+            if (keep == 0) {
+                row.ampOn = 0;
+                row.antenna = 1;
+                row.tunerBypass = 1;
+                row.attenuator = 0;
+                row.drivePower = 0;
+            }
         }
-    }
+    });
     works.antennaRowCount = kAntennaRows;
 }
 
@@ -120,14 +121,15 @@ void GestioneAntennaAutomatica(core::Works& works) {
 }
 
 std::string bandNameOf(const core::Works& works, int32_t frequency) {
-    std::lock_guard lock(works.antennaTable.mutex);
     const int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
-    for (int32_t i = count - 1; i >= 0; --i) {
-        const AntennaRow& row = works.antennaTable.rows[static_cast<size_t>(i)];
-        if (row.start <= frequency && frequency <= row.end)
-            return std::string(row.name, std::find(std::begin(row.name), std::end(row.name), '\0'));
-    }
-    return {};
+    return works.antennaTable.with([&](const AntennaRows& rows) {
+        for (int32_t i = count - 1; i >= 0; --i) {
+            const AntennaRow& row = rows[static_cast<size_t>(i)];
+            if (row.start <= frequency && frequency <= row.end)
+                return std::string(row.name, std::find(std::begin(row.name), std::end(row.name), '\0'));
+        }
+        return std::string();
+    });
 }
 
 void GestioneLoadTuneVal(core::Works& works) {

@@ -1,7 +1,6 @@
 #include "tuner/memory_banks.h"
 
 #include <algorithm>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -38,10 +37,9 @@ int32_t LoadTabConfig(core::Works& works, int32_t bank) {
     }
     AntennaFile file = parseAntennaFile(*text);
     bool zeroFrequency = false;
-    {
-        std::lock_guard lock(works.antennaTable.mutex);
+    works.antennaTable.with([&](AntennaRows& rows) {
         for (int32_t i = 0; i < kAntennaRows; ++i) {
-            AntennaRow& row = works.antennaTable.rows[static_cast<size_t>(i)];
+            AntennaRow& row = rows[static_cast<size_t>(i)];
             if (i < file.rowCount) {
                 row = file.rows[static_cast<size_t>(i)];
                 zeroFrequency = zeroFrequency || row.start == 0 || row.end == 0;
@@ -50,7 +48,7 @@ int32_t LoadTabConfig(core::Works& works, int32_t bank) {
             }
         }
         works.antennaRowCount = file.rowCount;
-    }
+    });
     if (zeroFrequency) {
         InitTabAntenna(works, 1);
         platform::trace("Error Reinit antenna\n");
@@ -60,11 +58,9 @@ int32_t LoadTabConfig(core::Works& works, int32_t bank) {
 }
 
 void SaveTabConfig(core::Works& works, int32_t bank) {
-    std::string text;
-    {
-        std::lock_guard lock(works.antennaTable.mutex);
-        text = formatAntennaFile(works.ModeWorkIdx, works.antennaTable.rows.data(), works.antennaRowCount);
-    }
+    const std::string text = works.antennaTable.with([&](const AntennaRows& rows) {
+        return formatAntennaFile(works.ModeWorkIdx, rows.data(), works.antennaRowCount);
+    });
     (void)works.platform->files().save(antennaFilePath(bank), text);  // the store logs a failure
 }
 
@@ -94,12 +90,11 @@ void ChangeInterfaceBanco(core::Works& works) {
 }
 
 void SaveToBank(core::Works& works, int32_t bank, int32_t antenna) {
-    {
-        std::lock_guard lock(works.antennaTable.mutex);
+    works.antennaTable.with([&](AntennaRows& rows) {
         int32_t frequency = works.frequency;
         int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
         for (int32_t i = 0; i < count; ++i) {
-            AntennaRow& row = works.antennaTable.rows[static_cast<size_t>(i)];
+            AntennaRow& row = rows[static_cast<size_t>(i)];
             if (row.start > frequency || frequency > row.end) continue;
             // An antenna that does not exist is not written as the band's antenna.
             if (antenna >= 0 && antenna < kTuneAntennaCount) row.antenna = static_cast<uint8_t>(antenna + 1);
@@ -108,21 +103,20 @@ void SaveToBank(core::Works& works, int32_t bank, int32_t antenna) {
             row.ampOn = works.attenuatorKey < 4 ? 1 : 0;
             break;
         }
-    }
+    });
     SaveTabConfig(works, bank);
 }
 
 void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator) {
     bool padsValid = attenuator >= 0 && attenuator <= 3;
-    {
-        std::lock_guard lock(works.antennaTable.mutex);
-        for (AntennaRow& row : works.antennaTable.rows) {
+    works.antennaTable.with([&](AntennaRows& rows) {
+        for (AntennaRow& row : rows) {
             row.antenna = 1;
             row.tunerBypass = 1;
             row.attenuator = padsValid ? static_cast<uint8_t>(attenuator) : 0;
             row.ampOn = padsValid ? 1 : 0;
         }
-    }
+    });
     SaveTabConfig(works, bank);
     if (works.attenuator != 0) {
         works.attenuator = 0;

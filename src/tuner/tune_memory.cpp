@@ -1,7 +1,6 @@
 #include "tuner/tune_memory.h"
 
 #include <cstdlib>
-#include <mutex>
 
 #include "platform/log.h"
 #include "tuner/tune_index.h"
@@ -11,11 +10,11 @@
 namespace tuner {
 namespace {
 
-// The helpers below expect the caller to hold tuneMemory.mutex.
+// The helpers below run inside tuneMemory.with(), under its lock.
 
-const TuneTable* tableOf(const core::Works& works, int32_t antenna) {
+const TuneTable* tableOf(const TuneTables& memory, int32_t antenna) {
     if (antenna < 0 || antenna >= kTuneAntennaCount) return nullptr;
-    return &works.tuneMemory.tables[static_cast<size_t>(antenna)];
+    return &memory.tables[static_cast<size_t>(antenna)];
 }
 
 TuneMemRecord recordAt(const TuneTable* table, int32_t index) {
@@ -48,43 +47,44 @@ int32_t nearestValid(const TuneTable* table, int32_t index, int32_t from, int32_
 void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
                          core::Works& works) {
     if (antenna < 0 || antenna >= kTuneAntennaCount || index < 0 || index >= kTuneIndexCount) return;
-    std::lock_guard lock(works.tuneMemory.mutex);
-    TuneMemRecord& stored = works.tuneMemory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)];
-    stored = record;
-    stored.C = c;
+    works.tuneMemory.with([&](TuneTables& memory) {
+        TuneMemRecord& stored = memory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)];
+        stored = record;
+        stored.C = c;
+    });
 }
 
 TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works) {
-    std::lock_guard lock(works.tuneMemory.mutex);
-    return recalled(recordAt(tableOf(works, antenna), index));
+    return works.tuneMemory.with(
+        [&](const TuneTables& memory) { return recalled(recordAt(tableOf(memory, antenna), index)); });
 }
 
 int32_t SearchBestTune(const core::Works& works, int32_t index, int32_t from, int32_t to, int32_t antenna) {
-    std::lock_guard lock(works.tuneMemory.mutex);
-    return nearestValid(tableOf(works, antenna), index, from, to);
+    return works.tuneMemory.with(
+        [&](const TuneTables& memory) { return nearestValid(tableOf(memory, antenna), index, from, to); });
 }
 
 int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from, int32_t to,
                           int32_t antenna) {
-    std::lock_guard lock(works.tuneMemory.mutex);
-    const TuneTable* table = tableOf(works, antenna);
-    return recordAt(table, index).valid == 0 && nearestValid(table, index, from, to) < 0 ? 1 : 0;
+    return works.tuneMemory.with([&](const TuneTables& memory) {
+        const TuneTable* table = tableOf(memory, antenna);
+        return recordAt(table, index).valid == 0 && nearestValid(table, index, from, to) < 0 ? 1 : 0;
+    });
 }
 
 void LoadTuneFromMEM(core::Works& works, int32_t antenna) {
     const int32_t frequency = works.frequency;
     AtuSegment segment;
     int32_t index = AtuIdxSearch(frequency, &segment);
-    TuneMemRecord record;
-    {
-        std::lock_guard lock(works.tuneMemory.mutex);
-        const TuneTable* table = tableOf(works, antenna);
-        record = recordAt(table, index);
-        if (record.valid == 0) {
+    TuneMemRecord record = works.tuneMemory.with([&](const TuneTables& memory) {
+        const TuneTable* table = tableOf(memory, antenna);
+        TuneMemRecord found = recordAt(table, index);
+        if (found.valid == 0) {
             index = nearestValid(table, index, segment.firstIndex, segment.endIndex);
-            record = recordAt(table, index);
+            found = recordAt(table, index);
         }
-    }
+        return found;
+    });
     record = recalled(record);
 
     const uint32_t word = works.tuneValue;
@@ -123,13 +123,13 @@ void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
         platform::logError("tune at %d Hz not stored: no tune memory covers it", frequency);
         return;
     }
-    {
-        // Checked and stored under one lock, so a bank change cannot slip in between.
-        std::lock_guard lock(works.tuneMemory.mutex);
-        if (!holdsBank(works.tuneMemory, bank, antenna)) return;
-        works.tuneMemory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)] = record;
-    }
-    SaveTabAtu(works, bank, antenna);
+    // Checked and stored under one lock, so a bank change cannot slip in between.
+    const bool stored = works.tuneMemory.with([&](TuneTables& memory) {
+        if (!holdsBank(memory, bank, antenna)) return false;
+        memory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)] = record;
+        return true;
+    });
+    if (stored) SaveTabAtu(works, bank, antenna);
 }
 
 }  // namespace tuner

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "core/works.h"
-#include "tuner/tune_memory_table.h"
+#include "core/record/tune_memory_table.h"
 
 namespace tuner {
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 
 #include "config/text_lines.h"
@@ -88,25 +87,26 @@ void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     std::optional<std::string> text = works.platform->files().read(tuneMemoryPath(bank, antenna));
     TuneTable table{};
     if (text) parseTuneMemory(*text, table);
-    std::lock_guard lock(works.tuneMemory.mutex);
-    works.tuneMemory.tables[static_cast<size_t>(antenna)] = table;
-    works.tuneMemory.banks[static_cast<size_t>(antenna)] = bank;
+    works.tuneMemory.with([&](TuneTables& memory) {
+        memory.tables[static_cast<size_t>(antenna)] = table;
+        memory.banks[static_cast<size_t>(antenna)] = bank;
+    });
 }
 
 void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     platform::trace("SaveTabAtu Bank%i , antenna %i\n", bank, antenna);
     if (!knownAntenna(antenna)) return;
-    std::string text;
-    {
-        std::lock_guard lock(works.tuneMemory.mutex);
-        if (!holdsBank(works.tuneMemory, bank, antenna)) return;
-        text = formatTuneMemory(works.tuneMemory.tables[static_cast<size_t>(antenna)]);
-    }
+    const std::optional<std::string> text = works.tuneMemory.with([&](const TuneTables& memory) {
+        return holdsBank(memory, bank, antenna)
+                   ? std::optional(formatTuneMemory(memory.tables[static_cast<size_t>(antenna)]))
+                   : std::nullopt;
+    });
+    if (!text) return;
     // The file store logs a failed remount or write itself.
-    (void)works.platform->files().save(tuneMemoryPath(bank, antenna), text);
+    (void)works.platform->files().save(tuneMemoryPath(bank, antenna), *text);
 }
 
-bool holdsBank(const TuneMemory& memory, int32_t bank, int32_t antenna) {
+bool holdsBank(const TuneTables& memory, int32_t bank, int32_t antenna) {
     const int32_t loaded = memory.banks[static_cast<size_t>(antenna)];
     if (loaded == bank) return true;
     // The banks were changed meanwhile: the table in memory belongs to another bank's file.

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "core/works.h"
-#include "tuner/tune_memory_table.h"
+#include "core/record/tune_memory_table.h"
 
 namespace tuner {
 
@@ -21,7 +21,6 @@ void parseTuneMemory(std::string_view text, TuneTable& table);
 void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna);
 void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna);
 // True when the antenna's table was loaded from this bank; logs the refusal otherwise.
-// The caller holds memory.mutex.
-[[nodiscard]] bool holdsBank(const TuneMemory& memory, int32_t bank, int32_t antenna);
+[[nodiscard]] bool holdsBank(const TuneTables& memory, int32_t bank, int32_t antenna);
 
 }  // namespace tuner

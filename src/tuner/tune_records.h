@@ -3,7 +3,7 @@
 // history of the last settings, the coarse table and the fine results, and
 // how a record is put back on the tuner.
 #include "core/works.h"
-#include "tuner/tune_search_state.h"
+#include "core/record/tune_search_state.h"
 
 namespace tuner {
 

@@ -1,7 +1,7 @@
 #include "amp/startup_commands.h"
-#include "config/setup_record.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
+#include "core/record/setup_record.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"

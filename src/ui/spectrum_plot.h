@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/spectrum_data.h"
+#include "core/record/spectrum_data.h"
 
 namespace core {
 struct Works;

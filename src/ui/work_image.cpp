@@ -1,5 +1,5 @@
-#include "config/setup_record.h"
 #include "core/flag_bits.h"
+#include "core/record/setup_record.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
 #include "ui/spectrum_plot.h"

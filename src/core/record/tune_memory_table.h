@@ -4,7 +4,8 @@
 // thread all reach them, so every access holds the table lock.
 #include <array>
 #include <cstdint>
-#include <mutex>
+
+#include "core/guarded.h"
 
 namespace tuner {
 
@@ -20,11 +21,11 @@ struct TuneMemRecord {
 
 using TuneTable = std::array<TuneMemRecord, kTuneIndexCount>;
 
-struct TuneMemory {
-    mutable std::mutex mutex;
+struct TuneTables {
     std::array<TuneTable, kTuneAntennaCount> tables{};
     // The memory bank each table was loaded from: a table is only ever saved into its own bank's file.
     std::array<int32_t, kTuneAntennaCount> banks{};
 };
+using TuneMemory = core::Guarded<TuneTables>;
 
 }  // namespace tuner

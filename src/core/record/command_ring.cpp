@@ -1,4 +1,4 @@
-#include "amp/command_ring.h"
+#include "core/record/command_ring.h"
 
 #include "core/amp_commands.h"
 

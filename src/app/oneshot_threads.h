@@ -3,13 +3,13 @@
 // confirmation of a software update.
 #include "core/works.h"
 
-namespace core {
+namespace app {
 
-void LoadThread(Works& works);
-void LANInfoThread(Works& works);
-void AggFWThread(Works& works);
+void LoadThread(core::Works& works);
+void LANInfoThread(core::Works& works);
+void AggFWThread(core::Works& works);
 // Removes the marker that tells the update process the new software is
 // still unconfirmed.
-void DeleteLastGoodLink(Works& works);
+void DeleteLastGoodLink(core::Works& works);
 
-}  // namespace core
+}  // namespace app

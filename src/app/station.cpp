@@ -1,4 +1,4 @@
-#include "core/station.h"
+#include "app/station.h"
 
 #include <signal.h>
 
@@ -18,13 +18,18 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
+#include "app/thread_table.h"
+#include "tuner/link_hooks.h"
 #include "tuner/memory_banks.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
 #include "ui/panel_screens.h"
 #include "ui/spectrum_plot.h"
 
-namespace core {
+namespace app {
+// The composition root works on the record and thread set of the core throughout.
+using namespace core;
+
 namespace {
 
 std::atomic<int32_t>* runFlag = nullptr;
@@ -157,6 +162,8 @@ int runStation(platform::Platform& machine) {
     works.platform = &machine;
     works.setup = &setup;
     works.threads = &threads;
+    registerThreadBodies(threads);
+    tuner::InstallLinkHooks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;
@@ -174,4 +181,4 @@ int runStation(platform::Platform& machine) {
     return 0;
 }
 
-}  // namespace core
+}  // namespace app

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/station.h"
+#include "app/station.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/sim_shell.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     std::string root;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("BRISEL version %s\n", core::kSoftwareVersion);
+            std::printf("BRISEL version %s\n", app::kSoftwareVersion);
             return 0;
         }
         if (std::strcmp(argv[i], "--root") == 0 && i + 1 < argc) {
@@ -29,11 +29,11 @@ int main(int argc, char** argv) {
         }
         return usage();
     }
-    if (root.empty()) return core::runStation(*platform::makeTargetPlatform());
+    if (root.empty()) return app::runStation(*platform::makeTargetPlatform());
     // The simulated station keeps the host's system log clean.
     platform::setLogSink(&platform::stderrSink());
     auto machine = platform::makeSimPlatform(root);
     // The board's temperature program, as the simulated station's board reports it.
     static_cast<platform::SimShell&>(machine->shell()).setProgramOutput("my_temp", "45.0\ntemp=44.5'C\n");
-    return core::runStation(*machine);
+    return app::runStation(*machine);
 }

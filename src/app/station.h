@@ -3,11 +3,11 @@
 // the run flag to drop, and the shutdown.
 #include "platform/platform.h"
 
-namespace core {
+namespace app {
 
 inline constexpr const char* kSoftwareVersion = BRISEL_VERSION;
 
 // Returns the process exit status.
 int runStation(platform::Platform& machine);
 
-}  // namespace core
+}  // namespace app

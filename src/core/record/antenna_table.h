@@ -5,7 +5,8 @@
 // holds the table lock.
 #include <array>
 #include <cstdint>
-#include <mutex>
+
+#include "core/guarded.h"
 
 namespace tuner {
 
@@ -21,9 +22,7 @@ struct AntennaRow {
     float drivePower = 0;        // W to ask of the transceiver, 0 asks nothing
 };
 
-struct AntennaTable {
-    mutable std::mutex mutex;
-    std::array<AntennaRow, kAntennaRows> rows{};
-};
+using AntennaRows = std::array<AntennaRow, kAntennaRows>;
+using AntennaTable = core::Guarded<AntennaRows>;
 
 }  // namespace tuner

@@ -1,4 +1,4 @@
-#include "core/oneshot_threads.h"
+#include "app/oneshot_threads.h"
 
 #include <sys/stat.h>
 
@@ -13,7 +13,10 @@
 #include "platform/platform.h"
 #include "ui/panel_screens.h"
 
-namespace core {
+namespace app {
+// The composition root works on the record and thread set of the core throughout.
+using namespace core;
+
 namespace {
 
 void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
@@ -75,4 +78,4 @@ void DeleteLastGoodLink(Works& works) {
     platform::trace("END AGG FW %i..\n", removal.readOnlyStatus);
 }
 
-}  // namespace core
+}  // namespace app

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Fails when a file of one subsystem includes a header of a subsystem above
+# it, or of a sibling: the layers only ever look down.
+set -euo pipefail
+cd "$(dirname "$0")/../src"
+rank() {
+  case "$1" in
+    platform) echo 0 ;; core) echo 1 ;; config) echo 2 ;; amp) echo 3 ;; tuner) echo 4 ;; ui) echo 5 ;;
+    remote | radio | net) echo 6 ;; app) echo 7 ;; *) echo 99 ;;
+  esac
+}
+faults=0
+for folder in */; do
+  layer="${folder%/}"
+  while IFS=: read -r file line included; do
+    [ "$included" = "$layer" ] && continue
+    if [ "$(rank "$included")" -ge "$(rank "$layer")" ]; then
+      echo "$file:$line includes a header of $included, which is not below $layer"
+      faults=$((faults + 1))
+    fi
+  done < <(grep -rnoE '#include "[a-z]+/' "$layer" | sed -E 's|#include "([a-z]+)/|\1|')
+done
+[ "$faults" -eq 0 ] && echo "layers: every include looks down"
+exit $((faults > 0))

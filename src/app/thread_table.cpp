@@ -1,0 +1,18 @@
+#include "app/thread_table.h"
+
+#include "amp/link.h"
+#include "app/oneshot_threads.h"
+#include "ui/main_loop.h"
+
+namespace app {
+
+void registerThreadBodies(core::ThreadSet& threads) {
+    using core::ThreadId;
+    threads.setBody(ThreadId::Linear, amp::Linear);
+    threads.setBody(ThreadId::LoadThread, LoadThread);
+    threads.setBody(ThreadId::LANInfoThread, LANInfoThread);
+    threads.setBody(ThreadId::AggFWThread, AggFWThread);
+    threads.setBody(ThreadId::Timer, ui::timer);
+}
+
+}  // namespace app

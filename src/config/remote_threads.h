@@ -1,0 +1,11 @@
+#pragma once
+// Switching the remote threads (audio, CAT, spectrum) on and off: their enable
+// characters are their run conditions, and the setup file keeps them.
+#include "core/works.h"
+
+namespace config {
+
+void StartThreadCommRemote(core::Works& works);
+void ExitThreadRemote(core::Works& works);
+
+}  // namespace config

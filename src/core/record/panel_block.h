@@ -1,0 +1,51 @@
+#pragma once
+// The front panel's part of the shared record: screens, main loop, meters, spectrum plot.
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+
+#include "core/record/spectrum_data.h"
+#include "core/shared_text.h"
+
+namespace core {
+
+struct PanelBlock {
+    // Screens
+    SharedText<32> imageName;
+    std::atomic<int32_t> imageX{0}, imageY{0};
+    std::atomic<std::time_t> startTime{0};
+    std::atomic<uint8_t> initDone{0};
+    SharedText<100> nameText;
+    std::atomic<int32_t> screenState{0};
+    std::atomic<uint8_t> pageFlags{0};
+
+    // Start-up countdown and settings-menu cursor, shared with the input thread
+    std::atomic<int32_t> startInitThread{0}, waitQOR{0};
+    std::atomic<int32_t> CntIP{0}, CntDNS{0}, CntNetMask{0}, CntGateway{0};
+
+    // Main loop and meters
+    std::atomic<int32_t> timerPeriod{0};  // microseconds slept per tick
+    std::atomic<uint8_t> redrawRequest{0};
+    std::atomic<int32_t> viewBeforeTx{0};  // window to return to after a transmission, -1 none
+    std::atomic<std::time_t> lastActivity{0};
+    std::atomic<uint8_t> screenSaverOn{0};
+    std::atomic<float> needle1Angle{0}, needle2Angle{0}, peak1Angle{0}, peak2Angle{0};
+    // Peak values, their hold times in ms and their decrement tick counters
+    std::atomic<float> peakFwd{0}, peak2{0};
+    std::atomic<int32_t> peakFwdHold{0}, peakFwdCount{0}, peak2Hold{0}, peak2Count{0};
+    SharedText<80> clockText;
+    std::atomic<std::time_t> clockSecond{0};  // the second clockText shows
+    // Second of the last board-temperature reading: the program runs at most once a second.
+    std::atomic<std::time_t> cpuTempSecond{0};
+    std::atomic<int32_t> catSerialFreq{0};
+    std::atomic<uint8_t> tuneFine{0};
+    std::atomic<uint8_t> panelFlags{0}, debugOverlay{0};
+    std::atomic<uint8_t> useModeRemote{0}, remoteStopped{0};
+
+    // Spectrum plot
+    ui::SpectrumGrid grid;                   // main loop's thread only
+    ui::SpectrumRecord* spectrum = nullptr;  // owned by main, guarded by serMut
+    std::atomic<int32_t> spectrumSpan{0};    // Hz across the grid
+};
+
+}  // namespace core
