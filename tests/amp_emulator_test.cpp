@@ -19,7 +19,7 @@
 #include "amp/frame.h"
 #include "amp/measurements.h"
 #include "amp/status_reply.h"
-#include "platform/serial_port.h"
+#include "platform/linux/termios_serial_port.h"
 #include "tuner/tune_word.h"
 
 namespace {
@@ -557,7 +557,7 @@ TEST(AmpEmulatorProcess, ServesTheStatusPollOnItsPtyAndAnswersTheControlSocket) 
     EXPECT_EQ(fs::read_symlink(link).string() + "\n",
               ready.substr(std::string("amp-emulator ready ").size()));
 
-    platform::SerialPort port;
+    platform::TermiosSerialPort port;
     ASSERT_TRUE(port.open(link.string()));
     ASSERT_TRUE(port.configure({}));
     ASSERT_TRUE(port.writeAll(amp::encodeFrame("ST;")));
