@@ -15,7 +15,7 @@
 #include "core/try_mutex.h"
 #include "core/works.h"
 #include "platform/log.h"
-#include "platform/platform.h"
+#include "platform/sim/sim_platform.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
@@ -97,7 +97,7 @@ public:
     core::Works works;
 
 private:
-    // Declared last: the display goes before the shell it registered with.
+    // Declared last: the display goes before the system it registered with.
     std::unique_ptr<ui::FrameBuffer> fb_;
 };
 

@@ -25,7 +25,7 @@
 #include "core/tune_value_bits.h"
 #include "core/works.h"
 #include "platform/log.h"
-#include "platform/platform.h"
+#include "platform/sim/sim_platform.h"
 #include "tuner/tune_search.h"
 #include "tuner/tune_word.h"
 

@@ -20,7 +20,7 @@
 #include "amp/measurements.h"
 #include "amp/status_reply.h"
 #include "core/tune_value_bits.h"
-#include "platform/serial_port.h"
+#include "platform/linux/termios_serial_port.h"
 #include "tuner/tune_word.h"
 
 namespace {
@@ -558,7 +558,7 @@ TEST(AmpEmulatorProcess, ServesTheStatusPollOnItsPtyAndAnswersTheControlSocket) 
     EXPECT_EQ(fs::read_symlink(link).string() + "\n",
               ready.substr(std::string("amp-emulator ready ").size()));
 
-    platform::SerialPort port;
+    platform::TermiosSerialPort port;
     ASSERT_TRUE(port.open(link.string()));
     ASSERT_TRUE(port.configure({}));
     ASSERT_TRUE(port.writeAll(amp::encodeFrame("ST;")));

@@ -96,7 +96,7 @@ TEST(ConfigOffsetFile, MissingFileIsRecreatedWithTheFactoryOffsets) {
     EXPECT_EQ(offsets(station.works), (std::vector<int32_t>{150, 140, 100}));
     EXPECT_EQ(station.works.platform->files().read("/opt/set/config_offset.txt"),
               "KostPWRIN: 150\nKostFORW: 140\nKostREFL: 100\n");
-    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_TRUE(station.system().settingsReadOnly());
 }
 
 TEST(ConfigOffsetFile, ValuesReadWithAnyBaseAndOtherLinesIgnored) {
@@ -112,7 +112,7 @@ TEST(ConfigOffsetFile, ValuesReadWithAnyBaseAndOtherLinesIgnored) {
     config::LoadConfigOffsetFile(station.works);
     EXPECT_EQ(offsets(station.works), (std::vector<int32_t>{151, 141, 101}));
     EXPECT_TRUE(traced(station, "************ KostFORW: 141\n"));
-    EXPECT_TRUE(station.shell().commands().empty());
+    EXPECT_TRUE(station.system().calls().empty());
 }
 
 TEST(NameFile, LastLineStaysWithItsLineEnd) {
@@ -148,7 +148,7 @@ TEST(InfoFile, WritesTheIdentityAndMarksAnUnreportedModel) {
     EXPECT_EQ(works.platform->files().read("/opt/set/info.txt"),
               "SW ver. 01.027\nFW ver. 2.10\nHW ver. B\nSerial Number: A123 \nCompany: ACME\nTYPE: "
               "USA\nMAXPOWER: 60W\n");
-    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_TRUE(station.system().settingsReadOnly());
 
     works.ampRegionFlag = static_cast<char>(255);
     works.ampModelFlag = '1';

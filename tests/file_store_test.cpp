@@ -8,16 +8,10 @@
 #include "test_station.h"
 
 using platform::LogChannel;
+using platform::SystemAction;
 using testing_support::TestStation;
 
 namespace {
-
-std::vector<std::string> mountCommands(TestStation& station) {
-    std::vector<std::string> mounts;
-    for (const auto& command : station.shell().commands())
-        if (command.find("mount") != std::string::npos) mounts.push_back(command);
-    return mounts;
-}
 
 TEST(FileStore, SaveReplacesTheFileInsideTheReadWriteWindow) {
     TestStation station;
@@ -26,27 +20,27 @@ TEST(FileStore, SaveReplacesTheFileInsideTheReadWriteWindow) {
     ASSERT_TRUE(files.save("/opt/set/name.txt", "second\n"));
     EXPECT_EQ(files.read("/opt/set/name.txt"), "second\n");
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/name.txt.new")));
-    EXPECT_EQ(mountCommands(station),
-              (std::vector<std::string>{"mount -o remount defaults,rw /opt/set", "mount -v -n -o remount -r /opt/set",
-                                        "mount -o remount defaults,rw /opt/set", "mount -v -n -o remount -r /opt/set"}));
-    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_EQ(station.actions(),
+              (std::vector<SystemAction>{SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly,
+                                         SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly}));
+    EXPECT_TRUE(station.system().settingsReadOnly());
 }
 
 TEST(FileStore, FailedReadWriteRemountLeavesTheOldFile) {
     TestStation station;
     auto& files = station.works.platform->files();
     ASSERT_TRUE(files.save("/opt/set/name.txt", "kept\n"));
-    station.shell().failCommandsStartingWith("mount -o remount defaults,rw", 32);
+    station.system().failAction(SystemAction::RemountSettingsReadWrite, 32);
     EXPECT_FALSE(files.save("/opt/set/name.txt", "lost\n"));
     EXPECT_EQ(files.read("/opt/set/name.txt"), "kept\n");
     EXPECT_TRUE(station.log.contains("can't mount rw /opt/set/ error"));
 }
 
 TEST(FileStore, FailedRemountsGoToTheSystemLogAndStandardError) {
-    for (auto [command, text] : {std::pair{"mount -o remount defaults,rw", "can't mount rw /opt/set/ error "},
-                                 {"mount -v -n -o remount -r", "can't mount ro /opt/set/ error "}}) {
+    for (auto [action, text] : {std::pair{SystemAction::RemountSettingsReadWrite, "can't mount rw /opt/set/ error "},
+                                {SystemAction::RemountSettingsReadOnly, "can't mount ro /opt/set/ error "}}) {
         TestStation station;
-        station.shell().failCommandsStartingWith(command, 32);
+        station.system().failAction(action, 32);
         (void)station.works.platform->files().save("/opt/set/name.txt", "x\n");
         for (LogChannel channel : {LogChannel::Error, LogChannel::Trace}) {
             auto lines = station.log.lines(channel);
@@ -62,8 +56,8 @@ TEST(FileStore, ReadOnlyRemountFollowsAFailedWrite) {
     TestStation station;
     auto& files = station.works.platform->files();
     EXPECT_FALSE(files.save("/opt/set/missing-folder/file.txt", "x"));
-    EXPECT_EQ(mountCommands(station).back(), "mount -v -n -o remount -r /opt/set");
-    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_EQ(station.actions().back(), SystemAction::RemountSettingsReadOnly);
+    EXPECT_TRUE(station.system().settingsReadOnly());
 }
 
 TEST(FileStore, RemoveTreatsAMissingFileAsRemoved) {
@@ -75,19 +69,32 @@ TEST(FileStore, RemoveTreatsAMissingFileAsRemoved) {
     EXPECT_TRUE(files.remove("/opt/set/good"));
 }
 
-TEST(SimShell, NothingReachesTheHost) {
+TEST(SimSystem, NothingReachesTheHost) {
     TestStation station;
     std::ofstream(station.path("/opt/set/good")) << "";
-    auto& shell = station.shell();
-    EXPECT_EQ(shell.run("rm -f /opt/set/good >/dev/null 2>&1"), 0);
+    auto& system = station.system();
+    EXPECT_EQ(system.removeFile("/opt/set/good"), 0);
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/good")));
-    EXPECT_EQ(shell.run("/sbin/reboot"), 0);
-    EXPECT_EQ(shell.run("sudo ifdown --exclude=lo -a && sudo ifup --exclude=lo -a"), 0);
-    EXPECT_NE(shell.run("some-unknown-program"), 0);
-    EXPECT_EQ(shell.capture("my_temp"), std::nullopt);
-    shell.setProgramOutput("my_temp", "temp=48.3'C\n");
-    EXPECT_EQ(shell.capture("my_temp"), "temp=48.3'C\n");
-    EXPECT_EQ(shell.commands().size(), 6u);
+    EXPECT_EQ(system.removeFile("/opt/set/good"), 0);
+    EXPECT_EQ(system.remountRootReadWrite(), 0);
+    EXPECT_EQ(system.reboot(), 0);
+    EXPECT_EQ(system.restartNetwork(), 0);
+    EXPECT_EQ(system.hideConsoleCursor(), 0);
+    EXPECT_EQ(system.boardTemperatureReport(), "45.0\ntemp=44.5'C\n");
+    system.setBoardTemperatureReport("temp=48.3'C\n");
+    EXPECT_EQ(system.boardTemperatureReport(), "temp=48.3'C\n");
+    system.failAction(SystemAction::ReadBoardTemperature, 127);
+    EXPECT_EQ(system.boardTemperatureReport(), std::nullopt);
+    EXPECT_EQ(system.calls(),
+              (std::vector<platform::SystemCall>{{SystemAction::RemoveFile, "/opt/set/good"},
+                                                 {SystemAction::RemoveFile, "/opt/set/good"},
+                                                 {SystemAction::RemountRootReadWrite},
+                                                 {SystemAction::Reboot},
+                                                 {SystemAction::RestartNetwork},
+                                                 {SystemAction::HideConsoleCursor},
+                                                 {SystemAction::ReadBoardTemperature},
+                                                 {SystemAction::ReadBoardTemperature},
+                                                 {SystemAction::ReadBoardTemperature}}));
 }
 
 TEST(RunRoot, ResolvesAbsolutePathsUnderTheRoot) {

@@ -106,8 +106,7 @@ TEST(FbInit, OpensTheSimulatedDisplayAt800x480x4) {
     std::unique_ptr<ui::FrameBuffer> fb(ui::fbInit(station.works));
     ASSERT_NE(fb, nullptr);
     EXPECT_NE(fb->screen, nullptr);
-    EXPECT_EQ(station.shell().commands(),
-              (std::vector<std::string>{"/bin/echo -e -n '\\e[?25l' >/dev/tty0"}));
+    EXPECT_EQ(station.actions(), std::vector{platform::SystemAction::HideConsoleCursor});
     EXPECT_EQ(station.log.lines(platform::LogChannel::Info),
               (std::vector<std::string>{
                   "Pixel size =4",
@@ -127,9 +126,8 @@ std::vector<uint8_t> readScreenPng(const std::string& path) {
     return pixels;
 }
 
-TEST(Screenshot, TheScreenshotProgramWritesThePanelAsShown) {
+TEST(Screenshot, WritesThePanelAsShown) {
     testing_support::TestStation station;
-    const std::string command = "/usr/bin/fbgrab /tmp/screen.png >/dev/null 2>&1 </dev/null";
     {
         std::unique_ptr<ui::FrameBuffer> fb(ui::fbInit(station.works));
         ASSERT_NE(fb, nullptr);
@@ -138,7 +136,7 @@ TEST(Screenshot, TheScreenshotProgramWritesThePanelAsShown) {
         ui::fbRealize(fb.get());
         ui::DrawHorizontalLine(0, 5, 800, 0xFF, 0xFF, 0xFF, fb.get(), 0);  // drawn, not yet shown
 
-        ASSERT_EQ(station.shell().run(command), 0);
+        ASSERT_EQ(station.system().takeScreenshot(), 0);
         std::vector<uint8_t> rgb = readScreenPng(station.path("/tmp/screen.png"));
         ASSERT_EQ(rgb.size(), 800u * 480 * 3);
         auto at = [&](int x, int y) {
@@ -151,8 +149,8 @@ TEST(Screenshot, TheScreenshotProgramWritesThePanelAsShown) {
         EXPECT_EQ(at(799, 479), (std::vector<uint8_t>{0, 0, 0}));
         EXPECT_EQ(at(400, 5), (std::vector<uint8_t>{0, 0, 0}));
     }
-    // Without a display the program fails instead of reaching a closed one.
-    EXPECT_NE(station.shell().run(command), 0);
+    // Without a display the screenshot fails instead of reaching a closed one.
+    EXPECT_NE(station.system().takeScreenshot(), 0);
 }
 
 TEST(Screenshot, CanBeTakenWhileTheMainLoopShowsFrames) {
@@ -165,7 +163,7 @@ TEST(Screenshot, CanBeTakenWhileTheMainLoopShowsFrames) {
             ui::fbRealize(fb.get());
         }
     });
-    for (int shot = 0; shot < 3; ++shot) EXPECT_EQ(station.shell().run("/usr/bin/fbgrab /tmp/screen.png"), 0);
+    for (int shot = 0; shot < 3; ++shot) EXPECT_EQ(station.system().takeScreenshot(), 0);
     mainLoop.join();
     EXPECT_EQ(readScreenPng(station.path("/tmp/screen.png")).size(), 800u * 480 * 3);
 }

@@ -156,7 +156,7 @@ TEST_F(MemoryBanks, SaveToBankStoresThePresentBand) {
     EXPECT_EQ(row.antenna, 2);
     EXPECT_EQ(row.ampOn, 0);
 
-    station.shell().failCommandsStartingWith("mount -o remount defaults,rw", 1);
+    station.system().failAction(platform::SystemAction::RemountSettingsReadWrite, 1);
     tuner::SaveToBank(works, 2, 2);
     EXPECT_EQ(row.antenna, 3);
     EXPECT_NE(read("/opt/set/antenna_b2.txt").find("\n20m 14000000 14350000 0 2 0 2"), std::string::npos);
@@ -188,13 +188,13 @@ TEST_F(MemoryBanks, DeleteFileConfRemovesOneFileOfAValidBank) {
     for (const std::string& path : paths) write(path, "x");
     for (auto [bank, which] : {std::pair{-1, 0}, {20, 3}, {0, -1}, {0, 4}})
         tuner::DeleteFileConf(works, bank, which);
-    EXPECT_TRUE(station.shell().commands().empty());
+    EXPECT_TRUE(station.system().calls().empty());
     for (auto [bank, which] : {std::pair{0, 0}, {0, 1}, {0, 2}, {0, 3}, {5, 1}, {19, 3}, {5, 2}})
         tuner::DeleteFileConf(works, bank, which);
     for (const std::string& path : paths) EXPECT_FALSE(std::filesystem::exists(station.path(path))) << path;
     EXPECT_FALSE(station.log.contains("can't delete"));
 
-    station.shell().failCommandsStartingWith("mount -o remount defaults,rw", 1);
+    station.system().failAction(platform::SystemAction::RemountSettingsReadWrite, 1);
     tuner::DeleteFileConf(works, 3, 3);
     EXPECT_EQ(station.log.lines(platform::LogChannel::Error).back(), "can't delete file bank 3");
 }

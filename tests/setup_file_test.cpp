@@ -171,9 +171,9 @@ TEST(SetupFile, FirstStartCreatesTheDefaultFileAndAFailedSaveIsReported) {
     EXPECT_EQ(station.works.platform->files().read(config::kSetupPath), kDefaultFile);
     EXPECT_EQ(station.log.lines(LogChannel::Trace), std::vector<std::string>{"Init Setup! "});
     EXPECT_EQ(station.log.lines(LogChannel::Error), std::vector<std::string>{"can't open /opt/set/setup.txt"});
-    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_TRUE(station.system().settingsReadOnly());
 
-    station.shell().failCommandsStartingWith("mount -o remount defaults,rw", 32);
+    station.system().failAction(platform::SystemAction::RemountSettingsReadWrite, 32);
     EXPECT_FALSE(config::writeSetup(station.works));
 }
 

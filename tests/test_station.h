@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,18 @@
 #include "core/threads.h"
 #include "core/works.h"
 #include "platform/log.h"
-#include "platform/platform.h"
-#include "platform/sim_shell.h"
+#include "platform/sim/sim_platform.h"
 #include "tuner/link_hooks.h"
+
+namespace platform {
+
+// Recorded calls as failed comparisons show them.
+inline void PrintTo(const SystemCall& call, std::ostream* out) {
+    *out << "action " << static_cast<int>(call.action);
+    if (!call.path.empty()) *out << " on " << call.path;
+}
+
+}  // namespace platform
 
 namespace testing_support {
 
@@ -72,7 +82,13 @@ public:
         return machine_->root().resolve(absolute);
     }
     [[nodiscard]] const std::filesystem::path& root() const { return root_; }
-    platform::SimShell& shell() { return static_cast<platform::SimShell&>(machine_->shell()); }
+    platform::SimSystem& system() { return machine_->system(); }
+    // The system actions so far, in order.
+    [[nodiscard]] std::vector<platform::SystemAction> actions() const {
+        std::vector<platform::SystemAction> result;
+        for (const platform::SystemCall& call : machine_->system().calls()) result.push_back(call.action);
+        return result;
+    }
     // The guarded tables, reached without their lock: a test runs on one thread.
     tuner::AntennaRows& antennaRows() {
         return works.antennaTable.with([](tuner::AntennaRows& rows) -> tuner::AntennaRows& { return rows; });
@@ -94,7 +110,7 @@ private:
     }
 
     std::filesystem::path root_;
-    std::unique_ptr<platform::Platform> machine_;
+    std::unique_ptr<platform::SimPlatform> machine_;
     platform::LogSink* previousSink_;
 };
 

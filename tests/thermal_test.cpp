@@ -14,6 +14,7 @@
 #include "test_station.h"
 
 using platform::LogChannel;
+using platform::SystemAction;
 using testing_support::TestStation;
 
 namespace {
@@ -140,24 +141,25 @@ TEST(CpuTemperature, ReadsBothLinesOfMyTempAndKeepsThemWhenItFailsLoggingOnce) {
     auto& works = station.works;
     works.cpuTemp = 40.0f;
     works.cpuTemp2 = 41.0f;
+    station.system().setBoardTemperatureReport(std::nullopt);
     amp::ReadCPUTemp(works);
     amp::ReadCPUTemp(works);
     EXPECT_FLOAT_EQ(works.cpuTemp, 40.0f);
     EXPECT_FLOAT_EQ(works.cpuTemp2, 41.0f);
     EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
 
-    station.shell().setProgramOutput("my_temp", "50.0\n");
+    station.system().setBoardTemperatureReport("50.0\n");
     amp::ReadCPUTemp(works);
     EXPECT_FLOAT_EQ(works.cpuTemp, 50.0f);
     EXPECT_FLOAT_EQ(works.cpuTemp2, 41.0f);
     EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
 
-    station.shell().setProgramOutput("my_temp", "47.2\ntemp=51.5'C\n");
+    station.system().setBoardTemperatureReport("47.2\ntemp=51.5'C\n");
     amp::ReadCPUTemp(works);
     EXPECT_FLOAT_EQ(works.cpuTemp, 47.2f);
     EXPECT_FLOAT_EQ(works.cpuTemp2, 51.5f);
     EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
-    station.shell().setProgramOutput("my_temp", "error\n");
+    station.system().setBoardTemperatureReport("error\n");
     amp::ReadCPUTemp(works);
     EXPECT_FLOAT_EQ(works.cpuTemp, 47.2f);
     EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 2u);
@@ -185,7 +187,7 @@ TEST(TemperatureLog, HeaderThenOneLinePerCall) {
         "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d , 0,45\\.2,08\\.0,100\\.0W,1\\.50,12\\.8V,07\\.0A -> "
         "protezione attiva\n");
     EXPECT_TRUE(std::regex_match(*text, expected)) << *text;
-    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_TRUE(station.system().settingsReadOnly());
 
     amp::LogTempFunction(works, -1);
     EXPECT_FALSE(std::filesystem::exists(station.path(amp::kTempLogPath)));
@@ -195,18 +197,15 @@ TEST(TemperatureLog, ReadOnlyRemountFollowsAFailedOpen) {
     TestStation station;
     std::filesystem::create_directory(station.path(amp::kTempLogPath));
     amp::LogTempFunction(station.works, 0);
-    std::vector<std::string> mounts;
-    for (const auto& command : station.shell().commands())
-        if (command.rfind("mount", 0) == 0) mounts.push_back(command);
-    EXPECT_EQ(mounts, (std::vector<std::string>{"mount -o remount defaults,rw /opt/set",
-                                                "mount -v -n -o remount -r /opt/set"}));
-    EXPECT_TRUE(station.shell().readOnly());
+    EXPECT_EQ(station.actions(), (std::vector<SystemAction>{SystemAction::RemountSettingsReadWrite,
+                                                            SystemAction::RemountSettingsReadOnly}));
+    EXPECT_TRUE(station.system().settingsReadOnly());
     EXPECT_FALSE(station.log.lines(LogChannel::Error).empty());
 }
 
 TEST(TemperatureLog, NothingWrittenWithoutTheReadWriteRemount) {
     TestStation station;
-    station.shell().failCommandsStartingWith("mount -o remount defaults,rw", 32);
+    station.system().failAction(SystemAction::RemountSettingsReadWrite, 32);
     amp::LogTempFunction(station.works, 0);
     EXPECT_FALSE(std::filesystem::exists(station.path(amp::kTempLogPath)));
     EXPECT_TRUE(station.log.contains("can't mount rw /opt/set/ error"));

@@ -14,6 +14,7 @@
 #include "test_station.h"
 
 using core::ThreadId;
+using platform::SystemAction;
 using testing_support::TestStation;
 
 namespace {
@@ -103,10 +104,12 @@ TEST(UpdateConfirmation, RemovesBothMarkersAndRemountsReadOnly) {
     app::DeleteLastGoodLink(station.works);
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/good")));
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/good")));
-    EXPECT_EQ(station.shell().commands(),
-              (std::vector<std::string>{"/bin/mount -o remount defaults,rw /", "rm -f /opt/good >/dev/null 2>&1",
-                                        "/bin/mount -o remount defaults,ro /", platform::kRemountReadWrite,
-                                        platform::kRemountReadOnly}));
+    EXPECT_EQ(station.system().calls(),
+              (std::vector<platform::SystemCall>{{SystemAction::RemountRootReadWrite},
+                                                 {SystemAction::RemoveFile, "/opt/good"},
+                                                 {SystemAction::RemountRootReadOnly},
+                                                 {SystemAction::RemountSettingsReadWrite},
+                                                 {SystemAction::RemountSettingsReadOnly}}));
     EXPECT_TRUE(station.log.contains("END AGG FW 0..\n"));
 }
 
@@ -116,8 +119,8 @@ TEST(UpdateConfirmation, WaitsForTheWindowOfASaveInProgress) {
     std::condition_variable changed;
     bool saving = false, released = false, confirmed = false;
     // The first read-write remount, the save's, holds the save inside its window.
-    station.shell().setAfterCommand([&](const std::string& command) {
-        if (command != platform::kRemountReadWrite) return;
+    station.system().setAfterAction([&](const platform::SystemCall& call) {
+        if (call.action != SystemAction::RemountSettingsReadWrite) return;
         std::unique_lock lock(mutex);
         if (saving) return;
         saving = true;
@@ -140,20 +143,17 @@ TEST(UpdateConfirmation, WaitsForTheWindowOfASaveInProgress) {
     lock.unlock();
     save.join();
     confirm.join();
-    std::vector<std::string> mounts;
-    for (const auto& command : station.shell().commands())
-        if (command.find("mount") != std::string::npos) mounts.push_back(command);
-    EXPECT_EQ(mounts, (std::vector<std::string>{platform::kRemountReadWrite, platform::kRemountReadOnly,
-                                                platform::kRemountReadWrite, platform::kRemountReadOnly}));
+    EXPECT_EQ(station.actions(),
+              (std::vector<SystemAction>{SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly,
+                                         SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly}));
 }
 
 TEST(UpdateConfirmation, RootIsRemountedReadOnlyEvenWhenTheRemovalFails) {
     TestStation station;
     std::ofstream(station.path("/opt/good")) << "";
-    station.shell().failCommandsStartingWith("rm -f /opt/good", 1);
+    station.system().failAction(SystemAction::RemoveFile, 1);
     app::DeleteLastGoodLink(station.works);
-    auto commands = station.shell().commands();
-    EXPECT_EQ(commands[2], "/bin/mount -o remount defaults,ro /");
+    EXPECT_EQ(station.actions()[2], SystemAction::RemountRootReadOnly);
     EXPECT_TRUE(station.log.contains("can't delete /opt/good error"));
 }
 

@@ -103,8 +103,8 @@ TEST(TuneMemoryFile, InsertSaveAndLoadThroughTheBankFiles) {
     EXPECT_TRUE(station.log.contains("-------------- Save TuneVal C:200, L:100, M:2\n"));
     EXPECT_TRUE(station.log.contains("SaveTabAtu Bank5 , antenna 1\n"));
     EXPECT_EQ(works.platform->files().read("/opt/set/atu_ant2_b5.txt"), "3117 14070000 1 2 100 200\n");
-    EXPECT_EQ(station.shell().commands(),
-              (std::vector<std::string>{platform::kRemountReadWrite, platform::kRemountReadOnly}));
+    EXPECT_EQ(station.actions(), (std::vector<platform::SystemAction>{platform::SystemAction::RemountSettingsReadWrite,
+                                                                      platform::SystemAction::RemountSettingsReadOnly}));
 
     station.tuneTables().tables[1] = {};
     tuner::LoadTabAtu(works, 5, 1);

@@ -85,14 +85,14 @@ void afterSending(core::Works& works, int32_t code, const std::string& payload) 
 }
 
 // Bytes waiting when a command is sent again answer an earlier send.
-void discardStaleBytes(platform::SerialPort& port) {
+void discardStaleBytes(platform::TermiosSerialPort& port) {
     int count = 0;
     char byte;
     while (port.bytesAvailable() > 0 && port.readByte(byte) == 1) ++count;
     if (count > 0) platform::trace("Linear: %d stale bytes dropped before the resend\n", count);
 }
 
-void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
+void sendCommand(core::Works& works, platform::TermiosSerialPort& port, int32_t code) {
     if (const char* reason = withheldReason(works, code)) {
         platform::trace("%s", reason);
         NextCmdPriority(works, core::cmd::Status);
@@ -128,7 +128,7 @@ void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
     works.linearProcessStatus = code == core::cmd::HoldMicro ? core::cmd::Resting : core::cmd::AwaitReply;
 }
 
-void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler) {
+void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAssembler& assembler) {
     if (port.bytesAvailable() <= 0) {
         ++works.counterrortimeout;
         sleepMs(1);
@@ -185,7 +185,7 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
 
 }  // namespace
 
-void OpenLinear(core::Works& works, platform::SerialPort& port) {
+void OpenLinear(core::Works& works, platform::TermiosSerialPort& port) {
     std::string device = works.setup->text(works.setup->LinPort);
     platform::logInfo("Init Linear Port %s", device.c_str());
     char failure[100];
@@ -210,7 +210,7 @@ void OpenLinear(core::Works& works, platform::SerialPort& port) {
     platform::logInfo("OK works->linFD=%d (%s)", port.fd(), device.c_str());
 }
 
-void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::Works& works) {
+void writeLinearPort(platform::TermiosSerialPort& port, std::string_view payload, core::Works& works) {
     works.counterrortimeout = 0;
     if (!port.writeAll(encodeFrame(payload)) && port.isOpen())
         platform::logError("Linear: write failed error %d", errno);
@@ -222,7 +222,7 @@ void LastCmdSent(core::Works& works, char letter1, char letter2, int32_t code) {
     works.lastCmdCode = code;
 }
 
-void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value, int32_t code) {
+void SetAttenuatorCMD(core::Works& works, platform::TermiosSerialPort& port, int value, int32_t code) {
     const char* text = attenuatorText(value);
     LastCmdSent(works, 'A', 'T', code);
     writeLinearPort(port, text, works);
@@ -232,7 +232,7 @@ void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value,
 
 void Linear(core::Works& works) {
     works.linearProcessStatus = core::cmd::Status;
-    platform::SerialPort port;
+    platform::TermiosSerialPort port;
     OpenLinear(works, port);
     FrameAssembler assembler;
     while (works.running != 0) {

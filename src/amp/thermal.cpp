@@ -96,7 +96,7 @@ CpuTemperatures parseMyTemp(std::string_view output) {
 }
 
 void ReadCPUTemp(core::Works& works) {
-    std::optional<std::string> output = works.platform->shell().capture("my_temp");
+    std::optional<std::string> output = works.platform->system().boardTemperatureReport();
     if (!output) return reportCpuTempFault(works, "can't run my_temp");
     CpuTemperatures temperatures = parseMyTemp(*output);
     if (temperatures.board) works.cpuTemp = *temperatures.board;

@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/station.h"
-#include "platform/log.h"
-#include "platform/platform.h"
-#include "platform/sim_shell.h"
+#include "platform/linux/linux_platform.h"
+#include "platform/sim/sim_platform.h"
 
 namespace {
 
@@ -29,11 +29,7 @@ int main(int argc, char** argv) {
         }
         return usage();
     }
-    if (root.empty()) return app::runStation(*platform::makeTargetPlatform());
-    // The simulated station keeps the host's system log clean.
-    platform::setLogSink(&platform::stderrSink());
-    auto machine = platform::makeSimPlatform(root);
-    // The board's temperature program, as the simulated station's board reports it.
-    static_cast<platform::SimShell&>(machine->shell()).setProgramOutput("my_temp", "45.0\ntemp=44.5'C\n");
+    std::unique_ptr<platform::Platform> machine =
+        root.empty() ? platform::makeTargetPlatform() : platform::makeSimPlatform(root);
     return app::runStation(*machine);
 }

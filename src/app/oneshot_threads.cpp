@@ -56,18 +56,18 @@ void AggFWThread(Works& works) {
 
 void DeleteLastGoodLink(Works& works) {
     platform::Platform& machine = *works.platform;
-    platform::Shell& shell = machine.shell();
+    platform::System& system = machine.system();
     struct stat status;
     if (::lstat(machine.root().resolve("/opt/good").c_str(), &status) == 0) {
         platform::trace("**** DELETE /OPT/GOOD EXIST !!\n");
-        if (shell.run("/bin/mount -o remount defaults,rw /") != 0) {
+        if (system.remountRootReadWrite() != 0) {
             platform::logErrorAndTrace("can't mount rw /opt/set/ error %d", errno);
             return;
         }
-        if (shell.run("rm -f /opt/good >/dev/null 2>&1") != 0)
+        if (system.removeFile("/opt/good") != 0)
             platform::logErrorAndTrace("can't delete /opt/good error %d", errno);
         sleepMs(10);
-        if (shell.run("/bin/mount -o remount defaults,ro /") != 0)
+        if (system.remountRootReadOnly() != 0)
             platform::logError("can't mount ro /opt/set/ error %d", errno);
     }
     // Through the file store, so that its remounts never cut into a save's

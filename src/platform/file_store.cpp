@@ -46,7 +46,7 @@ std::optional<std::string> FileStore::read(std::string_view path) const {
 }
 
 bool FileStore::remountReadWrite() {
-    if (shell_.run(kRemountReadWrite) != 0) {
+    if (system_.remountSettingsReadWrite() != 0) {
         logErrorAndTrace("can't mount rw /opt/set/ error %d", errno);
         return false;
     }
@@ -54,7 +54,7 @@ bool FileStore::remountReadWrite() {
 }
 
 int FileStore::remountReadOnly() {
-    int status = shell_.run(kRemountReadOnly);
+    int status = system_.remountSettingsReadOnly();
     if (status != 0) logErrorAndTrace("can't mount ro /opt/set/ error %d", errno);
     return status;
 }

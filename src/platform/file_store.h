@@ -10,16 +10,13 @@
 #include <string_view>
 
 #include "platform/run_root.h"
-#include "platform/shell.h"
+#include "platform/system.h"
 
 namespace platform {
 
-inline constexpr const char* kRemountReadWrite = "mount -o remount defaults,rw /opt/set";
-inline constexpr const char* kRemountReadOnly = "mount -v -n -o remount -r /opt/set";
-
 class FileStore {
 public:
-    FileStore(const RunRoot& root, Shell& shell) : root_(root), shell_(shell) {}
+    FileStore(const RunRoot& root, System& system) : root_(root), system_(system) {}
 
     [[nodiscard]] std::optional<std::string> read(std::string_view path) const;
     // Remount read-write, replace the file, remount read-only. False when the
@@ -47,7 +44,7 @@ private:
     bool addToEnd(const std::string& target, std::string_view header, std::string_view text);
 
     const RunRoot& root_;
-    Shell& shell_;
+    System& system_;
     std::mutex saveMutex_;
 };
 

@@ -1,7 +1,8 @@
 #pragma once
-// The machine as the system sees it: the run root, the shell, the file store
-// and thread scheduling. One instance is built at start-up, either for the
-// target or for the simulated station under a run root.
+// The machine as the system sees it: the run root, the system actions, the
+// file store, thread scheduling, the display and the images. One
+// implementation is chosen at start-up: the target, or the simulated station
+// under a run root.
 #include <pthread.h>
 
 #include <memory>
@@ -10,44 +11,31 @@
 #include "platform/file_store.h"
 #include "platform/framebuffer_device.h"
 #include "platform/run_root.h"
-#include "platform/shell.h"
+#include "platform/system.h"
 
 namespace platform {
 
 class Platform {
 public:
-    Platform(RunRoot root, std::unique_ptr<Shell> shell, bool onTarget);
+    Platform() = default;
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
+    virtual ~Platform() = default;
 
-    [[nodiscard]] const RunRoot& root() const { return root_; }
-    [[nodiscard]] Shell& shell() { return *shell_; }
-    [[nodiscard]] FileStore& files() { return files_; }
+    [[nodiscard]] virtual const RunRoot& root() const = 0;
+    [[nodiscard]] virtual System& system() = 0;
+    [[nodiscard]] virtual FileStore& files() = 0;
 
-    // SCHED_RR for a device thread; returns pthread_setschedparam's result.
-    // The simulated station leaves the host's scheduler alone.
-    int setRealtimePriority(pthread_t thread, int priority);
-    // On the target SIGINT and SIGTERM keep their default action; the
-    // simulated station treats them as the service keyboard's exit key.
-    [[nodiscard]] bool terminationSignalsEndRun() const { return !onTarget_; }
-
-    // The display, not yet opened: /dev/fb0 on the target, an 800 x 480 x 32
-    // frame in memory in simulation (pictured in /tmp/screen.png).
-    std::unique_ptr<FramebufferDevice> openFramebuffer();
-    // The file of a background image: name + ".png" in the working directory
-    // on the target, /opt/Brisel/<name>.png under the run root in simulation.
-    [[nodiscard]] std::string imagePath(const std::string& name) const;
-
-private:
-    RunRoot root_;
-    std::unique_ptr<Shell> shell_;
-    FileStore files_;
-    bool onTarget_;
+    // SCHED_RR for a device thread; returns pthread_setschedparam's result
+    // (0 where priorities are not applied).
+    virtual int setRealtimePriority(pthread_t thread, int priority) = 0;
+    // Whether SIGINT and SIGTERM end the run the way the service keyboard's
+    // exit key does, instead of keeping their default action.
+    [[nodiscard]] virtual bool terminationSignalsEndRun() const = 0;
+    // The display, not yet opened.
+    virtual std::unique_ptr<FramebufferDevice> openFramebuffer() = 0;
+    // The file of the background image of this name.
+    [[nodiscard]] virtual std::string imagePath(const std::string& name) const = 0;
 };
-
-std::unique_ptr<Platform> makeTargetPlatform();
-// Creates the run root's folders (/opt/set, /opt/Brisel, /dev, /mnt, /tmp) when missing
-// and links the host's fonts and the built background images into it.
-std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory);
 
 }  // namespace platform

@@ -31,7 +31,7 @@ uint32_t bytesPerPixelOf(uint32_t bitsPerPixel) {
 }  // namespace
 
 FrameBuffer* fbInit(core::Works& works) {
-    works.platform->shell().run("/bin/echo -e -n '\\e[?25l' >/dev/tty0");
+    works.platform->system().hideConsoleCursor();
 
     std::unique_ptr<FrameBuffer> fb(new (std::nothrow) FrameBuffer);
     if (!fb) {

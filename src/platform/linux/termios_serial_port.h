@@ -13,12 +13,12 @@ struct SerialSettings {
     bool twoStopBits = false;
 };
 
-class SerialPort {
+class TermiosSerialPort {
 public:
-    SerialPort() = default;
-    SerialPort(const SerialPort&) = delete;
-    SerialPort& operator=(const SerialPort&) = delete;
-    ~SerialPort();
+    TermiosSerialPort() = default;
+    TermiosSerialPort(const TermiosSerialPort&) = delete;
+    TermiosSerialPort& operator=(const TermiosSerialPort&) = delete;
+    ~TermiosSerialPort();
 
     // False on failure, with errno set.
     [[nodiscard]] bool open(const std::string& device);

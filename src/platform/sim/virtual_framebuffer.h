@@ -1,8 +1,8 @@
 #pragma once
 // The simulated station's display: an 800 x 480 x 32-bit frame in memory.
 // A person watches it as a PNG file that a background thread rewrites about
-// once a second while the screen changes; the simulated shell's screenshot
-// program writes the same picture on demand.
+// once a second while the screen changes; the simulated system's screenshot
+// writes the same picture on demand.
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -14,13 +14,13 @@
 
 namespace platform {
 
-class SimShell;
+class SimSystem;
 
 class VirtualFramebuffer final : public FramebufferDevice {
 public:
-    // picturePath: the file kept up to date; shell (may be null): the shell
-    // whose screenshot program photographs this screen while it exists.
-    VirtualFramebuffer(std::string picturePath, SimShell* shell);
+    // picturePath: the file kept up to date; system: whose screenshot
+    // photographs this screen while it exists.
+    VirtualFramebuffer(std::string picturePath, SimSystem& system);
     ~VirtualFramebuffer() override;
 
     bool open() override;
@@ -40,7 +40,7 @@ private:
     PngPicture pictureLocked() const;
 
     std::string picturePath_;
-    SimShell* shell_;
+    SimSystem& system_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::vector<uint8_t> memory_;  // b, g, r, 0 per pixel

@@ -1,13 +1,8 @@
-#include "platform/platform.h"
-
-#include <sched.h>
+#include "platform/sim/sim_platform.h"
 
 #include <filesystem>
 
-#include "platform/linux_framebuffer.h"
-#include "platform/log.h"
-#include "platform/sim_shell.h"
-#include "platform/virtual_framebuffer.h"
+#include "platform/sim/virtual_framebuffer.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -54,40 +49,35 @@ void linkFontsAndImages(const fs::path& root) {
     }
 }
 
-}  // namespace
-
-Platform::Platform(RunRoot root, std::unique_ptr<Shell> shell, bool onTarget)
-    : root_(std::move(root)), shell_(std::move(shell)), files_(root_, *shell_), onTarget_(onTarget) {}
-
-int Platform::setRealtimePriority(pthread_t thread, int priority) {
-    if (!onTarget_) return 0;
-    sched_param parameters{};
-    parameters.sched_priority = priority;
-    return pthread_setschedparam(thread, SCHED_RR, &parameters);
-}
-
-std::unique_ptr<FramebufferDevice> Platform::openFramebuffer() {
-    if (onTarget_) return std::make_unique<LinuxFramebuffer>(root_.resolve("/dev/fb0"));
-    return std::make_unique<VirtualFramebuffer>(root_.resolve("/tmp/screen.png"),
-                                                dynamic_cast<SimShell*>(shell_.get()));
-}
-
-std::string Platform::imagePath(const std::string& name) const {
-    if (onTarget_) return name + ".png";
-    return root_.resolve("/opt/Brisel/" + name + ".png");
-}
-
-std::unique_ptr<Platform> makeTargetPlatform() {
-    return std::make_unique<Platform>(RunRoot(), std::make_unique<LinuxShell>(), true);
-}
-
-std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory) {
+RunRoot prepareRunRoot(const std::string& rootDirectory) {
     fs::path absolute = fs::absolute(rootDirectory);
     for (const char* folder : {"opt/set", "opt/Brisel", "dev", "mnt", "tmp"})
         fs::create_directories(absolute / folder);
     linkFontsAndImages(absolute);
-    RunRoot root(absolute.string());
-    return std::make_unique<Platform>(root, std::make_unique<SimShell>(root), false);
+    return RunRoot(absolute.string());
+}
+
+}  // namespace
+
+// The simulated station keeps the host's system log clean.
+SimPlatform::SimPlatform(const std::string& rootDirectory)
+    : root_(prepareRunRoot(rootDirectory)),
+      system_(root_),
+      files_(root_, system_),
+      previousLogSink_(setLogSink(&stderrSink())) {}
+
+SimPlatform::~SimPlatform() { setLogSink(previousLogSink_); }
+
+std::unique_ptr<FramebufferDevice> SimPlatform::openFramebuffer() {
+    return std::make_unique<VirtualFramebuffer>(root_.resolve("/tmp/screen.png"), system_);
+}
+
+std::string SimPlatform::imagePath(const std::string& name) const {
+    return root_.resolve("/opt/Brisel/" + name + ".png");
+}
+
+std::unique_ptr<SimPlatform> makeSimPlatform(const std::string& rootDirectory) {
+    return std::make_unique<SimPlatform>(rootDirectory);
 }
 
 }  // namespace platform

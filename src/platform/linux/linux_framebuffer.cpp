@@ -1,4 +1,4 @@
-#include "platform/linux_framebuffer.h"
+#include "platform/linux/linux_framebuffer.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>

@@ -1,20 +1,20 @@
-#include "platform/virtual_framebuffer.h"
+#include "platform/sim/virtual_framebuffer.h"
 
 #include <chrono>
 #include <cstring>
 
 #include "platform/log.h"
-#include "platform/sim_shell.h"
+#include "platform/sim/sim_system.h"
 
 namespace platform {
 
-VirtualFramebuffer::VirtualFramebuffer(std::string picturePath, SimShell* shell)
-    : picturePath_(std::move(picturePath)), shell_(shell) {}
+VirtualFramebuffer::VirtualFramebuffer(std::string picturePath, SimSystem& system)
+    : picturePath_(std::move(picturePath)), system_(system) {}
 
 VirtualFramebuffer::~VirtualFramebuffer() {
-    // Waits for a screenshot in progress, so the shell never calls into a
+    // Waits for a screenshot in progress, so the system never calls into a
     // display that is gone.
-    if (shell_ != nullptr) shell_->setScreenshotWriter(nullptr);
+    system_.setScreenshotWriter(nullptr);
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -24,8 +24,7 @@ VirtualFramebuffer::~VirtualFramebuffer() {
 }
 
 bool VirtualFramebuffer::open() {
-    if (shell_ != nullptr)
-        shell_->setScreenshotWriter([this](const std::string& path) { return writeScreenshot(path); });
+    system_.setScreenshotWriter([this](const std::string& path) { return writeScreenshot(path); });
     refresher_ = std::thread([this] { refreshPicture(); });
     return true;
 }

@@ -1,4 +1,4 @@
-#include "platform/serial_port.h"
+#include "platform/linux/termios_serial_port.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -23,16 +23,16 @@ speed_t speedOf(int baud) {
 
 }  // namespace
 
-SerialPort::~SerialPort() {
+TermiosSerialPort::~TermiosSerialPort() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool SerialPort::open(const std::string& device) {
+bool TermiosSerialPort::open(const std::string& device) {
     fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     return fd_ >= 0;
 }
 
-bool SerialPort::configure(const SerialSettings& settings) {
+bool TermiosSerialPort::configure(const SerialSettings& settings) {
     termios options{};
     options.c_iflag = IGNPAR;
     options.c_oflag = 0;
@@ -46,15 +46,15 @@ bool SerialPort::configure(const SerialSettings& settings) {
     return ::tcsetattr(fd_, TCSANOW, &options) == 0;
 }
 
-int SerialPort::bytesAvailable() const {
+int TermiosSerialPort::bytesAvailable() const {
     int count = 0;
     if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &count) != 0) return 0;
     return count;
 }
 
-int SerialPort::readByte(char& byte) { return static_cast<int>(::read(fd_, &byte, 1)); }
+int TermiosSerialPort::readByte(char& byte) { return static_cast<int>(::read(fd_, &byte, 1)); }
 
-bool SerialPort::writeAll(std::string_view data) {
+bool TermiosSerialPort::writeAll(std::string_view data) {
     if (fd_ < 0) return false;
     while (!data.empty()) {
         ssize_t written = ::write(fd_, data.data(), data.size());

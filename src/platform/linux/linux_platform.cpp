@@ -1,0 +1,21 @@
+#include "platform/linux/linux_platform.h"
+
+#include <sched.h>
+
+#include "platform/linux/linux_framebuffer.h"
+
+namespace platform {
+
+int LinuxPlatform::setRealtimePriority(pthread_t thread, int priority) {
+    sched_param parameters{};
+    parameters.sched_priority = priority;
+    return pthread_setschedparam(thread, SCHED_RR, &parameters);
+}
+
+std::unique_ptr<FramebufferDevice> LinuxPlatform::openFramebuffer() {
+    return std::make_unique<LinuxFramebuffer>("/dev/fb0");
+}
+
+std::unique_ptr<Platform> makeTargetPlatform() { return std::make_unique<LinuxPlatform>(); }
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+// The target: real devices, paths as they stand, /dev/fb0 for the display,
+// SCHED_RR priorities, and SIGINT and SIGTERM with their default action.
+#include "platform/linux/linux_system.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+class LinuxPlatform final : public Platform {
+public:
+    LinuxPlatform() : files_(root_, system_) {}
+
+    [[nodiscard]] const RunRoot& root() const override { return root_; }
+    [[nodiscard]] System& system() override { return system_; }
+    [[nodiscard]] FileStore& files() override { return files_; }
+
+    int setRealtimePriority(pthread_t thread, int priority) override;
+    [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
+    std::unique_ptr<FramebufferDevice> openFramebuffer() override;
+    // Name + ".png" in the working directory.
+    [[nodiscard]] std::string imagePath(const std::string& name) const override { return name + ".png"; }
+
+private:
+    RunRoot root_;
+    LinuxSystem system_;
+    FileStore files_;
+};
+
+std::unique_ptr<Platform> makeTargetPlatform();
+
+}  // namespace platform

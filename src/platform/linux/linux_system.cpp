@@ -1,0 +1,45 @@
+#include "platform/linux/linux_system.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+int run(const std::string& command) { return std::system(command.c_str()); }
+
+// What the program printed, or nothing when it could not run or failed.
+std::optional<std::string> capture(const char* command) {
+    FILE* pipe = popen(command, "r");
+    if (pipe == nullptr) return std::nullopt;
+    std::string output;
+    char buffer[256];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
+    if (pclose(pipe) != 0) return std::nullopt;
+    return output;
+}
+
+}  // namespace
+
+int LinuxSystem::remountSettingsReadWrite() { return run("mount -o remount defaults,rw /opt/set"); }
+
+int LinuxSystem::remountSettingsReadOnly() { return run("mount -v -n -o remount -r /opt/set"); }
+
+int LinuxSystem::remountRootReadWrite() { return run("/bin/mount -o remount defaults,rw /"); }
+
+int LinuxSystem::remountRootReadOnly() { return run("/bin/mount -o remount defaults,ro /"); }
+
+int LinuxSystem::removeFile(const std::string& path) { return run("rm -f " + path + " >/dev/null 2>&1"); }
+
+int LinuxSystem::reboot() { return run("/sbin/reboot"); }
+
+int LinuxSystem::restartNetwork() { return run("sudo ifdown --exclude=lo -a && sudo ifup --exclude=lo -a"); }
+
+int LinuxSystem::hideConsoleCursor() { return run("/bin/echo -e -n '\\e[?25l' >/dev/tty0"); }
+
+int LinuxSystem::takeScreenshot() { return run("/usr/bin/fbgrab /tmp/screen.png >/dev/null 2>&1 </dev/null"); }
+
+std::optional<std::string> LinuxSystem::boardTemperatureReport() { return capture("my_temp"); }
+
+}  // namespace platform

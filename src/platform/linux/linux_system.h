@@ -1,0 +1,22 @@
+#pragma once
+// The target's system actions: shell commands through system(3) and helper
+// programs read through popen(3).
+#include "platform/system.h"
+
+namespace platform {
+
+class LinuxSystem final : public System {
+public:
+    int remountSettingsReadWrite() override;
+    int remountSettingsReadOnly() override;
+    int remountRootReadWrite() override;
+    int remountRootReadOnly() override;
+    int removeFile(const std::string& path) override;
+    int reboot() override;
+    int restartNetwork() override;
+    int hideConsoleCursor() override;
+    int takeScreenshot() override;
+    std::optional<std::string> boardTemperatureReport() override;
+};
+
+}  // namespace platform

@@ -1,0 +1,42 @@
+#pragma once
+// The simulated station under a run root: every absolute path resolves under
+// it, system actions never reach the host, the display is an 800 x 480 x 32
+// frame in memory pictured in /tmp/screen.png, real-time priorities are not
+// applied, system-log lines go to standard error marked with their priority,
+// and SIGINT and SIGTERM end the run.
+#include <string>
+
+#include "platform/log.h"
+#include "platform/platform.h"
+#include "platform/sim/sim_system.h"
+
+namespace platform {
+
+class SimPlatform final : public Platform {
+public:
+    // Creates the run root's folders (/opt/set, /opt/Brisel, /dev, /mnt, /tmp)
+    // when missing, links the host's fonts and the built background images
+    // into it, and sends the log to standard error until destroyed.
+    explicit SimPlatform(const std::string& rootDirectory);
+    ~SimPlatform() override;
+
+    [[nodiscard]] const RunRoot& root() const override { return root_; }
+    [[nodiscard]] SimSystem& system() override { return system_; }
+    [[nodiscard]] FileStore& files() override { return files_; }
+
+    int setRealtimePriority(pthread_t, int) override { return 0; }
+    [[nodiscard]] bool terminationSignalsEndRun() const override { return true; }
+    std::unique_ptr<FramebufferDevice> openFramebuffer() override;
+    // /opt/Brisel/<name>.png under the run root.
+    [[nodiscard]] std::string imagePath(const std::string& name) const override;
+
+private:
+    RunRoot root_;
+    SimSystem system_;
+    FileStore files_;
+    LogSink* previousLogSink_;
+};
+
+std::unique_ptr<SimPlatform> makeSimPlatform(const std::string& rootDirectory);
+
+}  // namespace platform

@@ -1,0 +1,104 @@
+#include "platform/sim/sim_system.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/log.h"
+
+namespace platform {
+
+template <typename Emulate>
+int SimSystem::act(SystemCall call, Emulate emulate) {
+    int status = 0;
+    std::function<void(const SystemCall&)> observer;
+    {
+        std::lock_guard lock(mutex_);
+        if (calls_.size() == kRecordedCalls) calls_.pop_front();
+        calls_.push_back(call);
+        auto failure = failures_.find(call.action);
+        status = failure != failures_.end() ? failure->second : emulate();
+        observer = afterAction_;
+    }
+    if (observer) observer(call);
+    return status;
+}
+
+int SimSystem::remountSettings(SystemAction action, bool readOnly) {
+    return act({action}, [this, readOnly] {
+        settingsReadOnly_ = readOnly;
+        return 0;
+    });
+}
+
+int SimSystem::remountSettingsReadWrite() { return remountSettings(SystemAction::RemountSettingsReadWrite, false); }
+
+int SimSystem::remountSettingsReadOnly() { return remountSettings(SystemAction::RemountSettingsReadOnly, true); }
+
+int SimSystem::remountRootReadWrite() { return act({SystemAction::RemountRootReadWrite}, [] { return 0; }); }
+
+int SimSystem::remountRootReadOnly() { return act({SystemAction::RemountRootReadOnly}, [] { return 0; }); }
+
+int SimSystem::removeFile(const std::string& path) {
+    return act({SystemAction::RemoveFile, path}, [this, &path] {
+        return ::unlink(root_.resolve(path).c_str()) != 0 && errno != ENOENT ? 1 : 0;
+    });
+}
+
+int SimSystem::reboot() { return act({SystemAction::Reboot}, [] { return 0; }); }
+
+int SimSystem::restartNetwork() { return act({SystemAction::RestartNetwork}, [] { return 0; }); }
+
+// The simulated station has no console.
+int SimSystem::hideConsoleCursor() { return act({SystemAction::HideConsoleCursor}, [] { return 0; }); }
+
+int SimSystem::takeScreenshot() {
+    return act({SystemAction::TakeScreenshot}, [this] {
+        if (!screenshotWriter_) {
+            trace("sim: no display to photograph\n");
+            return 1;
+        }
+        return screenshotWriter_(root_.resolve("/tmp/screen.png")) ? 0 : 1;
+    });
+}
+
+std::optional<std::string> SimSystem::boardTemperatureReport() {
+    std::optional<std::string> report;
+    act({SystemAction::ReadBoardTemperature}, [this, &report] {
+        report = boardTemperatureReport_;
+        return report ? 0 : 127;
+    });
+    return report;
+}
+
+void SimSystem::setBoardTemperatureReport(std::optional<std::string> report) {
+    std::lock_guard lock(mutex_);
+    boardTemperatureReport_ = std::move(report);
+}
+
+void SimSystem::failAction(SystemAction action, int status) {
+    std::lock_guard lock(mutex_);
+    failures_[action] = status;
+}
+
+void SimSystem::setScreenshotWriter(std::function<bool(const std::string& path)> writer) {
+    std::lock_guard lock(mutex_);
+    screenshotWriter_ = std::move(writer);
+}
+
+void SimSystem::setAfterAction(std::function<void(const SystemCall& call)> observer) {
+    std::lock_guard lock(mutex_);
+    afterAction_ = std::move(observer);
+}
+
+std::vector<SystemCall> SimSystem::calls() const {
+    std::lock_guard lock(mutex_);
+    return {calls_.begin(), calls_.end()};
+}
+
+bool SimSystem::settingsReadOnly() const {
+    std::lock_guard lock(mutex_);
+    return settingsReadOnly_;
+}
+
+}  // namespace platform

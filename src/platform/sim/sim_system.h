@@ -1,0 +1,90 @@
+#pragma once
+// The simulated station's system actions: nothing reaches the host. Every
+// action is recorded; remounts succeed, removals act inside the run root,
+// reboots, network restarts and the console are only recorded, the
+// screenshot photographs the simulated display and the board reports the
+// temperatures set here. Tests read the record.
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/run_root.h"
+#include "platform/system.h"
+
+namespace platform {
+
+enum class SystemAction {
+    RemountSettingsReadWrite,
+    RemountSettingsReadOnly,
+    RemountRootReadWrite,
+    RemountRootReadOnly,
+    RemoveFile,
+    Reboot,
+    RestartNetwork,
+    HideConsoleCursor,
+    TakeScreenshot,
+    ReadBoardTemperature,
+};
+
+struct SystemCall {
+    SystemAction action;
+    std::string path{};  // the file of a removal
+
+    friend bool operator==(const SystemCall&, const SystemCall&) = default;
+};
+
+class SimSystem final : public System {
+public:
+    explicit SimSystem(RunRoot root) : root_(std::move(root)) {}
+
+    int remountSettingsReadWrite() override;
+    int remountSettingsReadOnly() override;
+    int remountRootReadWrite() override;
+    int remountRootReadOnly() override;
+    int removeFile(const std::string& path) override;
+    int reboot() override;
+    int restartNetwork() override;
+    int hideConsoleCursor() override;
+    int takeScreenshot() override;
+    std::optional<std::string> boardTemperatureReport() override;
+
+    // What the board-temperature program prints; nothing: it cannot run.
+    void setBoardTemperatureReport(std::optional<std::string> report);
+    // Makes every later call of this action fail with the status (a failed
+    // temperature reading reports nothing).
+    void failAction(SystemAction action, int status);
+    // What the screenshot runs: writes the screen as a PNG file at the
+    // resolved path. An empty writer (no display) makes the screenshot fail;
+    // the call returns only when no screenshot is in progress.
+    void setScreenshotWriter(std::function<bool(const std::string& path)> writer);
+    // Called with every action once it has run, outside the lock, so that a
+    // test can hold the action's caller at that point.
+    void setAfterAction(std::function<void(const SystemCall& call)> observer);
+
+    [[nodiscard]] std::vector<SystemCall> calls() const;
+    [[nodiscard]] bool settingsReadOnly() const;
+
+private:
+    // Records the call and, unless a failure is set for it, runs emulate
+    // under the lock; returns the status.
+    template <typename Emulate>
+    int act(SystemCall call, Emulate emulate);
+    int remountSettings(SystemAction action, bool readOnly);
+
+    RunRoot root_;
+    mutable std::mutex mutex_;
+    // The main loop reads the board temperature every second: keep the record bounded.
+    static constexpr size_t kRecordedCalls = 1000;
+    std::deque<SystemCall> calls_;
+    std::map<SystemAction, int> failures_;
+    bool settingsReadOnly_ = true;
+    // As the simulated station's board reports them.
+    std::optional<std::string> boardTemperatureReport_ = "45.0\ntemp=44.5'C\n";
+    std::function<bool(const std::string& path)> screenshotWriter_;
+    std::function<void(const SystemCall& call)> afterAction_;
+};
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+#pragma once
+// The machine's system actions: remounts, removals, reboot, network restart,
+// the console and the helper programs. Subsystem code reaches them only
+// through this interface, one typed call per action.
+#include <optional>
+#include <string>
+
+namespace platform {
+
+class System {
+public:
+    System() = default;
+    System(const System&) = delete;
+    System& operator=(const System&) = delete;
+    virtual ~System() = default;
+
+    // Each action returns its status as system(3) does (0 = success).
+    // The settings file system /opt/set, mounted read-only but around a save.
+    virtual int remountSettingsReadWrite() = 0;
+    virtual int remountSettingsReadOnly() = 0;
+    // The root file system, read-only but around the update confirmation.
+    virtual int remountRootReadWrite() = 0;
+    virtual int remountRootReadOnly() = 0;
+    // Removes a file by its absolute path; a missing file counts as removed.
+    virtual int removeFile(const std::string& path) = 0;
+    virtual int reboot() = 0;
+    virtual int restartNetwork() = 0;
+    // Switches the console's text cursor off, so that it never blinks over the panel.
+    virtual int hideConsoleCursor() = 0;
+    // The screen as shown, as the PNG file /tmp/screen.png.
+    virtual int takeScreenshot() = 0;
+    // What the board-temperature program printed: the board's temperature on
+    // the first line, a second temperature at characters 5 to 8 of the second.
+    // Nothing when it could not run or failed.
+    virtual std::optional<std::string> boardTemperatureReport() = 0;
+};
+
+}  // namespace platform
