@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,17 +25,30 @@ struct ErrorDescriptor {
     char line2[30]{};
 };
 
-struct ErrorList {
-    mutable std::mutex mutex;
-    std::array<int32_t, kErrorCodes> errorList{};
-    int32_t errorCount = 0;
-    std::array<ErrorDescriptor, kErrorCodes> errorDesc{};
+class ErrorList {
+public:
+    // Lists the code when it is not listed yet; returns its flags then.
+    std::optional<uint8_t> add(int code);
+    // False when the code was not listed.
+    bool remove(int code);
+    // Removes every listed code whose flags hold mask (0: every code).
+    void removeWithFlags(uint8_t mask);
 
     // Copies taken under the lock, for drawing and for tests.
     [[nodiscard]] std::vector<int32_t> codes() const;
     [[nodiscard]] ErrorDescriptor descriptor(int code) const;
     void setDescriptor(int code, uint8_t flags, const std::string& line1, const std::string& line2);
     void setLine2(int code, const std::string& line2);
+
+private:
+    // The caller holds mutex_.
+    void removeAt(int index);
+    [[nodiscard]] uint8_t flagsOf(int code) const;
+
+    mutable std::mutex mutex_;
+    std::array<int32_t, kErrorCodes> errorList_{};
+    int32_t errorCount_ = 0;
+    std::array<ErrorDescriptor, kErrorCodes> errorDesc_{};
 };
 
 }  // namespace core
