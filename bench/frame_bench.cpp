@@ -16,6 +16,7 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "platform/sim/manual_clock.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
@@ -39,7 +40,9 @@ public:
 // with both peak needles and six error boxes.
 class MeterScreen {
 public:
-    MeterScreen() : root_(makeRoot()), machine_(platform::makeSimPlatform(root_.string())) {
+    MeterScreen()
+        : root_(makeRoot()),
+          machine_(platform::makeSimPlatform(root_.string(), std::make_unique<platform::ManualClock>())) {
         previousSink_ = platform::setLogSink(&silent_);
         works.platform = machine_.get();
         works.setup = &setup_;

@@ -10,6 +10,7 @@
 #include "core/threads.h"
 #include "core/tiny_mailbox.h"
 #include "core/tune_lock.h"
+#include "platform/sim/scaled_clock.h"
 #include "test_station.h"
 
 using core::ThreadId;
@@ -51,7 +52,7 @@ TEST(ThreadSet, AThreadRunsOnceAtATimeAndIsJoined) {
 
 TEST(TuneLock, AHolderThatNeverUnlocksIsTakenOverAfterABoundedWait) {
     TestStation station;
-    core::TuneLock lock;
+    core::TuneLock& lock = station.works.tuneLock;
     lock.lock();
     lock.lock();  // the first holder forgot to unlock
     EXPECT_TRUE(lock.held());
@@ -59,7 +60,7 @@ TEST(TuneLock, AHolderThatNeverUnlocksIsTakenOverAfterABoundedWait) {
 }
 
 TEST(TinyMailbox, ACommandIsHandedOverTwice) {
-    TestStation station;
+    TestStation station(std::make_unique<platform::ScaledClock>(1.0));  // a real thread serves the mailbox
     core::Works& works = station.works;
     station.threads.start(works, ThreadId::GPIO, serveTinyMailbox);
     core::CmandoTinyconAttesaStato(works, 197);

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "amp/command_text.h"
 #include "amp/frame.h"
@@ -17,9 +16,9 @@
 namespace amp {
 namespace {
 
-constexpr int kReplyTimeoutMs = 1500;
+using std::chrono::milliseconds;
 
-void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+constexpr int kReplyTimeoutMs = 1500;
 
 // Changes of the tune word that belong to the command itself, made under the tune lock.
 void prepareTuneWord(core::Works& works, int32_t code) {
@@ -121,9 +120,10 @@ void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
 }
 
 void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler) {
+    platform::Clock& clock = works.platform->clock();
     if (port.bytesAvailable() <= 0) {
         ++works.counterrortimeout;
-        sleepMs(1);
+        clock.sleepFor(milliseconds(1));
         if (works.counterrortimeout >= kReplyTimeoutMs) {
             assembler.clear();
             GestRetrayCMD(works);
@@ -136,7 +136,7 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
         platform::logError("timeout %d\n", result);
         assembler.clear();
         GestRetrayCMD(works);
-        sleepMs(20);
+        clock.sleepFor(milliseconds(20));
         return;
     }
     switch (assembler.push(byte)) {
@@ -158,7 +158,7 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
             char computed[3];
             std::snprintf(computed, sizeof computed, "%02X", checked.computedCrc);
             platform::trace("**** CHK ERROR!! %s %s\n", computed, frame.c_str());
-            sleepMs(20);
+            clock.sleepFor(milliseconds(20));
             NextCmdPriority(works, kCmdStatus);
             return;
         }
@@ -170,7 +170,8 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
                 return;
             }
             works.linearProcessStatus = kStateDecode;
-            DecodeCatCmd(works, checked.payload, static_cast<int>(frame.size()));
+            // The amplifier is given this pause after each reply, before the next command.
+            clock.sleepFor(DecodeCatCmd(works, checked.payload, static_cast<int>(frame.size())));
             return;
     }
 }
@@ -232,7 +233,7 @@ void Linear(core::Works& works) {
         if (state == kStateReceive) {
             receiveStep(works, port, assembler);
         } else if (state == kStateIdle) {
-            sleepMs(1000);
+            works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running);
         } else if (state != kStateDecode) {
             sendCommand(works, port, state);
         }

@@ -1,8 +1,6 @@
 #include "amp/next_command.h"
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "core/errors.h"
 #include "platform/log.h"
@@ -37,7 +35,7 @@ void moveTuneState(core::Works& works, uint8_t from, uint8_t to) { works.tuneSta
 
 }  // namespace
 
-void NextCmdAfterStatus(core::Works& works) {
+std::chrono::milliseconds NextCmdAfterStatus(core::Works& works) {
     switch (works.tuneState) {
         case 0:
             works.linearProcessStatus = works.cmdRing.pop().value_or(kCmdFrequency);
@@ -54,12 +52,13 @@ void NextCmdAfterStatus(core::Works& works) {
         case 3:
             works.linearProcessStatus = kCmdStatus;
             moveTuneState(works, 3, 1);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            break;
+            // The reading settles before the status poll that the next tune step uses.
+            return std::chrono::milliseconds(10);
         default:
             works.linearProcessStatus = kCmdStatus;
             break;
     }
+    return std::chrono::milliseconds(0);
 }
 
 void GestRetrayCMD(core::Works& works) {

@@ -21,8 +21,7 @@ constexpr int32_t kLeaveBypass = 19;
 constexpr int32_t kBypassOn = 20;
 
 // The main loop keeps the same clock text for the screen.
-std::string clockText() {
-    std::time_t now = std::time(nullptr);
+std::string clockText(std::time_t now) {
     std::tm local{};
     localtime_r(&now, &local);
     char text[80];
@@ -131,7 +130,8 @@ void LogTempFunction(core::Works& works, int mode) {
         (void)files.remove(kTempLogPath);
         return;
     }
-    (void)files.append(kTempLogPath, kTempLogHeader, formatTempLogLine(works, clockText(), mode));
+    const std::string line = formatTempLogLine(works, clockText(works.platform->clock().wallTime()), mode);
+    (void)files.append(kTempLogPath, kTempLogHeader, line);
 }
 
 }  // namespace amp

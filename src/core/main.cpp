@@ -1,10 +1,12 @@
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "core/station.h"
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "platform/sim/scaled_clock.h"
 #include "platform/sim_shell.h"
 
 namespace {
@@ -32,7 +34,7 @@ int main(int argc, char** argv) {
     if (root.empty()) return core::runStation(*platform::makeTargetPlatform());
     // The simulated station keeps the host's system log clean.
     platform::setLogSink(&platform::stderrSink());
-    auto machine = platform::makeSimPlatform(root);
+    auto machine = platform::makeSimPlatform(root, std::make_unique<platform::ScaledClock>(1.0));
     // The board's temperature program, as the simulated station's board reports it.
     static_cast<platform::SimShell&>(machine->shell()).setProgramOutput("my_temp", "45.0\ntemp=44.5'C\n");
     return core::runStation(*machine);

@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <thread>
 
 #include "core/tiny_mailbox.h"
 #include "platform/log.h"
@@ -14,12 +12,8 @@
 #include "ui/panel_screens.h"
 
 namespace core {
-namespace {
 
-void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
-}  // namespace
-
+// The countdown ends early when the run is stopped during the start-up.
 void LoadThread(Works& works) {
     bool tinyNotified = false;
     for (int counter = works.waitQOR; works.startInitThread != 0; --counter) {
@@ -31,24 +25,21 @@ void LoadThread(Works& works) {
         }
         ui::showBackgroundText(works, 300, 400, text);
         platform::trace("Time %s..\n", text);
-        sleepMs(1000);
+        if (!works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running)) break;
     }
     works.initDone = 1;
 }
 
 void LANInfoThread(Works& works) {
     works.lanCheckRunning = 1;
-    works.lanCheckTime = std::time(nullptr);
+    works.lanCheckTime = works.platform->clock().wallTime();
     works.lanCheckRunning = 0;
 }
 
 void AggFWThread(Works& works) {
     // The new software counts as good once it has run for thirty seconds.
-    for (int second = 0; second < 30; ++second) {
-        if (works.running == 0) return;
-        sleepMs(1000);
-    }
-    DeleteLastGoodLink(works);
+    if (works.platform->clock().sleepWhileRunning(std::chrono::seconds(30), works.running))
+        DeleteLastGoodLink(works);
 }
 
 void DeleteLastGoodLink(Works& works) {
@@ -63,7 +54,7 @@ void DeleteLastGoodLink(Works& works) {
         }
         if (shell.run("rm -f /opt/good >/dev/null 2>&1") != 0)
             platform::logErrorAndTrace("can't delete /opt/good error %d", errno);
-        sleepMs(10);
+        machine.clock().sleepFor(std::chrono::milliseconds(10));
         if (shell.run("/bin/mount -o remount defaults,ro /") != 0)
             platform::logError("can't mount ro /opt/set/ error %d", errno);
     }

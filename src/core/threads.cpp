@@ -145,7 +145,7 @@ void ExitThreadRemote(Works& works) {
     setup.EnableRead = '0';
     setup.EnableCAT = '0';
     setup.EnableFFT = '0';
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    works.platform->clock().sleepFor(std::chrono::milliseconds(500));
     for (int code : {9, 10, 5, 20}) DeleteErrore(works, code);
     config::writeSetup(works);
     platform::trace(">>>>>>>>>>>>>>>>>>>>>>>>> REMOTE STOP \n");

@@ -35,8 +35,6 @@ namespace core {
 
 class ThreadSet;
 
-void sleepMilliseconds(int32_t milliseconds);
-
 // thresholdRow when no band row's thresholds are in force: none sent since the
 // last reset, or the defaults sent for want of a band.
 inline constexpr int32_t kThresholdsUnsent = -1;
@@ -127,7 +125,7 @@ struct Works {
     std::atomic<double> calMultiplier{0};
 
     // Tuner word and its lock
-    TuneLock tuneLock;
+    TuneLock tuneLock{platform};
     std::atomic<uint32_t> tuneValue{0};
     std::atomic<int32_t> tuneC{0}, tuneL{0};
     std::atomic<uint8_t> tuneMode{0}, tunerBypass{0};
@@ -140,8 +138,6 @@ struct Works {
     std::atomic<uint32_t> tuneWordBeforeSearch{0};
     std::atomic<uint8_t> tuneMeasured{0};
     tuner::TuneSearchState tuneSearch;
-    // The search's pauses; the tune benchmark and tests replace it to run at model speed.
-    void (*tunerPause)(int32_t milliseconds) = sleepMilliseconds;
 
     // Tune memories and the antenna table of the bank in use
     tuner::TuneMemory tuneMemory;

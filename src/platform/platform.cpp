@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/linux/system_clock.h"
 #include "platform/linux_framebuffer.h"
 #include "platform/log.h"
 #include "platform/sim_shell.h"
@@ -56,8 +57,12 @@ void linkFontsAndImages(const fs::path& root) {
 
 }  // namespace
 
-Platform::Platform(RunRoot root, std::unique_ptr<Shell> shell, bool onTarget)
-    : root_(std::move(root)), shell_(std::move(shell)), files_(root_, *shell_), onTarget_(onTarget) {}
+Platform::Platform(RunRoot root, std::unique_ptr<Shell> shell, std::unique_ptr<Clock> clock, bool onTarget)
+    : root_(std::move(root)),
+      shell_(std::move(shell)),
+      files_(root_, *shell_),
+      clock_(std::move(clock)),
+      onTarget_(onTarget) {}
 
 int Platform::setRealtimePriority(pthread_t thread, int priority) {
     if (!onTarget_) return 0;
@@ -78,16 +83,17 @@ std::string Platform::imagePath(const std::string& name) const {
 }
 
 std::unique_ptr<Platform> makeTargetPlatform() {
-    return std::make_unique<Platform>(RunRoot(), std::make_unique<LinuxShell>(), true);
+    return std::make_unique<Platform>(RunRoot(), std::make_unique<LinuxShell>(),
+                                      std::make_unique<SystemClock>(), true);
 }
 
-std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory) {
+std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock) {
     fs::path absolute = fs::absolute(rootDirectory);
     for (const char* folder : {"opt/set", "opt/Brisel", "dev", "mnt", "tmp"})
         fs::create_directories(absolute / folder);
     linkFontsAndImages(absolute);
     RunRoot root(absolute.string());
-    return std::make_unique<Platform>(root, std::make_unique<SimShell>(root), false);
+    return std::make_unique<Platform>(root, std::make_unique<SimShell>(root), std::move(clock), false);
 }
 
 }  // namespace platform

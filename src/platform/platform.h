@@ -1,12 +1,13 @@
 #pragma once
-// The machine as the system sees it: the run root, the shell, the file store
-// and thread scheduling. One instance is built at start-up, either for the
-// target or for the simulated station under a run root.
+// The machine as the system sees it: the run root, the shell, the file store,
+// the clock and thread scheduling. One instance is built at start-up, either
+// for the target or for the simulated station under a run root.
 #include <pthread.h>
 
 #include <memory>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/file_store.h"
 #include "platform/framebuffer_device.h"
 #include "platform/run_root.h"
@@ -16,13 +17,14 @@ namespace platform {
 
 class Platform {
 public:
-    Platform(RunRoot root, std::unique_ptr<Shell> shell, bool onTarget);
+    Platform(RunRoot root, std::unique_ptr<Shell> shell, std::unique_ptr<Clock> clock, bool onTarget);
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;
 
     [[nodiscard]] const RunRoot& root() const { return root_; }
     [[nodiscard]] Shell& shell() { return *shell_; }
     [[nodiscard]] FileStore& files() { return files_; }
+    [[nodiscard]] Clock& clock() { return *clock_; }
 
     // SCHED_RR for a device thread; returns pthread_setschedparam's result.
     // The simulated station leaves the host's scheduler alone.
@@ -42,12 +44,13 @@ private:
     RunRoot root_;
     std::unique_ptr<Shell> shell_;
     FileStore files_;
+    std::unique_ptr<Clock> clock_;
     bool onTarget_;
 };
 
 std::unique_ptr<Platform> makeTargetPlatform();
 // Creates the run root's folders (/opt/set, /opt/Brisel, /dev, /mnt, /tmp) when missing
 // and links the host's fonts and the built background images into it.
-std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory);
+std::unique_ptr<Platform> makeSimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock);
 
 }  // namespace platform

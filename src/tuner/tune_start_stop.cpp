@@ -1,7 +1,10 @@
+#include <chrono>
+
 #include "amp/startup_commands.h"
 #include "config/setup_record.h"
 #include "core/errors.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "tuner/tune_memory.h"
 #include "tuner/tune_records.h"
 #include "tuner/tune_search.h"
@@ -62,7 +65,7 @@ void EscAutoTune(core::Works& works, int store) {
     } else if (store == 1) {
         InsertTuneToMem(works, works.NumBanco, works.NumAntenna);
     }
-    works.tunerPause(1000);
+    works.platform->clock().sleepFor(std::chrono::milliseconds(1000));
     amp::IncPNTIn_CMDLinear(kCmdAttenuator, works);
     works.cnttune = 0;
     if (works.AutoTuneMode & 1) works.tuneTxState |= kSendRx;

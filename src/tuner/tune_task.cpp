@@ -1,11 +1,13 @@
 #include "tuner/tune_search.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 
 #include "amp/thermal.h"
 #include "core/errors.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "tuner/tune_records.h"
 #include "tuner/tune_steps.h"
 #include "tuner/tune_word.h"
@@ -164,7 +166,7 @@ void completeSearchStep(core::Works& works) {
             startCoarseMode(works, kModeCL);
             break;
         case 409:
-            works.tunerPause(100);
+            works.platform->clock().sleepFor(std::chrono::milliseconds(100));
             ++works.tuneStep;
             break;
         case 410:
@@ -260,7 +262,7 @@ void fineSearchStep(core::Works& works) {
             break;
         case 210:
             ++works.fineRow;
-            works.tunerPause(100);
+            works.platform->clock().sleepFor(std::chrono::milliseconds(100));
             if (works.fineRow >= kSettleSteps) ++works.tuneStep;
             break;
         case kStepEnd: EscAutoTune(works, 1); break;
