@@ -78,6 +78,21 @@ TEST(TinyMailbox, WithoutAGpioThreadTheCommandIsDroppedAtOnce) {
     EXPECT_TRUE(station.log.contains("tiny controller not served, command 181 dropped"));
 }
 
+TEST(LoadThread, CountsDownToZeroAndWaitsThereForTheEndOfTheStartUp) {
+    TestStation station;
+    core::Works& works = station.works;
+    works.waitQOR = 10;
+    works.startInitThread = 1;
+    station.threads.start(works, ThreadId::LoadThread, core::LoadThread);
+    while (!station.log.contains("Time Loading ... 0..\n"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(works.initDone, 0);
+    works.startInitThread = 0;
+    station.threads.join(ThreadId::LoadThread);
+    EXPECT_EQ(works.initDone, 1);
+    EXPECT_FALSE(station.log.contains("Loading ...-1"));
+}
+
 TEST(RemoteThreads, StopAndStartFlipTheEnableCharactersAndSave) {
     TestStation station;
     core::Works& works = station.works;

@@ -1,4 +1,6 @@
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -12,14 +14,23 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: brisel [--root DIR] [--version]\n");
+    std::fprintf(stderr, "usage: brisel [--root DIR [--time-scale X]] [--version]\n");
     return 2;
+}
+
+// A positive, finite number of simulated seconds per real second.
+bool parseTimeScale(const char* text, double& scale) {
+    char* end = nullptr;
+    scale = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(scale) && scale > 0.0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string root;
+    double timeScale = 1.0;
+    bool timeScaleGiven = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("BRISEL version %s\n", core::kSoftwareVersion);
@@ -29,12 +40,20 @@ int main(int argc, char** argv) {
             root = argv[++i];
             continue;
         }
+        if (std::strcmp(argv[i], "--time-scale") == 0 && i + 1 < argc &&
+            parseTimeScale(argv[i + 1], timeScale)) {
+            timeScaleGiven = true;
+            ++i;
+            continue;
+        }
         return usage();
     }
+    // Only the simulated station's clock can run faster than real time.
+    if (root.empty() && timeScaleGiven) return usage();
     if (root.empty()) return core::runStation(*platform::makeTargetPlatform());
     // The simulated station keeps the host's system log clean.
     platform::setLogSink(&platform::stderrSink());
-    auto machine = platform::makeSimPlatform(root, std::make_unique<platform::ScaledClock>(1.0));
+    auto machine = platform::makeSimPlatform(root, std::make_unique<platform::ScaledClock>(timeScale));
     // The board's temperature program, as the simulated station's board reports it.
     static_cast<platform::SimShell&>(machine->shell()).setProgramOutput("my_temp", "45.0\ntemp=44.5'C\n");
     return core::runStation(*machine);
