@@ -15,6 +15,7 @@
 #include "core/try_mutex.h"
 #include "core/works.h"
 #include "platform/log.h"
+#include "platform/sim/manual_clock.h"
 #include "platform/sim/sim_platform.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
@@ -39,7 +40,9 @@ public:
 // with both peak needles and six error boxes.
 class MeterScreen {
 public:
-    MeterScreen() : root_(makeRoot()), machine_(platform::makeSimPlatform(root_.string())) {
+    MeterScreen()
+        : root_(makeRoot()),
+          machine_(platform::makeSimPlatform(root_.string(), std::make_unique<platform::ManualClock>())) {
         previousSink_ = platform::setLogSink(&silent_);
         works.platform = machine_.get();
         works.setup = &setup_;

@@ -17,7 +17,6 @@ constexpr int32_t kThresholdsCommand = 22;
 
 struct ThresholdRig : TestStation {
     ThresholdRig() {
-        works.tunerPause = [](int32_t) {};
         config::BandConfigRow low, high, end;
         low.startFrequency = 1800000;
         high.startFrequency = 14000000;

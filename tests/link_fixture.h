@@ -16,6 +16,7 @@
 #include "config/setup.h"
 #include "core/errors.h"
 #include "emulator_process.h"
+#include "platform/sim/scaled_clock.h"
 #include "test_station.h"
 
 namespace testing_support {
@@ -30,6 +31,12 @@ inline std::vector<std::string> words(const std::string& text) {
 // The real link thread against the emulator on its pseudo-terminal.
 class AmpLinkTest : public ::testing::Test {
 protected:
+    // The emulator answers in real time; a link whose timing does not matter to the
+    // test may run its clock faster, as long as its reply time-out stays far above
+    // the emulator's reply time.
+    explicit AmpLinkTest(double timeScale = 1.0)
+        : station(std::make_unique<platform::ScaledClock>(timeScale)) {}
+
     void SetUp() override {
         config::initSetup(works);
         core::InitErrorDescriptors(works);

@@ -211,7 +211,6 @@ TEST_F(MainLoop, TheLoopRunsWithoutADisplay) {
 
 TEST_F(MainLoop, APanelTuneWhoseCarrierNeverComesIsAborted) {
     works.fb = nullptr;
-    works.tunerPause = [](int32_t) {};
     works.ModeWorkIdx = 1;
     works.TUNEenabled = 1;
     works.AutoTuneMode = 1;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -51,10 +52,10 @@ protected:
         core::InitErrorDescriptors(works);
         works.errorsHeld = 0;
     }
-    void decode(const std::string& payload) {
-        amp::DecodeCatCmd(works, payload, static_cast<int>(payload.size()) + 2);
+    std::chrono::milliseconds decode(const std::string& payload) {
+        return amp::DecodeCatCmd(works, payload, static_cast<int>(payload.size()) + 2);
     }
-    void decode(const Status& status) { decode(status.text()); }
+    std::chrono::milliseconds decode(const Status& status) { return decode(status.text()); }
     void lastSent(const char* letters, int32_t code) {
         works.lastCmdName[0] = letters[0];
         works.lastCmdName[1] = letters[1];
@@ -201,6 +202,28 @@ TEST_F(ReplyDecoderTest, StatusReplyTakesTheNextCommandByTuneStateAndEndsTheErro
     decode(Status{});
     EXPECT_EQ(works.resetPhase, 0);
     EXPECT_TRUE(logged(">>> ERRORI: End Gest Errori!!\n"));
+}
+
+TEST_F(ReplyDecoderTest, EachReplyNamesThePauseBeforeTheNextCommand) {
+    struct Case {
+        const char* what;
+        std::string reply;
+        uint8_t tuneState;
+        int pauseMs;
+    };
+    const Case cases[] = {
+        {"status reply", Status{}.text(), 0, 10},
+        {"status reply while the tune reading settles", Status{}.text(), 3, 20},
+        {"other reply", "VS1.23;", 0, 20},
+        {"refused", "MT?;", 0, 20},
+        {"unknown", "ZZ1;", 0, 20},
+        {"too short", "S;", 0, 20},
+    };
+    for (const Case& c : cases) {
+        works.tuneState = c.tuneState;
+        works.retryCount = 0;
+        EXPECT_EQ(decode(c.reply).count(), c.pauseMs) << c.what;
+    }
 }
 
 TEST_F(ReplyDecoderTest, MalformedStatusReplyGoesToTheRetryPath) {

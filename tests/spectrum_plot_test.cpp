@@ -138,7 +138,7 @@ TEST_F(SpectrumDrawTest, BusySpectrumLockSkipsOnlyTheTrace) {
     fill(-20, -20, -20);
     std::promise<void> locked, release;
     std::thread holder([&] {
-        const bool held = serMut.lock("held by the test");
+        const bool held = serMut.lock(works.platform->clock(), "held by the test");
         EXPECT_TRUE(held);
         locked.set_value();
         release.get_future().wait();

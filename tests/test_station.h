@@ -1,6 +1,8 @@
 #pragma once
 // A shared record wired to a simulated platform under a fresh temporary run
-// root, with the log captured, for unit tests.
+// root, with the log captured, for unit tests. Its clock is a manual one by
+// default, so pauses cost no real time; tests that wait on another thread or
+// process give it a clock that runs in real time.
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -12,6 +14,7 @@
 #include "core/threads.h"
 #include "core/works.h"
 #include "platform/log.h"
+#include "platform/sim/manual_clock.h"
 #include "platform/sim/sim_platform.h"
 #include "tuner/link_hooks.h"
 
@@ -62,8 +65,8 @@ private:
 
 class TestStation {
 public:
-    TestStation()
-        : root_(makeRoot()), machine_(platform::makeSimPlatform(root_.string())) {
+    explicit TestStation(std::unique_ptr<platform::Clock> clock = std::make_unique<platform::ManualClock>())
+        : root_(makeRoot()), machine_(platform::makeSimPlatform(root_.string(), std::move(clock))) {
         previousSink_ = platform::setLogSink(&log);
         works.platform = machine_.get();
         works.setup = &setup;

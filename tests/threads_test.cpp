@@ -11,6 +11,7 @@
 #include "core/threads.h"
 #include "core/tiny_mailbox.h"
 #include "core/tune_lock.h"
+#include "platform/sim/scaled_clock.h"
 #include "test_station.h"
 
 using core::ThreadId;
@@ -53,7 +54,7 @@ TEST(ThreadSet, AThreadRunsOnceAtATimeAndIsJoined) {
 
 TEST(TuneLock, AHolderThatNeverUnlocksIsTakenOverAfterABoundedWait) {
     TestStation station;
-    core::TuneLock lock;
+    core::TuneLock& lock = station.works.tuneLock;
     lock.lock();
     lock.lock();  // the first holder forgot to unlock
     EXPECT_TRUE(lock.held());
@@ -61,7 +62,7 @@ TEST(TuneLock, AHolderThatNeverUnlocksIsTakenOverAfterABoundedWait) {
 }
 
 TEST(TinyMailbox, ACommandIsHandedOverTwice) {
-    TestStation station;
+    TestStation station(std::make_unique<platform::ScaledClock>(1.0));  // a real thread serves the mailbox
     core::Works& works = station.works;
     station.threads.start(works, ThreadId::GPIO, serveTinyMailbox);
     core::CmandoTinyconAttesaStato(works, 197);
@@ -77,6 +78,21 @@ TEST(TinyMailbox, WithoutAGpioThreadTheCommandIsDroppedAtOnce) {
     core::CmandoTinyconAttesaStato(station.works, 181);
     EXPECT_EQ(station.works.tinyMailbox, 0);
     EXPECT_TRUE(station.log.contains("tiny controller not served, command 181 dropped"));
+}
+
+TEST(LoadThread, CountsDownToZeroAndWaitsThereForTheEndOfTheStartUp) {
+    TestStation station;
+    core::Works& works = station.works;
+    works.waitQOR = 10;
+    works.startInitThread = 1;
+    station.threads.start(works, ThreadId::LoadThread, app::LoadThread);
+    while (!station.log.contains("Time Loading ... 0..\n"))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(works.initDone, 0);
+    works.startInitThread = 0;
+    station.threads.join(ThreadId::LoadThread);
+    EXPECT_EQ(works.initDone, 1);
+    EXPECT_FALSE(station.log.contains("Loading ...-1"));
 }
 
 TEST(RemoteThreads, StopAndStartFlipTheEnableCharactersAndSave) {

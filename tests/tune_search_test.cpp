@@ -29,7 +29,6 @@ constexpr int32_t kFrequency = 14074000;
 
 struct TuneSearchRig : TestStation {
     TuneSearchRig() {
-        works.tunerPause = [](int32_t) {};
         works.frequency = kFrequency;
         works.adcPowerIn = 500;
         works.powerFwd = 100;

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "amp/command_text.h"
 #include "amp/frame.h"
@@ -18,9 +17,9 @@
 namespace amp {
 namespace {
 
-constexpr int kReplyTimeoutMs = 1500;
+using std::chrono::milliseconds;
 
-void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+constexpr int kReplyTimeoutMs = 1500;
 
 // Changes of the tune word that belong to the command itself, made under the tune lock.
 void prepareTuneWord(core::Works& works, int32_t code) {
@@ -129,9 +128,10 @@ void sendCommand(core::Works& works, platform::TermiosSerialPort& port, int32_t 
 }
 
 void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAssembler& assembler) {
+    platform::Clock& clock = works.platform->clock();
     if (port.bytesAvailable() <= 0) {
         ++works.counterrortimeout;
-        sleepMs(1);
+        clock.sleepFor(milliseconds(1));
         if (works.counterrortimeout >= kReplyTimeoutMs) {
             assembler.clear();
             GestRetrayCMD(works);
@@ -144,7 +144,7 @@ void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAss
         platform::logError("timeout %d\n", result);
         assembler.clear();
         GestRetrayCMD(works);
-        sleepMs(20);
+        clock.sleepFor(milliseconds(20));
         return;
     }
     switch (assembler.push(byte)) {
@@ -166,7 +166,7 @@ void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAss
             char computed[3];
             std::snprintf(computed, sizeof computed, "%02X", checked.computedCrc);
             platform::trace("**** CHK ERROR!! %s %s\n", computed, frame.c_str());
-            sleepMs(20);
+            clock.sleepFor(milliseconds(20));
             NextCmdPriority(works, core::cmd::Status);
             return;
         }
@@ -178,7 +178,8 @@ void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAss
                 return;
             }
             works.linearProcessStatus = core::cmd::DecodeReply;
-            DecodeCatCmd(works, checked.payload, static_cast<int>(frame.size()));
+            // The amplifier is given this pause after each reply, before the next command.
+            clock.sleepFor(DecodeCatCmd(works, checked.payload, static_cast<int>(frame.size())));
             return;
     }
 }
@@ -240,7 +241,7 @@ void Linear(core::Works& works) {
         if (state == core::cmd::AwaitReply) {
             receiveStep(works, port, assembler);
         } else if (state == core::cmd::Resting) {
-            sleepMs(1000);
+            works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running);
         } else if (state != core::cmd::DecodeReply) {
             sendCommand(works, port, state);
         }

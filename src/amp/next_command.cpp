@@ -1,8 +1,6 @@
 #include "amp/next_command.h"
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
@@ -38,7 +36,7 @@ void moveTuneState(core::Works& works, uint8_t from, uint8_t to) { works.tuneSta
 
 }  // namespace
 
-void NextCmdAfterStatus(core::Works& works) {
+std::chrono::milliseconds NextCmdAfterStatus(core::Works& works) {
     switch (works.tuneState) {
         case 0:
             works.linearProcessStatus = works.cmdRing.pop().value_or(core::cmd::FrequencyPoll);
@@ -55,12 +53,13 @@ void NextCmdAfterStatus(core::Works& works) {
         case 3:
             works.linearProcessStatus = core::cmd::Status;
             moveTuneState(works, 3, 1);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            break;
+            // The reading settles before the status poll that the next tune step uses.
+            return std::chrono::milliseconds(10);
         default:
             works.linearProcessStatus = core::cmd::Status;
             break;
     }
+    return std::chrono::milliseconds(0);
 }
 
 void GestRetrayCMD(core::Works& works) {

@@ -1,6 +1,7 @@
 #pragma once
 // How the link thread picks its next command after a reply, and what it does
 // when an exchange fails.
+#include <chrono>
 #include <cstdint>
 
 #include "core/works.h"
@@ -10,7 +11,8 @@ namespace amp {
 // After any reply but the status reply.
 void NextCmdPriority(core::Works& works, int32_t defaultCode);
 // After a status reply: a queued command or the frequency poll, or the tune steps.
-void NextCmdAfterStatus(core::Works& works);
+// Returns the extra pause the chosen step needs before the next command.
+std::chrono::milliseconds NextCmdAfterStatus(core::Works& works);
 // A time-out, failed read, refused or unrecognised reply.
 void GestRetrayCMD(core::Works& works);
 

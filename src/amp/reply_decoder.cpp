@@ -6,7 +6,6 @@
 #include <limits>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "amp/measurements.h"
 #include "amp/next_command.h"
@@ -212,45 +211,33 @@ bool decodeReply(core::Works& works, std::string_view payload) {
     return false;
 }
 
-void notRecognised(core::Works& works, std::string_view payload) {
+milliseconds notRecognised(core::Works& works, std::string_view payload) {
     platform::trace("---------------------------------------cmd non riconosciuto:%s\n",
                     std::string(payload).c_str());
     GestRetrayCMD(works);
-    std::this_thread::sleep_for(kReplyPause);
+    return kReplyPause;
 }
 
 }  // namespace
 
-void DecodeCatCmd(core::Works& works, std::string_view payload, int /*length*/) {
-    if (payload.size() < 3) {
-        notRecognised(works, payload);
-        return;
-    }
+milliseconds DecodeCatCmd(core::Works& works, std::string_view payload, int /*length*/) {
+    if (payload.size() < 3) return notRecognised(works, payload);
     char third = payload[2];
     if (third == '?' || third == '!' || third == '&') {
         platform::trace("---------------------------------------CMD Errato:%s\n",
                         std::string(payload).c_str());
         GestRetrayCMD(works);
-        std::this_thread::sleep_for(kReplyPause);
-        return;
+        return kReplyPause;
     }
     if (payload.substr(0, 2) == "ST") {
         auto reply = ParseStatusReply(payload);
-        if (!reply) {
-            notRecognised(works, payload);
-            return;
-        }
+        if (!reply) return notRecognised(works, payload);
         ApplyStatusReply(works, *reply, payload);
-        NextCmdAfterStatus(works);
-        std::this_thread::sleep_for(kStatusPause);
-        return;
+        return kStatusPause + NextCmdAfterStatus(works);
     }
-    if (!decodeReply(works, payload)) {
-        notRecognised(works, payload);
-        return;
-    }
+    if (!decodeReply(works, payload)) return notRecognised(works, payload);
     NextCmdPriority(works, core::cmd::Status);
-    std::this_thread::sleep_for(kReplyPause);
+    return kReplyPause;
 }
 
 }  // namespace amp

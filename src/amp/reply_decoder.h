@@ -1,6 +1,7 @@
 #pragma once
 // Decoding the amplifier's replies into the shared record; each reply also
-// decides the next command of the link.
+// decides the next command of the link and the pause before it.
+#include <chrono>
 #include <string_view>
 
 #include "core/works.h"
@@ -9,6 +10,7 @@ namespace amp {
 
 // payload: the reply without its two CRC characters, ending in ";".
 // length: the whole frame, CRC characters included.
-void DecodeCatCmd(core::Works& works, std::string_view payload, int length);
+// Returns the pause the link keeps before it sends the next command.
+std::chrono::milliseconds DecodeCatCmd(core::Works& works, std::string_view payload, int length);
 
 }  // namespace amp

@@ -18,8 +18,7 @@ namespace amp {
 namespace {
 
 // The main loop keeps the same clock text for the screen.
-std::string clockText() {
-    std::time_t now = std::time(nullptr);
+std::string clockText(std::time_t now) {
     std::tm local{};
     localtime_r(&now, &local);
     char text[80];
@@ -128,7 +127,8 @@ void LogTempFunction(core::Works& works, int mode) {
         (void)files.remove(kTempLogPath);
         return;
     }
-    (void)files.append(kTempLogPath, kTempLogHeader, formatTempLogLine(works, clockText(), mode));
+    const std::string line = formatTempLogLine(works, clockText(works.platform->clock().wallTime()), mode);
+    (void)files.append(kTempLogPath, kTempLogHeader, line);
 }
 
 }  // namespace amp

@@ -1,23 +1,35 @@
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "app/station.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/sim/scaled_clock.h"
 #include "platform/sim/sim_platform.h"
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: brisel [--root DIR] [--version]\n");
+    std::fprintf(stderr, "usage: brisel [--root DIR [--time-scale X]] [--version]\n");
     return 2;
+}
+
+// A positive, finite number of simulated seconds per real second.
+bool parseTimeScale(const char* text, double& scale) {
+    char* end = nullptr;
+    scale = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(scale) && scale > 0.0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string root;
+    double timeScale = 1.0;
+    bool timeScaleGiven = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("BRISEL version %s\n", app::kSoftwareVersion);
@@ -27,9 +39,18 @@ int main(int argc, char** argv) {
             root = argv[++i];
             continue;
         }
+        if (std::strcmp(argv[i], "--time-scale") == 0 && i + 1 < argc &&
+            parseTimeScale(argv[i + 1], timeScale)) {
+            timeScaleGiven = true;
+            ++i;
+            continue;
+        }
         return usage();
     }
+    // Only the simulated station's clock can run faster than real time.
+    if (root.empty() && timeScaleGiven) return usage();
     std::unique_ptr<platform::Platform> machine =
-        root.empty() ? platform::makeTargetPlatform() : platform::makeSimPlatform(root);
+        root.empty() ? platform::makeTargetPlatform()
+                     : platform::makeSimPlatform(root, std::make_unique<platform::ScaledClock>(timeScale));
     return app::runStation(*machine);
 }

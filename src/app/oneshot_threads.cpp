@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <thread>
 
 #include "core/tiny_mailbox.h"
 #include "platform/log.h"
@@ -17,15 +15,18 @@ namespace app {
 // The composition root works on the record and thread set of the core throughout.
 using namespace core;
 
-namespace {
 
-void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
-}  // namespace
-
+// One value a second from the start, down to 0, which stays until main ends the
+// countdown. The seconds count from the start so that drawing time does not add
+// up and cut the countdown short of 0 on a slow machine or a sped-up clock.
+// It ends early when the run is stopped during the start-up.
 void LoadThread(Works& works) {
+    platform::Clock& clock = works.platform->clock();
+    const platform::Clock::TimePoint start = clock.now();
+    const int32_t length = works.waitQOR;
     bool tinyNotified = false;
-    for (int counter = works.waitQOR; works.startInitThread != 0; --counter) {
+    bool running = true;
+    for (int counter = length; running && counter >= 0 && works.startInitThread != 0; --counter) {
         char text[32];
         std::snprintf(text, sizeof text, "Loading ...%2d", counter);
         if (counter == 5 && !tinyNotified) {
@@ -34,24 +35,24 @@ void LoadThread(Works& works) {
         }
         ui::showBackgroundText(works, 300, 400, text);
         platform::trace("Time %s..\n", text);
-        sleepMs(1000);
+        const platform::Clock::TimePoint next = start + std::chrono::seconds(length - counter + 1);
+        running = clock.sleepWhileRunning(next - clock.now(), works.running);
     }
+    while (running && works.startInitThread != 0)
+        running = clock.sleepWhileRunning(std::chrono::milliseconds(10), works.running);
     works.initDone = 1;
 }
 
 void LANInfoThread(Works& works) {
     works.lanCheckRunning = 1;
-    works.lanCheckTime = std::time(nullptr);
+    works.lanCheckTime = works.platform->clock().wallTime();
     works.lanCheckRunning = 0;
 }
 
 void AggFWThread(Works& works) {
     // The new software counts as good once it has run for thirty seconds.
-    for (int second = 0; second < 30; ++second) {
-        if (works.running == 0) return;
-        sleepMs(1000);
-    }
-    DeleteLastGoodLink(works);
+    if (works.platform->clock().sleepWhileRunning(std::chrono::seconds(30), works.running))
+        DeleteLastGoodLink(works);
 }
 
 void DeleteLastGoodLink(Works& works) {
@@ -66,7 +67,7 @@ void DeleteLastGoodLink(Works& works) {
         }
         if (system.removeFile("/opt/good") != 0)
             platform::logErrorAndTrace("can't delete /opt/good error %d", errno);
-        sleepMs(10);
+        machine.clock().sleepFor(std::chrono::milliseconds(10));
         if (system.remountRootReadOnly() != 0)
             platform::logError("can't mount ro /opt/set/ error %d", errno);
     }

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include "amp/fan_table.h"
 #include "amp/startup_commands.h"
@@ -67,9 +66,12 @@ void installSignalHandlers(platform::Platform& machine, Works& works) {
     }
 }
 
-void sleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+using std::chrono::milliseconds;
+using std::chrono::seconds;
 
+// Start-up pauses end early when the run is stopped meanwhile.
 void startUp(Works& works) {
+    platform::Clock& clock = works.platform->clock();
     InitGlobalVar(works);
     works.CntIP = works.CntDNS = works.CntNetMask = works.CntGateway = 3;
     config::LoadNameBRISEL(works);
@@ -86,18 +88,18 @@ void startUp(Works& works) {
     ui::loadFonts(works);
 
     StartThreadGPIO(works);
-    sleepMs(1000);
+    clock.sleepWhileRunning(seconds(1), works.running);
     CmandoTinyconAttesaStato(works, 197);
-    sleepMs(100);
+    clock.sleepWhileRunning(milliseconds(100), works.running);
     StartThreadLinear(works);
-    sleepMs(1000);
+    clock.sleepWhileRunning(seconds(1), works.running);
 
     works.waitQOR = 10;
-    works.startTime = std::time(nullptr);
+    works.startTime = clock.wallTime();
     ui::showBackground(works, ui::startImage(works));
     works.startInitThread = 1;
     StartLoadThread(works);
-    sleepMs((works.waitQOR + 1) * 1000);
+    clock.sleepWhileRunning(seconds(works.waitQOR + 1), works.running);
     works.startInitThread = 0;
 
     StartThreadLANinfo(works);
@@ -117,7 +119,8 @@ void shutDown(Works& works) {
     platform::trace("Close..\n");
     ui::showBackground(works, ui::startImage(works));
     ui::showBackgroundText(works, 330, 400, "Error! Close Program! Restart hw.");
-    sleepMs(2000);
+    // The closing text stays on the panel a while before the threads are joined.
+    works.platform->clock().sleepFor(seconds(2));
     platform::logInfo("Communicator operations end");
 
     struct Join {
@@ -174,7 +177,7 @@ int runStation(platform::Platform& machine) {
     installSignalHandlers(machine, works);
 
     startUp(works);
-    while (works.running != 0) sleepMs(1000);
+    while (works.running != 0) machine.clock().sleepWhileRunning(seconds(1), works.running);
     if (stopSignal != 0) platform::logInfo("Exited by signal %d", static_cast<int>(stopSignal));
     shutDown(works);
     runFlag = nullptr;

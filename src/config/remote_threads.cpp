@@ -1,13 +1,13 @@
 #include "config/remote_threads.h"
 
 #include <chrono>
-#include <thread>
 
 #include "config/setup.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/threads.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 
 namespace config {
 
@@ -34,7 +34,7 @@ void ExitThreadRemote(core::Works& works) {
     setup.EnableRead = '0';
     setup.EnableCAT = '0';
     setup.EnableFFT = '0';
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    works.platform->clock().sleepFor(std::chrono::milliseconds(500));
     for (int code : {core::err::AudioRead, core::err::AudioWrite, core::err::RemoteUsb, core::err::RemoteCat})
         core::DeleteErrore(works, code);
     writeSetup(works);

@@ -1,10 +1,10 @@
 #include "core/tiny_mailbox.h"
 
 #include <chrono>
-#include <thread>
 
 #include "core/threads.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 
 namespace core {
 namespace {
@@ -16,7 +16,7 @@ constexpr int kMailboxTimeoutMs = 2000;
 bool waitMailboxEmpty(Works& works) {
     for (int waited = 0; works.tinyMailbox != 0; ++waited) {
         if (!works.threads->alive(ThreadId::GPIO) || waited >= kMailboxTimeoutMs) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        works.platform->clock().sleepFor(std::chrono::milliseconds(1));
     }
     return true;
 }

@@ -4,13 +4,15 @@
 // apart, then the operation is skipped and the caller's text is logged.
 #include <mutex>
 
+#include "platform/clock.h"
+
 namespace core {
 
 class TryMutex {
 public:
     // True when locked; false after ten failed attempts, with failureText
     // logged at error priority.
-    [[nodiscard]] bool lock(const char* failureText);
+    [[nodiscard]] bool lock(platform::Clock& clock, const char* failureText);
     void unlock() { mutex_.unlock(); }
 
 private:
@@ -20,7 +22,8 @@ private:
 // Scoped form: test it before touching the guarded data.
 class TryLock {
 public:
-    TryLock(TryMutex& mutex, const char* failureText) : mutex_(mutex), locked_(mutex.lock(failureText)) {}
+    TryLock(TryMutex& mutex, platform::Clock& clock, const char* failureText)
+        : mutex_(mutex), locked_(mutex.lock(clock, failureText)) {}
     ~TryLock() {
         if (locked_) mutex_.unlock();
     }

@@ -6,9 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <thread>
 
-#include "platform/log.h"
+namespace platform {
+class Platform;
+}
 
 namespace core {
 
@@ -18,21 +19,18 @@ public:
     // status polling, meters and fans: after this long the lock is taken over.
     static constexpr std::chrono::milliseconds kLongestWait{1000};
 
-    void lock() {
-        const auto deadline = std::chrono::steady_clock::now() + kLongestWait;
-        while (held_.exchange(1, std::memory_order_acquire) != 0) {
-            if (std::chrono::steady_clock::now() >= deadline) {
-                platform::logError("tune lock held for over %d ms: taken over",
-                                   static_cast<int>(kLongestWait.count()));
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::microseconds(1));
-        }
-    }
+    // machine: the shared record's platform pointer, whose clock times the wait;
+    // set before the lock is first taken.
+    explicit TuneLock(platform::Platform* const& machine) : machine_(machine) {}
+    TuneLock(const TuneLock&) = delete;
+    TuneLock& operator=(const TuneLock&) = delete;
+
+    void lock();
     void unlock() { held_.store(0, std::memory_order_release); }
     [[nodiscard]] bool held() const { return held_.load(std::memory_order_relaxed) != 0; }
 
 private:
+    platform::Platform* const& machine_;
     std::atomic<uint8_t> held_{0};
 };
 

@@ -1,13 +1,8 @@
 #include "core/works.h"
 
-#include <chrono>
-#include <thread>
-
 #include "core/flag_bits.h"
 
 namespace core {
-
-void sleepMilliseconds(int32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 void InitGlobalVar(Works& works) {
     works.running = 1;

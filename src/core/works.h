@@ -18,6 +18,7 @@
 #include "core/record/tuner_block.h"
 #include "core/shared_text.h"
 #include "core/try_mutex.h"
+#include "core/tune_lock.h"
 
 namespace platform {
 class Platform;
@@ -42,6 +43,9 @@ struct Works : SetupValues, AmpBlock, TunerBlock, ErrorBlock, PanelBlock, Remote
     ThreadSet* threads = nullptr;
     TryMutex* wsMutex = nullptr;
     TryMutex* serMut = nullptr;
+
+    // The tune word's lock, timed by the platform's clock
+    TuneLock tuneLock{platform};
 
     // The run flag of every thread, and the program's version
     std::atomic<int32_t> running{0};

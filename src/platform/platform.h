@@ -1,6 +1,6 @@
 #pragma once
 // The machine as the system sees it: the run root, the system actions, the
-// file store, thread scheduling, the display and the images. One
+// file store, the clock, thread scheduling, the display and the images. One
 // implementation is chosen at start-up: the target, or the simulated station
 // under a run root.
 #include <pthread.h>
@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/file_store.h"
 #include "platform/framebuffer_device.h"
 #include "platform/run_root.h"
@@ -25,6 +26,7 @@ public:
     [[nodiscard]] virtual const RunRoot& root() const = 0;
     [[nodiscard]] virtual System& system() = 0;
     [[nodiscard]] virtual FileStore& files() = 0;
+    [[nodiscard]] virtual Clock& clock() = 0;
 
     // SCHED_RR for a device thread; returns pthread_setschedparam's result
     // (0 where priorities are not applied).

@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "amp/startup_commands.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
@@ -6,6 +8,7 @@
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "tuner/tune_memory.h"
 #include "tuner/tune_records.h"
 #include "tuner/tune_search.h"
@@ -56,7 +59,7 @@ void EscAutoTune(core::Works& works, int store) {
     } else if (store == 1) {
         InsertTuneToMem(works, works.NumBanco, works.NumAntenna);
     }
-    works.tunerPause(1000);
+    works.platform->clock().sleepFor(std::chrono::milliseconds(1000));
     amp::IncPNTIn_CMDLinear(core::cmd::Attenuator, works);
     works.cnttune = 0;
     if (works.AutoTuneMode & 1) works.tuneTxState |= core::tuneTxState::SendRx;

@@ -1,8 +1,11 @@
 #include "tuner/tune_steps.h"
 
+#include <chrono>
+
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "tuner/tune_records.h"
 #include "tuner/tune_search.h"
 
@@ -103,14 +106,14 @@ int TuneStepCompleteFine(core::Works& works) {
 
 void WaitTune1(core::Works& works) {
     if (works.ModeWorkIdx == kMakerTransceiver && works.transceiverTx != 1) return;
-    works.tunerPause(3);
+    works.platform->clock().sleepFor(std::chrono::milliseconds(3));
     works.fineRow = kDriveReadings;
     works.cnttune = 0;
     ++works.tuneStep;
 }
 
 void WaitTune2(core::Works& works) {
-    works.tunerPause(10);
+    works.platform->clock().sleepFor(std::chrono::milliseconds(10));
     bool driven = false;
     if (works.adcPowerIn > kDriveCounts && --works.fineRow <= 0) {
         ++works.tuneStep;

@@ -1,6 +1,7 @@
 #include "tuner/tune_search.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 
 #include "amp/thermal.h"
@@ -8,6 +9,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "tuner/tune_records.h"
 #include "tuner/tune_steps.h"
 #include "tuner/tune_word.h"
@@ -163,7 +165,7 @@ void completeSearchStep(core::Works& works) {
             startCoarseMode(works, kModeCL);
             break;
         case 409:
-            works.tunerPause(100);
+            works.platform->clock().sleepFor(std::chrono::milliseconds(100));
             ++works.tuneStep;
             break;
         case 410:
@@ -259,7 +261,7 @@ void fineSearchStep(core::Works& works) {
             break;
         case 210:
             ++works.fineRow;
-            works.tunerPause(100);
+            works.platform->clock().sleepFor(std::chrono::milliseconds(100));
             if (works.fineRow >= kSettleSteps) ++works.tuneStep;
             break;
         case kStepEnd: EscAutoTune(works, 1); break;

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "amp/startup_commands.h"
 #include "amp/thermal.h"
@@ -13,6 +12,7 @@
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "tuner/antenna_selection.h"
 #include "ui/error_boxes.h"
 #include "ui/framebuffer.h"
@@ -175,16 +175,16 @@ void ageTimers(core::Works& works, int elapsedMs, TimerAges& ages) {
 
 void timer(core::Works& works) {
     TimerAges ages;
-    works.lastActivity = std::time(nullptr);
+    platform::Clock& clock = works.platform->clock();
+    works.lastActivity = clock.wallTime();
     // The first tick replaces the start-up status screen by the main window.
     works.redrawRequest = 1;
     while (works.running != 0) {
-        const auto start = std::chrono::steady_clock::now();
-        timerTick(works, std::time(nullptr));
-        std::this_thread::sleep_for(std::chrono::microseconds(works.timerPeriod.load()));
-        // Wall time of the whole tick, sleep included: holds and the log interval run in real time.
-        const auto elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const auto start = clock.now();
+        timerTick(works, clock.wallTime());
+        clock.sleepFor(std::chrono::microseconds(works.timerPeriod.load()));
+        // Time of the whole tick, sleep included: holds and the log interval follow the clock.
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock.now() - start);
         ageTimers(works, static_cast<int>(elapsed.count()), ages);
     }
     platform::logInfo("Timer operations end\n");

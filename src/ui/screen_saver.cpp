@@ -1,6 +1,7 @@
 #include <iterator>
 
 #include "platform/log.h"
+#include "platform/platform.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
 
@@ -18,7 +19,7 @@ int DisattivoScreenSave(core::Works& works, std::time_t now) {
 }
 
 int DisattivoScreenSave(core::Works& works) {
-    return DisattivoScreenSave(works, std::time(nullptr));
+    return DisattivoScreenSave(works, works.platform->clock().wallTime());
 }
 
 void ScreenSaverCheck(core::Works& works, std::time_t now) {

@@ -6,6 +6,7 @@
 
 #include "core/try_mutex.h"
 #include "core/works.h"
+#include "platform/platform.h"
 #include "ui/framebuffer.h"
 #include "ui/text.h"
 
@@ -19,7 +20,7 @@ constexpr int kLabelGrey = 180;
 // The part of the line the trace shows, copied out so the serial link is
 // never held up by the drawing. False (logged) when the lock is busy.
 bool copyTrace(core::Works& works, const SpectrumGrid& grid, std::array<float, kLineValues>& trace) {
-    const core::TryLock lock(*works.serMut, "serMut mutex cannot be locked");
+    const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
     if (!lock) return false;
     const auto first = works.spectrum->magnitude.begin() + traceFirstIndex(grid);
     std::copy_n(first, grid.xRangeEnd, trace.begin());

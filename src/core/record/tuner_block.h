@@ -6,17 +6,13 @@
 #include "core/record/antenna_table.h"
 #include "core/record/tune_memory_table.h"
 #include "core/record/tune_search_state.h"
-#include "core/tune_lock.h"
 
 namespace core {
 
 struct Works;
 
-void sleepMilliseconds(int32_t milliseconds);
-
 struct TunerBlock {
-    // Tuner word and its lock
-    TuneLock tuneLock;
+    // Tuner word (its lock is the record's tuneLock)
     std::atomic<uint32_t> tuneValue{0};
     std::atomic<int32_t> tuneC{0}, tuneL{0};
     std::atomic<uint8_t> tuneMode{0}, tunerBypass{0};
@@ -33,8 +29,6 @@ struct TunerBlock {
     // depend on it: one search step after a status reply, and the recall of the stored tune.
     void (*tuneSearchStep)(Works& works) = nullptr;
     void (*recallStoredTune)(Works& works, int32_t antenna) = nullptr;
-    // The search's pauses; the tune benchmark and tests replace it to run at model speed.
-    void (*tunerPause)(int32_t milliseconds) = sleepMilliseconds;
 
     // Tune memories and the antenna table of the bank in use
     tuner::TuneMemory tuneMemory;

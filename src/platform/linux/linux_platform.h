@@ -2,6 +2,7 @@
 // The target: real devices, paths as they stand, /dev/fb0 for the display,
 // SCHED_RR priorities, and SIGINT and SIGTERM with their default action.
 #include "platform/linux/linux_system.h"
+#include "platform/linux/system_clock.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -13,6 +14,7 @@ public:
     [[nodiscard]] const RunRoot& root() const override { return root_; }
     [[nodiscard]] System& system() override { return system_; }
     [[nodiscard]] FileStore& files() override { return files_; }
+    [[nodiscard]] Clock& clock() override { return clock_; }
 
     int setRealtimePriority(pthread_t thread, int priority) override;
     [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
@@ -24,6 +26,7 @@ private:
     RunRoot root_;
     LinuxSystem system_;
     FileStore files_;
+    SystemClock clock_;
 };
 
 std::unique_ptr<Platform> makeTargetPlatform();

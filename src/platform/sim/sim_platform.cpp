@@ -60,10 +60,11 @@ RunRoot prepareRunRoot(const std::string& rootDirectory) {
 }  // namespace
 
 // The simulated station keeps the host's system log clean.
-SimPlatform::SimPlatform(const std::string& rootDirectory)
+SimPlatform::SimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock)
     : root_(prepareRunRoot(rootDirectory)),
       system_(root_),
       files_(root_, system_),
+      clock_(std::move(clock)),
       previousLogSink_(setLogSink(&stderrSink())) {}
 
 SimPlatform::~SimPlatform() { setLogSink(previousLogSink_); }
@@ -76,8 +77,8 @@ std::string SimPlatform::imagePath(const std::string& name) const {
     return root_.resolve("/opt/Brisel/" + name + ".png");
 }
 
-std::unique_ptr<SimPlatform> makeSimPlatform(const std::string& rootDirectory) {
-    return std::make_unique<SimPlatform>(rootDirectory);
+std::unique_ptr<SimPlatform> makeSimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock) {
+    return std::make_unique<SimPlatform>(rootDirectory, std::move(clock));
 }
 
 }  // namespace platform

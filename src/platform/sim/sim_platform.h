@@ -4,6 +4,7 @@
 // frame in memory pictured in /tmp/screen.png, real-time priorities are not
 // applied, system-log lines go to standard error marked with their priority,
 // and SIGINT and SIGTERM end the run.
+#include <memory>
 #include <string>
 
 #include "platform/log.h"
@@ -17,12 +18,14 @@ public:
     // Creates the run root's folders (/opt/set, /opt/Brisel, /dev, /mnt, /tmp)
     // when missing, links the host's fonts and the built background images
     // into it, and sends the log to standard error until destroyed.
-    explicit SimPlatform(const std::string& rootDirectory);
+    // clock: real time scaled for the simulated station, or driven by a test.
+    SimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock);
     ~SimPlatform() override;
 
     [[nodiscard]] const RunRoot& root() const override { return root_; }
     [[nodiscard]] SimSystem& system() override { return system_; }
     [[nodiscard]] FileStore& files() override { return files_; }
+    [[nodiscard]] Clock& clock() override { return *clock_; }
 
     int setRealtimePriority(pthread_t, int) override { return 0; }
     [[nodiscard]] bool terminationSignalsEndRun() const override { return true; }
@@ -34,9 +37,10 @@ private:
     RunRoot root_;
     SimSystem system_;
     FileStore files_;
+    std::unique_ptr<Clock> clock_;
     LogSink* previousLogSink_;
 };
 
-std::unique_ptr<SimPlatform> makeSimPlatform(const std::string& rootDirectory);
+std::unique_ptr<SimPlatform> makeSimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock);
 
 }  // namespace platform

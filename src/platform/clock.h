@@ -1,0 +1,30 @@
+#pragma once
+// The one source of time of the system: every pause and every reading of the
+// time goes through the platform's clock, so that a simulated clock can run
+// the station faster than real time or let a test drive it.
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+
+namespace platform {
+
+class Clock {
+public:
+    using Duration = std::chrono::nanoseconds;
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    virtual ~Clock() = default;
+
+    // Monotonic time, for intervals and deadlines.
+    virtual TimePoint now() = 0;
+    // Calendar time, for the panel's clock text, the screen saver and log lines.
+    virtual std::time_t wallTime() = 0;
+    virtual void sleepFor(Duration duration) = 0;
+
+    // Sleeps for duration, or less when running drops to 0 meanwhile. True when the
+    // whole pause passed with the flag up.
+    bool sleepWhileRunning(Duration duration, const std::atomic<int32_t>& running);
+};
+
+}  // namespace platform

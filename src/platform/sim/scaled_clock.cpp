@@ -1,0 +1,30 @@
+#include "platform/sim/scaled_clock.h"
+
+#include <thread>
+
+namespace platform {
+
+ScaledClock::ScaledClock(double scale)
+    : scale_(scale),
+      origin_(std::chrono::steady_clock::now()),
+      wallOrigin_(std::chrono::system_clock::now()) {}
+
+Clock::Duration ScaledClock::elapsed() const {
+    const std::chrono::duration<double, std::nano> real = std::chrono::steady_clock::now() - origin_;
+    return std::chrono::duration_cast<Duration>(real * scale_);
+}
+
+Clock::TimePoint ScaledClock::now() {
+    return origin_ + elapsed();
+}
+
+std::time_t ScaledClock::wallTime() {
+    return std::chrono::system_clock::to_time_t(
+        wallOrigin_ + std::chrono::duration_cast<std::chrono::system_clock::duration>(elapsed()));
+}
+
+void ScaledClock::sleepFor(Duration duration) {
+    std::this_thread::sleep_for(std::chrono::duration<double, std::nano>(duration) / scale_);
+}
+
+}  // namespace platform

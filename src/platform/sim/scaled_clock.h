@@ -1,0 +1,26 @@
+#pragma once
+// The simulated station's clock: real time, or a fixed number of times faster
+// (--time-scale), so that waits such as the start-up countdown pass quickly.
+// Calendar time runs at the same speed from the host's time at the start.
+#include "platform/clock.h"
+
+namespace platform {
+
+class ScaledClock : public Clock {
+public:
+    // scale: simulated seconds per real second, above 0.
+    explicit ScaledClock(double scale);
+
+    TimePoint now() override;
+    std::time_t wallTime() override;
+    void sleepFor(Duration duration) override;
+
+private:
+    [[nodiscard]] Duration elapsed() const;
+
+    double scale_;
+    std::chrono::steady_clock::time_point origin_;
+    std::chrono::system_clock::time_point wallOrigin_;
+};
+
+}  // namespace platform

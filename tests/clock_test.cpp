@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/sim/manual_clock.h"
+#include "platform/sim/scaled_clock.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ManualClock, StandsStillUntilASleepOrAnAdvanceMovesIt) {
+    platform::ManualClock clock;
+    const auto start = clock.now();
+    EXPECT_EQ(clock.now(), start);
+    EXPECT_EQ(clock.wallTime(), platform::ManualClock::kWallOrigin);
+    clock.sleepFor(1500ms);
+    EXPECT_EQ(clock.now() - start, 1500ms);
+    EXPECT_EQ(clock.wallTime(), platform::ManualClock::kWallOrigin + 1);
+    clock.advance(-1s);
+    clock.advance(500ms);
+    EXPECT_EQ(clock.now() - start, 2s);
+    EXPECT_EQ(clock.wallTime(), platform::ManualClock::kWallOrigin + 2);
+}
+
+TEST(ManualClock, ASleepWhileRunningPassesWholeOnlyWithTheFlagUp) {
+    platform::ManualClock clock;
+    std::atomic<int32_t> running{1};
+    const auto start = clock.now();
+    EXPECT_TRUE(clock.sleepWhileRunning(11s, running));
+    EXPECT_EQ(clock.now() - start, 11s);
+    running = 0;
+    EXPECT_FALSE(clock.sleepWhileRunning(11s, running));
+    EXPECT_EQ(clock.now() - start, 11s);
+}
+
+// Without an end on the flag the pause would last an hour and the test would time out.
+TEST(ScaledClock, ASleepWhileRunningEndsWhenTheFlagDrops) {
+    platform::ScaledClock clock(1.0);
+    std::atomic<int32_t> running{1};
+    std::atomic<bool> passedWhole{true};
+    std::thread sleeper([&] { passedWhole = clock.sleepWhileRunning(1h, running); });
+    running = 0;
+    sleeper.join();
+    EXPECT_FALSE(passedWhole);
+}
+
+}  // namespace
