@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a plain build, then the same tests under
-# AddressSanitizer with UndefinedBehaviorSanitizer, then ThreadSanitizer.
-# Warnings are errors.
+# Checks the formatting, then builds and runs every test: a plain build, then
+# the same tests under AddressSanitizer with UndefinedBehaviorSanitizer, then
+# ThreadSanitizer. Warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh
+echo "== format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 jobs=$(nproc)
 for preset in release asan tsan; do
   echo "== $preset"

@@ -16,9 +16,12 @@ struct TickLook {
 };
 TickLook look(TickSize size) {
     switch (size) {
-        case TickSize::Major: return {kMajorLength, 2.2};
-        case TickSize::Medium: return {10.0, 1.7};
-        case TickSize::Minor: break;
+        case TickSize::Major:
+            return {kMajorLength, 2.2};
+        case TickSize::Medium:
+            return {10.0, 1.7};
+        case TickSize::Minor:
+            break;
     }
     return {6.0, 1.2};
 }
@@ -31,11 +34,13 @@ Vec unit(Vec v) {
 // The unrounded needle tip at a scale position, and the outward direction
 // of the needle there.
 Vec tipAt(const DialScale& dial, double steps) {
-    const ui::NeedleTip tip = ui::needleTip(dial.pivot.x, dial.pivot.y,
-                                            ui::needleAngle(static_cast<float>(steps), dial.fullScale));
+    const ui::NeedleTip tip =
+        ui::needleTip(dial.pivot.x, dial.pivot.y, ui::needleAngle(static_cast<float>(steps), dial.fullScale));
     return {tip.x, tip.y};
 }
-Vec outward(const DialScale& dial, Vec point) { return unit({point.x - dial.pivot.x, point.y - dial.pivot.y}); }
+Vec outward(const DialScale& dial, Vec point) {
+    return unit({point.x - dial.pivot.x, point.y - dial.pivot.y});
+}
 
 // The tip's locus from one scale position to another, pushed `offset`
 // pixels outward along the needle.
@@ -82,7 +87,9 @@ void drawDial(Canvas& canvas, Typesetter& typesetter, const DialScale& dial, std
         typesetter.draw(canvas, unitText, {dial.pivot.x + 0.5, dial.pivot.y - 150.0}, Anchor::InkCentre,
                         {Face::Regular, 15, kInk, 0.0});
     const Vec hub{dial.pivot.x + 0.5, dial.pivot.y + 0.5};
-    canvas.fillCircle(hub, 7.0, [hub](double, double y) { return mix(rgb(120, 116, 110), kHub, (y - hub.y + 6.0) / 10.0); });
+    canvas.fillCircle(hub, 7.0, [hub](double, double y) {
+        return mix(rgb(120, 116, 110), kHub, (y - hub.y + 6.0) / 10.0);
+    });
 }
 
 }  // namespace images

@@ -12,16 +12,16 @@ namespace images {
 enum class TickSize { Minor, Medium, Major };
 
 struct Tick {
-    float steps;         // position on the needle's scale
-    ui::NeedleEnd tip;   // where the needle ends at this position
+    float steps;        // position on the needle's scale
+    ui::NeedleEnd tip;  // where the needle ends at this position
     TickSize size;
-    std::string label;   // empty for unnumbered ticks
+    std::string label;  // empty for unnumbered ticks
 };
 
 struct DialScale {
     ui::MeterPivot pivot;
-    float fullScale;        // steps of the needle's full deflection
-    float redZoneFrom;      // steps where the red zone starts; fullScale for none
+    float fullScale;    // steps of the needle's full deflection
+    float redZoneFrom;  // steps where the red zone starts; fullScale for none
     std::vector<Tick> ticks;
 };
 

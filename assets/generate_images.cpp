@@ -30,7 +30,9 @@ constexpr Rgb kPanelBottom = rgb(17, 18, 22);
 constexpr Rgb kClockBar = rgb(12, 13, 16);
 constexpr Rgb kAccent = rgb(250, 150, 0);
 
-Paint panelGradient() { return verticalGradient(0, kPanelTop, kHeight, kPanelBottom); }
+Paint panelGradient() {
+    return verticalGradient(0, kPanelTop, kHeight, kPanelBottom);
+}
 
 // Dark panel with the clock line on top (name at x 25, clock ending at x 780, baseline 17).
 Canvas panel(const Paint& background = panelGradient()) {
@@ -49,15 +51,19 @@ void window(Canvas& canvas, double x0, double y0, double x1, double y1, const Pa
 
 // Both meters behind one cream glass: needles pivot at y 260, titles and
 // values are drawn in black at y 160 and 180, the frequency at (339, 52).
-Canvas meterImage(const DialScale& left, const DialScale& right, std::string_view rightUnit, Typesetter& type) {
+Canvas meterImage(const DialScale& left, const DialScale& right, std::string_view rightUnit,
+                  Typesetter& type) {
     Canvas canvas = panel();
     constexpr double top = 26, bottom = 272;
-    window(canvas, 6, top, kWidth - 6, bottom, verticalGradient(top, rgb(251, 246, 233), bottom, rgb(234, 224, 200)));
+    window(canvas, 6, top, kWidth - 6, bottom,
+           verticalGradient(top, rgb(251, 246, 233), bottom, rgb(234, 224, 200)));
     for (int i = 0; i < 5; ++i)  // shade under the rim
-        canvas.stroke({{14, top + 4.5 + i}, {kWidth - 14, top + 4.5 + i}}, 1.0, rgb(120, 100, 70), 0.10 - i * 0.02);
+        canvas.stroke({{14, top + 4.5 + i}, {kWidth - 14, top + 4.5 + i}}, 1.0, rgb(120, 100, 70),
+                      0.10 - i * 0.02);
     drawDial(canvas, type, left, "W");
     drawDial(canvas, type, right, rightUnit);
-    type.draw(canvas, "BRISEL", {400.5, 259}, Anchor::BaselineCentre, {Face::Bold, 13, rgb(160, 146, 122), 3.0});
+    type.draw(canvas, "BRISEL", {400.5, 259}, Anchor::BaselineCentre,
+              {Face::Bold, 13, rgb(160, 146, 122), 3.0});
     return canvas;
 }
 
@@ -72,7 +78,8 @@ void emblem(Canvas& canvas) {
     };
     const auto along = [&](Vec tip, double distance) {
         const double length = std::hypot(tip.x - pivot.x, tip.y - pivot.y);
-        return Vec{tip.x + (tip.x - pivot.x) / length * distance, tip.y + (tip.y - pivot.y) / length * distance};
+        return Vec{tip.x + (tip.x - pivot.x) / length * distance,
+                   tip.y + (tip.y - pivot.y) / length * distance};
     };
     std::vector<Vec> arc;
     for (int s = 0; s <= 60; ++s) arc.push_back(tipAt(static_cast<float>(s)));
@@ -92,7 +99,8 @@ Canvas splash(std::string_view model, Typesetter& type) {
         return mix(base(x, y), rgb(44, 58, 82), glow * glow * 0.9);
     });
     emblem(canvas);
-    type.draw(canvas, "BRISEL", {400, 215}, Anchor::BaselineCentre, {Face::Bold, 92, rgb(242, 244, 248), 10.0});
+    type.draw(canvas, "BRISEL", {400, 215}, Anchor::BaselineCentre,
+              {Face::Bold, 92, rgb(242, 244, 248), 10.0});
     canvas.stroke({{250, 240}, {550, 240}}, 3.0, kAccent);
     type.draw(canvas, model, {400, 290}, Anchor::BaselineCentre, {Face::Bold, 34, kAccent, 1.0});
     type.draw(canvas, "LINEAR AMPLIFIER  \u00B7  AUTOMATIC ANTENNA TUNER", {400, 330}, Anchor::BaselineCentre,
@@ -103,7 +111,8 @@ Canvas splash(std::string_view model, Typesetter& type) {
 
 Canvas statusPage(Typesetter& type) {
     Canvas canvas = panel();
-    type.draw(canvas, "STATUS INFORMATION", {400, 66}, Anchor::BaselineCentre, {Face::Bold, 24, rgb(235, 238, 244), 3.0});
+    type.draw(canvas, "STATUS INFORMATION", {400, 66}, Anchor::BaselineCentre,
+              {Face::Bold, 24, rgb(235, 238, 244), 3.0});
     canvas.stroke({{5, 80.5}, {795, 80.5}}, 1.0, rgb(70, 75, 84));
     canvas.stroke({{330, 80.5}, {470, 80.5}}, 3.0, kAccent);
     return canvas;

@@ -9,11 +9,15 @@
 namespace images {
 namespace {
 
-double clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
+double clamp01(double v) {
+    return std::clamp(v, 0.0, 1.0);
+}
 
 // Share of a pixel inside a shape whose edge is `distance` away from the
 // pixel centre (negative inside): a one-pixel linear ramp.
-double coverage(double distance) { return clamp01(0.5 - distance); }
+double coverage(double distance) {
+    return clamp01(0.5 - distance);
+}
 
 double segmentDistance(Vec p, Vec a, Vec b) {
     const double dx = b.x - a.x, dy = b.y - a.y;
@@ -22,7 +26,9 @@ double segmentDistance(Vec p, Vec a, Vec b) {
     return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
-uint8_t toByte(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 255.0f))); }
+uint8_t toByte(float v) {
+    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 255.0f)));
+}
 
 }  // namespace
 
@@ -40,9 +46,12 @@ Paint verticalGradient(double y0, Rgb top, double y1, Rgb bottom) {
 }
 
 Canvas::Canvas(int width, int height, const Paint& fill)
-    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+    : width_(width),
+      height_(height),
+      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
     for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) pixels_[static_cast<std::size_t>(y * width_ + x)] = fill(x + 0.5, y + 0.5);
+        for (int x = 0; x < width_; ++x)
+            pixels_[static_cast<std::size_t>(y * width_ + x)] = fill(x + 0.5, y + 0.5);
 }
 
 void Canvas::blend(int x, int y, Rgb colour, double alpha) {
@@ -52,8 +61,8 @@ void Canvas::blend(int x, int y, Rgb colour, double alpha) {
 }
 
 template <typename Distance>
-void Canvas::fillShape(double x0, double y0, double x1, double y1, const Distance& distance, const Paint& paint,
-                       double alpha) {
+void Canvas::fillShape(double x0, double y0, double x1, double y1, const Distance& distance,
+                       const Paint& paint, double alpha) {
     const int left = std::max(0, static_cast<int>(std::floor(x0)) - 1);
     const int top = std::max(0, static_cast<int>(std::floor(y0)) - 1);
     const int right = std::min(width_ - 1, static_cast<int>(std::ceil(x1)) + 1);
@@ -74,7 +83,8 @@ void Canvas::fillRoundedRect(double x0, double y0, double x1, double y1, double 
         x0, y0, x1, y1,
         [=](Vec p) {
             const double qx = std::abs(p.x - cx) - hx, qy = std::abs(p.y - cy) - hy;
-            return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - radius;
+            return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) -
+                   radius;
         },
         paint, alpha);
 }

@@ -27,7 +27,7 @@ using Paint = std::function<Rgb(double x, double y)>;
 [[nodiscard]] Paint verticalGradient(double y0, Rgb top, double y1, Rgb bottom);
 
 class Canvas {
-public:
+  public:
     Canvas(int width, int height, const Paint& fill);
 
     [[nodiscard]] int width() const { return width_; }
@@ -42,12 +42,13 @@ public:
     enum class Cap { Round, Butt };
     // A line of the given width through the points; butt caps end it square
     // at the first and last point.
-    void stroke(const std::vector<Vec>& points, double width, Rgb colour, double alpha = 1.0, Cap cap = Cap::Round);
+    void stroke(const std::vector<Vec>& points, double width, Rgb colour, double alpha = 1.0,
+                Cap cap = Cap::Round);
 
     // 8-bit RGBA with opaque alpha; false with the library's message on failure.
     [[nodiscard]] bool savePng(const std::string& path, std::string& error) const;
 
-private:
+  private:
     template <typename Distance>
     void fillShape(double x0, double y0, double x1, double y1, const Distance& distance, const Paint& paint,
                    double alpha);

@@ -20,7 +20,8 @@ std::u32string decodeUtf8(std::string_view text) {
         const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : 4;
         if (i + length > text.size()) break;
         char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        for (std::size_t k = 1; k < length; ++k)
+            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         out.push_back(code);
         i += length;
     }
@@ -69,27 +70,35 @@ Typesetter::Layout Typesetter::measure(std::string_view text, const TextStyle& s
             layout.inkLeft = std::min(layout.inkLeft, x);
             layout.inkRight = std::max(layout.inkRight, x + static_cast<int>(glyph->bitmap.width));
             layout.inkTop = std::min(layout.inkTop, -glyph->bitmap_top);
-            layout.inkBottom = std::max(layout.inkBottom, -glyph->bitmap_top + static_cast<int>(glyph->bitmap.rows));
+            layout.inkBottom =
+                std::max(layout.inkBottom, -glyph->bitmap_top + static_cast<int>(glyph->bitmap.rows));
         }
         layout.advance += static_cast<double>(glyph->advance.x) / 64.0 + style.tracking;
     }
     layout.advance -= style.tracking;
-    if (layout.inkLeft > layout.inkRight) layout.inkLeft = layout.inkRight = layout.inkTop = layout.inkBottom = 0;
+    if (layout.inkLeft > layout.inkRight)
+        layout.inkLeft = layout.inkRight = layout.inkTop = layout.inkBottom = 0;
     return layout;
 }
 
 Vec Typesetter::inkSize(std::string_view text, const TextStyle& style) {
     const Layout layout = measure(text, style);
-    return {static_cast<double>(layout.inkRight - layout.inkLeft), static_cast<double>(layout.inkBottom - layout.inkTop)};
+    return {static_cast<double>(layout.inkRight - layout.inkLeft),
+            static_cast<double>(layout.inkBottom - layout.inkTop)};
 }
 
 void Typesetter::draw(Canvas& canvas, std::string_view text, Vec at, Anchor anchor, const TextStyle& style) {
     const Layout layout = measure(text, style);
     Vec origin = at;
     switch (anchor) {
-        case Anchor::BaselineLeft: break;
-        case Anchor::BaselineCentre: origin.x -= layout.advance / 2; break;
-        case Anchor::BaselineRight: origin.x -= layout.advance; break;
+        case Anchor::BaselineLeft:
+            break;
+        case Anchor::BaselineCentre:
+            origin.x -= layout.advance / 2;
+            break;
+        case Anchor::BaselineRight:
+            origin.x -= layout.advance;
+            break;
         case Anchor::InkCentre:
             origin.x -= (layout.inkLeft + layout.inkRight) / 2.0;
             origin.y -= (layout.inkTop + layout.inkBottom) / 2.0;
@@ -107,8 +116,10 @@ void Typesetter::draw(Canvas& canvas, std::string_view text, Vec at, Anchor anch
         const int top = baseY - glyph->bitmap_top;
         for (unsigned row = 0; row < bitmap.rows; ++row)
             for (unsigned column = 0; column < bitmap.width; ++column) {
-                const uint8_t share = bitmap.buffer[static_cast<int>(row) * bitmap.pitch + static_cast<int>(column)];
-                canvas.blend(left + static_cast<int>(column), top + static_cast<int>(row), style.colour, share / 255.0);
+                const uint8_t share =
+                    bitmap.buffer[static_cast<int>(row) * bitmap.pitch + static_cast<int>(column)];
+                canvas.blend(left + static_cast<int>(column), top + static_cast<int>(row), style.colour,
+                             share / 255.0);
             }
         pen += static_cast<double>(glyph->advance.x) / 64.0 + style.tracking;
     }

@@ -25,7 +25,7 @@ struct TextStyle {
 };
 
 class Typesetter {
-public:
+  public:
     Typesetter() = default;
     ~Typesetter();
     Typesetter(const Typesetter&) = delete;
@@ -38,7 +38,7 @@ public:
     // Width and height of the inked box of the text.
     [[nodiscard]] Vec inkSize(std::string_view text, const TextStyle& style);
 
-private:
+  private:
     struct Layout {
         double advance = 0.0;
         int inkLeft = 0, inkTop = 0, inkRight = 0, inkBottom = 0;

@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-
 #include <stdlib.h>
 
 #include <chrono>
@@ -9,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/record/setup_record.h"
 #include "core/errors.h"
+#include "core/record/setup_record.h"
 #include "core/threads.h"
 #include "core/try_mutex.h"
 #include "core/works.h"
@@ -32,14 +31,14 @@ namespace {
 constexpr std::time_t kNow = 1700000000;
 
 class Silent final : public platform::LogSink {
-public:
+  public:
     void write(platform::LogChannel, std::string_view) override {}
 };
 
 // A simulated station under a temporary run root, showing main window 1
 // with both peak needles and six error boxes.
 class MeterScreen {
-public:
+  public:
     MeterScreen()
         : root_(makeRoot()),
           machine_(platform::makeSimPlatform(root_.string(), std::make_unique<platform::ManualClock>())) {
@@ -81,7 +80,7 @@ public:
 
     [[nodiscard]] bool ready() const { return fb_ != nullptr; }
 
-private:
+  private:
     static std::filesystem::path makeRoot() {
         std::string pattern = (std::filesystem::temp_directory_path() / "brisel-bench-XXXXXX").string();
         return mkdtemp(pattern.data());
@@ -96,10 +95,10 @@ private:
     core::TryMutex serMut_;
     ui::SpectrumRecord spectrum_;
 
-public:
+  public:
     core::Works works;
 
-private:
+  private:
     // Declared last: the display goes before the system it registered with.
     std::unique_ptr<ui::FrameBuffer> fb_;
 };
@@ -107,9 +106,10 @@ private:
 double floorNs = 0;  // mean time of the last floor run
 
 double meanNs(std::chrono::steady_clock::duration elapsed, benchmark::IterationCount iterations) {
-    return iterations == 0 ? 0
-                           : static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()) /
-                                 static_cast<double>(iterations);
+    return iterations == 0
+               ? 0
+               : static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count()) /
+                     static_cast<double>(iterations);
 }
 
 void BM_FrameFloor(benchmark::State& state) {

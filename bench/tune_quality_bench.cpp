@@ -41,26 +41,26 @@ struct BenchLoad {
 
 // Low and high resistances, capacitive and inductive, on every band.
 const std::vector<BenchLoad> kLoads = {
-    {"160m", 1.85e6, {12, -60}},   {"160m", 1.95e6, {250, 100}},  {"80m", 3.55e6, {20, 40}},
-    {"80m", 3.80e6, {150, -200}},  {"60m", 5.36e6, {35, -120}},   {"40m", 7.05e6, {10, 0}},
-    {"40m", 7.20e6, {400, 0}},     {"30m", 10.12e6, {80, 150}},   {"20m", 14.07e6, {20, -30}},
-    {"20m", 14.25e6, {200, 0}},    {"17m", 18.10e6, {30, 60}},    {"17m", 18.15e6, {120, -80}},
-    {"15m", 21.10e6, {15, 20}},    {"15m", 21.35e6, {300, -150}}, {"12m", 24.94e6, {70, 90}},
-    {"10m", 28.50e6, {25, -50}},   {"10m", 29.50e6, {150, 100}},  {"6m", 50.20e6, {30, 25}},
-    {"6m", 50.50e6, {100, -50}},   {"6m", 52.00e6, {20, -15}},    {"6m", 53.50e6, {75, 60}},
+    {"160m", 1.85e6, {12, -60}},  {"160m", 1.95e6, {250, 100}},  {"80m", 3.55e6, {20, 40}},
+    {"80m", 3.80e6, {150, -200}}, {"60m", 5.36e6, {35, -120}},   {"40m", 7.05e6, {10, 0}},
+    {"40m", 7.20e6, {400, 0}},    {"30m", 10.12e6, {80, 150}},   {"20m", 14.07e6, {20, -30}},
+    {"20m", 14.25e6, {200, 0}},   {"17m", 18.10e6, {30, 60}},    {"17m", 18.15e6, {120, -80}},
+    {"15m", 21.10e6, {15, 20}},   {"15m", 21.35e6, {300, -150}}, {"12m", 24.94e6, {70, 90}},
+    {"10m", 28.50e6, {25, -50}},  {"10m", 29.50e6, {150, 100}},  {"6m", 50.20e6, {30, 25}},
+    {"6m", 50.50e6, {100, -50}},  {"6m", 52.00e6, {20, -15}},    {"6m", 53.50e6, {75, 60}},
     {"20m", 14.20e6, {5, 10}},
 };
 
 constexpr double kTuneCarrierW = 5.0;
 
 class QuietLog : public platform::LogSink {
-public:
+  public:
     void write(platform::LogChannel, std::string_view) override {}
 };
 
 // The link thread's side of a search, with the emulator in place of the port.
 class SearchRun {
-public:
+  public:
     SearchRun(platform::Platform& machine, const BenchLoad& load, double hz)
         : emulator_({60, false}, 1.0, now_), hz_(hz), load_(load.z) {
         works_.platform = &machine;
@@ -118,7 +118,7 @@ public:
         return sim::swrOf(sim::networkInput(sim::tunerSettingFromWord(works_.tuneValue), load_, hz_));
     }
 
-private:
+  private:
     std::string tuneWord() const {
         char text[16];
         std::snprintf(text, sizeof text, "MT1%08X;", works_.tuneValue.load());
@@ -172,7 +172,8 @@ Outcome measure(platform::Platform& machine, const BenchLoad& load) {
     outcome.fineBest = sim::bestTune(load.z, moved).swr;
     SearchRun fine(machine, load, moved);
     outcome.fineSteps = fine.run(complete.tuneValue(), true);
-    outcome.fineStart = sim::swrOf(sim::networkInput(sim::tunerSettingFromWord(complete.tuneValue()), load.z, moved));
+    outcome.fineStart =
+        sim::swrOf(sim::networkInput(sim::tunerSettingFromWord(complete.tuneValue()), load.z, moved));
     outcome.fine = fine.swrNow();
     return outcome;
 }
@@ -189,22 +190,23 @@ void BM_TuneQuality(benchmark::State& state) {
         for (const auto& load : kLoads) outcomes.push_back(measure(*machine, load));
         platform::setLogSink(previous);
     }
-    std::printf("\n%-5s %9s %17s | %6s | %8s %5s %5s | %8s %5s %8s %6s\n", "band", "MHz", "load (ohm)", "best",
-                "complete", "seen", "steps", "fine+1%", "steps", "from", "best");
+    std::printf("\n%-5s %9s %17s | %6s | %8s %5s %5s | %8s %5s %8s %6s\n", "band", "MHz", "load (ohm)",
+                "best", "complete", "seen", "steps", "fine+1%", "steps", "from", "best");
     int withinComplete = 0, withinFine = 0;
     for (size_t i = 0; i < kLoads.size(); ++i) {
         const auto& load = kLoads[i];
         const auto& o = outcomes[i];
         char z[32];
         std::snprintf(z, sizeof z, "%.0f%+.0fj", load.z.real(), load.z.imag());
-        std::printf("%-5s %9.3f %17s | %6.2f | %8.2f %5.2f %5d | %8.2f %5d %8.2f %6.2f\n", load.band, load.hz / 1e6, z,
-                    o.best, o.complete, o.seen, o.completeSteps, o.fine, o.fineSteps, o.fineStart, o.fineBest);
+        std::printf("%-5s %9.3f %17s | %6.2f | %8.2f %5.2f %5d | %8.2f %5d %8.2f %6.2f\n", load.band,
+                    load.hz / 1e6, z, o.best, o.complete, o.seen, o.completeSteps, o.fine, o.fineSteps,
+                    o.fineStart, o.fineBest);
         if (o.complete <= o.best + 0.1) ++withinComplete;
         if (o.fine <= o.fineBest + 0.1) ++withinFine;
     }
     const double share = static_cast<double>(withinComplete) / static_cast<double>(kLoads.size());
-    std::printf("complete search within 0.1 of the reachable best: %d of %zu loads (%.0f %%)\n", withinComplete,
-                kLoads.size(), 100.0 * share);
+    std::printf("complete search within 0.1 of the reachable best: %d of %zu loads (%.0f %%)\n",
+                withinComplete, kLoads.size(), 100.0 * share);
     std::printf("fine search within 0.1 of the reachable best: %d of %zu loads\n", withinFine, kLoads.size());
     state.counters["within_0.1"] = share;
     std::error_code ignored;

@@ -6,6 +6,7 @@
 #   bash scripts/fuzz.sh [executions per target] [target ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+command -v clang++ >/dev/null || { echo "fuzz.sh needs clang++ (Debian package clang)" >&2; exit 2; }
 runs="${1:-100000}"
 shift || true
 cmake --preset fuzz >/dev/null

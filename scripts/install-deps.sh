@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format
   googletest libgtest-dev libbenchmark-dev
   libpng-dev libfreetype-dev libusb-1.0-0-dev libasound2-dev libopus-dev libssl-dev libglib2.0-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-paratype

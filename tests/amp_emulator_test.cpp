@@ -241,7 +241,8 @@ TEST(AmpEmulatorTuner, TheTuneWordSetsTheNetworkThatTheReflectionAndTheAlarmFoll
     EXPECT_EQ(matched.status & 3, 1);
     std::string state = bench.control("state");
     EXPECT_NE(state.find(" tuner_c=154 tuner_l=9 tuner_mode=CL "), std::string::npos) << state;
-    EXPECT_NE(state.find(" load=z:12.50,0.00 swr_hz=7100000 load_swr=4.00 network_swr=1.0"), std::string::npos)
+    EXPECT_NE(state.find(" load=z:12.50,0.00 swr_hz=7100000 load_swr=4.00 network_swr=1.0"),
+              std::string::npos)
         << state;
 
     bench.reply(tunePayload(154, 9, core::tuneValue::NetworkLC));

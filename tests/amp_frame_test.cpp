@@ -11,7 +11,9 @@ TEST(AmpFrame, Crc8MaximCheckValue) {
     EXPECT_EQ(amp::crc8(""), 0);
 }
 
-TEST(AmpFrame, StatusPollOnTheWire) { EXPECT_EQ(amp::encodeFrame("ST;"), "4dST;"); }
+TEST(AmpFrame, StatusPollOnTheWire) {
+    EXPECT_EQ(amp::encodeFrame("ST;"), "4dST;");
+}
 
 TEST(AmpFrame, RepliesNeedUpperCaseChecksums) {
     EXPECT_EQ(amp::checkFrame("4DST;").status, amp::FrameStatus::Good);
@@ -29,14 +31,13 @@ TEST(AmpFrame, AssemblerDropsALineWithoutEnd) {
         ASSERT_EQ(assembler.push('x'), amp::FrameAssembler::Result::More);
     EXPECT_EQ(assembler.push('x'), amp::FrameAssembler::Result::Overflow);
     EXPECT_TRUE(assembler.frame().empty());
-    for (char byte : std::string("4DST"))
-        EXPECT_EQ(assembler.push(byte), amp::FrameAssembler::Result::More);
+    for (char byte : std::string("4DST")) EXPECT_EQ(assembler.push(byte), amp::FrameAssembler::Result::More);
     EXPECT_EQ(assembler.push(';'), amp::FrameAssembler::Result::Complete);
     EXPECT_EQ(assembler.frame(), "4DST;");
 }
 
 class CommandTextTest : public ::testing::Test {
-protected:
+  protected:
     std::string payload(int32_t code) { return amp::commandText(works, code).value().payload; }
     testing_support::TestStation station;
     core::Works& works = station.works;
@@ -70,13 +71,14 @@ TEST_F(CommandTextTest, FormattedPayloads) {
 
 TEST_F(CommandTextTest, FixedPayloadsAndLetters) {
     const std::pair<int32_t, const char*> fixed[] = {
-        {0, "VSM;"}, {1, "ST;"}, {8, "FM;"}, {10, "MT;"}, {13, "CPFFFF;"}, {16, "AT11;"}, {17, "MP0;"}, {18, "MP1;"},
-        {19, "AB0;"}, {20, "AB1;"}, {30, "MR1;"}, {32, "MR0;"}, {34, "GS;"}, {36, "ER0000;"}, {37, "ER0001;"},
-        {38, "ER0002;"}, {43, "ER0003;"}};
+        {0, "VSM;"},  {1, "ST;"},      {8, "FM;"},      {10, "MT;"},     {13, "CPFFFF;"}, {16, "AT11;"},
+        {17, "MP0;"}, {18, "MP1;"},    {19, "AB0;"},    {20, "AB1;"},    {30, "MR1;"},    {32, "MR0;"},
+        {34, "GS;"},  {36, "ER0000;"}, {37, "ER0001;"}, {38, "ER0002;"}, {43, "ER0003;"}};
     for (auto [code, text] : fixed) EXPECT_EQ(payload(code), text) << code;
     EXPECT_EQ(std::string(amp::commandText(works, 12)->letters, 2), "SF");
     EXPECT_EQ(std::string(amp::commandText(works, 43)->letters, 2), "ER");
-    for (int32_t notACommand : {2, 3, 4, 5, 6, 25, 26, 29, 31, 45}) EXPECT_FALSE(amp::commandText(works, notACommand));
+    for (int32_t notACommand : {2, 3, 4, 5, 6, 25, 26, 29, 31, 45})
+        EXPECT_FALSE(amp::commandText(works, notACommand));
 }
 
 TEST_F(CommandTextTest, AttenuatorTextsCarryThePadBits) {

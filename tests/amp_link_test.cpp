@@ -23,10 +23,24 @@ TEST_F(AmpLinkTest, StartUpListGoesOutInOrderBetweenStatusPolls) {
     startLink();
     ASSERT_TRUE(waitUntil([&] { return received().size() >= 40; }, std::chrono::seconds(20)));
     auto list = received();
-    const std::vector<std::string> startUp = {
-        "VSM;",      "ER0000;", "ER0001;", "ER0002;", "ER0003;", "MP0;", "TS4095409515003700;", "FN1100;", "AN0;",
-        "SA1;",      "FS00001;", "MT100000000;", "PS0001100000000000;", "GM00020100;", "GS;", "CPFFFF;", "MR0;",
-        "CM1.000000000;"};  // the multiplier read from EEPROM page 3
+    const std::vector<std::string> startUp = {"VSM;",
+                                              "ER0000;",
+                                              "ER0001;",
+                                              "ER0002;",
+                                              "ER0003;",
+                                              "MP0;",
+                                              "TS4095409515003700;",
+                                              "FN1100;",
+                                              "AN0;",
+                                              "SA1;",
+                                              "FS00001;",
+                                              "MT100000000;",
+                                              "PS0001100000000000;",
+                                              "GM00020100;",
+                                              "GS;",
+                                              "CPFFFF;",
+                                              "MR0;",
+                                              "CM1.000000000;"};  // the multiplier read from EEPROM page 3
     for (size_t i = 0; i < startUp.size(); ++i) {
         EXPECT_EQ(list[2 * i], "ST;") << i;
         EXPECT_EQ(list[2 * i + 1], startUp[i]) << i;
@@ -41,7 +55,7 @@ TEST_F(AmpLinkTest, StartUpListGoesOutInOrderBetweenStatusPolls) {
 
 // The link's clock at four times real time, so that its reply time-outs pass sooner.
 class AmpLinkTimeoutTest : public AmpLinkTest {
-protected:
+  protected:
     AmpLinkTimeoutTest() : AmpLinkTest(4.0) {}
 };
 
@@ -75,7 +89,8 @@ TEST_F(AmpLinkTest, RefusedGarbageAndOverlongRepliesGoThroughTheRetryPath) {
     emulator.control("fault refuse 1");
     ASSERT_TRUE(waitUntil([&] { return works.retryTotal >= 1; }, std::chrono::seconds(5)));
     emulator.control("fault long 1");
-    ASSERT_TRUE(waitUntil([&] { return station.log.contains("ERROR COUNTER LINEAR"); }, std::chrono::seconds(5)));
+    ASSERT_TRUE(
+        waitUntil([&] { return station.log.contains("ERROR COUNTER LINEAR"); }, std::chrono::seconds(5)));
     emulator.control("clear-received");
     ASSERT_TRUE(waitUntil([&] { return received().size() >= 4; }, std::chrono::seconds(5)));
 }
@@ -134,7 +149,9 @@ TEST_F(AmpLinkTest, ThresholdsAreSentAgainOnABandChange) {
     amp::SearchCambioSoglie_TS(works);  // the same band again queues nothing
     ASSERT_TRUE(waitForPayload("TS0952341117334095;"));
     auto list = received();
-    EXPECT_EQ(std::count_if(list.begin(), list.end(), [](const std::string& p) { return p.rfind("TS", 0) == 0; }), 2);
+    EXPECT_EQ(
+        std::count_if(list.begin(), list.end(), [](const std::string& p) { return p.rfind("TS", 0) == 0; }),
+        2);
 }
 
 // Payloads received after the given one, in order.
@@ -162,7 +179,8 @@ TEST_F(AmpLinkTest, FanSpeedRisesAtOnceAndFallsOnlyPastTheHysteresis) {
     std::this_thread::sleep_for(std::chrono::seconds(2));
     EXPECT_FALSE(contains(after(received(), "FN1100;"), "FN1080;")) << "within the hysteresis the fan stays";
     emulator.control("temp 53 30");
-    EXPECT_TRUE(waitUntil([&] { return contains(after(received(), "FN1100;"), "FN1080;"); }, std::chrono::seconds(10)));
+    EXPECT_TRUE(waitUntil([&] { return contains(after(received(), "FN1100;"), "FN1080;"); },
+                          std::chrono::seconds(10)));
 }
 
 TEST_F(AmpLinkTest, ThermalAlarmProtectsTheAmplifierAndCoolingDownPutsItInByPass) {
@@ -178,8 +196,10 @@ TEST_F(AmpLinkTest, ThermalAlarmProtectsTheAmplifierAndCoolingDownPutsItInByPass
     auto alarm = std::find(list.begin(), list.end(), "MP1;");
     ASSERT_NE(alarm, list.end());
     std::vector<std::string> sent;
-    std::copy_if(alarm, list.end(), std::back_inserter(sent), [](const std::string& p) { return p != "ST;"; });
-    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 3), (std::vector<std::string>{"MP1;", "AT11;", "AB0;"}));
+    std::copy_if(alarm, list.end(), std::back_inserter(sent),
+                 [](const std::string& p) { return p != "ST;"; });
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 3),
+              (std::vector<std::string>{"MP1;", "AT11;", "AB0;"}));
     EXPECT_EQ(core::ExistError(works, core::err::Temp1Alarm), 1);
 
     emulator.control("temp 60 40");

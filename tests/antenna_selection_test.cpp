@@ -1,3 +1,5 @@
+#include "tuner/antenna_selection.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
 #include "test_station.h"
-#include "tuner/antenna_selection.h"
 #include "tuner/tune_memory.h"
 
 using testing_support::TestStation;

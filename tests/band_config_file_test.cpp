@@ -1,3 +1,5 @@
+#include "config/band_config_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "config/band_config_file.h"
 #include "config/config_offset_file.h"
 #include "config/info_file.h"
 #include "config/name_file.h"

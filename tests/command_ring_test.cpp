@@ -1,7 +1,8 @@
+#include "core/record/command_ring.h"
+
 #include <gtest/gtest.h>
 
 #include "core/amp_commands.h"
-#include "core/record/command_ring.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 namespace testing_support {
 
 class EmulatorProcess {
-public:
+  public:
     explicit EmulatorProcess(const std::filesystem::path& root) : root_(root) {
         std::string rootText = root.string();
         std::vector<std::string> arguments = {AMP_EMULATOR_BINARY, "--root", rootText};
@@ -71,7 +71,7 @@ public:
         return reply;
     }
 
-private:
+  private:
     std::filesystem::path root_;
     pid_t pid_ = -1;
     bool ready_ = false;

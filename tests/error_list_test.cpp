@@ -21,7 +21,7 @@ namespace err = core::err;
 namespace protFlags = core::protFlags;
 
 class ErrorListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         core::InitErrorDescriptors(works);
         works.errorsHeld = 0;

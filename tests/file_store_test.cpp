@@ -21,8 +21,9 @@ TEST(FileStore, SaveReplacesTheFileInsideTheReadWriteWindow) {
     EXPECT_EQ(files.read("/opt/set/name.txt"), "second\n");
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/name.txt.new")));
     EXPECT_EQ(station.actions(),
-              (std::vector<SystemAction>{SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly,
-                                         SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly}));
+              (std::vector<SystemAction>{
+                  SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly,
+                  SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly}));
     EXPECT_TRUE(station.system().settingsReadOnly());
 }
 
@@ -37,8 +38,9 @@ TEST(FileStore, FailedReadWriteRemountLeavesTheOldFile) {
 }
 
 TEST(FileStore, FailedRemountsGoToTheSystemLogAndStandardError) {
-    for (auto [action, text] : {std::pair{SystemAction::RemountSettingsReadWrite, "can't mount rw /opt/set/ error "},
-                                {SystemAction::RemountSettingsReadOnly, "can't mount ro /opt/set/ error "}}) {
+    for (auto [action, text] :
+         {std::pair{SystemAction::RemountSettingsReadWrite, "can't mount rw /opt/set/ error "},
+          {SystemAction::RemountSettingsReadOnly, "can't mount ro /opt/set/ error "}}) {
         TestStation station;
         station.system().failAction(action, 32);
         (void)station.works.platform->files().save("/opt/set/name.txt", "x\n");
@@ -85,16 +87,15 @@ TEST(SimSystem, NothingReachesTheHost) {
     EXPECT_EQ(system.boardTemperatureReport(), "temp=48.3'C\n");
     system.failAction(SystemAction::ReadBoardTemperature, 127);
     EXPECT_EQ(system.boardTemperatureReport(), std::nullopt);
-    EXPECT_EQ(system.calls(),
-              (std::vector<platform::SystemCall>{{SystemAction::RemoveFile, "/opt/set/good"},
-                                                 {SystemAction::RemoveFile, "/opt/set/good"},
-                                                 {SystemAction::RemountRootReadWrite},
-                                                 {SystemAction::Reboot},
-                                                 {SystemAction::RestartNetwork},
-                                                 {SystemAction::HideConsoleCursor},
-                                                 {SystemAction::ReadBoardTemperature},
-                                                 {SystemAction::ReadBoardTemperature},
-                                                 {SystemAction::ReadBoardTemperature}}));
+    EXPECT_EQ(system.calls(), (std::vector<platform::SystemCall>{{SystemAction::RemoveFile, "/opt/set/good"},
+                                                                 {SystemAction::RemoveFile, "/opt/set/good"},
+                                                                 {SystemAction::RemountRootReadWrite},
+                                                                 {SystemAction::Reboot},
+                                                                 {SystemAction::RestartNetwork},
+                                                                 {SystemAction::HideConsoleCursor},
+                                                                 {SystemAction::ReadBoardTemperature},
+                                                                 {SystemAction::ReadBoardTemperature},
+                                                                 {SystemAction::ReadBoardTemperature}}));
 }
 
 TEST(RunRoot, ResolvesAbsolutePathsUnderTheRoot) {

@@ -1,9 +1,8 @@
 // The main screen of every window, drawn by the real main loop for one fixed
 // state and compared pixel for pixel with the reference pictures in
 // tests/golden. BRISEL_UPDATE_GOLDEN=1 rewrites the references instead.
-#include <png.h>
-
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +11,7 @@
 
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/record/spectrum_data.h"
 #include "core/try_mutex.h"
 #include "platform/png_writer.h"
 #include "test_station.h"
@@ -19,7 +19,6 @@
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
-#include "core/record/spectrum_data.h"
 #include "ui/spectrum_plot.h"
 
 namespace {

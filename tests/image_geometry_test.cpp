@@ -80,8 +80,8 @@ TEST(DialScales, SwrTicksSitWhereTheNeedleEndsAfterConversion) {
 }
 
 TEST(CalcolaSWR, BreakpointsInterpolationAndBounds) {
-    const float breakpoints[][2] = {{1.0f, 0},  {1.5f, 11}, {2, 20}, {3, 30},  {4, 36},  {5, 40},
-                                    {6, 43},    {7, 45},    {8, 47}, {9, 48},  {10, 50}, {100, 60}};
+    const float breakpoints[][2] = {{1.0f, 0}, {1.5f, 11}, {2, 20}, {3, 30}, {4, 36},  {5, 40},
+                                    {6, 43},   {7, 45},    {8, 47}, {9, 48}, {10, 50}, {100, 60}};
     for (const auto& [swr, steps] : breakpoints) EXPECT_FLOAT_EQ(ui::CalcolaSWR(swr), steps) << swr;
     EXPECT_FLOAT_EQ(ui::CalcolaSWR(2.5f), 25.0f);
     EXPECT_FLOAT_EQ(ui::CalcolaSWR(1.25f), 5.5f);

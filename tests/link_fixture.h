@@ -30,7 +30,7 @@ inline std::vector<std::string> words(const std::string& text) {
 
 // The real link thread against the emulator on its pseudo-terminal.
 class AmpLinkTest : public ::testing::Test {
-protected:
+  protected:
     // The emulator answers in real time; a link whose timing does not matter to the
     // test may run its clock faster, as long as its reply time-out stays far above
     // the emulator's reply time.
@@ -63,7 +63,8 @@ protected:
         }
         return true;
     }
-    bool waitForPayload(const std::string& payload, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    bool waitForPayload(const std::string& payload,
+                        std::chrono::milliseconds limit = std::chrono::seconds(10)) {
         return waitUntil(
             [&] {
                 auto list = received();

@@ -9,12 +9,12 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/record/spectrum_data.h"
 #include "core/status_bits.h"
 #include "core/try_mutex.h"
 #include "test_station.h"
 #include "tuner/tune_search.h"
 #include "ui/framebuffer.h"
-#include "core/record/spectrum_data.h"
 
 namespace {
 

@@ -1,3 +1,5 @@
+#include "tuner/memory_banks.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +13,6 @@
 #include "test_station.h"
 #include "tuner/antenna_file.h"
 #include "tuner/antenna_selection.h"
-#include "tuner/memory_banks.h"
 #include "tuner/tune_memory.h"
 
 using testing_support::TestStation;
@@ -61,7 +62,7 @@ TEST(AntennaFile, FormatReadsBack) {
 }
 
 class MemoryBanks : public ::testing::Test {
-protected:
+  protected:
     void write(const std::string& path, const std::string& text) {
         std::ofstream(station.path(path), std::ios::binary) << text;
     }

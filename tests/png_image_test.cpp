@@ -27,7 +27,7 @@ platform::PngPicture picture(uint32_t width, uint32_t height, int channels = 4, 
 }
 
 class GetPng : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { useFrame(makeFrame(16, 8, 4, 0xAB)); }
 
     void useFrame(std::unique_ptr<ui::FrameBuffer> frame) {

@@ -1,3 +1,5 @@
+#include "amp/reply_decoder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "amp/measurements.h"
-#include "amp/reply_decoder.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
@@ -29,8 +30,9 @@ struct Status {
 
     [[nodiscard]] std::string text() const {
         char buffer[64];
-        std::snprintf(buffer, sizeof buffer, "ST%c%c%04d%04d%04d%04d%04d%04d%c%c%c0%04d;", status0, status, powerIn,
-                      forward, reflected, current, sensor1, sensor2, protLow, protHigh, status3, peak);
+        std::snprintf(buffer, sizeof buffer, "ST%c%c%04d%04d%04d%04d%04d%04d%c%c%c0%04d;", status0, status,
+                      powerIn, forward, reflected, current, sensor1, sensor2, protLow, protHigh, status3,
+                      peak);
         return buffer;
     }
 };
@@ -40,14 +42,15 @@ std::string hexBytes(const std::string& bytes, size_t size) {
     std::string text;
     char pair[3];
     for (size_t i = 0; i < size; ++i) {
-        std::snprintf(pair, sizeof pair, "%02X", i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u);
+        std::snprintf(pair, sizeof pair, "%02X",
+                      i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u);
         text += pair;
     }
     return text;
 }
 
 class ReplyDecoderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         core::InitErrorDescriptors(works);
         works.errorsHeld = 0;

@@ -1,3 +1,5 @@
+#include "config/setup_file.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,11 +8,10 @@
 #include <thread>
 
 #include "config/setup.h"
-#include "config/setup_file.h"
 #include "core/error_codes.h"
-#include "tuner/factory_default.h"
 #include "core/errors.h"
 #include "test_station.h"
+#include "tuner/factory_default.h"
 
 using config::formatSetup;
 using config::parseSetup;
@@ -20,42 +21,162 @@ using testing_support::TestStation;
 namespace {
 
 const std::string kDefaultFile =
-    "Passphrase: \n" "EnableKeyb: 1\n" "EnableSpi: 0\n" "EnableTouch: 0\n" "DelayedTouch: 0\n" "EnableGPIO: 1\n"
-    "EnableRead: 0\n" "EnableWrite: 0\n" "EnableCAT: 0\n" "EnableLinear: 1\n" "EnableTime: 1\n" "WebSocket: 1\n"
-    "Pitch: 2500\n" "Quality: 100\n" "AudioIn: hw:1\n" "InChannels: 2\n" "AudioCompress: 30000\n"
-    "AudioOut: hw:1\n" "Server: 127.0.0.1\n" "TcpPort: 6666\n" "CatPort: /dev/QELTCAT\n"
-    "SerPort: /dev/QELTSER\n" "LinPort: /dev/ttyAMA0\n" "NumAntenna: 1\n" "EnablePwrPeak: 0\n" "TempMode: 0\n"
-    "FreqSensIn: 0\n" "FreqPeriodTime: 10\n" "AttenuatorTune: 0\n" "SWRescAutoTune: 0\n" "ViewTimeStr: 0\n"
-    "ViewTemp: 0\n" "MaxTemperature: 700\n" "MaxTemperature2: 800\n" "AutoTuneMaxCicli: 0\n" "PowerUnits: 0\n"
-    "SaveScreenIdx: 0\n" "AutoTuneMode: 0\n" "EnableFFT: 0\n" "Divide: 4\n" "MaxTempAllowed: 75\n"
-    "MaxTempAllowed2: 85\n" "PSpar1: 1\n" "PSpar2: 1000\n" "Isteresi1: 3\n" "Isteresi2: 1\n" "PSpar3: 0\n"
-    "PSpar4: 0\n" "OffsetPlot: 0\n" "RefLevelPlot: 0\n" "RefPosPlot: 10\n" "PointDivPlot: 10\n"
-    "CatSerialPort: /dev/QELT817\n" "TUNEenabled: 0\n" "NumBanco: 0\n" "GMpar1: 2\n" "GMpar2: 100\n"
-    "Peak_media: 2\n" "Peak_ValDec: 10\n" "Peak_TimeDec: 1\n" "Peak_Time: 3000\n" "MAXbank: 3\n"
-    "BTN_longpress_Time: 5\n" "EnableDebug: 0\n" "Enable1600: 1\n" "EnableLOGTemp: 0\n" "AudioBuffers: 20\n"
-    "AutoTuneTipo: 0\n" "CPUTempVentola: 80\n" "CPUPercVentola: 70\n" "ChunkTime: 10.000000\n"
-    "BufferingTime: 100.000000\n" "FANmode: 0\n" "ViewType: 1\n" "ViewTX: 0\n";
+    "Passphrase: \n"
+    "EnableKeyb: 1\n"
+    "EnableSpi: 0\n"
+    "EnableTouch: 0\n"
+    "DelayedTouch: 0\n"
+    "EnableGPIO: 1\n"
+    "EnableRead: 0\n"
+    "EnableWrite: 0\n"
+    "EnableCAT: 0\n"
+    "EnableLinear: 1\n"
+    "EnableTime: 1\n"
+    "WebSocket: 1\n"
+    "Pitch: 2500\n"
+    "Quality: 100\n"
+    "AudioIn: hw:1\n"
+    "InChannels: 2\n"
+    "AudioCompress: 30000\n"
+    "AudioOut: hw:1\n"
+    "Server: 127.0.0.1\n"
+    "TcpPort: 6666\n"
+    "CatPort: /dev/QELTCAT\n"
+    "SerPort: /dev/QELTSER\n"
+    "LinPort: /dev/ttyAMA0\n"
+    "NumAntenna: 1\n"
+    "EnablePwrPeak: 0\n"
+    "TempMode: 0\n"
+    "FreqSensIn: 0\n"
+    "FreqPeriodTime: 10\n"
+    "AttenuatorTune: 0\n"
+    "SWRescAutoTune: 0\n"
+    "ViewTimeStr: 0\n"
+    "ViewTemp: 0\n"
+    "MaxTemperature: 700\n"
+    "MaxTemperature2: 800\n"
+    "AutoTuneMaxCicli: 0\n"
+    "PowerUnits: 0\n"
+    "SaveScreenIdx: 0\n"
+    "AutoTuneMode: 0\n"
+    "EnableFFT: 0\n"
+    "Divide: 4\n"
+    "MaxTempAllowed: 75\n"
+    "MaxTempAllowed2: 85\n"
+    "PSpar1: 1\n"
+    "PSpar2: 1000\n"
+    "Isteresi1: 3\n"
+    "Isteresi2: 1\n"
+    "PSpar3: 0\n"
+    "PSpar4: 0\n"
+    "OffsetPlot: 0\n"
+    "RefLevelPlot: 0\n"
+    "RefPosPlot: 10\n"
+    "PointDivPlot: 10\n"
+    "CatSerialPort: /dev/QELT817\n"
+    "TUNEenabled: 0\n"
+    "NumBanco: 0\n"
+    "GMpar1: 2\n"
+    "GMpar2: 100\n"
+    "Peak_media: 2\n"
+    "Peak_ValDec: 10\n"
+    "Peak_TimeDec: 1\n"
+    "Peak_Time: 3000\n"
+    "MAXbank: 3\n"
+    "BTN_longpress_Time: 5\n"
+    "EnableDebug: 0\n"
+    "Enable1600: 1\n"
+    "EnableLOGTemp: 0\n"
+    "AudioBuffers: 20\n"
+    "AutoTuneTipo: 0\n"
+    "CPUTempVentola: 80\n"
+    "CPUPercVentola: 70\n"
+    "ChunkTime: 10.000000\n"
+    "BufferingTime: 100.000000\n"
+    "FANmode: 0\n"
+    "ViewType: 1\n"
+    "ViewTX: 0\n";
 
 // Every key away from its default, in the form a save writes it.
 const std::string kCustomFile =
-    "Passphrase: Secret7\n" "EnableKeyb: 0\n" "EnableSpi: 1\n" "EnableTouch: 1\n" "DelayedTouch: 1\n"
-    "EnableGPIO: 0\n" "EnableRead: 1\n" "EnableWrite: 1\n" "EnableCAT: 1\n" "EnableLinear: 0\n" "EnableTime: 0\n"
-    "WebSocket: 0\n" "Pitch: 700\n" "Quality: 50\n" "AudioIn: plughw:2\n" "InChannels: 1\n"
-    "AudioCompress: 64000\n" "AudioOut: plughw:3\n" "Server: 192.168.1.20\n" "TcpPort: 7777\n"
-    "CatPort: /dev/ttyUSB0\n" "SerPort: /dev/ttyUSB1\n" "LinPort: /dev/ttyS0\n" "NumAntenna: 3\n"
-    "EnablePwrPeak: 1\n" "TempMode: 1\n" "FreqSensIn: 1\n" "FreqPeriodTime: 250\n" "AttenuatorTune: 3\n"
-    "SWRescAutoTune: 153\n" "ViewTimeStr: 1\n" "ViewTemp: 1\n" "MaxTemperature: 655\n" "MaxTemperature2: 701\n"
-    "AutoTuneMaxCicli: 5\n" "PowerUnits: 1\n" "SaveScreenIdx: 4\n" "AutoTuneMode: 1\n" "EnableFFT: 1\n"
-    "Divide: 16\n" "MaxTempAllowed: 80\n" "MaxTempAllowed2: 90\n" "PSpar1: 3\n" "PSpar2: 2000\n" "Isteresi1: 5\n"
-    "Isteresi2: 2\n" "PSpar3: 80\n" "PSpar4: 50\n" "OffsetPlot: -30\n" "RefLevelPlot: -20\n" "RefPosPlot: 5\n"
-    "PointDivPlot: 20\n" "CatSerialPort: /dev/ttyUSB2\n" "TUNEenabled: 1\n" "NumBanco: 2\n" "GMpar1: 4\n"
-    "GMpar2: 150\n" "Peak_media: 3\n" "Peak_ValDec: 7\n" "Peak_TimeDec: 2\n" "Peak_Time: 1500\n" "MAXbank: 19\n"
-    "BTN_longpress_Time: 8\n" "EnableDebug: 1\n" "Enable1600: 0\n" "EnableLOGTemp: 1\n" "AudioBuffers: 30\n"
-    "AutoTuneTipo: 1\n" "CPUTempVentola: 65\n" "CPUPercVentola: 55\n" "ChunkTime: 20.000000\n"
-    "BufferingTime: 200.000000\n" "FANmode: 2\n" "ViewType: 3\n" "ViewTX: 2\n";
+    "Passphrase: Secret7\n"
+    "EnableKeyb: 0\n"
+    "EnableSpi: 1\n"
+    "EnableTouch: 1\n"
+    "DelayedTouch: 1\n"
+    "EnableGPIO: 0\n"
+    "EnableRead: 1\n"
+    "EnableWrite: 1\n"
+    "EnableCAT: 1\n"
+    "EnableLinear: 0\n"
+    "EnableTime: 0\n"
+    "WebSocket: 0\n"
+    "Pitch: 700\n"
+    "Quality: 50\n"
+    "AudioIn: plughw:2\n"
+    "InChannels: 1\n"
+    "AudioCompress: 64000\n"
+    "AudioOut: plughw:3\n"
+    "Server: 192.168.1.20\n"
+    "TcpPort: 7777\n"
+    "CatPort: /dev/ttyUSB0\n"
+    "SerPort: /dev/ttyUSB1\n"
+    "LinPort: /dev/ttyS0\n"
+    "NumAntenna: 3\n"
+    "EnablePwrPeak: 1\n"
+    "TempMode: 1\n"
+    "FreqSensIn: 1\n"
+    "FreqPeriodTime: 250\n"
+    "AttenuatorTune: 3\n"
+    "SWRescAutoTune: 153\n"
+    "ViewTimeStr: 1\n"
+    "ViewTemp: 1\n"
+    "MaxTemperature: 655\n"
+    "MaxTemperature2: 701\n"
+    "AutoTuneMaxCicli: 5\n"
+    "PowerUnits: 1\n"
+    "SaveScreenIdx: 4\n"
+    "AutoTuneMode: 1\n"
+    "EnableFFT: 1\n"
+    "Divide: 16\n"
+    "MaxTempAllowed: 80\n"
+    "MaxTempAllowed2: 90\n"
+    "PSpar1: 3\n"
+    "PSpar2: 2000\n"
+    "Isteresi1: 5\n"
+    "Isteresi2: 2\n"
+    "PSpar3: 80\n"
+    "PSpar4: 50\n"
+    "OffsetPlot: -30\n"
+    "RefLevelPlot: -20\n"
+    "RefPosPlot: 5\n"
+    "PointDivPlot: 20\n"
+    "CatSerialPort: /dev/ttyUSB2\n"
+    "TUNEenabled: 1\n"
+    "NumBanco: 2\n"
+    "GMpar1: 4\n"
+    "GMpar2: 150\n"
+    "Peak_media: 3\n"
+    "Peak_ValDec: 7\n"
+    "Peak_TimeDec: 2\n"
+    "Peak_Time: 1500\n"
+    "MAXbank: 19\n"
+    "BTN_longpress_Time: 8\n"
+    "EnableDebug: 1\n"
+    "Enable1600: 0\n"
+    "EnableLOGTemp: 1\n"
+    "AudioBuffers: 30\n"
+    "AutoTuneTipo: 1\n"
+    "CPUTempVentola: 65\n"
+    "CPUPercVentola: 55\n"
+    "ChunkTime: 20.000000\n"
+    "BufferingTime: 200.000000\n"
+    "FANmode: 2\n"
+    "ViewType: 3\n"
+    "ViewTX: 2\n";
 
 class SetupFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { config::initSetup(works); }
 
     // The value a save would write for one key.
@@ -87,7 +208,8 @@ TEST_F(SetupFileTest, EveryKeyComesBackAsItWasRead) {
 }
 
 TEST_F(SetupFileTest, EveryScaledValueUpToAThousandSurvivesTheTrip) {
-    for (const char* key : {"SWRescAutoTune", "MaxTemperature", "MaxTemperature2", "Peak_ValDec", "BTN_longpress_Time"}) {
+    for (const char* key :
+         {"SWRescAutoTune", "MaxTemperature", "MaxTemperature2", "Peak_ValDec", "BTN_longpress_Time"}) {
         for (int value = 0; value <= 1000; ++value) {
             parseSetup(std::string(key) + ": " + std::to_string(value) + "\n", works);
             ASSERT_EQ(written(key), std::to_string(value)) << key;
@@ -122,7 +244,8 @@ TEST_F(SetupFileTest, ValuesConvertBothWays) {
 }
 
 TEST_F(SetupFileTest, OnlyKeyColonBlankLinesCount) {
-    parseSetup("EnableCAT:1\nEnableRead : 1\nUnknown: 1\n\nEnableWrite: 1\r\nPitch: 900\r\nPitch: 1200\n", works);
+    parseSetup("EnableCAT:1\nEnableRead : 1\nUnknown: 1\n\nEnableWrite: 1\r\nPitch: 900\r\nPitch: 1200\n",
+               works);
     EXPECT_EQ(setup.EnableCAT, '0');
     EXPECT_EQ(setup.EnableRead, '0');
     EXPECT_EQ(setup.EnableWrite, '1');
@@ -170,7 +293,8 @@ TEST(SetupFile, FirstStartCreatesTheDefaultFileAndAFailedSaveIsReported) {
     config::readSetup(station.works);
     EXPECT_EQ(station.works.platform->files().read(config::kSetupPath), kDefaultFile);
     EXPECT_EQ(station.log.lines(LogChannel::Trace), std::vector<std::string>{"Init Setup! "});
-    EXPECT_EQ(station.log.lines(LogChannel::Error), std::vector<std::string>{"can't open /opt/set/setup.txt"});
+    EXPECT_EQ(station.log.lines(LogChannel::Error),
+              std::vector<std::string>{"can't open /opt/set/setup.txt"});
     EXPECT_TRUE(station.system().settingsReadOnly());
 
     station.system().failAction(platform::SystemAction::RemountSettingsReadWrite, 32);

@@ -1,3 +1,5 @@
+#include "ui/spectrum_plot.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include "test_frame.h"
 #include "test_station.h"
 #include "ui/framebuffer.h"
-#include "ui/spectrum_plot.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ TEST(FrequencyTitleTest, UnitByMagnitude) {
 }
 
 class SpectrumDrawTest : public ::testing::Test {
-protected:
+  protected:
     SpectrumDrawTest() : frame(makeFrame(800, 480, 4)), fb(*frame) {
         works.fb = &fb;
         works.serMut = &serMut;

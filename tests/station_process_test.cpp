@@ -25,7 +25,7 @@ std::string readAll(const fs::path& path) {
 
 // The real program under a temporary run root, its standard error in a file.
 class StationProcess {
-public:
+  public:
     explicit StationProcess(std::vector<std::string> extraArguments = {}) {
         std::string pattern = (fs::temp_directory_path() / "brisel-station-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
@@ -71,7 +71,7 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
-private:
+  private:
     fs::path root_;
     pid_t pid_ = -1;
 };
@@ -102,7 +102,8 @@ TEST(StationProcess, StartsUnderARunRootCreatesTheSetupAndStopsCleanly) {
                         "Communicator operations end", "Communicator joined Linear end", "Closed!\n"});
     std::string setup = readAll(station.path("/opt/set/setup.txt"));
     EXPECT_EQ(std::count(setup.begin(), setup.end(), '\n'), 75);
-    EXPECT_NE(log.find("Unable to open device /dev/ttyAMA0"), std::string::npos) << "no amplifier is attached";
+    EXPECT_NE(log.find("Unable to open device /dev/ttyAMA0"), std::string::npos)
+        << "no amplifier is attached";
 }
 
 TEST(StationProcess, PrintsItsVersion) {

@@ -31,7 +31,7 @@ inline void PrintTo(const SystemCall& call, std::ostream* out) {
 namespace testing_support {
 
 class CapturedLog : public platform::LogSink {
-public:
+  public:
     void write(platform::LogChannel channel, std::string_view text) override {
         std::lock_guard lock(mutex_);
         lines_.push_back({channel, std::string(text)});
@@ -54,7 +54,7 @@ public:
         lines_.clear();
     }
 
-private:
+  private:
     struct Line {
         platform::LogChannel channel;
         std::string text;
@@ -64,7 +64,7 @@ private:
 };
 
 class TestStation {
-public:
+  public:
     explicit TestStation(std::unique_ptr<platform::Clock> clock = std::make_unique<platform::ManualClock>())
         : root_(makeRoot()), machine_(platform::makeSimPlatform(root_.string(), std::move(clock))) {
         previousSink_ = platform::setLogSink(&log);
@@ -106,7 +106,7 @@ public:
     // After works: destroyed first, it joins the threads while the record they use still exists.
     core::ThreadSet threads;
 
-private:
+  private:
     static std::filesystem::path makeRoot() {
         std::string pattern = (std::filesystem::temp_directory_path() / "brisel-test-XXXXXX").string();
         return mkdtemp(pattern.data());

@@ -1,3 +1,5 @@
+#include "core/threads.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +10,6 @@
 
 #include "app/oneshot_threads.h"
 #include "config/remote_threads.h"
-#include "core/threads.h"
 #include "core/tiny_mailbox.h"
 #include "core/tune_lock.h"
 #include "platform/sim/scaled_clock.h"
@@ -160,8 +161,9 @@ TEST(UpdateConfirmation, WaitsForTheWindowOfASaveInProgress) {
     save.join();
     confirm.join();
     EXPECT_EQ(station.actions(),
-              (std::vector<SystemAction>{SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly,
-                                         SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly}));
+              (std::vector<SystemAction>{
+                  SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly,
+                  SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly}));
 }
 
 TEST(UpdateConfirmation, RootIsRemountedReadOnlyEvenWhenTheRemovalFails) {

@@ -1,3 +1,5 @@
+#include "tuner/tune_memory.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include "core/tune_value_bits.h"
 #include "test_station.h"
 #include "tuner/tune_index.h"
-#include "tuner/tune_memory.h"
 #include "tuner/tune_memory_file.h"
 #include "tuner/tune_word.h"
 
@@ -20,7 +21,9 @@ void store(core::Works& works, int32_t index, uint8_t mode, uint16_t l, uint16_t
 }
 
 // The nearest stored tune for 14 074 000 Hz (index 3117, segment 3110..3144).
-int32_t nearest20m(const core::Works& works) { return tuner::SearchBestTune(works, 3117, 3110, 3145, 0); }
+int32_t nearest20m(const core::Works& works) {
+    return tuner::SearchBestTune(works, 3117, 3110, 3145, 0);
+}
 
 TEST(TuneMemoryRam, OutOfRangeIgnoredAndBypassRecalledAsCL) {
     TestStation station;
@@ -60,7 +63,8 @@ TEST(TuneMemoryRecall, LoadsTheNearestTuneIntoTheWordOnce) {
               tuner::withInductor(tuner::withCapacitor(core::tuneValue::NetworkLC, 200), 100));
     EXPECT_EQ(works.tuneMode.load(), tuner::kModeLC);
     EXPECT_EQ(station.log.lines(platform::LogChannel::Trace),
-              std::vector<std::string>{">>>>>>>>>>>>>>> MEMTUNE: load a Tune for 14074000 idx:3120 -> C 200 I 100!!\n"});
+              std::vector<std::string>{
+                  ">>>>>>>>>>>>>>> MEMTUNE: load a Tune for 14074000 idx:3120 -> C 200 I 100!!\n"});
     tuner::LoadTuneFromMEM(works, 0);  // already in the word: not logged again
     EXPECT_EQ(station.log.lines(platform::LogChannel::Trace).size(), 1u);
 }
@@ -103,8 +107,9 @@ TEST(TuneMemoryFile, InsertSaveAndLoadThroughTheBankFiles) {
     EXPECT_TRUE(station.log.contains("-------------- Save TuneVal C:200, L:100, M:2\n"));
     EXPECT_TRUE(station.log.contains("SaveTabAtu Bank5 , antenna 1\n"));
     EXPECT_EQ(works.platform->files().read("/opt/set/atu_ant2_b5.txt"), "3117 14070000 1 2 100 200\n");
-    EXPECT_EQ(station.actions(), (std::vector<platform::SystemAction>{platform::SystemAction::RemountSettingsReadWrite,
-                                                                      platform::SystemAction::RemountSettingsReadOnly}));
+    EXPECT_EQ(station.actions(),
+              (std::vector<platform::SystemAction>{platform::SystemAction::RemountSettingsReadWrite,
+                                                   platform::SystemAction::RemountSettingsReadOnly}));
 
     station.tuneTables().tables[1] = {};
     tuner::LoadTabAtu(works, 5, 1);

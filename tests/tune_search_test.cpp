@@ -1,3 +1,5 @@
+#include "tuner/tune_search.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,7 +19,6 @@
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory.h"
 #include "tuner/tune_records.h"
-#include "tuner/tune_search.h"
 #include "tuner/tune_word.h"
 
 namespace {
@@ -43,8 +44,8 @@ struct TuneSearchRig : TestStation {
         int steps = 0;
         while (works.tuneState != 0 && steps < maxSteps) {
             const uint32_t word = works.tuneValue;
-            works.swr = model(tuner::DecodeCapacitaFromTuneval(word), tuner::DecodeInduttanzaFromTuneval(word),
-                              tuner::DecodeModoFromTuneval(word));
+            works.swr = model(tuner::DecodeCapacitaFromTuneval(word),
+                              tuner::DecodeInduttanzaFromTuneval(word), tuner::DecodeModoFromTuneval(word));
             if (works.swr <= 10.0f) works.tuneState = 3;
             tuner::TuneTask(works);
             ++steps;
@@ -64,7 +65,8 @@ struct TuneSearchRig : TestStation {
     [[nodiscard]] bool memoryFileWritten() { return std::filesystem::exists(path("/opt/set/atu_ant1.txt")); }
     [[nodiscard]] int countLog(const std::string& text) const {
         int count = 0;
-        for (const auto& line : log.lines(platform::LogChannel::Trace)) count += line.find(text) != std::string::npos;
+        for (const auto& line : log.lines(platform::LogChannel::Trace))
+            count += line.find(text) != std::string::npos;
         return count;
     }
 
@@ -195,7 +197,8 @@ TEST(TuneSearch, OnlyCoarseRowsBelow10AreRefinedAtMostThree) {
         tuner::StartAutotune(rig.works);
         rig.run([&test](int32_t c, int32_t l, uint8_t mode) {
             if (mode != tuner::kModeCL) return 50.0f;
-            return 2.0f + test.slope * static_cast<float>(std::abs(l - 48)) + static_cast<float>(std::abs(c - 64)) / 64;
+            return 2.0f + test.slope * static_cast<float>(std::abs(l - 48)) +
+                   static_cast<float>(std::abs(c - 64)) / 64;
         });
         EXPECT_EQ(rig.countLog("NEXT TUNE FINE"), test.refined - 1);
         int fineResults = 0;

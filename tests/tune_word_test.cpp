@@ -1,9 +1,10 @@
+#include "tuner/tune_word.h"
+
 #include <gtest/gtest.h>
 
 #include "core/tune_value_bits.h"
 #include "test_station.h"
 #include "tuner/tune_index.h"
-#include "tuner/tune_word.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ TEST(TuneWord, LayoutAndRoundTripOfEveryIndex) {
     for (int32_t c = 0; c < 512; ++c)
         for (int32_t l = 0; l < 512; ++l) {
             uint32_t word = tuner::withInductor(tuner::withCapacitor(core::tuneValue::NetworkLC, c), l);
-            if (tuner::DecodeCapacitaFromTuneval(word) != c || tuner::DecodeInduttanzaFromTuneval(word) != l ||
+            if (tuner::DecodeCapacitaFromTuneval(word) != c ||
+                tuner::DecodeInduttanzaFromTuneval(word) != l ||
                 tuner::DecodeModoFromTuneval(word) != tuner::kModeLC)
                 FAIL() << "c " << c << " l " << l << " word 0x" << std::hex << word;
         }
@@ -25,8 +27,8 @@ TEST(TuneWord, LayoutAndRoundTripOfEveryIndex) {
 TEST(TuneWord, TwoModeWordDecodesToNoneAndReadsAsBypass) {
     testing_support::TestStation station;
     core::Works& works = station.works;
-    uint32_t word =
-        tuner::withInductor(tuner::withCapacitor(core::tuneValue::Bypass | core::tuneValue::NetworkCL, 300), 17);
+    uint32_t word = tuner::withInductor(
+        tuner::withCapacitor(core::tuneValue::Bypass | core::tuneValue::NetworkCL, 300), 17);
     works.tuneValue = word;
     tuner::ReadTnePar(works);
     EXPECT_EQ(station.log.lines(platform::LogChannel::Trace),

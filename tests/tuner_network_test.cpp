@@ -1,9 +1,10 @@
+#include "amp/tuner_network.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "amp/antenna_load.h"
-#include "amp/tuner_network.h"
 #include "core/tune_value_bits.h"
 
 namespace {
@@ -57,9 +58,9 @@ TEST(TunerNetwork, TheExhaustiveBestFindsAMatchForTypicalLoads) {
         uint8_t mode;
     };
     const Case cases[] = {
-        {{12.5, 0.0}, 7.1e6, tuner::kModeCL},   {{200.0, 0.0}, 14.2e6, tuner::kModeLC},
-        {{25.0, 0.0}, 50.1e6, tuner::kModeCL},  {{100.0, 0.0}, 50.1e6, tuner::kModeLC},
-        {{300.0, 0.0}, 3.6e6, tuner::kModeLC},  {{12.0, 25.0}, 14.1e6, tuner::kModeLC},
+        {{12.5, 0.0}, 7.1e6, tuner::kModeCL},  {{200.0, 0.0}, 14.2e6, tuner::kModeLC},
+        {{25.0, 0.0}, 50.1e6, tuner::kModeCL}, {{100.0, 0.0}, 50.1e6, tuner::kModeLC},
+        {{300.0, 0.0}, 3.6e6, tuner::kModeLC}, {{12.0, 25.0}, 14.1e6, tuner::kModeLC},
     };
     for (const Case& c : cases) {
         sim::BestTune best = sim::bestTune(c.load, c.hz);

@@ -18,7 +18,7 @@
 
 // The link's clock at four times real time: the search's pauses pass sooner.
 class TunerProcess : public testing_support::AmpLinkTest {
-protected:
+  protected:
     TunerProcess() : AmpLinkTest(4.0) {}
 };
 

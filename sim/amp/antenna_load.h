@@ -14,7 +14,7 @@
 namespace sim {
 
 class AntennaLoad {
-public:
+  public:
     static constexpr double kDipoleOhms = 70.0;
     static constexpr double kDipoleQ = 12.0;
 
@@ -30,7 +30,7 @@ public:
     // One word for the state line: "z:R,X" or "dipole:HZ".
     [[nodiscard]] std::string describe() const;
 
-private:
+  private:
     Impedance fixed_{kReferenceOhms, 0.0};
     double resonantHz_ = 0;  // 0 for a fixed impedance
 };

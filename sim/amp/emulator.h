@@ -18,7 +18,7 @@ namespace sim {
 [[nodiscard]] std::string printable(std::string_view bytes);
 
 class Emulator {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
     static constexpr size_t kReceivedKept = 4096;
 
@@ -44,7 +44,7 @@ public:
     // Kept settings and model values, key=value separated by blanks.
     [[nodiscard]] std::string stateLine() const;
 
-private:
+  private:
     [[nodiscard]] uint32_t swrFrequency() const;
 
     double timeScale_;

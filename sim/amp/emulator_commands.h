@@ -16,7 +16,7 @@ inline constexpr const char* kFirmwareVersion = "1.07.03";  // seven characters
 inline constexpr int kAntennaCount = 4;
 
 class CommandHandler {
-public:
+  public:
     CommandHandler(Identity identity, PhysicalModel& model) : identity_(identity), model_(model) {}
 
     // The reply payload; nothing while the microcontroller is held in reset
@@ -31,7 +31,7 @@ public:
     [[nodiscard]] const Identity& identity() const { return identity_; }
     [[nodiscard]] bool heldInReset() const { return heldInReset_; }
 
-private:
+  private:
     [[nodiscard]] std::optional<std::string> dispatch(std::string_view payload);
     [[nodiscard]] std::optional<std::string> eepromPage(int page) const;
     [[nodiscard]] std::string frequencyReply() const;

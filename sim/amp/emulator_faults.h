@@ -23,7 +23,7 @@ struct Transmission {
 };
 
 class FaultInjector {
-public:
+  public:
     static constexpr std::chrono::milliseconds kDelay{2000};  // past the controller's 1.5 s time-out
     static constexpr size_t kLongLine = 600;                  // past the controller's 500-byte buffer
 
@@ -35,7 +35,7 @@ public:
     // The frame of a reply payload, with the armed fault applied when one is left.
     [[nodiscard]] std::vector<Transmission> transmit(std::string_view reply);
 
-private:
+  private:
     [[nodiscard]] std::string randomBytes(size_t count);
 
     FaultKind kind_ = FaultKind::None;

@@ -32,7 +32,7 @@ constexpr size_t kPortBacklog = 64 * 1024;
 constexpr size_t kControlLineMax = 4096;
 
 class Fd {
-public:
+  public:
     explicit Fd(int fd = -1) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -45,7 +45,7 @@ public:
         fd_ = fd;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -58,7 +58,7 @@ struct Client {
 };
 
 class ControlSocket {
-public:
+  public:
     ~ControlSocket() {
         if (!path_.empty()) ::unlink(path_.c_str());
     }
@@ -90,13 +90,13 @@ public:
     }
     [[nodiscard]] int fd() const { return fd_.get(); }
 
-private:
+  private:
     Fd fd_;
     std::string path_;
 };
 
 class Loop {
-public:
+  public:
     Loop(const EmulatorOptions& options, PtyLink& pty, int signals, int listener)
         : options_(options),
           pty_(pty),
@@ -117,7 +117,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<pollfd> watched() {
         std::vector<pollfd> fds = {
             {signals_, POLLIN, 0},

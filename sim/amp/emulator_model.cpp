@@ -115,8 +115,8 @@ ModelReadings PhysicalModel::read(const AmpSettings& settings) const {
     r.keyed = keyed_;
     r.transmitting = e.transmitting;
     r.bypassed = e.bypassed;
-    r.swrAlarm = e.transmitting && e.swr > kSwrAlarmLimit &&
-                 e.reflectedW >= kSwrAlarmMinReflectedShare * ratedWatts_;
+    r.swrAlarm =
+        e.transmitting && e.swr > kSwrAlarmLimit && e.reflectedW >= kSwrAlarmMinReflectedShare * ratedWatts_;
     r.protection = protection();
     return r;
 }

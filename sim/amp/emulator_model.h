@@ -27,7 +27,7 @@ struct ModelReadings {
 };
 
 class PhysicalModel {
-public:
+  public:
     static constexpr double kAmbientC = 25.0;
     // The SWR alarm: transmitting through the stage, an SWR above the limit,
     // and at least this share of the rated power coming back, so that a weak
@@ -62,7 +62,7 @@ public:
         return electrical(settings).dissipationW;
     }
 
-private:
+  private:
     struct Electrical {
         double inputW = 0, forwardW = 0, reflectedW = 0, currentA = 0, dissipationW = 0, swr = 1;
         bool transmitting = false, bypassed = false;

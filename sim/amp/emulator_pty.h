@@ -8,7 +8,7 @@
 namespace sim {
 
 class PtyLink {
-public:
+  public:
     PtyLink() = default;
     PtyLink(const PtyLink&) = delete;
     PtyLink& operator=(const PtyLink&) = delete;
@@ -21,7 +21,7 @@ public:
     [[nodiscard]] int master() const { return master_; }
     [[nodiscard]] const std::string& slavePath() const { return slavePath_; }
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;
     std::string slavePath_;

@@ -47,10 +47,14 @@ TunerSetting tunerSettingFromWord(uint32_t word) {
 
 const char* networkName(uint8_t mode) {
     switch (mode) {
-        case tuner::kModeCL: return "CL";
-        case tuner::kModeLC: return "LC";
-        case tuner::kModeBypass: return "bypass";
-        default: return "none";
+        case tuner::kModeCL:
+            return "CL";
+        case tuner::kModeLC:
+            return "LC";
+        case tuner::kModeBypass:
+            return "bypass";
+        default:
+            return "none";
     }
 }
 

@@ -18,9 +18,13 @@ std::string format(const char* pattern, Values... values) {
     return text;
 }
 
-CommandText make(const char* letters, std::string payload) { return {{letters[0], letters[1]}, std::move(payload)}; }
+CommandText make(const char* letters, std::string payload) {
+    return {{letters[0], letters[1]}, std::move(payload)};
+}
 
-std::string tuneWordText(const core::Works& works) { return format("MT1%08X;", works.tuneValue.load()); }
+std::string tuneWordText(const core::Works& works) {
+    return format("MT1%08X;", works.tuneValue.load());
+}
 
 }  // namespace
 
@@ -47,55 +51,82 @@ const char* withheldReason(const core::Works& works, int32_t code) {
 std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
     if (withheldReason(works, code)) return std::nullopt;
     switch (code) {
-        case core::cmd::VersionQuery: return make("VS", "VSM;");
-        case core::cmd::Status: return make("ST", "ST;");
-        case core::cmd::SelectAntenna: return make("SA", format("SA%d;", works.NumAntenna.load() + 1));
-        case core::cmd::FrequencyPoll: return make("FM", "FM;");
+        case core::cmd::VersionQuery:
+            return make("VS", "VSM;");
+        case core::cmd::Status:
+            return make("ST", "ST;");
+        case core::cmd::SelectAntenna:
+            return make("SA", format("SA%d;", works.NumAntenna.load() + 1));
+        case core::cmd::FrequencyPoll:
+            return make("FM", "FM;");
         case core::cmd::Frequency:
             return make("FA", format("FA%011lu;", static_cast<unsigned long>(works.frequency.load())));
-        case core::cmd::TuneWordQuery: return make("MT", "MT;");
+        case core::cmd::TuneWordQuery:
+            return make("MT", "MT;");
         case core::cmd::TuneWord:
         case core::cmd::RecallTune:
         case core::cmd::TunerBypassKeep:
         case core::cmd::DefaultTune:
-        case core::cmd::TunerBypass: return make("MT", tuneWordText(works));
+        case core::cmd::TunerBypass:
+            return make("MT", tuneWordText(works));
         case core::cmd::FrequencySensor:
             return make("SF",
                         format("FS%01d%04d;", works.FreqSensIn.load(), works.FreqPeriodTime.load() / 10));
-        case core::cmd::ClearProtections: return make("CP", "CPFFFF;");
-        case core::cmd::Attenuator: return make("AT", attenuatorText(works.attenuator));
-        case core::cmd::TuneAttenuator: return make("AT", attenuatorText(works.AttenuatorTune));
-        case core::cmd::PadsIn: return make("AT", "AT11;");
-        case core::cmd::ProtectionOff: return make("MP", "MP0;");
-        case core::cmd::ProtectionOn: return make("MP", "MP1;");
-        case core::cmd::LeaveBypass: return make("AB", "AB0;");
-        case core::cmd::Bypass: return make("AB", "AB1;");
-        case core::cmd::AntennaInput: return make("AN", format("AN%d;", works.antennaIn.load()));
+        case core::cmd::ClearProtections:
+            return make("CP", "CPFFFF;");
+        case core::cmd::Attenuator:
+            return make("AT", attenuatorText(works.attenuator));
+        case core::cmd::TuneAttenuator:
+            return make("AT", attenuatorText(works.AttenuatorTune));
+        case core::cmd::PadsIn:
+            return make("AT", "AT11;");
+        case core::cmd::ProtectionOff:
+            return make("MP", "MP0;");
+        case core::cmd::ProtectionOn:
+            return make("MP", "MP1;");
+        case core::cmd::LeaveBypass:
+            return make("AB", "AB0;");
+        case core::cmd::Bypass:
+            return make("AB", "AB1;");
+        case core::cmd::AntennaInput:
+            return make("AN", format("AN%d;", works.antennaIn.load()));
         case core::cmd::Thresholds:
-            return make("TS", format("TS%04d%04d%04d%04d;", works.ampThresholds[0].load(), works.ampThresholds[1].load(),
-                                     works.ampThresholds[2].load(), works.ampThresholds[3].load()));
+            return make("TS", format("TS%04d%04d%04d%04d;", works.ampThresholds[0].load(),
+                                     works.ampThresholds[1].load(), works.ampThresholds[2].load(),
+                                     works.ampThresholds[3].load()));
         case core::cmd::Fan:
             // Modes other than 1 and 2 run the fan as in the normal mode.
             return make("FN", format(works.FANmode == 1 || works.FANmode == 2 ? "FN2%03d;" : "FN1%03d;",
                                      works.fanSpeed.load()));
         case core::cmd::ProtectionParameters:
-            return make("PS", format("PS%04d%04d%04d%04d;", works.PSpar1.load(), works.PSpar2.load(), works.PSpar3.load(),
-                                     works.PSpar4.load()));
-        case core::cmd::Filter: return make("SF", format("SF30000%02x;", works.filterMask.load()));
-        case core::cmd::HoldMicro: return make("MR", "MR1;");
-        case core::cmd::ReleaseMicro: return make("MR", "MR0;");
+            return make("PS", format("PS%04d%04d%04d%04d;", works.PSpar1.load(), works.PSpar2.load(),
+                                     works.PSpar3.load(), works.PSpar4.load()));
+        case core::cmd::Filter:
+            return make("SF", format("SF30000%02x;", works.filterMask.load()));
+        case core::cmd::HoldMicro:
+            return make("MR", "MR1;");
+        case core::cmd::ReleaseMicro:
+            return make("MR", "MR0;");
         case core::cmd::GenericMode:
             return make("GM", format("GM%04d%04d;", works.GMpar1.load(), works.GMpar2.load()));
-        case core::cmd::GeneralSettingsQuery: return make("GS", "GS;");
+        case core::cmd::GeneralSettingsQuery:
+            return make("GS", "GS;");
         case core::cmd::GeneralSettings:
             return make("GS", "GS" + generalSettingsFor(works.genSettings.get(), works.ModeWorkIdx) + ";");
-        case core::cmd::EepromPage0: return make("ER", "ER0000;");
-        case core::cmd::EepromPage1: return make("ER", "ER0001;");
-        case core::cmd::EepromPage2: return make("ER", "ER0002;");
-        case core::cmd::EepromPage3: return make("ER", "ER0003;");
-        case core::cmd::CpuFan: return make("FN", format("FN1%03d;", works.fanSpeedCpu.load()));
-        case core::cmd::Multiplier: return make("CM", format("CM%01.09f;", works.calMultiplier.load()));
-        default: return std::nullopt;
+        case core::cmd::EepromPage0:
+            return make("ER", "ER0000;");
+        case core::cmd::EepromPage1:
+            return make("ER", "ER0001;");
+        case core::cmd::EepromPage2:
+            return make("ER", "ER0002;");
+        case core::cmd::EepromPage3:
+            return make("ER", "ER0003;");
+        case core::cmd::CpuFan:
+            return make("FN", format("FN1%03d;", works.fanSpeedCpu.load()));
+        case core::cmd::Multiplier:
+            return make("CM", format("CM%01.09f;", works.calMultiplier.load()));
+        default:
+            return std::nullopt;
     }
 }
 

@@ -66,7 +66,8 @@ void ResetBiasCmd(core::Works& works) {
 
 void ClearDisplayError(core::Works& works) {
     works.protFlags |= core::protFlags::DisplayCleared;
-    for (int code : {core::err::TuneTimeout, core::err::TuneSwrTimeout, core::err::TuneAborted}) core::DeleteErrore(works, code);
+    for (int code : {core::err::TuneTimeout, core::err::TuneSwrTimeout, core::err::TuneAborted})
+        core::DeleteErrore(works, code);
     platform::trace(" -->reset protezione %c\n", static_cast<char>(works.ampStatus.load()));
 }
 
@@ -80,8 +81,8 @@ void VerificaEsistonoErrori(core::Works& works) {
 
 void GestErroreRemote(core::Works& works) {
     config::SetupRecord& setup = *works.setup;
-    platform::trace(">>> RESTART REMOTE: %i %i audio %x %x\n", works.remoteChecked.load(), works.remoteFault.load(),
-                    setup.EnableWrite.load(), setup.EnableRead.load());
+    platform::trace(">>> RESTART REMOTE: %i %i audio %x %x\n", works.remoteChecked.load(),
+                    works.remoteFault.load(), setup.EnableWrite.load(), setup.EnableRead.load());
     if (works.remoteChecked != 1 || works.remoteFault != 1) return;
     platform::trace(">>> RESTART REMOTE!\n");
     works.remoteFault = 0;

@@ -28,7 +28,7 @@ struct CheckedFrame {
 
 // Gathers received bytes up to the ";" that ends a frame.
 class FrameAssembler {
-public:
+  public:
     static constexpr size_t kCapacity = 500;
     enum class Result { More, Complete, Overflow };
 
@@ -37,7 +37,7 @@ public:
     [[nodiscard]] std::string_view frame() const { return buffer_; }
     void clear() { buffer_.clear(); }
 
-private:
+  private:
     std::string buffer_;
 };
 

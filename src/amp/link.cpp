@@ -54,7 +54,9 @@ void prepareTuneWord(core::Works& works, int32_t code) {
 // What a command changes once it is on the wire.
 void afterSending(core::Works& works, int32_t code, const std::string& payload) {
     switch (code) {
-        case core::cmd::TuneWord: works.tunerBypass = (works.tuneValue & core::tuneValue::Bypass) != 0; break;
+        case core::cmd::TuneWord:
+            works.tunerBypass = (works.tuneValue & core::tuneValue::Bypass) != 0;
+            break;
         case core::cmd::LeaveBypass:
             works.bypassCmd = 0;
             platform::trace(">> AB0;\n");
@@ -69,7 +71,9 @@ void afterSending(core::Works& works, int32_t code, const std::string& payload) 
             works.fanSpeedSent = works.fanSpeed.load();
             platform::trace(">> ++++FAN SET :  %s\n", payload.c_str());
             break;
-        case core::cmd::DefaultTune: platform::trace(">>WR MEM TUNE_DEFAULT: %s\n", payload.c_str()); break;
+        case core::cmd::DefaultTune:
+            platform::trace(">>WR MEM TUNE_DEFAULT: %s\n", payload.c_str());
+            break;
         case core::cmd::CpuFan:
             works.fanCmdPending = 0;
             works.fanSpeedSent = works.fanSpeedCpu.load();
@@ -79,7 +83,8 @@ void afterSending(core::Works& works, int32_t code, const std::string& payload) 
             platform::trace("--------------------------------------------- MOLTIPLICATORE %s \n",
                             payload.c_str());
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -148,11 +153,13 @@ void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAss
         return;
     }
     switch (assembler.push(byte)) {
-        case FrameAssembler::Result::More: return;
+        case FrameAssembler::Result::More:
+            return;
         case FrameAssembler::Result::Overflow:
             platform::trace("<<<<<<<<<<<<<<<<<<<<ERROR COUNTER LINEAR (CounterLinear)\n");
             return;
-        case FrameAssembler::Result::Complete: break;
+        case FrameAssembler::Result::Complete:
+            break;
     }
     std::string frame(assembler.frame());
     assembler.clear();
@@ -207,7 +214,8 @@ void OpenLinear(core::Works& works, platform::TermiosSerialPort& port) {
         return;
     }
     works.linFD = port.fd();
-    platform::trace("OK works->linFD=%d (%s) stato:%d\n", port.fd(), device.c_str(), works.linearProcessStatus.load());
+    platform::trace("OK works->linFD=%d (%s) stato:%d\n", port.fd(), device.c_str(),
+                    works.linearProcessStatus.load());
     platform::logInfo("OK works->linFD=%d (%s)", port.fd(), device.c_str());
 }
 

@@ -32,7 +32,9 @@ namespace {
 
 // A stop from the panel (tuneState 0) may land between two replies; the
 // link's own state changes never undo it.
-void moveTuneState(core::Works& works, uint8_t from, uint8_t to) { works.tuneState.compare_exchange_strong(from, to); }
+void moveTuneState(core::Works& works, uint8_t from, uint8_t to) {
+    works.tuneState.compare_exchange_strong(from, to);
+}
 
 }  // namespace
 
@@ -74,8 +76,8 @@ void GestRetrayCMD(core::Works& works) {
             works.retryDelay = 2000;
         }
         platform::trace(
-            "---------------------------------------STOP RETRAY!! %c%c (%d, %d) Restart da ST (Timer: %i)\n", first,
-            second, works.retryTotal.load(), works.retryCount.load(), works.retryDelay.load());
+            "---------------------------------------STOP RETRAY!! %c%c (%d, %d) Restart da ST (Timer: %i)\n",
+            first, second, works.retryTotal.load(), works.retryCount.load(), works.retryDelay.load());
         ++works.retryStops;
         works.linearProcessStatus = core::cmd::Status;
         works.retryCount = 0;
@@ -83,8 +85,8 @@ void GestRetrayCMD(core::Works& works) {
     }
     ++works.retryCount;
     works.linearProcessStatus = works.lastCmdCode.load();
-    platform::trace("--------------------------------------- ERROR LINEAR: RETRAY %c%c (%d , %d)\n", first, second,
-                    works.retryTotal.load(), works.retryCount.load());
+    platform::trace("--------------------------------------- ERROR LINEAR: RETRAY %c%c (%d , %d)\n", first,
+                    second, works.retryTotal.load(), works.retryCount.load());
 }
 
 }  // namespace amp

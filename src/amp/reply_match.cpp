@@ -8,11 +8,16 @@ namespace {
 // The EEPROM page a read command asks for, or 0 when the code reads none.
 char eepromPage(int32_t code) {
     switch (code) {
-        case core::cmd::EepromPage0: return '0';
-        case core::cmd::EepromPage1: return '1';
-        case core::cmd::EepromPage2: return '2';
-        case core::cmd::EepromPage3: return '3';
-        default: return 0;
+        case core::cmd::EepromPage0:
+            return '0';
+        case core::cmd::EepromPage1:
+            return '1';
+        case core::cmd::EepromPage2:
+            return '2';
+        case core::cmd::EepromPage3:
+            return '3';
+        default:
+            return 0;
     }
 }
 

@@ -1,4 +1,3 @@
-#include "config/text_lines.h"
 #include "amp/thermal.h"
 
 #include <cstdio>
@@ -7,6 +6,7 @@
 
 #include "amp/measurements.h"
 #include "amp/startup_commands.h"
+#include "config/text_lines.h"
 #include "core/amp_commands.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"

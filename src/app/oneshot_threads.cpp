@@ -15,7 +15,6 @@ namespace app {
 // The composition root works on the record and thread set of the core throughout.
 using namespace core;
 
-
 // One value a second from the start, down to 0, which stays until main ends the
 // countdown. The seconds count from the start so that drawing time does not add
 // up and cut the countdown short of 0 on a slow machine or a sped-up clock.
@@ -68,8 +67,7 @@ void DeleteLastGoodLink(Works& works) {
         if (system.removeFile("/opt/good") != 0)
             platform::logErrorAndTrace("can't delete /opt/good error %d", errno);
         machine.clock().sleepFor(std::chrono::milliseconds(10));
-        if (system.remountRootReadOnly() != 0)
-            platform::logError("can't mount ro /opt/set/ error %d", errno);
+        if (system.remountRootReadOnly() != 0) platform::logError("can't mount ro /opt/set/ error %d", errno);
     }
     // Through the file store, so that its remounts never cut into a save's
     // window; the store reports failed remounts itself.

@@ -7,6 +7,7 @@
 
 #include "amp/fan_table.h"
 #include "amp/startup_commands.h"
+#include "app/thread_table.h"
 #include "config/band_config_file.h"
 #include "config/config_offset_file.h"
 #include "config/name_file.h"
@@ -17,7 +18,6 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
-#include "app/thread_table.h"
 #include "tuner/link_hooks.h"
 #include "tuner/memory_banks.h"
 #include "ui/fonts.h"
@@ -49,10 +49,19 @@ void installSignalHandlers(platform::Platform& machine, Works& works) {
     runFlag = &works.running;
     for (int number = 1; number <= 30; ++number) {
         switch (number) {
-            case SIGILL: case SIGTRAP: case SIGABRT: case SIGBUS: case SIGFPE: case SIGSEGV:
-            case SIGKILL: case SIGSTOP: case SIGCHLD: case SIGIO:
+            case SIGILL:
+            case SIGTRAP:
+            case SIGABRT:
+            case SIGBUS:
+            case SIGFPE:
+            case SIGSEGV:
+            case SIGKILL:
+            case SIGSTOP:
+            case SIGCHLD:
+            case SIGIO:
                 continue;
-            case SIGINT: case SIGTERM:
+            case SIGINT:
+            case SIGTERM:
                 if (!machine.terminationSignalsEndRun()) continue;
                 break;
             default:

@@ -18,8 +18,10 @@ void StartThreadCommRemote(core::Works& works) {
         std::atomic<char>& enable;
         void (*starter)(core::Works&);
     };
-    for (Remote remote : {Remote{setup.EnableWrite, core::StartThreadAudioWrite}, Remote{setup.EnableRead, core::StartThreadAudioRead},
-                          Remote{setup.EnableCAT, core::StartThreadCAT}, Remote{setup.EnableFFT, core::StartQorReadFFT}}) {
+    for (Remote remote :
+         {Remote{setup.EnableWrite, core::StartThreadAudioWrite},
+          Remote{setup.EnableRead, core::StartThreadAudioRead}, Remote{setup.EnableCAT, core::StartThreadCAT},
+          Remote{setup.EnableFFT, core::StartQorReadFFT}}) {
         if (remote.enable == '0') {
             remote.enable = '1';
             remote.starter(works);

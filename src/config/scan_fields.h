@@ -9,7 +9,7 @@
 namespace config {
 
 class ScanFields {
-public:
+  public:
     explicit ScanFields(std::string_view line) : text_(line), cursor_(text_.c_str()) {}
 
     // base 0 detects "0x" hexadecimal and a leading "0" octal, as strtol does.
@@ -17,7 +17,7 @@ public:
     uint32_t unsignedInteger(int base);
     float real();
 
-private:
+  private:
     // Moves past the number that `end` ends; false (and the line stopped) when none was read.
     bool advance(const char* end);
 

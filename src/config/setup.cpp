@@ -27,7 +27,9 @@ std::mutex& setupFileMutex() {
 }
 
 // The caller holds setupFileMutex.
-bool saveSetup(core::Works& works) { return works.platform->files().save(kSetupPath, formatSetup(works)); }
+bool saveSetup(core::Works& works) {
+    return works.platform->files().save(kSetupPath, formatSetup(works));
+}
 
 // mkstemp draws the six random characters; the file it makes on the way is
 // removed at once.

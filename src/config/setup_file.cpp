@@ -37,7 +37,8 @@ struct SetupKey {
 // A value that does not fit its slot is cut rather than spilling over.
 std::string_view fitted(const char* name, std::string_view value, std::size_t capacity) {
     if (value.size() < capacity) return value;
-    platform::logError("setup value of %s too long, cut to %d characters", name, static_cast<int>(capacity - 1));
+    platform::logError("setup value of %s too long, cut to %d characters", name,
+                       static_cast<int>(capacity - 1));
     return value.substr(0, capacity - 1);
 }
 
@@ -114,10 +115,11 @@ SetupKey afterRead(SetupKey key, std::function<void(Works&)> then) {
 
 template <std::size_t N>
 SetupKey textKey(const char* name, TextSlot<N> slot, const char* initial) {
-    return {name, [=](SetupRecord& setup) { storeText(setup.*slot, initial); },
-            [=](Works& works, std::string_view value) { storeText(works.setup->*slot, fitted(name, value, N)); },
-            [=](Works& works) { return std::string(slotText(works.setup->*slot)); },
-            [=](Works& works) { platform::logInfo("%s: -%s-", name, works.setup->*slot); }};
+    return {
+        name, [=](SetupRecord& setup) { storeText(setup.*slot, initial); },
+        [=](Works& works, std::string_view value) { storeText(works.setup->*slot, fitted(name, value, N)); },
+        [=](Works& works) { return std::string(slotText(works.setup->*slot)); },
+        [=](Works& works) { platform::logInfo("%s: -%s-", name, works.setup->*slot); }};
 }
 
 using Store = std::function<void(Works&, long)>;
@@ -163,12 +165,15 @@ SetupKey intKey(const char* name, TextSlot<N> slot, std::atomic<T> core::SetupVa
 // would write back as 52.
 template <typename T>
 Store intoScaled(std::atomic<T> core::SetupValues::*field, double divisor) {
-    return [=](Works& works, long number) { works.*field = static_cast<T>(static_cast<double>(number) / divisor); };
+    return [=](Works& works, long number) {
+        works.*field = static_cast<T>(static_cast<double>(number) / divisor);
+    };
 }
 
 template <typename T>
 FileValue fromScaled(std::atomic<T> core::SetupValues::*field, double factor) {
-    return [=](const Works& works) { return std::lround(static_cast<double>((works.*field).load()) * factor); };
+    return
+        [=](const Works& works) { return std::lround(static_cast<double>((works.*field).load()) * factor); };
 }
 
 template <std::size_t N, typename T>
@@ -188,7 +193,8 @@ SetupKey lineFromField(SetupKey key, std::atomic<T> core::SetupValues::*field) {
 
 // derive checks the value against what depends on it and stores that; false
 // when the value cannot be used.
-SetupKey floatKey(const char* name, FloatSlot slot, float initial, std::function<bool(Works&, float)> derive) {
+SetupKey floatKey(const char* name, FloatSlot slot, float initial,
+                  std::function<bool(Works&, float)> derive) {
     return {name, [=](SetupRecord& setup) { setup.*slot = initial; },
             [=](Works& works, std::string_view value) {
                 std::optional<float> number = leadingFloat(value);
@@ -216,9 +222,8 @@ SetupKey passphraseKey() {
 }
 
 SetupKey serverKey() {
-    SetupKey key = afterRead(textKey("Server", &SetupRecord::Server, "127.0.0.1"), [](Works& works) {
-        works.Server.set(slotText(works.setup->Server));
-    });
+    SetupKey key = afterRead(textKey("Server", &SetupRecord::Server, "127.0.0.1"),
+                             [](Works& works) { works.Server.set(slotText(works.setup->Server)); });
     key.write = [](Works& works) {
         storeText(works.setup->Server, fitted("Server", works.Server.get(), sizeof works.setup->Server));
         return std::string(slotText(works.setup->Server));
@@ -242,8 +247,9 @@ SetupKey audioCompressKey() {
         works.rxCoding = static_cast<int32_t>(number);
         works.txBitrate = static_cast<int32_t>(number);
     };
-    return lineFromField(numberKey("AudioCompress", &SetupRecord::AudioCompress, store, from(&Works::rxCoding)),
-                         &Works::rxCoding);
+    return lineFromField(
+        numberKey("AudioCompress", &SetupRecord::AudioCompress, store, from(&Works::rxCoding)),
+        &Works::rxCoding);
 }
 
 SetupKey divideKey() {
@@ -282,12 +288,14 @@ SetupKey chunkTimeKey() {
 }
 
 SetupKey bufferingTimeKey() {
-    return floatKey("BufferingTime", &SetupRecord::BufferingTime, 100.0f, [](Works& works, float bufferingTime) {
-        std::optional<int32_t> chunks = wholePart(static_cast<double>(bufferingTime / works.setup->ChunkTime));
-        if (!chunks) return false;
-        works.bufferChunks = *chunks;
-        return true;
-    });
+    return floatKey("BufferingTime", &SetupRecord::BufferingTime, 100.0f,
+                    [](Works& works, float bufferingTime) {
+                        std::optional<int32_t> chunks =
+                            wholePart(static_cast<double>(bufferingTime / works.setup->ChunkTime));
+                        if (!chunks) return false;
+                        works.bufferChunks = *chunks;
+                        return true;
+                    });
 }
 
 // In the order of the file.
@@ -361,7 +369,8 @@ const std::vector<SetupKey>& setupKeys() {
         intKey("MAXbank", &S::MAXbank, &W::MAXbank),
         tenthsKey("BTN_longpress_Time", &S::BTN_longpress_Time, &W::TIME_LONG_PRESS),
         enableDebugKey(),
-        afterRead(charKey("Enable1600", &S::Enable1600, '1'), [](Works& works) { works.setup->enaUsbFFT = '1'; }),
+        afterRead(charKey("Enable1600", &S::Enable1600, '1'),
+                  [](Works& works) { works.setup->enaUsbFFT = '1'; }),
         charFieldKey("EnableLOGTemp", &S::EnableLOGTemp, '1', &W::EnableLOGTemp),
         intKey("AudioBuffers", &S::AudioBuffers, &W::AudioBuffers),
         charKey("AutoTuneTipo", &S::AutoTuneTipo, '0'),

@@ -8,7 +8,9 @@
 namespace core {
 namespace {
 
-void copyLine(char (&line)[30], const std::string& text) { std::snprintf(line, sizeof line, "%s", text.c_str()); }
+void copyLine(char (&line)[30], const std::string& text) {
+    std::snprintf(line, sizeof line, "%s", text.c_str());
+}
 
 }  // namespace
 

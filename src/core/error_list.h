@@ -14,9 +14,9 @@ namespace core {
 inline constexpr int kErrorCodes = 27;
 
 enum ErrorFlag : uint8_t {
-    kErrorAlarm = 1,        // drawn red
-    kErrorProtection = 2,   // trips the protection state when raised
-    kErrorTemporary = 4,    // a warning the error key simply clears
+    kErrorAlarm = 1,       // drawn red
+    kErrorProtection = 2,  // trips the protection state when raised
+    kErrorTemporary = 4,   // a warning the error key simply clears
 };
 
 struct ErrorDescriptor {
@@ -26,7 +26,7 @@ struct ErrorDescriptor {
 };
 
 class ErrorList {
-public:
+  public:
     // Lists the code when it is not listed yet; returns its flags then.
     std::optional<uint8_t> add(int code);
     // False when the code was not listed.
@@ -40,7 +40,7 @@ public:
     void setDescriptor(int code, uint8_t flags, const std::string& line1, const std::string& line2);
     void setLine2(int code, const std::string& line2);
 
-private:
+  private:
     // The caller holds mutex_.
     void removeAt(int index);
     [[nodiscard]] uint8_t flagsOf(int code) const;

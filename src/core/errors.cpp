@@ -48,8 +48,12 @@ bool VerifyError(ErrorBlock& state) {
     return std::any_of(codes.begin(), codes.end(), [](int code) { return !isTemperatureError(code); });
 }
 
-void VerifyWarningTemporanei(ErrorBlock& state) { state.errors.removeWithFlags(kErrorTemporary); }
+void VerifyWarningTemporanei(ErrorBlock& state) {
+    state.errors.removeWithFlags(kErrorTemporary);
+}
 
-void VerifyWarningTemporaneiDopoResetBias(ErrorBlock& state) { state.errors.removeWithFlags(0); }
+void VerifyWarningTemporaneiDopoResetBias(ErrorBlock& state) {
+    state.errors.removeWithFlags(0);
+}
 
 }  // namespace core

@@ -8,7 +8,7 @@ namespace core {
 
 template <class T>
 class Guarded {
-public:
+  public:
     template <class F>
     decltype(auto) with(F&& use) {
         std::lock_guard lock(mutex_);
@@ -20,7 +20,7 @@ public:
         return std::forward<F>(use)(value_);
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     T value_{};
 };

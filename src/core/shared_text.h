@@ -10,7 +10,7 @@ namespace core {
 
 template <std::size_t Capacity>  // including the terminating NUL
 class SharedText {
-public:
+  public:
     [[nodiscard]] std::string get() const {
         std::lock_guard lock(mutex_);
         return text_;
@@ -20,7 +20,7 @@ public:
         text_.assign(text.substr(0, Capacity - 1));
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::string text_;
 };

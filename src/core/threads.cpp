@@ -47,7 +47,9 @@ const ThreadEntry kThreads[] = {
 };
 static_assert(std::size(kThreads) == static_cast<size_t>(ThreadId::Count));
 
-const ThreadEntry& entryOf(ThreadId id) { return kThreads[static_cast<size_t>(id)]; }
+const ThreadEntry& entryOf(ThreadId id) {
+    return kThreads[static_cast<size_t>(id)];
+}
 
 void startThread(Works& works, ThreadId id) {
     const ThreadEntry& entry = entryOf(id);
@@ -85,16 +87,22 @@ bool ThreadSet::start(Works& works, ThreadId id, ThreadBody body) {
     return true;
 }
 
-void ThreadSet::setBody(ThreadId id, ThreadBody body) { bodies_[static_cast<size_t>(id)] = body; }
+void ThreadSet::setBody(ThreadId id, ThreadBody body) {
+    bodies_[static_cast<size_t>(id)] = body;
+}
 
-ThreadBody ThreadSet::bodyOf(ThreadId id) const { return bodies_[static_cast<size_t>(id)]; }
+ThreadBody ThreadSet::bodyOf(ThreadId id) const {
+    return bodies_[static_cast<size_t>(id)];
+}
 
 bool ThreadSet::started(ThreadId id) const {
     std::lock_guard lock(mutex_);
     return slots_[static_cast<size_t>(id)].handle.joinable();
 }
 
-bool ThreadSet::alive(ThreadId id) const { return slots_[static_cast<size_t>(id)].alive; }
+bool ThreadSet::alive(ThreadId id) const {
+    return slots_[static_cast<size_t>(id)].alive;
+}
 
 bool ThreadSet::join(ThreadId id) {
     std::thread handle;
@@ -107,19 +115,47 @@ bool ThreadSet::join(ThreadId id) {
     return true;
 }
 
-void StartThreadLinear(Works& works) { startThread(works, ThreadId::Linear); }
-void StartThreadCAT(Works& works) { startThread(works, ThreadId::Cat); }
-void StartThreadCATserial(Works& works) { startThread(works, ThreadId::CatSerial); }
-void StartQorReadFFT(Works& works) { startThread(works, ThreadId::FFT); }
-void StartThreadQOR(Works& works) { startThread(works, ThreadId::Serial); }
-void StartThreadAudioRead(Works& works) { startThread(works, ThreadId::AudioRead); }
-void StartThreadAudioWrite(Works& works) { startThread(works, ThreadId::AudioWrite); }
-void StartThreadSoket(Works& works) { startThread(works, ThreadId::Wsocket); }
-void StartThreadLANinfo(Works& works) { startThread(works, ThreadId::LANInfoThread); }
-void StartThreadGPIO(Works& works) { startThread(works, ThreadId::GPIO); }
-void StartThreadKeyb(Works& works) { startThread(works, ThreadId::Keyb); }
-void StartThreadTimer(Works& works) { startThread(works, ThreadId::Timer); }
-void StartLoadThread(Works& works) { startThread(works, ThreadId::LoadThread); }
-void StartAggFWThread(Works& works) { startThread(works, ThreadId::AggFWThread); }
+void StartThreadLinear(Works& works) {
+    startThread(works, ThreadId::Linear);
+}
+void StartThreadCAT(Works& works) {
+    startThread(works, ThreadId::Cat);
+}
+void StartThreadCATserial(Works& works) {
+    startThread(works, ThreadId::CatSerial);
+}
+void StartQorReadFFT(Works& works) {
+    startThread(works, ThreadId::FFT);
+}
+void StartThreadQOR(Works& works) {
+    startThread(works, ThreadId::Serial);
+}
+void StartThreadAudioRead(Works& works) {
+    startThread(works, ThreadId::AudioRead);
+}
+void StartThreadAudioWrite(Works& works) {
+    startThread(works, ThreadId::AudioWrite);
+}
+void StartThreadSoket(Works& works) {
+    startThread(works, ThreadId::Wsocket);
+}
+void StartThreadLANinfo(Works& works) {
+    startThread(works, ThreadId::LANInfoThread);
+}
+void StartThreadGPIO(Works& works) {
+    startThread(works, ThreadId::GPIO);
+}
+void StartThreadKeyb(Works& works) {
+    startThread(works, ThreadId::Keyb);
+}
+void StartThreadTimer(Works& works) {
+    startThread(works, ThreadId::Timer);
+}
+void StartLoadThread(Works& works) {
+    startThread(works, ThreadId::LoadThread);
+}
+void StartAggFWThread(Works& works) {
+    startThread(works, ThreadId::AggFWThread);
+}
 
 }  // namespace core

@@ -13,14 +13,27 @@
 namespace core {
 
 enum class ThreadId {
-    GPIO, Linear, LoadThread, LANInfoThread, AggFWThread, Keyb, Wsocket, Serial,
-    AudioWrite, AudioRead, Cat, FFT, CatSerial, Timer, Count
+    GPIO,
+    Linear,
+    LoadThread,
+    LANInfoThread,
+    AggFWThread,
+    Keyb,
+    Wsocket,
+    Serial,
+    AudioWrite,
+    AudioRead,
+    Cat,
+    FFT,
+    CatSerial,
+    Timer,
+    Count
 };
 
 using ThreadBody = void (*)(Works&);
 
 class ThreadSet {
-public:
+  public:
     ThreadSet() = default;
     ThreadSet(const ThreadSet&) = delete;
     ThreadSet& operator=(const ThreadSet&) = delete;
@@ -37,7 +50,7 @@ public:
     // Waits for the thread when it was started; returns true when it was.
     bool join(ThreadId id);
 
-private:
+  private:
     struct Slot {
         std::thread handle;
         std::atomic<bool> alive{false};

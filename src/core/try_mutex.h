@@ -9,19 +9,19 @@
 namespace core {
 
 class TryMutex {
-public:
+  public:
     // True when locked; false after ten failed attempts, with failureText
     // logged at error priority.
     [[nodiscard]] bool lock(platform::Clock& clock, const char* failureText);
     void unlock() { mutex_.unlock(); }
 
-private:
+  private:
     std::mutex mutex_;
 };
 
 // Scoped form: test it before touching the guarded data.
 class TryLock {
-public:
+  public:
     TryLock(TryMutex& mutex, platform::Clock& clock, const char* failureText)
         : mutex_(mutex), locked_(mutex.lock(clock, failureText)) {}
     ~TryLock() {
@@ -31,7 +31,7 @@ public:
     TryLock& operator=(const TryLock&) = delete;
     explicit operator bool() const { return locked_; }
 
-private:
+  private:
     TryMutex& mutex_;
     bool locked_;
 };

@@ -14,7 +14,7 @@ class Platform;
 namespace core {
 
 class TuneLock {
-public:
+  public:
     // A holder that never unlocks must not freeze the link thread, and with it the
     // status polling, meters and fans: after this long the lock is taken over.
     static constexpr std::chrono::milliseconds kLongestWait{1000};
@@ -29,7 +29,7 @@ public:
     void unlock() { held_.store(0, std::memory_order_release); }
     [[nodiscard]] bool held() const { return held_.load(std::memory_order_relaxed) != 0; }
 
-private:
+  private:
     platform::Platform* const& machine_;
     std::atomic<uint8_t> held_{0};
 };

@@ -10,7 +10,7 @@
 namespace platform {
 
 class Clock {
-public:
+  public:
     using Duration = std::chrono::nanoseconds;
     using TimePoint = std::chrono::steady_clock::time_point;
 

@@ -15,7 +15,7 @@
 namespace platform {
 
 class FileStore {
-public:
+  public:
     FileStore(const RunRoot& root, System& system) : root_(root), system_(system) {}
 
     [[nodiscard]] std::optional<std::string> read(std::string_view path) const;
@@ -37,7 +37,7 @@ public:
     };
     [[nodiscard]] Removal removeReportingSteps(std::string_view path);
 
-private:
+  private:
     bool remountReadWrite();
     int remountReadOnly();
     bool replace(const std::string& target, std::string_view contents);

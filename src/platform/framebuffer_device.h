@@ -15,7 +15,7 @@ struct ScreenInfo {
 };
 
 class FramebufferDevice {
-public:
+  public:
     FramebufferDevice() = default;
     FramebufferDevice(const FramebufferDevice&) = delete;
     FramebufferDevice& operator=(const FramebufferDevice&) = delete;

@@ -11,7 +11,7 @@ namespace platform {
 namespace {
 
 class SyslogSink final : public LogSink {
-public:
+  public:
     void write(LogChannel channel, std::string_view text) override {
         if (channel == LogChannel::Trace) {
             std::fwrite(text.data(), 1, text.size(), stderr);
@@ -23,7 +23,7 @@ public:
 };
 
 class StderrSink final : public LogSink {
-public:
+  public:
     void write(LogChannel channel, std::string_view text) override {
         if (channel == LogChannel::Trace) {
             std::fwrite(text.data(), 1, text.size(), stderr);
@@ -60,7 +60,9 @@ LogSink& stderrSink() {
     return sink;
 }
 
-LogSink* setLogSink(LogSink* sink) { return currentSink.exchange(sink); }
+LogSink* setLogSink(LogSink* sink) {
+    return currentSink.exchange(sink);
+}
 
 void trace(const char* format, ...) {
     va_list args;

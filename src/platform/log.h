@@ -9,7 +9,7 @@ namespace platform {
 enum class LogChannel { Trace, Info, Error };
 
 class LogSink {
-public:
+  public:
     virtual ~LogSink() = default;
     virtual void write(LogChannel channel, std::string_view text) = 0;
 };

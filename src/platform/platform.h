@@ -17,7 +17,7 @@
 namespace platform {
 
 class Platform {
-public:
+  public:
     Platform() = default;
     Platform(const Platform&) = delete;
     Platform& operator=(const Platform&) = delete;

@@ -7,7 +7,8 @@ RunRoot::RunRoot(std::string directory) : directory_(std::move(directory)) {
 }
 
 std::string RunRoot::resolve(std::string_view absolutePath) const {
-    if (directory_.empty() || absolutePath.empty() || absolutePath.front() != '/') return std::string(absolutePath);
+    if (directory_.empty() || absolutePath.empty() || absolutePath.front() != '/')
+        return std::string(absolutePath);
     std::string path = directory_;
     path.append(absolutePath);
     return path;

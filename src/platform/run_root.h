@@ -8,7 +8,7 @@
 namespace platform {
 
 class RunRoot {
-public:
+  public:
     RunRoot() = default;
     explicit RunRoot(std::string directory);
 
@@ -16,7 +16,7 @@ public:
     [[nodiscard]] std::string resolve(std::string_view absolutePath) const;
     [[nodiscard]] const std::string& directory() const { return directory_; }
 
-private:
+  private:
     std::string directory_;
 };
 

@@ -8,7 +8,7 @@
 namespace platform {
 
 class System {
-public:
+  public:
     System() = default;
     System(const System&) = delete;
     System& operator=(const System&) = delete;

@@ -6,8 +6,8 @@
 
 #include "amp/mode_work.h"
 #include "amp/startup_commands.h"
-#include "core/amp_commands.h"
 #include "config/setup.h"
+#include "core/amp_commands.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/antenna_file.h"

@@ -13,9 +13,13 @@ const AtuStepRow tabAtuStep[kAtuStepRows] = {
 namespace {
 
 // Indices in a row; the last fraction of a step goes to the row's last index.
-int32_t countOf(int row) { return (tabAtuStep[row + 1].start - tabAtuStep[row].start) / tabAtuStep[row].step; }
+int32_t countOf(int row) {
+    return (tabAtuStep[row + 1].start - tabAtuStep[row].start) / tabAtuStep[row].step;
+}
 
-bool lastRow(int row) { return tabAtuStep[row + 1].step == -1; }
+bool lastRow(int row) {
+    return tabAtuStep[row + 1].step == -1;
+}
 
 }  // namespace
 

@@ -2,13 +2,14 @@
 // Storing and recalling tunes in the per-antenna tables in RAM.
 #include <cstdint>
 
-#include "core/works.h"
 #include "core/record/tune_memory_table.h"
+#include "core/works.h"
 
 namespace tuner {
 
 // Indices outside the table and antennas outside 0..2 are ignored.
-void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna, core::Works& works);
+void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
+                         core::Works& works);
 // An empty record for indices outside the table; a stored by-pass (3) reads as "CL" (1).
 [[nodiscard]] TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works);
 // The nearest valid record in [from, to), ties to the lower index; -1 for none.

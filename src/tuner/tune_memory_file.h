@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/works.h"
 #include "core/record/tune_memory_table.h"
+#include "core/works.h"
 
 namespace tuner {
 

@@ -12,7 +12,9 @@ namespace {
 
 constexpr int kModeRowOffset = 9;  // coarse rows of the "CL" network follow the " LC" rows
 
-double d(float value) { return static_cast<double>(value); }
+double d(float value) {
+    return static_cast<double>(value);
+}
 
 }  // namespace
 
@@ -119,8 +121,9 @@ void StampaTuneTabL(const TuneSearchState& state) {
     for (size_t row = 0; row < static_cast<size_t>(kCoarseRows); ++row) {
         const TuneRecord& coarse = state.TUNEtableL[0][row];
         const TuneRecord& fine = state.TUNEtableL[1][row];
-        platform::trace("%2zu) SWR %05.2f L%4d C%4d T %08x | SWR %05.2f L%4d C%4d T %08x\n", row, d(coarse.swr),
-                        coarse.L, coarse.C, coarse.tuneValue, d(fine.swr), fine.L, fine.C, fine.tuneValue);
+        platform::trace("%2zu) SWR %05.2f L%4d C%4d T %08x | SWR %05.2f L%4d C%4d T %08x\n", row,
+                        d(coarse.swr), coarse.L, coarse.C, coarse.tuneValue, d(fine.swr), fine.L, fine.C,
+                        fine.tuneValue);
     }
 }
 
@@ -132,9 +135,10 @@ void TuneEnd(core::Works& works) {
     works.powerFwd = best.fwd;
     applyTuneRecord(works, best);
     works.tuneBestSwr = best.swr;
-    platform::trace("miglioretuneParam %d-%d) SWR %05.2f FRW %05.2f L%4d C%4d T %08x %s (==>SWR %05.2f) TuneEnd\n",
-                    works.tuneStep.load(), works.cnttune.load(), d(best.swr), d(best.fwd), best.L, best.C,
-                    best.tuneValue, networkTag(best.tuneValue), d(best.swr));
+    platform::trace(
+        "miglioretuneParam %d-%d) SWR %05.2f FRW %05.2f L%4d C%4d T %08x %s (==>SWR %05.2f) TuneEnd\n",
+        works.tuneStep.load(), works.cnttune.load(), d(best.swr), d(best.fwd), best.L, best.C, best.tuneValue,
+        networkTag(best.tuneValue), d(best.swr));
 }
 
 }  // namespace tuner

@@ -2,8 +2,8 @@
 // The records of the automatic tune search: the best setting so far, the
 // history of the last settings, the coarse table and the fine results, and
 // how a record is put back on the tuner.
-#include "core/works.h"
 #include "core/record/tune_search_state.h"
+#include "core/works.h"
 
 namespace tuner {
 

@@ -20,7 +20,9 @@ constexpr int32_t kDriveWaits = 30;
 constexpr int32_t kDriveReadings = 3;
 constexpr int32_t kMakerTransceiver = 1;  // ModeWorkIdx
 
-double d(float value) { return static_cast<double>(value); }
+double d(float value) {
+    return static_cast<double>(value);
+}
 
 // What every evaluation does first: the SWR alarm, the reading and its log line.
 void takeReading(core::Works& works) {
@@ -37,8 +39,8 @@ void takeReading(core::Works& works) {
     now = presentMeasurement(works);
     if (now.swr > 0) works.tuneMeasured = 1;
     platform::trace("%d-%d) Err %sSWR %05.2f FWD %05.2f L %04d C %04d T %08x %s", works.tuneStep.load(),
-                    works.cnttune.load(), alarm ? "1 " : "0 ", d(now.swr), d(now.fwd), now.L, now.C, now.tuneValue,
-                    networkTag(now.tuneValue));
+                    works.cnttune.load(), alarm ? "1 " : "0 ", d(now.swr), d(now.fwd), now.L, now.C,
+                    now.tuneValue, networkTag(now.tuneValue));
     ++works.cnttune;
 }
 
@@ -124,7 +126,8 @@ void WaitTune2(core::Works& works) {
         platform::trace("ERRORE TUNE PWR IN!!!\n ");
         works.tuneStep = kStepEnd;
     }
-    platform::trace("wait tune... %i (%i)\n ", works.cnttune.load(), static_cast<int>(works.adcPowerIn.load()));
+    platform::trace("wait tune... %i (%i)\n ", works.cnttune.load(),
+                    static_cast<int>(works.adcPowerIn.load()));
     works.panelFlags |= core::panelFlags::WaitingForTune;
 }
 

@@ -1,5 +1,3 @@
-#include "tuner/tune_search.h"
-
 #include <algorithm>
 #include <chrono>
 #include <iterator>
@@ -11,6 +9,7 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_records.h"
+#include "tuner/tune_search.h"
 #include "tuner/tune_steps.h"
 #include "tuner/tune_word.h"
 
@@ -134,8 +133,8 @@ void nextFineRow(core::Works& works) {
     SortTuneTab2(state);
     state.miglioretuneParam = state.TUNEtableL[1][0];
     TuneEnd(works);
-    platform::trace("------------ END TUNE FINE %i) L%4d C%4d T %08x:\n ", row, works.tuneL.load(), works.tuneC.load(),
-                    works.tuneValue.load());
+    platform::trace("------------ END TUNE FINE %i) L%4d C%4d T %08x:\n ", row, works.tuneL.load(),
+                    works.tuneC.load(), works.tuneValue.load());
     works.tuneStep = 457;
     works.fineRow = 0;
 }
@@ -149,17 +148,25 @@ void completeSearchStep(core::Works& works) {
             platform::trace("--------------------  start auto tune bit combination\n");
             ++works.tuneStep;
             break;
-        case 401: WaitTune1(works); break;
-        case 402: WaitTune2(works); break;
+        case 401:
+            WaitTune1(works);
+            break;
+        case 402:
+            WaitTune2(works);
+            break;
         case 403:
             works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::WaitingForTune);
             platform::trace("----> A\n");
             startCoarseMode(works, kModeLC);
             break;
         case 404:
-        case 407: coarseStep(works, true); break;
+        case 407:
+            coarseStep(works, true);
+            break;
         case 405:
-        case 408: coarseStep(works, false); break;
+        case 408:
+            coarseStep(works, false);
+            break;
         case 406:
             platform::trace("----> B\n");
             startCoarseMode(works, kModeCL);
@@ -183,12 +190,24 @@ void completeSearchStep(core::Works& works) {
             works.counterL = kRowStepsL;
             applyTuneRecord(works, state.starttuneParam);
             break;
-        case 451: rowClimb(works, Axis::C, 1); break;
-        case 452: rowClimb(works, Axis::C, -1); break;
-        case 453: rowClimb(works, Axis::L, 1); break;
-        case 454: rowClimb(works, Axis::L, -1); break;
-        case 455: nextFineRow(works); break;
-        case 456: works.tuneStep = 450; break;
+        case 451:
+            rowClimb(works, Axis::C, 1);
+            break;
+        case 452:
+            rowClimb(works, Axis::C, -1);
+            break;
+        case 453:
+            rowClimb(works, Axis::L, 1);
+            break;
+        case 454:
+            rowClimb(works, Axis::L, -1);
+            break;
+        case 455:
+            nextFineRow(works);
+            break;
+        case 456:
+            works.tuneStep = 450;
+            break;
         case 457:
             StampaTuneTabL(state);
             works.tuneStep = 200;
@@ -220,8 +239,12 @@ void fineSearchStep(core::Works& works) {
             works.counterL = kFineStartL;
             applyTuneRecord(works, start);
             break;
-        case 201: WaitTune1(works); break;
-        case 202: WaitTune2(works); break;
+        case 201:
+            WaitTune1(works);
+            break;
+        case 202:
+            WaitTune2(works);
+            break;
         case 203:
             works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::WaitingForTune);
             Clr_vTuneParam_fast(works);
@@ -230,9 +253,13 @@ void fineSearchStep(core::Works& works) {
             ++works.tuneStep;
             break;
         case 204:
-        case 208: fineClimbC(works, 1); break;
+        case 208:
+            fineClimbC(works, 1);
+            break;
         case 205:
-        case 209: fineClimbC(works, -1); break;
+        case 209:
+            fineClimbC(works, -1);
+            break;
         case 206:
             if (TuneStepCompleteFine(works)) return;
             if (climb(works, Axis::L, -1)) {
@@ -264,7 +291,9 @@ void fineSearchStep(core::Works& works) {
             works.platform->clock().sleepFor(std::chrono::milliseconds(100));
             if (works.fineRow >= kSettleSteps) ++works.tuneStep;
             break;
-        case kStepEnd: EscAutoTune(works, 1); break;
+        case kStepEnd:
+            EscAutoTune(works, 1);
+            break;
     }
 }
 

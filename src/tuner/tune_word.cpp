@@ -32,21 +32,33 @@ uint32_t withInductor(uint32_t word, int32_t l) {
     return withIndex(word, l, core::tuneValue::InductorMask, core::tuneValue::InductorBits);
 }
 
-void SetC(core::Works& works, int32_t c) { works.tuneValue = withCapacitor(works.tuneValue, c); }
+void SetC(core::Works& works, int32_t c) {
+    works.tuneValue = withCapacitor(works.tuneValue, c);
+}
 
-void SetI(core::Works& works, int32_t l) { works.tuneValue = withInductor(works.tuneValue, l); }
+void SetI(core::Works& works, int32_t l) {
+    works.tuneValue = withInductor(works.tuneValue, l);
+}
 
-int32_t DecodeCapacitaFromTuneval(uint32_t word) { return indexOf(word, core::tuneValue::CapacitorBits); }
+int32_t DecodeCapacitaFromTuneval(uint32_t word) {
+    return indexOf(word, core::tuneValue::CapacitorBits);
+}
 
-int32_t DecodeInduttanzaFromTuneval(uint32_t word) { return indexOf(word, core::tuneValue::InductorBits); }
+int32_t DecodeInduttanzaFromTuneval(uint32_t word) {
+    return indexOf(word, core::tuneValue::InductorBits);
+}
 
 uint8_t DecodeModoFromTuneval(uint32_t word) {
     uint32_t bits = word & core::tuneValue::ModeMask;
     switch (bits) {
-        case 0: return kModeNone;
-        case core::tuneValue::NetworkCL: return kModeCL;
-        case core::tuneValue::NetworkLC: return kModeLC;
-        case core::tuneValue::Bypass: return kModeBypass;
+        case 0:
+            return kModeNone;
+        case core::tuneValue::NetworkCL:
+            return kModeCL;
+        case core::tuneValue::NetworkLC:
+            return kModeLC;
+        case core::tuneValue::Bypass:
+            return kModeBypass;
         default:
             platform::trace("DecodeModoFromTuneval -> tune: 0x%x \n", bits);
             return kModeNone;
@@ -67,17 +79,28 @@ void SetMode(core::Works& works, uint8_t mode) {
     uint32_t modeBit = 0;
     switch (mode) {
         case kModeNone:
-        case kModeBypass: modeBit = core::tuneValue::Bypass; break;
-        case kModeCL: modeBit = core::tuneValue::NetworkCL; break;
-        case kModeLC: modeBit = core::tuneValue::NetworkLC; break;
-        default: return;
+        case kModeBypass:
+            modeBit = core::tuneValue::Bypass;
+            break;
+        case kModeCL:
+            modeBit = core::tuneValue::NetworkCL;
+            break;
+        case kModeLC:
+            modeBit = core::tuneValue::NetworkLC;
+            break;
+        default:
+            return;
     }
     works.tuneValue = (works.tuneValue & ~core::tuneValue::ModeMask) | modeBit;
     works.tunerBypass = modeBit == core::tuneValue::Bypass ? 1 : 0;
 }
 
-void WaitSemaforoTuneval(core::Works& works) { works.tuneLock.lock(); }
+void WaitSemaforoTuneval(core::Works& works) {
+    works.tuneLock.lock();
+}
 
-void StopSemaforoTuneval(core::Works& works) { works.tuneLock.unlock(); }
+void StopSemaforoTuneval(core::Works& works) {
+    works.tuneLock.unlock();
+}
 
 }  // namespace tuner

@@ -17,15 +17,24 @@ struct Face {
 };
 
 const Face kFaces[] = {
-    {0, kBold, 24},    {1, kRegular, 22}, {2, "/opt/fonts/PTS55F_W.ttf", 22}, {4, "/opt/fonts/PTS75F_W.ttf", 24},
-    {5, kRegular, 8},  {6, kRegular, 14}, {7, kOblique, 24},               {8, kRegular, 20},
-    {9, kRegular, 30}, {10, kRegular, 18}, {11, kBold, 21},
+    {0, kBold, 24},
+    {1, kRegular, 22},
+    {2, "/opt/fonts/PTS55F_W.ttf", 22},
+    {4, "/opt/fonts/PTS75F_W.ttf", 24},
+    {5, kRegular, 8},
+    {6, kRegular, 14},
+    {7, kOblique, 24},
+    {8, kRegular, 20},
+    {9, kRegular, 30},
+    {10, kRegular, 18},
+    {11, kBold, 21},
 };
 
 }  // namespace
 
 void loadFonts(core::Works& works) {
-    for (const Face& face : kFaces) TTFLoad(works.platform->root().resolve(face.path), face.pixelSize, face.slot);
+    for (const Face& face : kFaces)
+        TTFLoad(works.platform->root().resolve(face.path), face.pixelSize, face.slot);
 }
 
 }  // namespace ui

@@ -44,7 +44,7 @@ void getPng(core::Works& works, int toBackground);
 // Decodes an 8-bit RGBA PNG held in memory into store with its top left corner
 // at (left, top); false, logged under name, when it is no such image or is
 // larger than the screen.
-bool placePng(std::span<const uint8_t> bytes, const char* name, uint8_t* store, const FrameBuffer& fb, int64_t left,
-              int64_t top);
+bool placePng(std::span<const uint8_t> bytes, const char* name, uint8_t* store, const FrameBuffer& fb,
+              int64_t left, int64_t top);
 
 }  // namespace ui

@@ -40,10 +40,13 @@ float CalcolaSWR(float swr) {
     return low.steps + (high.steps - low.steps) * (swr - low.swr) / (high.swr - low.swr);
 }
 
-float ConvertW_to_dBm(float watts) { return 10.0f * std::log10(watts * 1000.0f); }
+float ConvertW_to_dBm(float watts) {
+    return 10.0f * std::log10(watts * 1000.0f);
+}
 
 float needleAngle(float value, float steps) {
-    return static_cast<float>((0.24 - 0.48 * static_cast<double>(value) / static_cast<double>(steps)) * kHalfTurn);
+    return static_cast<float>((0.24 - 0.48 * static_cast<double>(value) / static_cast<double>(steps)) *
+                              kHalfTurn);
 }
 
 NeedleTip needleTip(int px, int py, float angle) {

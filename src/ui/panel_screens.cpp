@@ -7,7 +7,9 @@
 
 namespace ui {
 
-const char* startImage(core::Works& works) { return works.ampModelFlag == '1' ? "start120" : "start"; }
+const char* startImage(core::Works& works) {
+    return works.ampModelFlag == '1' ? "start120" : "start";
+}
 
 void showBackground(core::Works& works, const char* name) {
     FrameBuffer* fb = works.fb;

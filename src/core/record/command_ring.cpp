@@ -5,12 +5,18 @@
 namespace amp {
 namespace {
 
-int32_t next(int32_t index) { return index + 1 < CommandRing::kSize ? index + 1 : 0; }
-int32_t previous(int32_t index) { return index > 0 ? index - 1 : CommandRing::kSize - 1; }
+int32_t next(int32_t index) {
+    return index + 1 < CommandRing::kSize ? index + 1 : 0;
+}
+int32_t previous(int32_t index) {
+    return index > 0 ? index - 1 : CommandRing::kSize - 1;
+}
 
 // Fan control waits for its command to go out before it decides again: losing one would stop it,
 // or leave a fan at a speed it no longer asks for.
-bool isFanCommand(int32_t code) { return code == core::cmd::Fan || code == core::cmd::CpuFan; }
+bool isFanCommand(int32_t code) {
+    return code == core::cmd::Fan || code == core::cmd::CpuFan;
+}
 
 }  // namespace
 

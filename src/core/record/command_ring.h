@@ -10,7 +10,7 @@
 namespace amp {
 
 class CommandRing {
-public:
+  public:
     static constexpr int kSize = 30;
 
     void push(int32_t code);
@@ -20,7 +20,7 @@ public:
     // The pending codes, oldest first (for tests and the service page).
     [[nodiscard]] std::vector<int32_t> pending() const;
 
-private:
+  private:
     // Of a full ring, the oldest code that is not a fan command (the oldest of all when every one is).
     void dropOldest();
 

@@ -5,8 +5,8 @@
 // setup is read or saved, under textMutex.
 #include <atomic>
 #include <cstddef>
-#include <mutex>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace config {
@@ -22,7 +22,8 @@ struct SetupRecord {
     char SWRescAutoTune[6]{};
     std::atomic<char> ViewTimeStr{'1'}, ViewTemp{'1'};
     char MaxTemperature[6]{}, MaxTemperature2[6]{};
-    std::atomic<char> AutoTuneMaxCicli{'1'}, PowerUnits{'1'}, SaveScreenIdx{'1'}, AutoTuneMode{'1'}, EnableFFT{'1'};
+    std::atomic<char> AutoTuneMaxCicli{'1'}, PowerUnits{'1'}, SaveScreenIdx{'1'}, AutoTuneMode{'1'},
+        EnableFFT{'1'};
     char Divide[3]{}, MaxTempAllowed[6]{}, MaxTempAllowed2[6]{}, PSpar1[6]{}, PSpar2[6]{};
     std::atomic<char> Isteresi1{'1'}, Isteresi2{'1'};
     char PSpar3[6]{}, PSpar4[6]{}, OffsetPlot[6]{}, RefLevelPlot[6]{}, RefPosPlot[6]{}, PointDivPlot[6]{},

@@ -18,9 +18,9 @@ inline constexpr int kTuneHistory = 10;
 inline constexpr int kCoarseRows = 18;
 
 struct TuneSearchState {
-    TuneRecord tuneParam;          // the setting just evaluated
-    TuneRecord miglioretuneParam;  // the best so far (lowest SWR)
-    TuneRecord starttuneParam;     // the setting at the start of the present fine phase
+    TuneRecord tuneParam;                               // the setting just evaluated
+    TuneRecord miglioretuneParam;                       // the best so far (lowest SWR)
+    TuneRecord starttuneParam;                          // the setting at the start of the present fine phase
     std::array<TuneRecord, kTuneHistory> vTuneParam{};  // newest first
     // [0] the coarse table, [1] the fine result of each coarse row
     std::array<std::array<TuneRecord, kCoarseRows>, 2> TUNEtableL{};

@@ -9,7 +9,7 @@
 namespace platform {
 
 class LinuxFramebuffer final : public FramebufferDevice {
-public:
+  public:
     explicit LinuxFramebuffer(std::string path) : path_(std::move(path)) {}
     ~LinuxFramebuffer() override;
 
@@ -19,7 +19,7 @@ public:
     uint8_t* map(uint32_t size) override;
     void present(const uint8_t* frame, uint32_t size) override;
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
     fb_var_screeninfo variable_{};

@@ -16,6 +16,8 @@ std::unique_ptr<FramebufferDevice> LinuxPlatform::openFramebuffer() {
     return std::make_unique<LinuxFramebuffer>("/dev/fb0");
 }
 
-std::unique_ptr<Platform> makeTargetPlatform() { return std::make_unique<LinuxPlatform>(); }
+std::unique_ptr<Platform> makeTargetPlatform() {
+    return std::make_unique<LinuxPlatform>();
+}
 
 }  // namespace platform

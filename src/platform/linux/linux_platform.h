@@ -8,7 +8,7 @@
 namespace platform {
 
 class LinuxPlatform final : public Platform {
-public:
+  public:
     LinuxPlatform() : files_(root_, system_) {}
 
     [[nodiscard]] const RunRoot& root() const override { return root_; }
@@ -22,7 +22,7 @@ public:
     // Name + ".png" in the working directory.
     [[nodiscard]] std::string imagePath(const std::string& name) const override { return name + ".png"; }
 
-private:
+  private:
     RunRoot root_;
     LinuxSystem system_;
     FileStore files_;

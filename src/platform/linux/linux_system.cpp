@@ -6,7 +6,9 @@
 namespace platform {
 namespace {
 
-int run(const std::string& command) { return std::system(command.c_str()); }
+int run(const std::string& command) {
+    return std::system(command.c_str());
+}
 
 // What the program printed, or nothing when it could not run or failed.
 std::optional<std::string> capture(const char* command) {
@@ -22,24 +24,44 @@ std::optional<std::string> capture(const char* command) {
 
 }  // namespace
 
-int LinuxSystem::remountSettingsReadWrite() { return run("mount -o remount defaults,rw /opt/set"); }
+int LinuxSystem::remountSettingsReadWrite() {
+    return run("mount -o remount defaults,rw /opt/set");
+}
 
-int LinuxSystem::remountSettingsReadOnly() { return run("mount -v -n -o remount -r /opt/set"); }
+int LinuxSystem::remountSettingsReadOnly() {
+    return run("mount -v -n -o remount -r /opt/set");
+}
 
-int LinuxSystem::remountRootReadWrite() { return run("/bin/mount -o remount defaults,rw /"); }
+int LinuxSystem::remountRootReadWrite() {
+    return run("/bin/mount -o remount defaults,rw /");
+}
 
-int LinuxSystem::remountRootReadOnly() { return run("/bin/mount -o remount defaults,ro /"); }
+int LinuxSystem::remountRootReadOnly() {
+    return run("/bin/mount -o remount defaults,ro /");
+}
 
-int LinuxSystem::removeFile(const std::string& path) { return run("rm -f " + path + " >/dev/null 2>&1"); }
+int LinuxSystem::removeFile(const std::string& path) {
+    return run("rm -f " + path + " >/dev/null 2>&1");
+}
 
-int LinuxSystem::reboot() { return run("/sbin/reboot"); }
+int LinuxSystem::reboot() {
+    return run("/sbin/reboot");
+}
 
-int LinuxSystem::restartNetwork() { return run("sudo ifdown --exclude=lo -a && sudo ifup --exclude=lo -a"); }
+int LinuxSystem::restartNetwork() {
+    return run("sudo ifdown --exclude=lo -a && sudo ifup --exclude=lo -a");
+}
 
-int LinuxSystem::hideConsoleCursor() { return run("/bin/echo -e -n '\\e[?25l' >/dev/tty0"); }
+int LinuxSystem::hideConsoleCursor() {
+    return run("/bin/echo -e -n '\\e[?25l' >/dev/tty0");
+}
 
-int LinuxSystem::takeScreenshot() { return run("/usr/bin/fbgrab /tmp/screen.png >/dev/null 2>&1 </dev/null"); }
+int LinuxSystem::takeScreenshot() {
+    return run("/usr/bin/fbgrab /tmp/screen.png >/dev/null 2>&1 </dev/null");
+}
 
-std::optional<std::string> LinuxSystem::boardTemperatureReport() { return capture("my_temp"); }
+std::optional<std::string> LinuxSystem::boardTemperatureReport() {
+    return capture("my_temp");
+}
 
 }  // namespace platform

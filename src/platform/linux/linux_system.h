@@ -6,7 +6,7 @@
 namespace platform {
 
 class LinuxSystem final : public System {
-public:
+  public:
     int remountSettingsReadWrite() override;
     int remountSettingsReadOnly() override;
     int remountRootReadWrite() override;

@@ -5,7 +5,7 @@
 namespace platform {
 
 class SystemClock : public Clock {
-public:
+  public:
     TimePoint now() override;
     std::time_t wallTime() override;
     void sleepFor(Duration duration) override;

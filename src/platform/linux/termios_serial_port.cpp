@@ -12,12 +12,18 @@ namespace {
 
 speed_t speedOf(int baud) {
     switch (baud) {
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 230400: return B230400;
-        default: return B115200;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 230400:
+            return B230400;
+        default:
+            return B115200;
     }
 }
 
@@ -52,7 +58,9 @@ int TermiosSerialPort::bytesAvailable() const {
     return count;
 }
 
-int TermiosSerialPort::readByte(char& byte) { return static_cast<int>(::read(fd_, &byte, 1)); }
+int TermiosSerialPort::readByte(char& byte) {
+    return static_cast<int>(::read(fd_, &byte, 1));
+}
 
 bool TermiosSerialPort::writeAll(std::string_view data) {
     if (fd_ < 0) return false;

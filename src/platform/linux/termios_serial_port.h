@@ -14,7 +14,7 @@ struct SerialSettings {
 };
 
 class TermiosSerialPort {
-public:
+  public:
     TermiosSerialPort() = default;
     TermiosSerialPort(const TermiosSerialPort&) = delete;
     TermiosSerialPort& operator=(const TermiosSerialPort&) = delete;
@@ -33,7 +33,7 @@ public:
     // False when the port is not open or failed for good.
     bool writeAll(std::string_view data);
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -6,7 +6,7 @@
 namespace platform {
 
 class ManualClock : public Clock {
-public:
+  public:
     // The calendar time at the start, the same in every run.
     static constexpr std::time_t kWallOrigin = 1700000000;
 
@@ -17,7 +17,7 @@ public:
     // Moves the time on; negative durations are ignored.
     void advance(Duration duration);
 
-private:
+  private:
     std::atomic<Duration::rep> elapsed_{0};
 };
 

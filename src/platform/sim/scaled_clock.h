@@ -7,7 +7,7 @@
 namespace platform {
 
 class ScaledClock : public Clock {
-public:
+  public:
     // scale: simulated seconds per real second, above 0.
     explicit ScaledClock(double scale);
 
@@ -15,7 +15,7 @@ public:
     std::time_t wallTime() override;
     void sleepFor(Duration duration) override;
 
-private:
+  private:
     [[nodiscard]] Duration elapsed() const;
 
     double scale_;

@@ -42,7 +42,8 @@ void linkFontsAndImages(const fs::path& root) {
     linkInto(root / "opt/fonts/PTS55F_W.ttf", paratype / "PTS55F.ttf");
     linkInto(root / "opt/fonts/PTS75F_W.ttf", paratype / "PTS75F.ttf");
 
-    const char* images[] = {"start", "start120", "statusB", "status", "img1", "img1b", "img3", "img3b", "m5a"};
+    const char* images[] = {"start", "start120", "statusB", "status", "img1",
+                            "img1b", "img3",     "img3b",   "m5a"};
     for (const char* image : images) {
         std::string file = std::string(image) + ".png";
         linkInto(root / "opt/Brisel" / file, fs::path(BRISEL_ASSET_DIR) / file);
@@ -67,7 +68,9 @@ SimPlatform::SimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock
       clock_(std::move(clock)),
       previousLogSink_(setLogSink(&stderrSink())) {}
 
-SimPlatform::~SimPlatform() { setLogSink(previousLogSink_); }
+SimPlatform::~SimPlatform() {
+    setLogSink(previousLogSink_);
+}
 
 std::unique_ptr<FramebufferDevice> SimPlatform::openFramebuffer() {
     return std::make_unique<VirtualFramebuffer>(root_.resolve("/tmp/screen.png"), system_);

@@ -14,7 +14,7 @@
 namespace platform {
 
 class SimPlatform final : public Platform {
-public:
+  public:
     // Creates the run root's folders (/opt/set, /opt/Brisel, /dev, /mnt, /tmp)
     // when missing, links the host's fonts and the built background images
     // into it, and sends the log to standard error until destroyed.
@@ -33,7 +33,7 @@ public:
     // /opt/Brisel/<name>.png under the run root.
     [[nodiscard]] std::string imagePath(const std::string& name) const override;
 
-private:
+  private:
     RunRoot root_;
     SimSystem system_;
     FileStore files_;

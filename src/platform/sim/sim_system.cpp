@@ -31,13 +31,21 @@ int SimSystem::remountSettings(SystemAction action, bool readOnly) {
     });
 }
 
-int SimSystem::remountSettingsReadWrite() { return remountSettings(SystemAction::RemountSettingsReadWrite, false); }
+int SimSystem::remountSettingsReadWrite() {
+    return remountSettings(SystemAction::RemountSettingsReadWrite, false);
+}
 
-int SimSystem::remountSettingsReadOnly() { return remountSettings(SystemAction::RemountSettingsReadOnly, true); }
+int SimSystem::remountSettingsReadOnly() {
+    return remountSettings(SystemAction::RemountSettingsReadOnly, true);
+}
 
-int SimSystem::remountRootReadWrite() { return act({SystemAction::RemountRootReadWrite}, [] { return 0; }); }
+int SimSystem::remountRootReadWrite() {
+    return act({SystemAction::RemountRootReadWrite}, [] { return 0; });
+}
 
-int SimSystem::remountRootReadOnly() { return act({SystemAction::RemountRootReadOnly}, [] { return 0; }); }
+int SimSystem::remountRootReadOnly() {
+    return act({SystemAction::RemountRootReadOnly}, [] { return 0; });
+}
 
 int SimSystem::removeFile(const std::string& path) {
     return act({SystemAction::RemoveFile, path}, [this, &path] {
@@ -45,12 +53,18 @@ int SimSystem::removeFile(const std::string& path) {
     });
 }
 
-int SimSystem::reboot() { return act({SystemAction::Reboot}, [] { return 0; }); }
+int SimSystem::reboot() {
+    return act({SystemAction::Reboot}, [] { return 0; });
+}
 
-int SimSystem::restartNetwork() { return act({SystemAction::RestartNetwork}, [] { return 0; }); }
+int SimSystem::restartNetwork() {
+    return act({SystemAction::RestartNetwork}, [] { return 0; });
+}
 
 // The simulated station has no console.
-int SimSystem::hideConsoleCursor() { return act({SystemAction::HideConsoleCursor}, [] { return 0; }); }
+int SimSystem::hideConsoleCursor() {
+    return act({SystemAction::HideConsoleCursor}, [] { return 0; });
+}
 
 int SimSystem::takeScreenshot() {
     return act({SystemAction::TakeScreenshot}, [this] {

@@ -37,7 +37,7 @@ struct SystemCall {
 };
 
 class SimSystem final : public System {
-public:
+  public:
     explicit SimSystem(RunRoot root) : root_(std::move(root)) {}
 
     int remountSettingsReadWrite() override;
@@ -67,7 +67,7 @@ public:
     [[nodiscard]] std::vector<SystemCall> calls() const;
     [[nodiscard]] bool settingsReadOnly() const;
 
-private:
+  private:
     // Records the call and, unless a failure is set for it, runs emulate
     // under the lock; returns the status.
     template <typename Emulate>

@@ -17,7 +17,7 @@ namespace platform {
 class SimSystem;
 
 class VirtualFramebuffer final : public FramebufferDevice {
-public:
+  public:
     // picturePath: the file kept up to date; system: whose screenshot
     // photographs this screen while it exists.
     VirtualFramebuffer(std::string picturePath, SimSystem& system);
@@ -35,7 +35,7 @@ public:
     static constexpr uint32_t kWidth = 800;
     static constexpr uint32_t kHeight = 480;
 
-private:
+  private:
     void refreshPicture();
     PngPicture pictureLocked() const;
 
