@@ -45,7 +45,7 @@ std::string newPassphrase(core::Works& works) {
         ::unlink(path.c_str());
         passphrase = path.substr(path.size() - passphrase.size());
     }
-    platform::trace("%s\n", passphrase.c_str());
+    platform::trace("%s\n", platform::maskedSecret(passphrase).c_str());
     return passphrase;
 }
 

@@ -218,7 +218,9 @@ SetupKey passphraseKey() {
                 works.Passphrase.set(fitted("Passphrase", value, capacityOf(works.Passphrase)));
             },
             [](Works& works) { return works.Passphrase.get(); },
-            [](Works& works) { platform::logInfo("Passphrase: -%s-", works.Passphrase.get().c_str()); }};
+            [](Works& works) {
+                platform::logInfo("Passphrase: -%s-", platform::maskedSecret(works.Passphrase.get()).c_str());
+            }};
 }
 
 SetupKey serverKey() {

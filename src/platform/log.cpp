@@ -96,4 +96,8 @@ void logErrorAndTrace(const char* format, ...) {
     va_end(args);
 }
 
+std::string maskedSecret(std::string_view secret) {
+    return std::string(secret.size(), '*');
+}
+
 }  // namespace platform

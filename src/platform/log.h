@@ -2,6 +2,7 @@
 // Diagnostics: trace lines for standard error and system-log lines at the
 // two priorities the system uses (6 information, 3 error). Where they go is
 // decided by the sink the program installs at start.
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -28,5 +29,8 @@ void logError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // An error that the operator at the console must see as well: the system-log
 // line, and the same text as a trace line.
 void logErrorAndTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// What a log line shows of a secret: one asterisk per character.
+[[nodiscard]] std::string maskedSecret(std::string_view secret);
 
 }  // namespace platform
