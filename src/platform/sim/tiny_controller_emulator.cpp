@@ -1,5 +1,7 @@
 #include "platform/sim/tiny_controller_emulator.h"
 
+#include "platform/log.h"
+
 namespace platform {
 namespace {
 
@@ -48,7 +50,9 @@ void TinyControllerEmulator::follow() {
     if (++bits_ < kAnswerBits) return;
     answering_ = false;
     bits_ = 0;
-    if (command_ == kPowerOff && powerOff_) powerOff_();
+    if (command_ != kPowerOff) return;
+    trace("sim: the panel controller switches the unit off\n");
+    if (powerOff_) powerOff_();
 }
 
 }  // namespace platform
