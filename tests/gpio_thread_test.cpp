@@ -55,7 +55,7 @@ TEST_F(GpioPasses, KeysOnThePinsReachTheKeyHandler) {
     EXPECT_EQ(keyEvents, expected);
 }
 
-TEST_F(GpioPasses, StartUpChordsSetTheirBytesAndDispatchNothing) {
+TEST_F(GpioPasses, StartUpChordsSetTheirBytesAndTheirKeysDispatchNothing) {
     const struct {
         std::initializer_list<int> keys;
         int passes;
@@ -66,6 +66,7 @@ TEST_F(GpioPasses, StartUpChordsSetTheirBytesAndDispatchNothing) {
         {{5, 6}, 6, 0, 1},
         {{1, 2}, 20, 0, 0},
     };
+    hold({}, 10);  // the passes before the countdown
     for (const auto& test : cases) {
         works.debugOverlay = 0;
         works.serviceMode = 0;
@@ -75,6 +76,10 @@ TEST_F(GpioPasses, StartUpChordsSetTheirBytesAndDispatchNothing) {
         EXPECT_EQ(works.debugOverlay, test.debugOverlay);
         EXPECT_EQ(works.serviceMode, test.serviceMode);
     }
+    hold({5, 6}, 10);
+    works.startInitThread = 0;
+    hold({6}, 300);
+    hold({}, 10);
     EXPECT_TRUE(keyEvents.empty());
 }
 

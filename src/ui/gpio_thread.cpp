@@ -90,6 +90,8 @@ void PanelInput::pass(core::Works& works) {
     const uint32_t levels = (gpio.read(platform::GpioRegister::Level0) >> kFirstKeyPin) & kKeyMask;
     if (works.startInitThread != 0) {
         recogniseChords(works, levels);
+        // Keys still down from a chord when the countdown ends count only once released.
+        keys_ = KeyTiming{};
     } else {
         auto dispatch = [&works](int key, int held) { return dispatchKey(works, key, held); };
         if (keys_.pass(levels, works.platform->clock().now(), works.TIME_LONG_PRESS, dispatch))
