@@ -33,10 +33,10 @@ class TinyControllerEmulator {
     TinyControllerEmulator& operator=(const TinyControllerEmulator&) = delete;
 
     void whenPoweredOff(std::function<void()> action) { powerOff_ = std::move(action); }
-    // The answer byte to a command.
-    [[nodiscard]] static uint8_t answer(uint8_t command);
 
   private:
+    // The answer byte to a command.
+    [[nodiscard]] static uint8_t answer(uint8_t command);
     void follow();
 
     SimGpio& gpio_;
