@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,6 +106,34 @@ TEST(StationProcess, StartsUnderARunRootCreatesTheSetupAndStopsCleanly) {
     EXPECT_EQ(std::count(setup.begin(), setup.end(), '\n'), 75);
     EXPECT_NE(log.find("Unable to open device /dev/ttyAMA0"), std::string::npos)
         << "no amplifier is attached";
+}
+
+// One line to a Unix socket and its one-line answer.
+std::string askSocket(const fs::path& path, const std::string& command) {
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    std::string line = command + "\n", answer;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) {
+        char byte;
+        while (read(fd, &byte, 1) == 1 && byte != '\n') answer.push_back(byte);
+    }
+    close(fd);
+    return answer;
+}
+
+TEST(StationProcess, ThePanelChannelAnswersAndPhotographsTheScreen) {
+    StationProcess station({"--time-scale", "10"});
+    const fs::path socket = station.path("/run/panel.sock");
+    ASSERT_TRUE(station.waitFor([&] { return fs::is_socket(socket); }, std::chrono::seconds(10)));
+    EXPECT_EQ(askSocket(socket, "press 2"), "ok");
+    const fs::path shot = station.path("/shot.png");
+    EXPECT_EQ(askSocket(socket, "screenshot " + shot.string()), "ok");
+    EXPECT_EQ(readAll(shot).substr(0, 4), "\x89PNG");
+    EXPECT_EQ(station.stop(SIGTERM, std::chrono::seconds(30)), 0);
+    EXPECT_FALSE(fs::exists(socket));
 }
 
 TEST(StationProcess, PrintsItsVersion) {

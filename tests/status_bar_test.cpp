@@ -70,7 +70,7 @@ TEST(StatusBar, TemperaturesAndSupply) {
     works.temperature1 = 45.5f;
     works.temperature2 = 7.0f;
     works.cpuTemp = 50.0f;
-    works.supplyAdc = 100;
+    works.tinyResult3 = 100;
     works.currentRaw = 1024.0f;
     ui::StatusBarTexts texts = ui::statusBarTexts(works);
     EXPECT_EQ(texts.temperatures, "PA1:45.5°C   P2:07.0°C    CPU:50.0°C");
@@ -80,7 +80,7 @@ TEST(StatusBar, TemperaturesAndSupply) {
     works.temperature1 = 100.0f;
     works.temperature2 = 0.0f;
     works.cpuTemp = 37.0f;
-    works.supplyAdc = 240;  // above 20 V: not a 60 W supply reading
+    works.tinyResult3 = 240;  // above 20 V: not a 60 W supply reading
     texts = ui::statusBarTexts(works);
     EXPECT_EQ(texts.temperatures, "PA1:212.0°F   P2:32.0°F    CPU:98.6°F");
     EXPECT_EQ(texts.supply, "PA Voltage: -----       Current: 03.5A");

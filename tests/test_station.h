@@ -86,6 +86,8 @@ class TestStation {
     }
     [[nodiscard]] const std::filesystem::path& root() const { return root_; }
     platform::SimSystem& system() { return machine_->system(); }
+    platform::SimPlatform& machine() { return *machine_; }
+    platform::SimGpio& gpio() { return machine_->gpio(); }
     // The system actions so far, in order.
     [[nodiscard]] std::vector<platform::SystemAction> actions() const {
         std::vector<platform::SystemAction> result;

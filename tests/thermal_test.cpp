@@ -174,7 +174,7 @@ TEST(TemperatureLog, HeaderThenOneLinePerCall) {
     works.swr = 1.5f;
     works.currentRaw = 2048.0f;
     works.ampModelFlag = '1';
-    works.supplyAdc = 51;  // 51 * 3.3 * 348 / 255 / 18 = 12.76 V
+    works.tinyResult3 = 51;  // 51 * 3.3 * 348 / 255 / 18 = 12.76 V
     works.ampStatus = core::ampStatus::Transmitting;
     amp::LogTempFunction(works, 0);
     works.ampStatus = 0;

@@ -106,7 +106,7 @@ void ReadCPUTemp(core::Works& works) {
 }
 
 std::string formatTempLogLine(core::Works& works, std::string_view clock, int mode) {
-    float volts = CalvTensVadcAmp(works, works.supplyAdc);
+    float volts = CalvTensVadcAmp(works, works.tinyResult3);
     double amperes = static_cast<double>(works.currentRaw.load()) / 4096 * 14.05;
     char values[160];
     std::snprintf(values, sizeof values, "%04.01f,%04.01f,%02.01fW,%03.02f,%04.01fV,%04.01fA",

@@ -7,6 +7,7 @@
 
 #include "app/station.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/sim/panel_control.h"
 #include "platform/sim/scaled_clock.h"
 #include "platform/sim/sim_platform.h"
 
@@ -49,8 +50,9 @@ int main(int argc, char** argv) {
     }
     // Only the simulated station's clock can run faster than real time.
     if (root.empty() && timeScaleGiven) return usage();
-    std::unique_ptr<platform::Platform> machine =
-        root.empty() ? platform::makeTargetPlatform()
-                     : platform::makeSimPlatform(root, std::make_unique<platform::ScaledClock>(timeScale));
+    if (root.empty()) return app::runStation(*platform::makeTargetPlatform());
+    std::unique_ptr<platform::SimPlatform> machine =
+        platform::makeSimPlatform(root, std::make_unique<platform::ScaledClock>(timeScale));
+    platform::PanelControl panel(*machine, machine->root().resolve("/run/panel.sock"));
     return app::runStation(*machine);
 }

@@ -184,11 +184,13 @@ int runStation(platform::Platform& machine) {
     works.fb = display.get();
     works.running = 1;
     installSignalHandlers(machine, works);
+    machine.whenPoweredOff([&works] { works.running = 0; });
 
     startUp(works);
     while (works.running != 0) machine.clock().sleepWhileRunning(seconds(1), works.running);
     if (stopSignal != 0) platform::logInfo("Exited by signal %d", static_cast<int>(stopSignal));
     shutDown(works);
+    machine.whenPoweredOff(nullptr);
     runFlag = nullptr;
     return 0;
 }

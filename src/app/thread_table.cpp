@@ -2,12 +2,14 @@
 
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
+#include "ui/gpio_thread.h"
 #include "ui/main_loop.h"
 
 namespace app {
 
 void registerThreadBodies(core::ThreadSet& threads) {
     using core::ThreadId;
+    threads.setBody(ThreadId::GPIO, ui::GPIO);
     threads.setBody(ThreadId::Linear, amp::Linear);
     threads.setBody(ThreadId::LoadThread, LoadThread);
     threads.setBody(ThreadId::LANInfoThread, LANInfoThread);

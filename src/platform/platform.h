@@ -5,12 +5,14 @@
 // under a run root.
 #include <pthread.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/file_store.h"
 #include "platform/framebuffer_device.h"
+#include "platform/gpio.h"
 #include "platform/run_root.h"
 #include "platform/system.h"
 
@@ -27,6 +29,7 @@ class Platform {
     [[nodiscard]] virtual System& system() = 0;
     [[nodiscard]] virtual FileStore& files() = 0;
     [[nodiscard]] virtual Clock& clock() = 0;
+    [[nodiscard]] virtual Gpio& gpio() = 0;
 
     // SCHED_RR for a device thread; returns pthread_setschedparam's result
     // (0 where priorities are not applied).
@@ -38,6 +41,9 @@ class Platform {
     virtual std::unique_ptr<FramebufferDevice> openFramebuffer() = 0;
     // The file of the background image of this name.
     [[nodiscard]] virtual std::string imagePath(const std::string& name) const = 0;
+    // What happens when the front panel's controller switches the unit off. On
+    // the target the power is simply gone; the simulated unit runs action.
+    virtual void whenPoweredOff(std::function<void()> action) = 0;
 };
 
 }  // namespace platform

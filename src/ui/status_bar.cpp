@@ -133,7 +133,7 @@ StatusBarTexts statusBarTexts(core::Works& works) {
                            : "PA1:%04.01f°C   P2:%04.01f°C    CPU:%04.01f°C",
                 degrees(works.temperature1), degrees(works.temperature2), degrees(works.cpuTemp));
 
-    const float volts = amp::CalvTensVadcAmp(works, works.supplyAdc);
+    const float volts = amp::CalvTensVadcAmp(works, works.tinyResult3);
     const double amperes = static_cast<double>(works.currentRaw.load()) / 4096 * 14.05;
     if (works.ampModelFlag != '1' && volts > 20.0f)
         texts.supply = printed("PA Voltage: -----       Current: %04.01fA", amperes);

@@ -24,6 +24,13 @@ struct AmpBlock {
     amp::CommandRing cmdRing;
     std::atomic<uint8_t> cmdBurst{0};
     std::atomic<uint8_t> tinyMailbox{0}, tinyCommand{0}, tinyStatus{0};
+    // A tiny command sent before the mailbox and the polls (0 none)
+    std::atomic<uint8_t> tempflag_processextREMLOCOFF{0};
+    // Position in the poll cycle (0 to 3) and passes until the next tiny command
+    std::atomic<uint8_t> tinyPoll{0};
+    std::atomic<int32_t> tinyPace{0};
+    // Answers to the polls; tinyResult3 is the 8-bit reading of the amplifier supply voltage
+    std::atomic<uint8_t> tinyResult0{0}, tinyResult1{0}, tinyResult2{0}, tinyResult3{0};
     std::atomic<uint8_t> ampStatus{0};
     std::atomic<int8_t> ampProt{0};
     std::atomic<uint8_t> bypass{0}, attenuator{0};
@@ -62,8 +69,6 @@ struct AmpBlock {
     std::atomic<float> cpuTemp{0}, cpuTemp2{0};
     // 1 while my_temp fails, so the failure is logged once and not every tick
     std::atomic<uint8_t> cpuTempFault{0};
-    // The panel controller's 8-bit reading of the amplifier supply voltage
-    std::atomic<uint8_t> supplyAdc{0};
     // Fan tables 0 (normal), 1 and 2, read once before the threads start
     std::vector<config::FanRow> fanTable[3];
 

@@ -9,6 +9,11 @@
 
 namespace core {
 
+struct Works;
+// Takes a front-panel key: key 1..6, held 0 for a short press, else the held
+// mask of a long press or repeat. Non-zero asks for repeat.
+using KeyHandler = int (*)(Works& works, int key, int held);
+
 struct PanelBlock {
     // Screens
     SharedText<32> imageName;
@@ -40,6 +45,13 @@ struct PanelBlock {
     std::atomic<int32_t> catSerialFreq{0};
     std::atomic<uint8_t> tuneFine{0};
     std::atomic<uint8_t> panelFlags{0}, debugOverlay{0};
+
+    // Front-panel keys: their dispatch (none yet: keys are ignored), the byte
+    // a start-up key chord sets, and the power-off sequence (0 none, 1 and 2
+    // waiting for key 1's release, 3 shutting down)
+    std::atomic<KeyHandler> keyHandler{nullptr};
+    std::atomic<uint8_t> serviceMode{0};
+    std::atomic<int32_t> shutdownState{0};
     std::atomic<uint8_t> useModeRemote{0}, remoteStopped{0};
 
     // Spectrum plot

@@ -2,6 +2,7 @@
 // The target: real devices, paths as they stand, /dev/fb0 for the display,
 // SCHED_RR priorities, and SIGINT and SIGTERM with their default action.
 #include "platform/linux/linux_system.h"
+#include "platform/linux/memory_mapped_gpio.h"
 #include "platform/linux/system_clock.h"
 #include "platform/platform.h"
 
@@ -9,24 +10,27 @@ namespace platform {
 
 class LinuxPlatform final : public Platform {
   public:
-    LinuxPlatform() : files_(root_, system_) {}
+    LinuxPlatform() : files_(root_, system_), gpio_(root_.resolve("/dev/mem")) {}
 
     [[nodiscard]] const RunRoot& root() const override { return root_; }
     [[nodiscard]] System& system() override { return system_; }
     [[nodiscard]] FileStore& files() override { return files_; }
     [[nodiscard]] Clock& clock() override { return clock_; }
+    [[nodiscard]] Gpio& gpio() override { return gpio_; }
 
     int setRealtimePriority(pthread_t thread, int priority) override;
     [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     // Name + ".png" in the working directory.
     [[nodiscard]] std::string imagePath(const std::string& name) const override { return name + ".png"; }
+    void whenPoweredOff(std::function<void()>) override {}
 
   private:
     RunRoot root_;
     LinuxSystem system_;
     FileStore files_;
     SystemClock clock_;
+    MemoryMappedGpio gpio_;
 };
 
 std::unique_ptr<Platform> makeTargetPlatform();

@@ -9,7 +9,9 @@
 
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "platform/sim/sim_gpio.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/tiny_controller_emulator.h"
 
 namespace platform {
 
@@ -26,18 +28,26 @@ class SimPlatform final : public Platform {
     [[nodiscard]] SimSystem& system() override { return system_; }
     [[nodiscard]] FileStore& files() override { return files_; }
     [[nodiscard]] Clock& clock() override { return *clock_; }
+    // The block with the front panel's keys on pins 22 to 27 and its small
+    // controller on pins 4 and 6.
+    [[nodiscard]] SimGpio& gpio() override { return gpio_; }
 
     int setRealtimePriority(pthread_t, int) override { return 0; }
     [[nodiscard]] bool terminationSignalsEndRun() const override { return true; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     // /opt/Brisel/<name>.png under the run root.
     [[nodiscard]] std::string imagePath(const std::string& name) const override;
+    void whenPoweredOff(std::function<void()> action) override {
+        tinyController_.whenPoweredOff(std::move(action));
+    }
 
   private:
     RunRoot root_;
     SimSystem system_;
     FileStore files_;
     std::unique_ptr<Clock> clock_;
+    SimGpio gpio_;
+    TinyControllerEmulator tinyController_{gpio_};
     LogSink* previousLogSink_;
 };
 

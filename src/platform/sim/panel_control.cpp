@@ -1,0 +1,133 @@
+#include "platform/sim/panel_control.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "platform/log.h"
+
+namespace platform {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr int kFirstKeyPin = 22;
+constexpr int kKeys = 6;
+constexpr int kPressMs = 100;
+constexpr int kLongestHoldMs = 60000;
+// How often a waiting socket looks at the stop flag.
+constexpr int kPollMs = 100;
+
+int listenOn(const std::string& path) {
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path) return -1;
+    std::error_code ignored;
+    fs::create_directories(fs::path(path).parent_path(), ignored);
+    fs::remove(path, ignored);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    if (fd >= 0 &&
+        (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool readable(int fd) {
+    pollfd entry{fd, POLLIN, 0};
+    return ::poll(&entry, 1, kPollMs) > 0;
+}
+
+}  // namespace
+
+PanelControl::PanelControl(SimPlatform& machine, std::string socketPath)
+    : machine_(machine), socketPath_(std::move(socketPath)) {
+    int listener = listenOn(socketPath_);
+    if (listener < 0) {
+        trace("sim: panel control %s: %s\n", socketPath_.c_str(), std::strerror(errno));
+        return;
+    }
+    thread_ = std::thread([this, listener] { serve(listener); });
+}
+
+PanelControl::~PanelControl() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+    std::error_code ignored;
+    fs::remove(socketPath_, ignored);
+}
+
+void PanelControl::serve(int listener) {
+    while (!stopping_) {
+        if (!readable(listener)) continue;
+        int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0) continue;
+        serveClient(client);
+        ::close(client);
+    }
+    ::close(listener);
+}
+
+void PanelControl::serveClient(int client) {
+    std::string pending;
+    char buffer[256];
+    while (!stopping_) {
+        if (!readable(client)) continue;
+        ssize_t count = ::read(client, buffer, sizeof buffer);
+        if (count <= 0) return;
+        pending.append(buffer, static_cast<size_t>(count));
+        for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            std::string answer = execute(pending.substr(0, end)) + "\n";
+            pending.erase(0, end + 1);
+            if (::send(client, answer.data(), answer.size(), MSG_NOSIGNAL) < 0) return;
+        }
+    }
+}
+
+void PanelControl::holdKey(int key, int milliseconds) {
+    const int pin = kFirstKeyPin + key - 1;
+    machine_.gpio().drive(pin, 0);
+    machine_.clock().sleepFor(std::chrono::milliseconds(milliseconds));
+    machine_.gpio().drive(pin, std::nullopt);
+}
+
+std::string PanelControl::execute(const std::string& line) {
+    std::istringstream words(line);
+    std::string command;
+    words >> command;
+    if (command == "press" || command == "hold") {
+        int key = 0;
+        int milliseconds = kPressMs;
+        words >> key;
+        if (command == "hold") words >> milliseconds;
+        if (words.fail() || key < 1 || key > kKeys || milliseconds < 0 || milliseconds > kLongestHoldMs)
+            return "error usage: press K | hold K MS (K 1..6, MS 0..60000)";
+        holdKey(key, milliseconds);
+        return "ok";
+    }
+    if (command == "release") {
+        for (int key = 1; key <= kKeys; ++key) machine_.gpio().drive(kFirstKeyPin + key - 1, std::nullopt);
+        return "ok";
+    }
+    if (command == "screenshot") {
+        std::string path;
+        words >> path;
+        if (path.empty()) return "error usage: screenshot PATH";
+        if (machine_.system().takeScreenshot() != 0) return "error no screen";
+        std::error_code error;
+        fs::copy_file(machine_.root().resolve("/tmp/screen.png"), path, fs::copy_options::overwrite_existing,
+                      error);
+        return error ? "error " + error.message() : "ok";
+    }
+    return "error unknown command: press K, hold K MS, release, screenshot PATH";
+}
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+// Operates the simulated front panel from outside: a Unix stream socket
+// taking one command per line and answering one line ("ok" or "error ...").
+//   press K        key K (1..6) down for 100 ms, then up
+//   hold K MS      key K down for MS milliseconds (up to 60000), then up
+//   release        every key up
+//   screenshot P   the screen as shown, as the PNG file P
+// The keys are driven on the GPIO pins, so the station's own debounce and
+// timing see them; a command answers once its key is up again.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "platform/sim/sim_platform.h"
+
+namespace platform {
+
+class PanelControl {
+  public:
+    // Serves socketPath (created with its folder) on a thread of its own until destroyed.
+    PanelControl(SimPlatform& machine, std::string socketPath);
+    ~PanelControl();
+    PanelControl(const PanelControl&) = delete;
+    PanelControl& operator=(const PanelControl&) = delete;
+
+    // One command line without its end of line; returns the answer.
+    std::string execute(const std::string& line);
+
+  private:
+    void serve(int listener);
+    void serveClient(int client);
+    void holdKey(int key, int milliseconds);
+
+    SimPlatform& machine_;
+    std::string socketPath_;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+#pragma once
+// The GPIO register block in memory: function select, output latch, pulls
+// and levels of pins 0 to 29. An input pin reads the level something outside
+// drives on it (a key, the front panel's controller), else its pull.
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+
+#include "platform/gpio.h"
+
+namespace platform {
+
+class SimGpio final : public Gpio {
+  public:
+    void open() override {}
+    uint32_t read(GpioRegister reg) override;
+    void write(GpioRegister reg, uint32_t value) override;
+
+    // Drives an input pin from outside, or stops driving it (nothing).
+    void drive(int pin, std::optional<int> level);
+    // The level the block puts out on an output pin (its latch).
+    [[nodiscard]] int output(int pin) const;
+    [[nodiscard]] bool isOutput(int pin) const;
+    // Called after every register write, outside the block's lock, so that a
+    // device on the pins can follow them.
+    void onWrite(std::function<void()> listener) { listener_ = std::move(listener); }
+
+  private:
+    [[nodiscard]] bool isOutputLocked(int pin) const;
+
+    mutable std::mutex mutex_;
+    uint32_t functionSelect_[3]{};
+    uint32_t latch_ = 0;
+    uint32_t pullControl_ = kPullOff;
+    uint32_t pullUps_ = 0;
+    uint32_t driven_ = 0, drivenLevels_ = 0;
+    std::function<void()> listener_;
+};
+
+}  // namespace platform

@@ -1,0 +1,86 @@
+#include "platform/sim/panel_control.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "platform/sim/manual_clock.h"
+#include "test_station.h"
+
+namespace {
+
+// A clock whose sleeps wait until the test lets them pass, so that a held
+// key can be looked at while it is down.
+class GateClock : public platform::ManualClock {
+  public:
+    void sleepFor(Duration) override {
+        std::unique_lock lock(mutex_);
+        sleeping_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+        sleeping_ = false;
+    }
+    void waitUntilSleeping() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return sleeping_; });
+    }
+    void open() {
+        std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool sleeping_ = false, open_ = false;
+};
+
+uint32_t keyLevels(platform::SimGpio& gpio) {
+    return (gpio.read(platform::GpioRegister::Level0) >> 22) & 0x3F;
+}
+
+TEST(PanelControl, AnswersEachCommandOrItsUsage) {
+    testing_support::TestStation station;
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    const struct {
+        const char* line;
+        const char* answerStart;
+    } cases[] = {
+        {"press 3", "ok"},
+        {"hold 6 250", "ok"},
+        {"release", "ok"},
+        {"press 0", "error usage"},
+        {"press 7", "error usage"},
+        {"hold 2", "error usage"},
+        {"hold 2 60001", "error usage"},
+        {"screenshot", "error usage"},
+        {"push 1", "error unknown"},
+    };
+    for (const auto& test : cases)
+        EXPECT_TRUE(panel.execute(test.line).starts_with(test.answerStart)) << test.line;
+}
+
+TEST(PanelControl, HoldDrivesTheKeysPinLowUntilItsTimeIsUp) {
+    auto clock = std::make_unique<GateClock>();
+    GateClock& gate = *clock;
+    testing_support::TestStation station(std::move(clock));
+    platform::SimGpio& gpio = station.gpio();
+    platform::enablePullUps(gpio, 0x3Fu << 22);
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    ASSERT_EQ(keyLevels(gpio), 0x3Fu);
+
+    std::string answer;
+    std::thread holder([&] { answer = panel.execute("hold 2 600"); });
+    gate.waitUntilSleeping();
+    EXPECT_EQ(keyLevels(gpio), 0x3Fu & ~0b10u);
+    gate.open();
+    holder.join();
+    EXPECT_EQ(answer, "ok");
+    EXPECT_EQ(keyLevels(gpio), 0x3Fu);
+}
+
+}  // namespace
