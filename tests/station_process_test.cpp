@@ -136,13 +136,20 @@ TEST(StationProcess, ThePanelChannelAnswersAndPhotographsTheScreen) {
     EXPECT_FALSE(fs::exists(socket));
 }
 
-TEST(StationProcess, PrintsItsVersion) {
-    FILE* pipe = popen((std::string(BRISEL_BINARY) + " --version").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[64] = {};
-    ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
-    EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_STREQ(line, "BRISEL version 01.027\n");
+TEST(StationProcess, PrintsItsVersionAndUsage) {
+    struct Case {
+        std::string arguments, firstLine;
+    };
+    for (const Case& test :
+         {Case{"--version", "BRISEL version 01.027\n"},
+          Case{"--help", "usage: brisel [--root DIR [--time-scale X]] [--version] [--help]\n"}}) {
+        FILE* pipe = popen((std::string(BRISEL_BINARY) + " " + test.arguments).c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char line[128] = {};
+        ASSERT_NE(fgets(line, sizeof line, pipe), nullptr);
+        EXPECT_EQ(pclose(pipe), 0) << test.arguments;
+        EXPECT_EQ(line, test.firstLine);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,10 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        std::fputs(sim::kEmulatorUsage, stdout);
+        return 0;
+    }
     std::string error;
     std::optional<sim::EmulatorOptions> options = sim::parseEmulatorOptions(arguments, error);
     if (!options) {

@@ -13,8 +13,10 @@
 
 namespace {
 
+constexpr const char* kUsage = "usage: brisel [--root DIR [--time-scale X]] [--version] [--help]\n";
+
 int usage() {
-    std::fprintf(stderr, "usage: brisel [--root DIR [--time-scale X]] [--version]\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -32,6 +34,10 @@ int main(int argc, char** argv) {
     double timeScale = 1.0;
     bool timeScaleGiven = false;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("BRISEL version %s\n", app::kSoftwareVersion);
             return 0;
