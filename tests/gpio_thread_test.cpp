@@ -55,6 +55,14 @@ TEST_F(GpioPasses, KeysOnThePinsReachTheKeyHandler) {
     EXPECT_EQ(keyEvents, expected);
 }
 
+TEST_F(GpioPasses, WithoutAKeyDispatchTheLongPressMessageDoesNotStay) {
+    works.keyHandler = nullptr;
+    hold({}, 10);
+    hold({2}, 400);
+    hold({}, 10);
+    EXPECT_EQ(works.panelFlags & core::panelFlags::SecondFunction, 0);
+}
+
 TEST_F(GpioPasses, StartUpChordsSetTheirBytesAndTheirKeysDispatchNothing) {
     const struct {
         std::initializer_list<int> keys;

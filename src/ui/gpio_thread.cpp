@@ -34,7 +34,10 @@ constexpr auto kShutdownDelay = 1500ms;
 
 int dispatchKey(core::Works& works, int key, int held) {
     const core::KeyHandler handler = works.keyHandler;
-    return handler != nullptr ? handler(works, key, held) : 0;
+    if (handler != nullptr) return handler(works, key, held);
+    // The key dispatch takes the long press's message down; without one nothing else would.
+    works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::SecondFunction);
+    return 0;
 }
 
 }  // namespace
@@ -94,8 +97,8 @@ void PanelInput::pass(core::Works& works) {
         keys_ = KeyTiming{};
     } else {
         auto dispatch = [&works](int key, int held) { return dispatchKey(works, key, held); };
-        if (keys_.pass(levels, works.platform->clock().now(), works.TIME_LONG_PRESS, dispatch))
-            works.panelFlags |= core::panelFlags::SecondFunction;
+        auto announce = [&works] { works.panelFlags |= core::panelFlags::SecondFunction; };
+        keys_.pass(levels, works.platform->clock().now(), works.TIME_LONG_PRESS, dispatch, announce);
     }
     followShutdown(works, levels);
 }

@@ -34,8 +34,8 @@ bool KeyTiming::debounce(int index, uint32_t levels) {
     return true;
 }
 
-bool KeyTiming::pass(uint32_t levels, platform::Clock::TimePoint now, double longPress,
-                     const Dispatch& dispatch) {
+void KeyTiming::pass(uint32_t levels, platform::Clock::TimePoint now, double longPress,
+                     const Dispatch& dispatch, const Announce& announce) {
     if (!started_) {
         started_ = true;
         for (int index = 0; index < kKeyCount; ++index) {
@@ -43,7 +43,6 @@ bool KeyTiming::pass(uint32_t levels, platform::Clock::TimePoint now, double lon
             keys_[index].ignored = keys_[index].accepted == 0;
         }
     }
-    bool announce = false;
     for (int index = 0; index < kKeyCount; ++index) {
         Key& key = keys_[index];
         const int number = index + 1;
@@ -58,7 +57,7 @@ bool KeyTiming::pass(uint32_t levels, platform::Clock::TimePoint now, double lon
                                      : repeats_ <= kSlowRepeats ? kRepeatPeriod
                                                                 : kFastRepeatPeriod;
             const double elapsed = std::chrono::duration<double>(now - pressTime_).count();
-            if (elapsed - threshold > -kAnnounceAhead) announce = true;
+            if (elapsed - threshold > -kAnnounceAhead) announce();
             if (elapsed - threshold > 0) {
                 fired_ = true;
                 if (dispatch(number, 1 << index) != 0) {
@@ -79,7 +78,6 @@ bool KeyTiming::pass(uint32_t levels, platform::Clock::TimePoint now, double lon
             repeats_ = 0;
         }
     }
-    return announce;
 }
 
 }  // namespace ui

@@ -17,11 +17,13 @@ class KeyTiming {
     // key 1..6; held 0 for a short press, else the mask of the key's bit
     // (1 << (key - 1)) for a long press or a repeat. Non-zero asks for repeat.
     using Dispatch = std::function<int(int key, int held)>;
+    // Called when a long press is near ("Entering second function..." on the
+    // screen), before the press is dispatched, so the dispatch can take it down.
+    using Announce = std::function<void()>;
 
-    // levels: bit key - 1 is the key's level, 0 while pressed. longPress in
-    // seconds. Returns true when a long press is near ("Entering second
-    // function..." on the screen).
-    bool pass(uint32_t levels, platform::Clock::TimePoint now, double longPress, const Dispatch& dispatch);
+    // levels: bit key - 1 is the key's level, 0 while pressed. longPress in seconds.
+    void pass(uint32_t levels, platform::Clock::TimePoint now, double longPress, const Dispatch& dispatch,
+              const Announce& announce);
 
   private:
     struct Key {
