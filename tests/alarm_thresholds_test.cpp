@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "amp/startup_commands.h"
+#include "band_rows.h"
+#include "core/amp_commands.h"
 #include "test_station.h"
 #include "tuner/tune_search.h"
 
@@ -13,26 +15,17 @@ namespace {
 
 using testing_support::TestStation;
 
-constexpr int32_t kThresholdsCommand = 22;
-
 struct ThresholdRig : TestStation {
     ThresholdRig() {
-        config::BandConfigRow low, high, end;
-        low.startFrequency = 1800000;
-        high.startFrequency = 14000000;
-        end.startFrequency = 30000000;
-        for (auto* row : {&low, &high}) {
-            row->kForw = 5.156579e-06f;
-            row->kRefl = 3.3262754e-06f;
-            row->kPwrIn = 5.5078103e-06f;
+        auto [low, high, end] = testing_support::twoBandRows();
+        for (auto* row : {&low, &high})
             row->limitPwrIn = 10, row->limitFwd = 70, row->limitRefl = 20, row->limitCurrent = 10;
-        }
         works.bandConfig = {low, high, end};
     }
     // Codes queued since the last call.
     int thresholdsQueued() {
         int count = 0;
-        while (auto code = works.cmdRing.pop()) count += *code == kThresholdsCommand;
+        while (auto code = works.cmdRing.pop()) count += *code == core::cmd::Thresholds;
         return count;
     }
 };

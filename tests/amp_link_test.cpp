@@ -6,6 +6,7 @@
 #include "amp/fan_table.h"
 #include "amp/link.h"
 #include "amp/startup_commands.h"
+#include "band_rows.h"
 #include "config/setup.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
@@ -128,15 +129,7 @@ TEST_F(AmpLinkTest, SettingsNotYetReadAreNeverSentBack) {
 }
 
 TEST_F(AmpLinkTest, ThresholdsAreSentAgainOnABandChange) {
-    config::BandConfigRow low, high, end;
-    low.startFrequency = 1800000;
-    high.startFrequency = 14000000;
-    end.startFrequency = 30000000;
-    for (auto* row : {&low, &high}) {
-        row->kForw = 5.156579e-06f;
-        row->kRefl = 3.3262754e-06f;
-        row->kPwrIn = 5.5078103e-06f;
-    }
+    auto [low, high, end] = testing_support::twoBandRows();
     low.limitPwrIn = 10, low.limitFwd = 70, low.limitRefl = 20, low.limitCurrent = 10;
     high.limitPwrIn = 5, high.limitFwd = 60, high.limitRefl = 10, high.limitCurrent = 14.05f;
     works.bandConfig = {low, high, end};

@@ -1,8 +1,9 @@
 #include "amp/emulator_options.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <set>
+
+#include "platform/sim/scaled_clock.h"
 
 namespace sim {
 namespace {
@@ -45,13 +46,12 @@ std::optional<EmulatorOptions> parseEmulatorOptions(const std::vector<std::strin
         } else if (name == "--region" && (value == "eu" || value == "usa")) {
             options.identity.usaRegion = value == "usa";
         } else if (name == "--time-scale") {
-            char* end = nullptr;
-            options.timeScale = std::strtod(value.c_str(), &end);
-            if (end != value.c_str() + value.size() || !std::isfinite(options.timeScale) ||
-                options.timeScale <= 0) {
+            const std::optional<double> scale = platform::parseTimeScale(value);
+            if (!scale) {
                 error = "--time-scale needs a number above 0";
                 return std::nullopt;
             }
+            options.timeScale = *scale;
         } else {
             error = "bad argument " + name + " " + value;
             return std::nullopt;

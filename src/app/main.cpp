@@ -1,8 +1,7 @@
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/station.h"
@@ -18,13 +17,6 @@ constexpr const char* kUsage = "usage: brisel [--root DIR [--time-scale X]] [--v
 int usage() {
     std::fputs(kUsage, stderr);
     return 2;
-}
-
-// A positive, finite number of simulated seconds per real second.
-bool parseTimeScale(const char* text, double& scale) {
-    char* end = nullptr;
-    scale = std::strtod(text, &end);
-    return end != text && *end == '\0' && std::isfinite(scale) && scale > 0.0;
 }
 
 }  // namespace
@@ -46,10 +38,11 @@ int main(int argc, char** argv) {
             root = argv[++i];
             continue;
         }
-        if (std::strcmp(argv[i], "--time-scale") == 0 && i + 1 < argc &&
-            parseTimeScale(argv[i + 1], timeScale)) {
+        if (std::strcmp(argv[i], "--time-scale") == 0 && i + 1 < argc) {
+            const std::optional<double> scale = platform::parseTimeScale(argv[++i]);
+            if (!scale) return usage();
+            timeScale = *scale;
             timeScaleGiven = true;
-            ++i;
             continue;
         }
         return usage();

@@ -1,5 +1,7 @@
 #include "platform/sim/scaled_clock.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <thread>
 
 namespace platform {
@@ -25,6 +27,13 @@ std::time_t ScaledClock::wallTime() {
 
 void ScaledClock::sleepFor(Duration duration) {
     std::this_thread::sleep_for(std::chrono::duration<double, std::nano>(duration) / scale_);
+}
+
+std::optional<double> parseTimeScale(const std::string& text) {
+    char* end = nullptr;
+    const double scale = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !std::isfinite(scale) || scale <= 0.0) return std::nullopt;
+    return scale;
 }
 
 }  // namespace platform

@@ -2,9 +2,15 @@
 // The simulated station's clock: real time, or a fixed number of times faster
 // (--time-scale), so that waits such as the start-up countdown pass quickly.
 // Calendar time runs at the same speed from the host's time at the start.
+#include <optional>
+#include <string>
+
 #include "platform/clock.h"
 
 namespace platform {
+
+// A --time-scale value: a positive, finite number of simulated seconds per real second.
+[[nodiscard]] std::optional<double> parseTimeScale(const std::string& text);
 
 class ScaledClock : public Clock {
   public:
