@@ -92,9 +92,10 @@ TEST_F(MainLoop, ScreenSaverStartsAfterTheIdleTimeAndAKeyRestoresTheWindow) {
     EXPECT_EQ(works.pageFlags, 0);
     EXPECT_EQ(works.screenState, 0);
     EXPECT_EQ(works.mainWindow, 3);
-    EXPECT_EQ(works.imageName.get(), "img1");
     EXPECT_TRUE(station.log.contains("----------> DISATTIVO SAVE SCREEN\n"));
     EXPECT_EQ(ui::DisattivoScreenSave(works, kNow + 71), 0);
+    ui::timerTick(works, kNow + 71);
+    EXPECT_EQ(works.imageName.get(), "img1");
 
     works.ampModelFlag = '1';
     ui::timerTick(works, kNow + 131);

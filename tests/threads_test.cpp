@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/oneshot_threads.h"
+#include "config/last_good_link.h"
 #include "config/remote_threads.h"
 #include "core/tiny_mailbox.h"
 #include "core/tune_lock.h"
@@ -118,7 +119,7 @@ TEST(UpdateConfirmation, RemovesBothMarkersAndRemountsReadOnly) {
     TestStation station;
     std::ofstream(station.path("/opt/good")) << "";
     std::ofstream(station.path("/opt/set/good")) << "";
-    app::DeleteLastGoodLink(station.works);
+    config::DeleteLastGoodLink(station.works);
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/good")));
     EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/good")));
     EXPECT_EQ(station.system().calls(),
@@ -148,7 +149,7 @@ TEST(UpdateConfirmation, WaitsForTheWindowOfASaveInProgress) {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return saving; });
     std::thread confirm([&] {
-        app::DeleteLastGoodLink(station.works);
+        config::DeleteLastGoodLink(station.works);
         std::lock_guard done(mutex);
         confirmed = true;
         changed.notify_all();
@@ -170,7 +171,7 @@ TEST(UpdateConfirmation, RootIsRemountedReadOnlyEvenWhenTheRemovalFails) {
     TestStation station;
     std::ofstream(station.path("/opt/good")) << "";
     station.system().failAction(SystemAction::RemoveFile, 1);
-    app::DeleteLastGoodLink(station.works);
+    config::DeleteLastGoodLink(station.works);
     EXPECT_EQ(station.actions()[2], SystemAction::RemountRootReadOnly);
     EXPECT_TRUE(station.log.contains("can't delete /opt/good error"));
 }

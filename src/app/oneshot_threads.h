@@ -8,8 +8,5 @@ namespace app {
 void LoadThread(core::Works& works);
 void LANInfoThread(core::Works& works);
 void AggFWThread(core::Works& works);
-// Removes the marker that tells the update process the new software is
-// still unconfirmed.
-void DeleteLastGoodLink(core::Works& works);
 
 }  // namespace app

@@ -27,6 +27,14 @@ inline constexpr uint8_t FilterSettings = 1u << 2;
 inline constexpr uint8_t FilterLoad = 1u << 3;
 }  // namespace pageFlags
 
+// Service actions of the settings menu.
+namespace serviceFlags {
+inline constexpr uint8_t FirmwareUpdateArmed = 1u << 0;  // the update pin is held low
+inline constexpr uint8_t RemoteService = 1u << 1;        // the remote service shell was started
+inline constexpr uint8_t FirmwareUpdating = 1u << 2;     // the firmware is being updated
+inline constexpr uint8_t SoftwareUpdateArmed = 1u << 3;
+}  // namespace serviceFlags
+
 // The messages above the button bar; the lowest bit set is shown.
 namespace panelFlags {
 inline constexpr uint8_t SecondFunction = 1u << 0;  // "Entering second function..."

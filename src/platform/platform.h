@@ -41,8 +41,9 @@ class Platform {
     virtual std::unique_ptr<FramebufferDevice> openFramebuffer() = 0;
     // The file of the background image of this name.
     [[nodiscard]] virtual std::string imagePath(const std::string& name) const = 0;
-    // What happens when the front panel's controller switches the unit off. On
-    // the target the power is simply gone; the simulated unit runs action.
+    // What happens when the front panel's controller switches the unit off or
+    // the unit reboots. On the target the power is simply gone; the simulated
+    // unit runs action.
     virtual void whenPoweredOff(std::function<void()> action) = 0;
 };
 

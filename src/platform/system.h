@@ -29,6 +29,8 @@ class System {
     virtual int hideConsoleCursor() = 0;
     // The screen as shown, as the PNG file /tmp/screen.png.
     virtual int takeScreenshot() = 0;
+    // The installation's script that opens the remote service connection.
+    virtual int startServiceShell() = 0;
     // What the board-temperature program printed: the board's temperature on
     // the first line, a second temperature at characters 5 to 8 of the second.
     // Nothing when it could not run or failed.

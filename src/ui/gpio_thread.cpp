@@ -13,7 +13,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kHeartbeatPin = 16;
-// Low while a firmware update is armed. Nothing arms one yet, so it stays high.
+// Low while a firmware update is armed.
 constexpr int kUpdatePin = 13;
 constexpr uint32_t kKeyMask = 0x3F;
 
@@ -88,6 +88,10 @@ void PanelInput::followShutdown(core::Works& works, uint32_t levels) {
 void PanelInput::pass(core::Works& works) {
     platform::Gpio& gpio = works.platform->gpio();
     platform::setPin(gpio, kHeartbeatPin);
+    if ((works.serviceFlags & core::serviceFlags::FirmwareUpdateArmed) != 0)
+        platform::clearPin(gpio, kUpdatePin);
+    else
+        platform::setPin(gpio, kUpdatePin);
     serveTinyController(works);
 
     const uint32_t levels = (gpio.read(platform::GpioRegister::Level0) >> kFirstKeyPin) & kKeyMask;

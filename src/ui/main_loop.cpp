@@ -116,9 +116,16 @@ void drawClockLine(core::Works& works) {
 
 void drawMainScreen(core::Works& works) {
     // A new background first, so that it does not wipe what this tick draws.
-    if (works.redrawRequest == 1) {
-        SetWorkImg(works);
-        works.redrawRequest = 0;
+    switch (works.redrawRequest.exchange(core::redraw::None)) {
+        case core::redraw::WorkImage:
+            SetWorkImg(works);
+            break;
+        case core::redraw::ImageName:
+            getPng(works, 1);
+            fbSetBack(works.fb);
+            break;
+        default:
+            break;
     }
     const int pages = works.pageFlags;
     // The status page alone hides the clock line.
@@ -178,7 +185,7 @@ void timer(core::Works& works) {
     platform::Clock& clock = works.platform->clock();
     works.lastActivity = clock.wallTime();
     // The first tick replaces the start-up status screen by the main window.
-    works.redrawRequest = 1;
+    works.redrawRequest = core::redraw::WorkImage;
     while (works.running != 0) {
         const auto start = clock.now();
         timerTick(works, clock.wallTime());

@@ -20,8 +20,10 @@ struct TimerAges {
 };
 void ageTimers(core::Works& works, int elapsedMs, TimerAges& ages);
 
-// Screen functions shared with the key dispatch. They draw into the frame
-// stores, so the caller holds works.fb->composeLock.
+// Screen functions shared with the key dispatch. SetWorkImg and
+// ScreenSaverCheck draw into the frame stores, so they run on the main loop,
+// which holds works.fb->composeLock; the others only ask the next tick for a
+// new background (redrawRequest), so any thread may call them.
 
 // Idle minutes before the screen saver starts, by SaveScreenIdx, and their menu labels.
 inline constexpr int SaveScreen[] = {5, 10, 20, 30, 60, 1};

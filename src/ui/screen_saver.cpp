@@ -11,7 +11,8 @@ int DisattivoScreenSave(core::Works& works, std::time_t now) {
     works.lastActivity = now;
     if (works.screenSaverOn == 0) return 0;
     works.pageFlags = 0;
-    SetWorkImg(works);
+    // Keys wake the screen from their own thread, which does not draw.
+    works.redrawRequest = core::redraw::WorkImage;
     works.screenState = 0;
     works.screenSaverOn = 0;
     platform::trace("----------> DISATTIVO SAVE SCREEN\n");

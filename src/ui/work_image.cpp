@@ -33,7 +33,7 @@ void SetWorkImg(core::Works& works) {
 int EscFromStatus(core::Works& works) {
     if ((works.pageFlags & core::pageFlags::StatusPage) == 0) return 0;
     works.pageFlags.fetch_and(static_cast<uint8_t>(~core::pageFlags::StatusPage));
-    SetWorkImg(works);
+    works.redrawRequest = core::redraw::WorkImage;
     return 1;
 }
 

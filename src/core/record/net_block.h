@@ -9,6 +9,9 @@ namespace core {
 struct NetBlock {
     std::atomic<uint8_t> lanCheckRunning{0};
     std::atomic<std::time_t> lanCheckTime{0};
+    // Software update: 1 a newer version is offered, 2 it needs the firmware
+    // version availFwMajor.availFwMinor first; the result of the last update run
+    std::atomic<int32_t> updateAvailable{0}, availFwMajor{0}, availFwMinor{0}, updateResult{0};
 };
 
 }  // namespace core

@@ -9,6 +9,12 @@
 
 namespace core {
 
+namespace redraw {
+inline constexpr uint8_t None = 0;
+inline constexpr uint8_t WorkImage = 1;  // the background of the current main window
+inline constexpr uint8_t ImageName = 2;  // the image named by imageName, a full-screen page
+}  // namespace redraw
+
 struct Works;
 // Takes a front-panel key: key 1..6, held 0 for a short press, else the held
 // mask of a long press or repeat. Non-zero asks for repeat.
@@ -30,6 +36,7 @@ struct PanelBlock {
 
     // Main loop and meters
     std::atomic<int32_t> timerPeriod{0};  // microseconds slept per tick
+    // A new background for the next tick, asked for by threads that do not draw (redraw:: values)
     std::atomic<uint8_t> redrawRequest{0};
     std::atomic<int32_t> viewBeforeTx{0};  // window to return to after a transmission, -1 none
     std::atomic<std::time_t> lastActivity{0};
@@ -53,6 +60,22 @@ struct PanelBlock {
     std::atomic<uint8_t> serviceMode{0};
     std::atomic<int32_t> shutdownState{0};
     std::atomic<uint8_t> useModeRemote{0}, remoteStopped{0};
+    std::atomic<uint8_t> serviceFlags{0};  // serviceFlags:: bits
+
+    // Key dispatch: the settings menu's cursor and item count, the manual
+    // tune screen, and the cursors of the bank-table pages
+    std::atomic<int32_t> menuIndex{0}, menuSubIndex{0}, menuCount{0};
+    std::atomic<uint8_t> manualTune{0};
+    // 1 once the manual tune screen's carrier was switched off: the key then reads "StartTX"
+    std::atomic<uint8_t> manualCarrierStopped{0};
+    std::atomic<int32_t> bankTableRow{0}, bankTableColumn{-1};  // column -1: no cell is edited
+    std::atomic<int32_t> saveBank{0}, saveAntenna{0};
+    std::atomic<int32_t> copyOrigin{0}, copyDestination{0};
+    std::atomic<int32_t> resetBank{0};  // MAXbank: every bank
+    // Filter pages: the selected filter row, the filter files found on the
+    // USB stick and the one selected, and the load check (0 none, 1 format
+    // error, 2 passed: ask for confirmation)
+    std::atomic<int32_t> filterSel{0}, usbFileCount{0}, usbFileSel{0}, usbLoadState{0};
 
     // Spectrum plot
     ui::SpectrumGrid grid;                   // main loop's thread only

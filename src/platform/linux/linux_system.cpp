@@ -60,6 +60,10 @@ int LinuxSystem::takeScreenshot() {
     return run("/usr/bin/fbgrab /tmp/screen.png >/dev/null 2>&1 </dev/null");
 }
 
+int LinuxSystem::startServiceShell() {
+    return run("/opt/sshshell");
+}
+
 std::optional<std::string> LinuxSystem::boardTemperatureReport() {
     return capture("my_temp");
 }

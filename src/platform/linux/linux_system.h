@@ -16,6 +16,7 @@ class LinuxSystem final : public System {
     int restartNetwork() override;
     int hideConsoleCursor() override;
     int takeScreenshot() override;
+    int startServiceShell() override;
     std::optional<std::string> boardTemperatureReport() override;
 };
 

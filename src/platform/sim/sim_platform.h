@@ -37,7 +37,9 @@ class SimPlatform final : public Platform {
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     // /opt/Brisel/<name>.png under the run root.
     [[nodiscard]] std::string imagePath(const std::string& name) const override;
+    // The small controller's power-off and a reboot both end the simulated unit.
     void whenPoweredOff(std::function<void()> action) override {
+        system_.whenRebooted(action);
         tinyController_.whenPoweredOff(std::move(action));
     }
 

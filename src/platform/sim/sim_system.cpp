@@ -54,7 +54,14 @@ int SimSystem::removeFile(const std::string& path) {
 }
 
 int SimSystem::reboot() {
-    return act({SystemAction::Reboot}, [] { return 0; });
+    const int status = act({SystemAction::Reboot}, [] { return 0; });
+    std::function<void()> rebooted;
+    {
+        std::lock_guard lock(mutex_);
+        rebooted = rebooted_;
+    }
+    if (status == 0 && rebooted) rebooted();
+    return status;
 }
 
 int SimSystem::restartNetwork() {
@@ -74,6 +81,11 @@ int SimSystem::takeScreenshot() {
         }
         return screenshotWriter_(root_.resolve("/tmp/screen.png")) ? 0 : 1;
     });
+}
+
+// The script is the installation's; only its start is recorded.
+int SimSystem::startServiceShell() {
+    return act({SystemAction::StartServiceShell}, [] { return 0; });
 }
 
 std::optional<std::string> SimSystem::boardTemperatureReport() {
@@ -103,6 +115,11 @@ void SimSystem::setScreenshotWriter(std::function<bool(const std::string& path)>
 void SimSystem::setAfterAction(std::function<void(const SystemCall& call)> observer) {
     std::lock_guard lock(mutex_);
     afterAction_ = std::move(observer);
+}
+
+void SimSystem::whenRebooted(std::function<void()> action) {
+    std::lock_guard lock(mutex_);
+    rebooted_ = std::move(action);
 }
 
 std::vector<SystemCall> SimSystem::calls() const {

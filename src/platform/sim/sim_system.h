@@ -26,6 +26,7 @@ enum class SystemAction {
     RestartNetwork,
     HideConsoleCursor,
     TakeScreenshot,
+    StartServiceShell,
     ReadBoardTemperature,
 };
 
@@ -49,6 +50,7 @@ class SimSystem final : public System {
     int restartNetwork() override;
     int hideConsoleCursor() override;
     int takeScreenshot() override;
+    int startServiceShell() override;
     std::optional<std::string> boardTemperatureReport() override;
 
     // What the board-temperature program prints; nothing: it cannot run.
@@ -63,6 +65,9 @@ class SimSystem final : public System {
     // Called with every action once it has run, outside the lock, so that a
     // test can hold the action's caller at that point.
     void setAfterAction(std::function<void(const SystemCall& call)> observer);
+    // What a reboot does to the simulated unit once recorded: it goes down as
+    // a powered-off unit does.
+    void whenRebooted(std::function<void()> action);
 
     [[nodiscard]] std::vector<SystemCall> calls() const;
     [[nodiscard]] bool settingsReadOnly() const;
@@ -85,6 +90,7 @@ class SimSystem final : public System {
     std::optional<std::string> boardTemperatureReport_ = "45.0\ntemp=44.5'C\n";
     std::function<bool(const std::string& path)> screenshotWriter_;
     std::function<void(const SystemCall& call)> afterAction_;
+    std::function<void()> rebooted_;
 };
 
 }  // namespace platform

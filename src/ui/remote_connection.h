@@ -1,0 +1,10 @@
+#pragma once
+#include "core/works.h"
+
+namespace ui {
+
+// Starts the installation's remote service shell, so that a technician can
+// reach the unit; from the service keyboard and the settings menu.
+void RemoteConnection(core::Works& works);
+
+}  // namespace ui
