@@ -22,6 +22,7 @@
 #include "tuner/memory_banks.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
+#include "ui/key_dispatch.h"
 #include "ui/panel_screens.h"
 #include "ui/spectrum_plot.h"
 
@@ -176,6 +177,7 @@ int runStation(platform::Platform& machine) {
     works.threads = &threads;
     registerThreadBodies(threads);
     tuner::InstallLinkHooks(works);
+    works.keyHandler = ui::DecodeTasto;
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

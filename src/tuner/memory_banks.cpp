@@ -130,6 +130,24 @@ void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator) {
     platform::trace("---------------OK SAVE BANK DEBUG!!!\n");
 }
 
+void CopyBank(core::Works& works, int32_t origin, int32_t destination) {
+    if (!validBank(origin) || !validBank(destination) || origin == destination) return;
+    platform::FileStore& files = works.platform->files();
+    for (int32_t which = 0; which <= kAntennaFileWhich; ++which) {
+        const auto path = [which](int32_t bank) {
+            return which == kAntennaFileWhich ? antennaFilePath(bank) : tuneMemoryPath(bank, which);
+        };
+        if (const std::optional<std::string> text = files.read(path(origin)))
+            (void)files.save(path(destination), *text);  // the store logs a failure
+        else
+            DeleteFileConf(works, destination, which);
+    }
+    if (destination == works.NumBanco) {
+        LoadAllBankTable(works, destination);
+        works.antennaRow = -1;
+    }
+}
+
 void DeleteFileConf(core::Works& works, int32_t bank, int32_t which) {
     if (!validBank(bank) || which < 0 || which > kAntennaFileWhich) return;
     std::string path = which == kAntennaFileWhich ? antennaFilePath(bank) : tuneMemoryPath(bank, which);

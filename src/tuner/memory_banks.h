@@ -19,5 +19,10 @@ void SaveToBank(core::Works& works, int32_t bank, int32_t antenna);
 void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator);
 // which 0..2: tune memory of antenna which + 1; 3: the antenna file.
 void DeleteFileConf(core::Works& works, int32_t bank, int32_t which);
+// Makes the destination bank's files a copy of the origin's; a file the
+// origin lacks is removed, so both load the same defaults. The tables in
+// memory stay the bank in use's: they are loaded again only when that bank
+// was the destination.
+void CopyBank(core::Works& works, int32_t origin, int32_t destination);
 
 }  // namespace tuner

@@ -97,4 +97,8 @@ void DrawRect(core::Works& works, int x0, int y0, int x1, int y1, int r, int g, 
     DrawHorizontalLine(x0, y1, x1, r, g, b, works.fb, 0);
 }
 
+void FillRect(FrameBuffer* fb, int x0, int y0, int x1, int y1, int r, int g, int b) {
+    for (int y = y0; y <= y1; ++y) DrawHorizontalLine(x0, y, x1 + 1, r, g, b, fb, 0);
+}
+
 }  // namespace ui

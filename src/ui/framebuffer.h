@@ -38,6 +38,8 @@ void fbSetBack(FrameBuffer* fb);
 void DrawHorizontalLine(int x0, int y, int x1, int r, int g, int b, FrameBuffer* fb, int toBackground);
 void DrawLine(int x0, int y0, int x1, int y1, int r, int g, int b, FrameBuffer* fb, int toBackground);
 void DrawRect(core::Works& works, int x0, int y0, int x1, int y1, int r, int g, int b);
+// Fills the rectangle, both corners included, in back.
+void FillRect(FrameBuffer* fb, int x0, int y0, int x1, int y1, int r, int g, int b);
 // Loads imageName + ".png" into the background store (toBackground non-zero)
 // or into back followed by fbRealize.
 void getPng(core::Works& works, int toBackground);

@@ -14,11 +14,10 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/antenna_selection.h"
-#include "ui/error_boxes.h"
+#include "ui/button_bar.h"
 #include "ui/framebuffer.h"
 #include "ui/meters.h"
 #include "ui/spectrum_plot.h"
-#include "ui/status_bar.h"
 #include "ui/text.h"
 #include "ui/tune_coordination.h"
 
@@ -131,9 +130,7 @@ void drawMainScreen(core::Works& works) {
     // The status page alone hides the clock line.
     if (pages != core::pageFlags::StatusPage) drawClockLine(works);
     drawNameText(works);
-    const int state = works.screenState;
-    if (state != 1 && state != 2 && pages == 0) DrawStatusBar(works);
-    DrawError(works);
+    LoadButtons(works);
     if (pages != 0) return;
     const int window = works.mainWindow;
     if (window < 4)
