@@ -1,6 +1,6 @@
-// The main screen of every window, drawn by the real main loop for one fixed
-// state and compared pixel for pixel with the reference pictures in
-// tests/golden. BRISEL_UPDATE_GOLDEN=1 rewrites the references instead.
+// The main screen of every window, and the screens the keys lead to, drawn
+// by the real main loop for one fixed state and compared pixel for pixel
+// with the reference pictures in tests/golden. BRISEL_UPDATE_GOLDEN=1 rewrites the references instead.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/error_codes.h"
 #include "core/errors.h"
@@ -16,9 +18,12 @@
 #include "platform/png_writer.h"
 #include "test_station.h"
 #include "tuner/antenna_selection.h"
+#include "tuner/tune_word.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
+#include "ui/key_dispatch.h"
 #include "ui/main_loop.h"
+#include "ui/settings_menu.h"
 #include "ui/spectrum_plot.h"
 
 namespace {
@@ -71,6 +76,20 @@ std::optional<platform::PngPicture> readRgbPng(const std::filesystem::path& path
     return picture;
 }
 
+// Screens reached with the front-panel keys from the first window.
+struct PanelScreen {
+    const char* name;
+    std::vector<std::pair<int, int>> keys;  // key, held (0 short press)
+};
+
+const PanelScreen kPanelScreens[] = {
+    {"settings_menu_list", {{5, 0}, {4, 0}, {4, 0}, {4, 0}, {4, 0}}},
+    {"settings_menu_editor", {{5, 0}, {4, 0}, {4, 0}, {4, 0}, {4, 0}, {6, 0}, {5, 0}}},
+    {"manual_tune", {{4, 0}, {6, 0}}},
+    {"memory_bank_table", {{1, 1}, {4, 0}, {4, 0}}},
+    {"memory_bank_cell_editor", {{1, 1}, {4, 0}, {6, 0}, {3, 0}}},
+};
+
 // One station showing the main screen with fixed readings, the clock fixed at
 // kNow, two listed errors and a flat spectrum.
 class GoldenScreens : public ::testing::TestWithParam<int> {
@@ -115,14 +134,9 @@ class GoldenScreens : public ::testing::TestWithParam<int> {
     std::unique_ptr<ui::FrameBuffer> fb;
 };
 
-TEST_P(GoldenScreens, MainWindowMatchesItsReference) {
-    ASSERT_NE(fb, nullptr);
-    const std::string name = "main_window_" + std::to_string(GetParam());
-    works.mainWindow = GetParam();
-    ui::SetWorkImg(works);
-    ui::timerTick(works, kNow);
-    const platform::PngPicture shown = screenPicture(*fb);
-
+// Compares the screen as shown with the reference picture of this name.
+void expectMatchesReference(const ui::FrameBuffer& fb, const std::string& name) {
+    const platform::PngPicture shown = screenPicture(fb);
     if (updating()) {
         std::filesystem::create_directories(referencePath(name).parent_path());
         ASSERT_TRUE(platform::savePng(referencePath(name).string(), shown)) << referencePath(name);
@@ -145,6 +159,45 @@ TEST_P(GoldenScreens, MainWindowMatchesItsReference) {
                   << actual;
 }
 
+TEST_P(GoldenScreens, MainWindowMatchesItsReference) {
+    ASSERT_NE(fb, nullptr);
+    works.mainWindow = GetParam();
+    ui::SetWorkImg(works);
+    ui::timerTick(works, kNow);
+    expectMatchesReference(*fb, "main_window_" + std::to_string(GetParam()));
+}
+
 INSTANTIATE_TEST_SUITE_P(AllWindows, GoldenScreens, ::testing::Range(1, 6));
+
+class GoldenPanelScreens : public GoldenScreens {};
+
+TEST_P(GoldenPanelScreens, PanelScreenMatchesItsReference) {
+    ASSERT_NE(fb, nullptr);
+    const PanelScreen screen = kPanelScreens[static_cast<size_t>(GetParam())];
+    works.mainWindow = 1;
+    works.MAXbank = 3;
+    works.TUNEenabled = 1;
+    works.antennaRowCount = 11;
+    ui::InitMenuNova(works);
+    tuner::SetI(works, 120);
+    tuner::SetC(works, 37);
+    tuner::SetMode(works, tuner::kModeLC);
+    // No error key takes the first press.
+    core::DeleteErrore(works, core::err::Communication);
+    core::DeleteErrore(works, core::err::AudioRead);
+    works.protFlags = 0;
+    ui::SetWorkImg(works);
+    for (const auto& [key, held] : screen.keys) ui::DecodeTasto(works, key, held);
+    // The first tick puts in the background the keys asked for.
+    ui::timerTick(works, kNow);
+    ui::timerTick(works, kNow);
+    expectMatchesReference(*fb, screen.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyScreens, GoldenPanelScreens,
+                         ::testing::Range(0, static_cast<int>(std::size(kPanelScreens))),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                             return std::string(kPanelScreens[static_cast<size_t>(param.param)].name);
+                         });
 
 }  // namespace

@@ -21,6 +21,7 @@ constexpr int kFirstKeyPin = 22;
 constexpr int kKeys = 6;
 constexpr int kPressMs = 100;
 constexpr int kLongestHoldMs = 60000;
+constexpr std::chrono::milliseconds kReleaseSettle{30};
 // How often a waiting socket looks at the stop flag.
 constexpr int kPollMs = 100;
 
@@ -97,6 +98,8 @@ void PanelControl::holdKey(int key, int milliseconds) {
     machine_.gpio().drive(pin, 0);
     machine_.clock().sleepFor(std::chrono::milliseconds(milliseconds));
     machine_.gpio().drive(pin, std::nullopt);
+    // Past the debounce, so that the station has seen the key up before the next command.
+    machine_.clock().sleepFor(kReleaseSettle);
 }
 
 std::string PanelControl::execute(const std::string& line) {

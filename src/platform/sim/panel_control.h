@@ -6,7 +6,7 @@
 //   release        every key up
 //   screenshot P   the screen as shown, as the PNG file P
 // The keys are driven on the GPIO pins, so the station's own debounce and
-// timing see them; a command answers once its key is up again.
+// timing see them; a command answers once the station has seen its key up again.
 #include <atomic>
 #include <string>
 #include <thread>

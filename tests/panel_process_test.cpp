@@ -1,0 +1,102 @@
+// The station operated as a user does, through the panel channel only,
+// with the amplifier emulator on its link.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "emulator_process.h"
+#include "station_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing_support::askSocket;
+using testing_support::readAll;
+using testing_support::StationProcess;
+
+class PanelProcess : public ::testing::Test {
+  protected:
+    PanelProcess() {
+        fs::create_directories(root / "opt/set");
+        std::ofstream(root / "opt/set/antenna.txt") << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n";
+        std::ofstream(root / "opt/set/setup.txt") << "AutoTuneMode: 1\nTUNEenabled: 1\nSWRescAutoTune: 130\n";
+    }
+
+    void start() {
+        ASSERT_TRUE(emulator.ready());
+        station = std::make_unique<StationProcess>(std::vector<std::string>{"--time-scale", "4"}, root);
+        // The service keyboard starts after the countdown and the menu set-up: the keys are live by then.
+        ASSERT_TRUE(station->waitFor(
+            [&] { return station->log().find("Keyboard function entered") != std::string::npos; }, 60s))
+            << station->log();
+    }
+    void press(int key) {
+        ASSERT_EQ(askSocket(root / "run/panel.sock", "press " + std::to_string(key)), "ok");
+    }
+    bool received(const std::string& payload, std::chrono::seconds limit) {
+        return station->waitFor(
+            [&] { return emulator.control("received").find(payload) != std::string::npos; }, limit);
+    }
+    // The first error-key press takes the start-up warnings down instead of acting.
+    void pressUntilReceived(int key, const std::string& payload) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            press(key);
+            if (received(payload, 3s)) return;
+        }
+        FAIL() << payload << " never reached the amplifier\n" << emulator.control("received");
+    }
+
+    fs::path root = StationProcess::makeRoot();
+    testing_support::EmulatorProcess emulator{root};
+    std::unique_ptr<StationProcess> station;
+};
+
+TEST_F(PanelProcess, ASettingChangedInTheMenuReachesTheSetupFile) {
+    start();
+    press(5);  // SET: the first item is the number of banks
+    press(6);
+    press(5);  // +
+    press(6);  // ENTER saves
+    EXPECT_TRUE(station->waitFor(
+        [&] { return readAll(root / "opt/set/setup.txt").find("MAXbank: 4\n") != std::string::npos; }, 10s))
+        << readAll(root / "opt/set/setup.txt");
+}
+
+TEST_F(PanelProcess, ManualTuneStepsReachTheAmplifier) {
+    start();
+    press(4);  // the tune menu
+    pressUntilReceived(6, "MT;");
+    emulator.control("clear-received");
+    press(3);  // up L
+    press(3);
+    press(5);  // up C
+    EXPECT_TRUE(station->waitFor(
+        [&] {
+            const std::string state = emulator.control("state");
+            return state.find(" tuner_l=2 ") != std::string::npos &&
+                   state.find(" tuner_c=1 ") != std::string::npos;
+        },
+        10s))
+        << emulator.control("state") << "\n"
+        << emulator.control("received");
+}
+
+TEST_F(PanelProcess, AnAutomaticTuneFromTheTuneMenuIsStored) {
+    start();
+    ASSERT_EQ(emulator.control("load z 12 25").rfind("ok", 0), 0u);
+    ASSERT_EQ(emulator.control("key 10 14100000").rfind("ok", 0), 0u);
+    press(4);
+    press(3);  // complete tune
+    EXPECT_TRUE(station->waitFor(
+        [&] { return readAll(root / "opt/set/atu_ant1.txt").find(" 14100000 1 ") != std::string::npos; },
+        120s))
+        << emulator.control("state");
+    emulator.control("unkey");
+}
+
+}  // namespace
