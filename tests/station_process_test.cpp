@@ -1,6 +1,9 @@
 #include "station_process.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/input.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -32,10 +35,11 @@ TEST(StationProcess, StartsUnderARunRootCreatesTheSetupAndStopsCleanly) {
     EXPECT_EQ(station.stop(SIGTERM, std::chrono::seconds(30)), 0);
 
     std::string log = station.log();
-    expectInOrder(log, {"START Main ----", "BRISEL version 01.027\n", "Init CRT ... \n", "Init Setup! ",
-                        "can't open /opt/set/setup.txt", "ModeWorkIdx 1 \n", "Time Loading ...10..\n",
-                        "Time Loading ... 5..\n", "Time Loading ... 0..\n", "Close..\n",
-                        "Communicator operations end", "Communicator joined Linear end", "Closed!\n"});
+    expectInOrder(
+        log, {"START Main ----", "BRISEL version 01.027\n", "Init CRT ... \n", "Init Setup! ",
+              "can't open /opt/set/setup.txt", "ModeWorkIdx 1 \n", "Time Loading ...10..\n",
+              "Time Loading ... 5..\n", "Time Loading ... 0..\n", "Close..\n", "Communicator operations end",
+              "Communicator joined Key end", "Communicator joined Linear end", "Closed!\n"});
     std::string setup = readAll(station.path("/opt/set/setup.txt"));
     EXPECT_EQ(std::count(setup.begin(), setup.end(), '\n'), 75);
     EXPECT_NE(log.find("Unable to open device /dev/ttyAMA0"), std::string::npos)
@@ -52,6 +56,25 @@ TEST(StationProcess, ThePanelChannelAnswersAndPhotographsTheScreen) {
     EXPECT_EQ(readAll(shot).substr(0, 4), "\x89PNG");
     EXPECT_EQ(station.stop(SIGTERM, std::chrono::seconds(30)), 0);
     EXPECT_FALSE(fs::exists(socket));
+}
+
+TEST(StationProcess, F12OnTheServiceKeyboardEndsTheStation) {
+    StationProcess station({"--time-scale", "10"});
+    ASSERT_TRUE(
+        station.waitFor([&] { return station.log().find("Continuous keyboard loop") != std::string::npos; },
+                        std::chrono::seconds(30)));
+    const int keyboard = open(station.path("/dev/input/by-id/sim-event-kbd").c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(keyboard, 0);
+    input_event press{};
+    press.type = EV_KEY;
+    press.code = KEY_F12;
+    press.value = 1;
+    EXPECT_EQ(write(keyboard, &press, sizeof press), static_cast<ssize_t>(sizeof press));
+    close(keyboard);
+    // Signal 0 sends nothing: the station is to end by itself.
+    EXPECT_EQ(station.stop(0, std::chrono::seconds(30)), 0);
+    expectInOrder(station.log(),
+                  {"Exited by KEY_F12", "Close..\n", "Communicator joined Key end", "Closed!\n"});
 }
 
 TEST(StationProcess, PrintsItsVersionAndUsage) {

@@ -3,6 +3,7 @@
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
 #include "ui/gpio_thread.h"
+#include "ui/keyboard_thread.h"
 #include "ui/main_loop.h"
 
 namespace app {
@@ -14,6 +15,7 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::LoadThread, LoadThread);
     threads.setBody(ThreadId::LANInfoThread, LANInfoThread);
     threads.setBody(ThreadId::AggFWThread, AggFWThread);
+    threads.setBody(ThreadId::Keyb, ui::keyb);
     threads.setBody(ThreadId::Timer, ui::timer);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The machine as the system sees it: the run root, the system actions, the
-// file store, the clock, thread scheduling, the display and the images. One
+// file store, the clock, thread scheduling, the display, the service
+// keyboard and the images. One
 // implementation is chosen at start-up: the target, or the simulated station
 // under a run root.
 #include <pthread.h>
@@ -13,6 +14,7 @@
 #include "platform/file_store.h"
 #include "platform/framebuffer_device.h"
 #include "platform/gpio.h"
+#include "platform/keyboard_device.h"
 #include "platform/run_root.h"
 #include "platform/system.h"
 
@@ -39,6 +41,8 @@ class Platform {
     [[nodiscard]] virtual bool terminationSignalsEndRun() const = 0;
     // The display, not yet opened.
     virtual std::unique_ptr<FramebufferDevice> openFramebuffer() = 0;
+    // The service keyboard's device, not yet opened.
+    virtual std::unique_ptr<KeyboardDevice> keyboardDevice() = 0;
     // The file of the background image of this name.
     [[nodiscard]] virtual std::string imagePath(const std::string& name) const = 0;
     // What happens when the front panel's controller switches the unit off or

@@ -27,6 +27,13 @@ class System {
     virtual int restartNetwork() = 0;
     // Switches the console's text cursor off, so that it never blinks over the panel.
     virtual int hideConsoleCursor() = 0;
+    // While the service keyboard is in use its keys must not print on the console.
+    virtual int stopConsoleEcho() = 0;
+    // The console's settings back to sane ones when the keyboard is left; the
+    // second as the keyboard's exit key ends the program.
+    virtual int restoreConsole() = 0;
+    virtual int restoreConsoleAtExit() = 0;
+    virtual int clearConsole() = 0;
     // The screen as shown, as the PNG file /tmp/screen.png.
     virtual int takeScreenshot() = 0;
     // The installation's script that opens the remote service connection.

@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include "platform/linux/linux_framebuffer.h"
+#include "platform/linux/linux_keyboard.h"
 
 namespace platform {
 
@@ -14,6 +15,10 @@ int LinuxPlatform::setRealtimePriority(pthread_t thread, int priority) {
 
 std::unique_ptr<FramebufferDevice> LinuxPlatform::openFramebuffer() {
     return std::make_unique<LinuxFramebuffer>("/dev/fb0");
+}
+
+std::unique_ptr<KeyboardDevice> LinuxPlatform::keyboardDevice() {
+    return std::make_unique<LinuxKeyboard>();
 }
 
 std::unique_ptr<Platform> makeTargetPlatform() {

@@ -21,6 +21,7 @@ class LinuxPlatform final : public Platform {
     int setRealtimePriority(pthread_t thread, int priority) override;
     [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
+    std::unique_ptr<KeyboardDevice> keyboardDevice() override;
     // Name + ".png" in the working directory.
     [[nodiscard]] std::string imagePath(const std::string& name) const override { return name + ".png"; }
     void whenPoweredOff(std::function<void()>) override {}

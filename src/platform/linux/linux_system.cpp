@@ -56,6 +56,22 @@ int LinuxSystem::hideConsoleCursor() {
     return run("/bin/echo -e -n '\\e[?25l' >/dev/tty0");
 }
 
+int LinuxSystem::stopConsoleEcho() {
+    return run("stty -echo");
+}
+
+int LinuxSystem::restoreConsole() {
+    return run("stty sane");
+}
+
+int LinuxSystem::restoreConsoleAtExit() {
+    return run("/bin/stty sane");
+}
+
+int LinuxSystem::clearConsole() {
+    return run("/usr/bin/tput clear");
+}
+
 int LinuxSystem::takeScreenshot() {
     return run("/usr/bin/fbgrab /tmp/screen.png >/dev/null 2>&1 </dev/null");
 }

@@ -15,6 +15,10 @@ class LinuxSystem final : public System {
     int reboot() override;
     int restartNetwork() override;
     int hideConsoleCursor() override;
+    int stopConsoleEcho() override;
+    int restoreConsole() override;
+    int restoreConsoleAtExit() override;
+    int clearConsole() override;
     int takeScreenshot() override;
     int startServiceShell() override;
     std::optional<std::string> boardTemperatureReport() override;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/sim/sim_keyboard.h"
 #include "platform/sim/virtual_framebuffer.h"
 
 namespace platform {
@@ -55,7 +56,9 @@ RunRoot prepareRunRoot(const std::string& rootDirectory) {
     for (const char* folder : {"opt/set", "opt/Brisel", "dev", "mnt", "tmp"})
         fs::create_directories(absolute / folder);
     linkFontsAndImages(absolute);
-    return RunRoot(absolute.string());
+    RunRoot root(absolute.string());
+    createSimKeyboard(root);
+    return root;
 }
 
 }  // namespace
@@ -74,6 +77,10 @@ SimPlatform::~SimPlatform() {
 
 std::unique_ptr<FramebufferDevice> SimPlatform::openFramebuffer() {
     return std::make_unique<VirtualFramebuffer>(root_.resolve("/tmp/screen.png"), system_);
+}
+
+std::unique_ptr<KeyboardDevice> SimPlatform::keyboardDevice() {
+    return std::make_unique<SimKeyboard>();
 }
 
 std::string SimPlatform::imagePath(const std::string& name) const {

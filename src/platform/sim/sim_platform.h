@@ -18,7 +18,7 @@ namespace platform {
 class SimPlatform final : public Platform {
   public:
     // Creates the run root's folders (/opt/set, /opt/Brisel, /dev, /mnt, /tmp)
-    // when missing, links the host's fonts and the built background images
+    // and the service keyboard's FIFO when missing, links the host's fonts and the built background images
     // into it, and sends the log to standard error until destroyed.
     // clock: real time scaled for the simulated station, or driven by a test.
     SimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock);
@@ -35,6 +35,8 @@ class SimPlatform final : public Platform {
     int setRealtimePriority(pthread_t, int) override { return 0; }
     [[nodiscard]] bool terminationSignalsEndRun() const override { return true; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
+    // The FIFO /dev/input/by-id/sim-event-kbd, created with the run root.
+    std::unique_ptr<KeyboardDevice> keyboardDevice() override;
     // /opt/Brisel/<name>.png under the run root.
     [[nodiscard]] std::string imagePath(const std::string& name) const override;
     // The small controller's power-off and a reboot both end the simulated unit.

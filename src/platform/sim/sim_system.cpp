@@ -73,6 +73,23 @@ int SimSystem::hideConsoleCursor() {
     return act({SystemAction::HideConsoleCursor}, [] { return 0; });
 }
 
+// The service keyboard's console actions are only recorded, for the same reason.
+int SimSystem::stopConsoleEcho() {
+    return act({SystemAction::StopConsoleEcho}, [] { return 0; });
+}
+
+int SimSystem::restoreConsole() {
+    return act({SystemAction::RestoreConsole}, [] { return 0; });
+}
+
+int SimSystem::restoreConsoleAtExit() {
+    return act({SystemAction::RestoreConsoleAtExit}, [] { return 0; });
+}
+
+int SimSystem::clearConsole() {
+    return act({SystemAction::ClearConsole}, [] { return 0; });
+}
+
 int SimSystem::takeScreenshot() {
     return act({SystemAction::TakeScreenshot}, [this] {
         if (!screenshotWriter_) {

@@ -25,6 +25,10 @@ enum class SystemAction {
     Reboot,
     RestartNetwork,
     HideConsoleCursor,
+    StopConsoleEcho,
+    RestoreConsole,
+    RestoreConsoleAtExit,
+    ClearConsole,
     TakeScreenshot,
     StartServiceShell,
     ReadBoardTemperature,
@@ -49,6 +53,10 @@ class SimSystem final : public System {
     int reboot() override;
     int restartNetwork() override;
     int hideConsoleCursor() override;
+    int stopConsoleEcho() override;
+    int restoreConsole() override;
+    int restoreConsoleAtExit() override;
+    int clearConsole() override;
     int takeScreenshot() override;
     int startServiceShell() override;
     std::optional<std::string> boardTemperatureReport() override;
