@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -337,6 +338,17 @@ TEST_F(SettingsMenu, TurnOffHardwareOnlyWhenSwitchedOn) {
     press(TurnOffHardware, code::Plus);
     press(TurnOffHardware, code::Enter);
     EXPECT_EQ(works.tempflag_processextREMLOCOFF, 133);
+}
+
+TEST_F(SettingsMenu, RemoteServiceStartsTheShellOnlyWhenOn) {
+    press(RemoteService, code::Enter);
+    EXPECT_TRUE(station.actions().empty());
+    press(RemoteService, code::Plus);
+    EXPECT_EQ(works.serviceFlags, core::serviceFlags::RemoteService);
+    press(RemoteService, code::Enter);
+    const std::vector<platform::SystemAction> actions = station.actions();
+    EXPECT_NE(std::find(actions.begin(), actions.end(), platform::SystemAction::StartServiceShell),
+              actions.end());
 }
 
 TEST_F(SettingsMenu, FirmwareUpdate) {

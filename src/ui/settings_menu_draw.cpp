@@ -1,7 +1,10 @@
 // DrawParameters: the menu rows, the pages, and the messages below them.
+#include <array>
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "core/flag_bits.h"
 #include "ui/framebuffer.h"
@@ -48,14 +51,18 @@ void itemTitle(core::Works& works, const MenuItem& item, int slot, int y, Colour
 
 // The address in the editor, the octet being edited in orange.
 void editedAddress(core::Works& works, int item, int y) {
-    const std::string whole = LoadParameterMenu(works, item, 0);
     const std::atomic<uint8_t>(&octets)[4] = menuAddress(works, item);
-    const int edited = menuOctetCursor(works, item);
+    std::array<std::string, 4> digits;
+    std::string whole;
+    for (size_t octet = 0; octet < digits.size(); ++octet) {
+        digits[octet] = printed("%i", octets[octet].load());
+        whole += digits[octet] + (octet < 3 ? "." : "");
+    }
+    const size_t edited = static_cast<size_t>(menuOctetCursor(works, item).load());
     int x = kValueRight - getStringSpace(kCurrentSlot, whole.c_str());
-    for (int octet = 0; octet < 4; ++octet) {
-        const std::string digits = printed("%i", octets[octet].load());
-        text(works, kCurrentSlot, x, y, digits, octet == edited ? kOrange : kLight);
-        x += getStringSpace(kCurrentSlot, digits.c_str());
+    for (size_t octet = 0; octet < digits.size(); ++octet) {
+        text(works, kCurrentSlot, x, y, digits[octet], octet == edited ? kOrange : kLight);
+        x += getStringSpace(kCurrentSlot, digits[octet].c_str());
         if (octet == 3) break;
         text(works, kCurrentSlot, x, y, ".", kLight);
         x += getStringSpace(kCurrentSlot, ".");

@@ -1,5 +1,6 @@
 // ModifyParameter: the editor's keys on the selected item.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "amp/startup_commands.h"
@@ -181,8 +182,9 @@ void step(core::Works& works, int item, int direction) {
             return stepScaled(works.plotOffset, 10.0, direction, -2000, 2000);
         case P1AlarmSetPoint:
         case P2AlarmSetPoint:
+            // VerifyTemperature holds them between 20 °C and the amplifier's limits.
             stepScaled(item == P1AlarmSetPoint ? works.MaxTemperature : works.MaxTemperature2, 10.0,
-                       direction, -100000, 100000);
+                       direction, INT_MIN, INT_MAX);
             return config::VerifyTemperature(works);
         case FanWorkMode:
             works.FANmode = works.FANmode == 0 ? 1 : 0;
