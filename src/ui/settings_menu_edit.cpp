@@ -285,8 +285,8 @@ int ModifyParameter(core::Works& works, int code) {
     const int item = works.menuIndex;
     if (item < 0 || item >= kMenuItemCount) return 0;
     if (menuPar[static_cast<size_t>(item)].address) {
-        // ENTER stores the addresses in the network settings, which a later
-        // part of the system writes; the octets are edited here.
+        // Only the octets are edited here: nothing writes the network
+        // settings file yet, so ENTER keeps the new address in memory.
         if (code != editCode::Enter) {
             std::atomic<int32_t>& cursor = menuOctetCursor(works, item);
             cursor = ModifyIP(code, menuAddress(works, item), cursor);
