@@ -12,7 +12,6 @@
 #include "config/config_offset_file.h"
 #include "config/name_file.h"
 #include "config/setup.h"
-#include "core/errors.h"
 #include "core/threads.h"
 #include "core/tiny_mailbox.h"
 #include "core/works.h"
@@ -24,6 +23,7 @@
 #include "ui/framebuffer.h"
 #include "ui/key_dispatch.h"
 #include "ui/panel_screens.h"
+#include "ui/settings_menu.h"
 #include "ui/spectrum_plot.h"
 
 namespace app {
@@ -115,7 +115,7 @@ void startUp(Works& works) {
     StartThreadLANinfo(works);
     StartAggFWThread(works);
     ui::showBackground(works, "statusB");
-    InitErrorDescriptors(works);
+    ui::InitMenuNova(works);
 
     remote::createOpusCodecs(works);
     StartThreadKeyb(works);

@@ -13,6 +13,23 @@ void InitVar_Default(core::Works& works) {
     amp::InitMicroCmd(works);
     LoadAllBankTable(works, works.NumBanco);
     works.antennaRow = -1;
+    works.factoryDefaultArmed = 0;
+}
+
+void InitCompleteVar(core::Works& works) {
+    works.TempMode = 0;
+    works.FreqSensIn = 1;
+    works.AttenuatorTune = 3;
+    works.SWRescAutoTune = 0.0f;
+    works.AutoTuneMaxCicli = 0;
+    works.PowerUnits = 0;
+    works.SaveScreenIdx = 4;
+    works.AutoTuneMode = 1;
+    works.PSpar3 = 80;
+    works.PSpar4 = 50;
+    works.plotOffset = 0.0;
+    works.TUNEenabled = 0;
+    works.bufferChunks = 100;
 }
 
 }  // namespace tuner

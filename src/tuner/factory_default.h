@@ -6,5 +6,8 @@
 namespace tuner {
 
 void InitVar_Default(core::Works& works);
+// The settings the factory default leaves alone, set to the unit's first
+// state; the complete reset runs it before InitVar_Default.
+void InitCompleteVar(core::Works& works);
 
 }  // namespace tuner

@@ -6,6 +6,7 @@
 
 #include "core/record/band_config.h"
 #include "core/record/command_ring.h"
+#include "core/record/filter_table.h"
 #include "core/shared_text.h"
 
 namespace core {
@@ -52,7 +53,8 @@ struct AmpBlock {
     SharedText<11> genSettings;
     std::atomic<double> calMultiplier{0};
 
-    // Receive filter in use
+    // Receive filter table and the filter in use
+    config::FilterTable filterTable;
     std::atomic<uint8_t> filterMask{0};
 
     // Measurements from the amplifier's status reply

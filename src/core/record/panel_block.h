@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "core/record/filter_table.h"
 #include "core/record/spectrum_data.h"
 #include "core/shared_text.h"
 
@@ -76,6 +77,10 @@ struct PanelBlock {
     // USB stick and the one selected, and the load check (0 none, 1 format
     // error, 2 passed: ask for confirmation)
     std::atomic<int32_t> filterSel{0}, usbFileCount{0}, usbFileSel{0}, usbLoadState{0};
+    config::UsbFileList usbFileList;
+    // Settings menu choices that are not settings: the filter item's
+    // "Modify" (1) or "Exit" (0), and the service actions armed for ENTER
+    std::atomic<uint8_t> filterModify{0}, factoryDefaultArmed{0}, completeDefaultArmed{0}, powerOffArmed{0};
 
     // Spectrum plot
     ui::SpectrumGrid grid;                   // main loop's thread only

@@ -10,6 +10,8 @@ struct OpusDecoder;
 
 namespace core {
 
+struct Works;
+
 struct RemoteBlock {
     std::atomic<int32_t> wsSocket{-1};
     std::atomic<uint8_t> remoteFault{0}, remoteChecked{0};
@@ -20,6 +22,12 @@ struct RemoteBlock {
     // Drive power for the maker's transceiver; powerRequest bit 0: send it, bit 1: sent
     std::atomic<int32_t> powerValue{0};
     std::atomic<uint8_t> powerRequest{0};
+    // The remote prerequisites, installed by remote operation so that the
+    // settings menu does not depend on it; null until then. The transceiver
+    // check returns 0 all present, 1 not on USB, 2 its CAT port silent, 3 its
+    // audio device missing; the audio check the count of its audio devices.
+    int (*findRemoteSettings)(Works& works) = nullptr;
+    int (*getAudioQOR)(Works& works) = nullptr;
 };
 
 }  // namespace core

@@ -1,0 +1,133 @@
+#include "ui/settings_menu_actions.h"
+
+#include <chrono>
+
+#include "amp/startup_commands.h"
+#include "config/last_good_link.h"
+#include "config/remote_threads.h"
+#include "core/amp_commands.h"
+#include "core/error_codes.h"
+#include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/status_bits.h"
+#include "core/threads.h"
+#include "platform/log.h"
+#include "platform/platform.h"
+#include "tuner/factory_default.h"
+
+namespace ui {
+namespace {
+
+// Tiny-controller commands that tell the front panel the use mode.
+constexpr uint8_t kTinyLocal = 165;
+constexpr uint8_t kTinyRemote = 149;
+
+bool transmitting(const core::Works& works) {
+    return (works.ampStatus & core::ampStatus::Transmitting) != 0;
+}
+
+// A refused action shows "Locked operation.".
+bool refusedWhileTransmitting(core::Works& works) {
+    if (!transmitting(works)) return false;
+    works.panelFlags |= core::panelFlags::Locked;
+    return true;
+}
+
+// The prerequisites of remote operation without the USB spectrum: the
+// transceiver with its CAT port and audio device, and the auxiliary link.
+void checkRemotePrerequisites(core::Works& works) {
+    const bool checkable = works.findRemoteSettings != nullptr && works.getAudioQOR != nullptr;
+    if (!checkable) platform::logError("remote prerequisites cannot be checked");
+    const int found = checkable ? works.findRemoteSettings(works) : -1;
+    const int audio = checkable ? works.getAudioQOR(works) : 0;
+    const char enaser = works.setup->enaser;
+    platform::trace("j=%d i=%d enaser=%c\n", found, audio, enaser);
+    if (found == 0 && audio > 0 && enaser == '1') {
+        works.useModeRemote = 1;
+        works.remoteStopped = 0;
+        platform::trace("Remote GO!\n");
+        return;
+    }
+    works.remoteStopped = 1;
+    switch (found) {
+        case 1:
+            core::AddErrore(works, core::err::RemoteUsb);
+            break;
+        case 2:
+            core::AddErrore(works, core::err::RemoteCat);
+            break;
+        case 3:
+            core::AddErrore(works, core::err::AudioRead);
+            break;
+        default:
+            break;
+    }
+    if (checkable && audio <= 0) core::AddErrore(works, core::err::AudioNotFound);
+    if (enaser != '1') core::AddErrore(works, core::err::QorModeOff);
+    platform::trace("Remote ERROR!\n");
+}
+
+}  // namespace
+
+void switchUseMode(core::Works& works) {
+    if (works.useModeRemote != 0)
+        works.useModeRemote = 0;
+    else if (works.setup->EnableFFT != '0')
+        works.useModeRemote = 1;
+    else
+        checkRemotePrerequisites(works);
+}
+
+void applyUseMode(core::Works& works) {
+    if (works.useModeRemote == 0) {
+        config::ExitThreadRemote(works);
+        works.tempflag_processextREMLOCOFF = kTinyLocal;
+        return;
+    }
+    if (works.setup->WebSocket == '0') {
+        works.setup->WebSocket = '1';
+        core::StartThreadSoket(works);
+    }
+    config::StartThreadCommRemote(works);
+    works.tempflag_processextREMLOCOFF = kTinyRemote;
+}
+
+// The update script itself is run by the service part of the system; this
+// arms the message and the confirmation marker it relies on.
+void confirmSoftwareUpdate(core::Works& works) {
+    if (refusedWhileTransmitting(works)) return;
+    if ((works.serviceFlags & core::serviceFlags::SoftwareUpdateArmed) == 0) {
+        works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::UpdateMessage);
+        return;
+    }
+    works.updateResult = 0;
+    works.panelFlags |= core::panelFlags::UpdateMessage;
+    config::DeleteLastGoodLink(works);
+    works.platform->clock().sleepFor(std::chrono::seconds(2));
+}
+
+void confirmFirmwareUpdate(core::Works& works) {
+    if (refusedWhileTransmitting(works)) return;
+    if ((works.serviceFlags & core::serviceFlags::FirmwareUpdateArmed) == 0) {
+        works.serviceFlags &= static_cast<uint8_t>(~core::serviceFlags::FirmwareUpdating);
+        return;
+    }
+    amp::IncPNTIn_CMDLinear(core::cmd::HoldMicro, works);
+    works.serviceFlags |= core::serviceFlags::FirmwareUpdating;
+    works.screenState = 0;
+    works.redrawRequest = core::redraw::WorkImage;
+    platform::trace("Start AGGFW\n");
+}
+
+void completeReset(core::Works& works) {
+    tuner::InitCompleteVar(works);
+    tuner::InitVar_Default(works);
+    platform::trace("Init Clompete file setup + Var!\n");
+    amp::IncPNTIn_CMDLinear(core::cmd::HoldMicro, works);
+    works.shutdownState = 3;
+    works.platform->clock().sleepFor(std::chrono::seconds(5));
+    if (const int status = works.platform->system().reboot(); status != 0)
+        platform::logError("/sbin/reboot exit %d", status);
+}
+
+}  // namespace ui
