@@ -18,6 +18,7 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
+#include "remote/server.h"
 #include "tuner/link_hooks.h"
 #include "tuner/memory_banks.h"
 #include "ui/fonts.h"
@@ -176,6 +177,7 @@ int runStation(platform::Platform& machine) {
     works.threads = &threads;
     registerThreadBodies(threads);
     tuner::InstallLinkHooks(works);
+    remote::InstallRemoteHooks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

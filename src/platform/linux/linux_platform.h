@@ -20,6 +20,8 @@ class LinuxPlatform final : public Platform {
 
     int setRealtimePriority(pthread_t thread, int priority) override;
     [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
+    // Every interface: the operator is somewhere on the LAN.
+    [[nodiscard]] uint32_t remoteServerAddress() const override { return 0; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     // Name + ".png" in the working directory.
     [[nodiscard]] std::string imagePath(const std::string& name) const override { return name + ".png"; }
