@@ -144,8 +144,11 @@ std::optional<std::string> readHandshake(core::Works& works, const Client& clien
     return header.key();
 }
 
-Login serveClient(core::Works& works, const Client& client, const std::string& key) {
-    if (!sendReply(client.fd, handshakeReply(key))) return Login::Absent;
+bool answerHandshake(const Client& client, const std::string& key) {
+    return sendReply(client.fd, handshakeReply(key));
+}
+
+Login serveClient(core::Works& works, const Client& client) {
     publishSocket(works, client.fd);
     const Login login = framePhase(works, client);
     platform::logInfo("TCP exiting");

@@ -19,10 +19,13 @@ struct Client {
 // nothing when the client failed, went away or sent a key line too long.
 [[nodiscard]] std::optional<std::string> readHandshake(core::Works& works, const Client& client);
 
+// The reply to a complete handshake; false when it could not be sent whole.
+bool answerHandshake(const Client& client, const std::string& key);
+
 enum class Login { Accepted, Refused, Absent };
 
-// Answers the handshake and serves the client's frames until the connection
-// ends; says whether a pass phrase was sent and whether it was right.
-Login serveClient(core::Works& works, const Client& client, const std::string& key);
+// Serves the client's frames after the handshake until the connection ends;
+// says whether a pass phrase was sent and whether it was right.
+Login serveClient(core::Works& works, const Client& client);
 
 }  // namespace remote

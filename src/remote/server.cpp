@@ -29,6 +29,11 @@ constexpr int kAcceptPollMs = 50;
 // Clients whose answer waits after wrong pass phrases; the oldest is dropped beyond this.
 constexpr size_t kWaitingClients = 4;
 
+// The port is held in 16 bits with a sign; ports above 32767 are its negative values.
+int listenPort(core::Works& works) {
+    return static_cast<uint16_t>(works.TcpPort.load());
+}
+
 int openListener(core::Works& works) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) {
@@ -40,7 +45,7 @@ int openListener(core::Works& works) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(works.platform->remoteServerAddress());
-    address.sin_port = htons(static_cast<uint16_t>(works.TcpPort.load()));
+    address.sin_port = htons(static_cast<uint16_t>(listenPort(works)));
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         platform::logError("Binding error %d", errno);
         ::close(fd);
@@ -51,7 +56,7 @@ int openListener(core::Works& works) {
         ::close(fd);
         return -1;
     }
-    platform::logInfo("Listening on port %d", works.TcpPort.load());
+    platform::logInfo("Listening on port %d", listenPort(works));
     return fd;
 }
 
@@ -148,6 +153,10 @@ class Server {
     }
 
     void serve(const Client& client, const std::string& key) {
+        if (!answerHandshake(client, key)) {
+            closeClient(client.fd);
+            return;
+        }
         if (works_.Passphrase.get().empty()) {
             if (!refusalLogged_) platform::logError("no pass phrase is set: every remote client is refused");
             refusalLogged_ = true;
@@ -155,7 +164,7 @@ class Server {
             return;
         }
         refusalLogged_ = false;
-        const Login login = serveClient(works_, client, key);
+        const Login login = serveClient(works_, client);
         closeClient(client.fd);
         if (login == Login::Accepted) guesses_.succeeded(client.address);
         if (login != Login::Refused) return;
@@ -177,7 +186,7 @@ class Server {
 }  // namespace
 
 void Wsocket(core::Works& works) {
-    platform::logInfo("Wsocket on port %d mode %c", works.TcpPort.load(), works.setup->WebSocket.load());
+    platform::logInfo("Wsocket on port %d mode %c", listenPort(works), works.setup->WebSocket.load());
     std::printf("wsocket\n");
     std::fflush(stdout);
     works.platform->clock().sleepWhileRunning(seconds(2), works.running);
