@@ -24,34 +24,40 @@ struct Options {
     std::vector<int32_t> config;
 };
 
+// Five comma-separated numbers.
+bool parseConfig(const std::string& text, std::vector<int32_t>& values) {
+    const char* at = text.c_str();
+    while (*at != '\0') {
+        char* end = nullptr;
+        values.push_back(static_cast<int32_t>(std::strtol(at, &end, 10)));
+        if (end == at || (*end != '\0' && *end != ',')) return false;
+        at = *end == ',' ? end + 1 : end;
+    }
+    return values.size() == 5;
+}
+
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
-        if (name == "--help" || name == "-h") return false;
         if (i + 1 >= argc) return false;
         const std::string value = argv[++i];
-        if (name == "--host")
+        if (name == "--host") {
             options.endpoint.host = value;
-        else if (name == "--port")
+        } else if (name == "--port") {
             options.endpoint.port = static_cast<uint16_t>(std::atoi(value.c_str()));
-        else if (name == "--from")
+        } else if (name == "--from") {
             options.endpoint.from = value;
-        else if (name == "--pass")
-            options.passPhrase = value, options.passGiven = true;
-        else if (name == "--count")
+        } else if (name == "--pass") {
+            options.passPhrase = value;
+            options.passGiven = true;
+        } else if (name == "--count") {
             options.count = std::atoi(value.c_str());
-        else if (name == "--seconds")
+        } else if (name == "--seconds") {
             options.seconds = std::atof(value.c_str());
-        else if (name == "--command")
+        } else if (name == "--command") {
             options.commands.push_back(value);
-        else if (name == "--config") {
-            for (const char* at = value.c_str(); *at != '\0';) {
-                char* end = nullptr;
-                options.config.push_back(static_cast<int32_t>(std::strtol(at, &end, 10)));
-                at = *end == ',' ? end + 1 : end;
-                if (end == nullptr || (*end != '\0' && *end != ',')) return false;
-            }
-            if (options.config.size() != 5) return false;
+        } else if (name == "--config") {
+            if (!parseConfig(value, options.config)) return false;
         } else {
             return false;
         }
@@ -78,6 +84,10 @@ void print(const remote_client::Received& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     Options options;
     if (!parse(argc, argv, options)) {
         std::fputs(kUsage, stderr);
