@@ -87,6 +87,18 @@ TEST(RemoteProcess, AWrongPassPhraseIsRefusedAndTheNextClientGetsInAtOnce) {
     EXPECT_EQ(log.find("Guess42"), std::string::npos) << "nor does a wrong attempt";
 }
 
+TEST(RemoteProcess, TheRebootCommandEndsTheSimulatedUnitNotTheHost) {
+    RemoteStation remote("Secret7");
+    ASSERT_TRUE(remote.listening());
+    std::string out;
+    // The connection ends with the unit: the client reports it.
+    EXPECT_EQ(remote.run("reboot", {"--pass", "Secret7", "--command", "QELTRB"}, &out), 1);
+    EXPECT_NE(out.find("connection ended"), std::string::npos) << out;
+    // Signal 0 only waits: the station must have ended by itself.
+    EXPECT_EQ(remote.station().stop(0, seconds(30)), 0);
+    EXPECT_NE(remote.station().log().find("BUFFER Wsocket : QELTRB"), std::string::npos);
+}
+
 TEST(RemoteProcess, AnEmptyConfiguredPassPhraseLetsNobodyIn) {
     RemoteStation remote("");
     ASSERT_TRUE(remote.listening()) << remote.station().log();
