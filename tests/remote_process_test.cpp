@@ -132,10 +132,9 @@ TEST(RemoteProcess, GuessingFromOneAddressIsSlowedWhileAnotherGetsIn) {
 
     // The guesser's next handshake waits 16 s of station time; another address is served meanwhile.
     auto guesser = remote.client("guess8", {"--from", "127.0.0.1", "--pass", "Guess8", "--count", "1"});
+    // Attempts 4 to 8 each waited for their answer.
     ASSERT_TRUE(remote.station().waitFor(
-        [&] {
-            return remote.station().log().find("handshake of 127.0.0.1 answered in") != std::string::npos;
-        },
+        [&] { return occurrences(remote.station().log(), "handshake of 127.0.0.1 answered in") == 5; },
         seconds(10)));
     std::string out;
     EXPECT_EQ(remote.run("other", {"--from", "127.0.0.2", "--pass", "Secret7", "--count", "3"}, &out), 0)
