@@ -29,7 +29,8 @@ class PanelProcess : public ::testing::Test {
 
     void start() {
         ASSERT_TRUE(emulator.ready());
-        station = std::make_unique<StationProcess>(std::vector<std::string>{"--time-scale", "4"}, root);
+        station = std::make_unique<StationProcess>(std::vector<std::string>{"--time-scale", "4"},
+                                                   std::vector<std::pair<std::string, std::string>>{}, root);
         // The service keyboard starts after the countdown and the menu set-up: the keys are live by then.
         ASSERT_TRUE(station->waitFor(
             [&] { return station->log().find("Keyboard function entered") != std::string::npos; }, 60s))

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -33,8 +34,15 @@ inline std::string readAll(const fs::path& path) {
 // The real program under a temporary run root, its standard error in a file.
 class StationProcess {
   public:
-    explicit StationProcess(std::vector<std::string> extraArguments = {}, fs::path root = makeRoot()) {
+    // files: (absolute path, text) written under the run root before the start.
+    explicit StationProcess(std::vector<std::string> extraArguments = {},
+                            const std::vector<std::pair<std::string, std::string>>& files = {},
+                            fs::path root = makeRoot()) {
         root_ = std::move(root);
+        for (const auto& [file, text] : files) {
+            fs::create_directories(path(file).parent_path());
+            std::ofstream(path(file)) << text;
+        }
         std::vector<std::string> arguments = {BRISEL_BINARY, "--root", root_.string()};
         arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
         std::vector<char*> argv;

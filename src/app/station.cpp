@@ -17,6 +17,7 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
+#include "remote/server.h"
 #include "tuner/link_hooks.h"
 #include "tuner/memory_banks.h"
 #include "ui/fonts.h"
@@ -178,6 +179,7 @@ int runStation(platform::Platform& machine) {
     registerThreadBodies(threads);
     tuner::InstallLinkHooks(works);
     works.keyHandler = ui::DecodeTasto;
+    remote::InstallRemoteHooks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

@@ -2,6 +2,7 @@
 
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
+#include "remote/server.h"
 #include "ui/gpio_thread.h"
 #include "ui/keyboard_thread.h"
 #include "ui/main_loop.h"
@@ -17,6 +18,7 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::AggFWThread, AggFWThread);
     threads.setBody(ThreadId::Keyb, ui::keyb);
     threads.setBody(ThreadId::Timer, ui::timer);
+    threads.setBody(ThreadId::Wsocket, remote::Wsocket);
 }
 
 }  // namespace app

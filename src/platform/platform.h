@@ -6,6 +6,7 @@
 // under a run root.
 #include <pthread.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,6 +40,8 @@ class Platform {
     // Whether SIGINT and SIGTERM end the run the way the service keyboard's
     // exit key does, instead of keeping their default action.
     [[nodiscard]] virtual bool terminationSignalsEndRun() const = 0;
+    // The IPv4 address, in host order, the remote server listens on.
+    [[nodiscard]] virtual uint32_t remoteServerAddress() const = 0;
     // The display, not yet opened.
     virtual std::unique_ptr<FramebufferDevice> openFramebuffer() = 0;
     // The service keyboard's device, not yet opened.

@@ -161,6 +161,7 @@ void timerTick(core::Works& works, std::time_t now) {
         if (fb != nullptr) drawMainScreen(works);
     }
     if (fb != nullptr) fbRealize(fb);
+    if (works.sendStatusToClient != nullptr) works.sendStatusToClient(works);
 }
 
 void ageTimers(core::Works& works, int elapsedMs, TimerAges& ages) {

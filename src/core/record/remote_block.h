@@ -13,7 +13,18 @@ namespace core {
 struct Works;
 
 struct RemoteBlock {
+    // The connected client's socket once the handshake is answered, -1 without
+    // one; wsActive is 1 while that client is authenticated.
     std::atomic<int32_t> wsSocket{-1};
+    std::atomic<int32_t> wsActive{0};
+    // The ports the client's CAT text ("CA") and auxiliary-link data ("SC",
+    // "PA") are written to, -1 while closed.
+    std::atomic<int32_t> catFD{-1}, serFD{-1};
+    // Set when the client asks for another jitter depth, so the playback ring is rebuilt.
+    std::atomic<uint8_t> buffersChanged{0};
+    // Installed by the remote server, called by the main loop each tick: the
+    // status record to the authenticated client.
+    void (*sendStatusToClient)(Works& works) = nullptr;
     std::atomic<uint8_t> remoteFault{0}, remoteChecked{0};
     OpusEncoder* opusEncoder = nullptr;
     OpusDecoder* opusDecoder = nullptr;

@@ -20,6 +20,8 @@ class LinuxPlatform final : public Platform {
 
     int setRealtimePriority(pthread_t thread, int priority) override;
     [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
+    // Every interface: the operator is somewhere on the LAN.
+    [[nodiscard]] uint32_t remoteServerAddress() const override { return 0; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     std::unique_ptr<KeyboardDevice> keyboardDevice() override;
     // Name + ".png" in the working directory.

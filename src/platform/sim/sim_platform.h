@@ -2,8 +2,9 @@
 // The simulated station under a run root: every absolute path resolves under
 // it, system actions never reach the host, the display is an 800 x 480 x 32
 // frame in memory pictured in /tmp/screen.png, real-time priorities are not
-// applied, system-log lines go to standard error marked with their priority,
-// and SIGINT and SIGTERM end the run.
+// applied, the remote server listens on the loopback address only,
+// system-log lines go to standard error marked with their priority, and
+// SIGINT and SIGTERM end the run.
 #include <memory>
 #include <string>
 
@@ -34,6 +35,9 @@ class SimPlatform final : public Platform {
 
     int setRealtimePriority(pthread_t, int) override { return 0; }
     [[nodiscard]] bool terminationSignalsEndRun() const override { return true; }
+    // 127.0.0.1 only: a simulated station is never reachable from the network
+    // of the machine it runs on.
+    [[nodiscard]] uint32_t remoteServerAddress() const override { return 0x7F000001; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     // The FIFO /dev/input/by-id/sim-event-kbd, created with the run root.
     std::unique_ptr<KeyboardDevice> keyboardDevice() override;

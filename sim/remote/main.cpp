@@ -1,0 +1,131 @@
+// brisel-remote: a remote operator's client for the station, on the command line.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "remote/remote_client.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brisel-remote [--host ADDR] [--port N] [--from ADDR] --pass TEXT [--count N] [--seconds S]\n"
+    "                     [--command TEXT]... [--config BITRATE,CODING,CAPTURE_US,PLAYBACK_US,CHUNKS]\n";
+
+struct Options {
+    remote_client::Endpoint endpoint;
+    std::string passPhrase;
+    bool passGiven = false;
+    int count = 0;       // status records to print before leaving; 0 = no limit
+    double seconds = 0;  // time to stay; 0 = no limit
+    std::vector<std::string> commands;
+    std::vector<int32_t> config;
+};
+
+// Five comma-separated numbers.
+bool parseConfig(const std::string& text, std::vector<int32_t>& values) {
+    const char* at = text.c_str();
+    while (*at != '\0') {
+        char* end = nullptr;
+        values.push_back(static_cast<int32_t>(std::strtol(at, &end, 10)));
+        if (end == at || (*end != '\0' && *end != ',')) return false;
+        at = *end == ',' ? end + 1 : end;
+    }
+    return values.size() == 5;
+}
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) return false;
+        const std::string value = argv[++i];
+        if (name == "--host") {
+            options.endpoint.host = value;
+        } else if (name == "--port") {
+            options.endpoint.port = static_cast<uint16_t>(std::atoi(value.c_str()));
+        } else if (name == "--from") {
+            options.endpoint.from = value;
+        } else if (name == "--pass") {
+            options.passPhrase = value;
+            options.passGiven = true;
+        } else if (name == "--count") {
+            options.count = std::atoi(value.c_str());
+        } else if (name == "--seconds") {
+            options.seconds = std::atof(value.c_str());
+        } else if (name == "--command") {
+            options.commands.push_back(value);
+        } else if (name == "--config") {
+            if (!parseConfig(value, options.config)) return false;
+        } else {
+            return false;
+        }
+    }
+    return options.passGiven;
+}
+
+void print(const remote_client::Received& message) {
+    if (message.code == "ST") {
+        std::printf("%s\n", remote_client::describeStatus(message.data).c_str());
+    } else if (message.code == "CF" || message.code == "HB") {
+        std::printf("%s", message.code.c_str());
+        for (uint8_t byte : message.data) std::printf(" %02x", byte);
+        std::printf("\n");
+    } else if (message.code == "CA" || message.code == "PA") {
+        std::printf("%s %.*s\n", message.code.c_str(), static_cast<int>(message.data.size()),
+                    reinterpret_cast<const char*>(message.data.data()));
+    } else {
+        std::printf("%s %zu bytes\n", message.code.c_str(), message.data.size());
+    }
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    remote_client::RemoteClient client;
+    if (const std::string failure = client.connect(options.endpoint); !failure.empty()) {
+        std::fprintf(stderr, "brisel-remote: %s\n", failure.c_str());
+        return 1;
+    }
+    if (!client.login(options.passPhrase)) {
+        std::fprintf(stderr, "brisel-remote: pass phrase not sent\n");
+        return 1;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    int records = 0;
+    bool commandsSent = false;
+    while (options.seconds <= 0 ||
+           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
+               options.seconds) {
+        const std::optional<remote_client::Received> message = client.receive(2000);
+        if (!message) {
+            // Status records come every tick once the pass phrase is taken: none means refused or gone.
+            std::fprintf(stderr, "brisel-remote: %s\n", records == 0 ? "refused" : "connection ended");
+            return 1;
+        }
+        print(*message);
+        if (message->code != "ST") continue;
+        ++records;
+        if (!commandsSent) {
+            // The first status record shows the login was accepted.
+            for (const std::string& command : options.commands) client.sendCommand(command);
+            if (options.config.size() == 5)
+                client.sendAudioConfig(options.config[0], options.config[1], options.config[2],
+                                       options.config[3], options.config[4]);
+            commandsSent = true;
+        }
+        if (options.count > 0 && records >= options.count) break;
+    }
+    return 0;
+}

@@ -1,0 +1,161 @@
+#include "remote/connection.h"
+
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+#include "platform/log.h"
+#include "platform/platform.h"
+#include "remote/frame_reader.h"
+#include "remote/handshake.h"
+#include "remote/message_dispatch.h"
+#include "remote/pass_phrase.h"
+
+namespace remote {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int kEintrRetries = 10;
+
+enum class LineRead { Line, Ended, Failed };
+
+// One line of at most 1023 characters, up to and with its line feed; read a
+// byte at a time so that nothing after the request is taken from the socket.
+LineRead readLine(core::Works& works, int fd, std::string& line) {
+    platform::Clock& clock = works.platform->clock();
+    line.clear();
+    int interrupted = 0;
+    const auto start = clock.now();
+    while (line.size() < kLineCapacity - 1) {
+        char byte;
+        const ssize_t got = ::recv(fd, &byte, 1, 0);
+        if (got == 1) {
+            line.push_back(byte);
+            if (byte == '\n') return LineRead::Line;
+            continue;
+        }
+        if (got == 0) return line.empty() ? LineRead::Ended : LineRead::Line;
+        const int error = errno;
+        if (error == EINTR && ++interrupted <= kEintrRetries) {
+            clock.sleepFor(milliseconds(10));
+            continue;
+        }
+        if (!line.empty()) return LineRead::Line;
+        const double took = std::chrono::duration<double, std::milli>(clock.now() - start).count();
+        platform::logError("TCP read error %d", error);
+        platform::logError("time= %f mSec rc=%d errno=%d\n", took, static_cast<int>(got), error);
+        std::printf("TCP read error 1b %d\n", error);
+        std::fflush(stdout);
+        return LineRead::Failed;
+    }
+    return LineRead::Line;
+}
+
+bool sendReply(int fd, const std::array<std::string, 5>& reply) {
+    bool sent = true;
+    for (size_t i = 0; i < reply.size(); ++i) {
+        const std::string& line = reply[i];
+        const ssize_t written = ::send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+        const int error = written < 0 ? errno : 0;
+        const size_t shown = line.find('\r');
+        platform::logInfo("%.*s", static_cast<int>(shown), line.c_str());
+        if (i != 3) platform::logInfo("sent %d bytes error %d", static_cast<int>(written), error);
+        sent = sent && written == static_cast<ssize_t>(line.size());
+    }
+    return sent;
+}
+
+// The client's socket for the frame writers; the writers hold wsMutex while
+// they use it, so it is published and withdrawn under the same lock.
+void publishSocket(core::Works& works, int fd) {
+    platform::Clock& clock = works.platform->clock();
+    while (!works.wsMutex->lock(clock, "mutex cannot be locked socket")) {
+    }
+    works.wsSocket = fd;
+    works.wsMutex->unlock();
+}
+
+// Frames from the client; an interrupted read is retried up to 11 times.
+ReadBytes socketReader(core::Works& works, int fd) {
+    return [&works, fd](uint8_t* into, size_t count) -> ssize_t {
+        for (int interrupted = 0;;) {
+            const ssize_t got = ::recv(fd, into, count, 0);
+            if (got >= 0 || errno != EINTR) return got;
+            platform::logError("TCP read Error 1b %d", errno);
+            if (++interrupted > kEintrRetries) {
+                platform::logError("TCP read Error 1b count exceeded %d", interrupted);
+                return -1;
+            }
+            works.platform->clock().sleepFor(milliseconds(10));
+        }
+    };
+}
+
+Login framePhase(core::Works& works, const Client& client) {
+    const ReadBytes read = socketReader(works, client.fd);
+    DroppedNotes notes;
+    Frame frame;
+    int isFirst = 1;
+    while (works.running != 0 && readFrame(read, frame) == FrameRead::Complete) {
+        const Message message = messageOf(frame);
+        if (message.form == MessageForm::Text && isFirst == 1) {
+            isFirst = 2;
+            if (!checkPassPhrase(works.Passphrase.get(), unmaskedText(frame))) return Login::Refused;
+            works.wsActive = 1;
+            works.platform->clock().sleepFor(milliseconds(1));
+            platform::logInfo("Receiving data");
+            continue;
+        }
+        if (works.wsActive == 0) {
+            if (message.form != MessageForm::Text) dispatchBeforePassPhrase(works, frame, notes);
+            continue;
+        }
+        if (dispatchMessage(works, frame, notes) == Dispatch::EndConnection) break;
+    }
+    return isFirst == 1 ? Login::Absent : Login::Accepted;
+}
+
+}  // namespace
+
+std::optional<std::string> readHandshake(core::Works& works, const Client& client) {
+    HeaderPhase header;
+    std::string line;
+    while (!header.complete()) {
+        if (works.running == 0) return std::nullopt;
+        works.platform->clock().sleepFor(milliseconds(10));
+        switch (readLine(works, client.fd, line)) {
+            case LineRead::Failed:
+                works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running);
+                return std::nullopt;
+            case LineRead::Ended:
+                platform::logError("TCP closed by %s during the handshake", client.addressText.c_str());
+                return std::nullopt;
+            case LineRead::Line:
+                break;
+        }
+        if (header.take(line) == HeaderPhase::Line::KeyTooLong) {
+            platform::logError("key line of %d bytes refused", static_cast<int>(line.size()));
+            return std::nullopt;
+        }
+    }
+    return header.key();
+}
+
+bool answerHandshake(const Client& client, const std::string& key) {
+    return sendReply(client.fd, handshakeReply(key));
+}
+
+Login serveClient(core::Works& works, const Client& client) {
+    publishSocket(works, client.fd);
+    const Login login = framePhase(works, client);
+    platform::logInfo("TCP exiting");
+    works.wsActive = 0;
+    platform::logInfo("TCP closed");
+    publishSocket(works, -1);
+    return login;
+}
+
+}  // namespace remote

@@ -1,0 +1,31 @@
+#pragma once
+// One client of the remote server, from its request lines to the end of
+// its connection. The socket is the caller's; it is closed by the caller.
+#include <optional>
+#include <string>
+
+#include "core/works.h"
+#include "remote/guess_delay.h"
+
+namespace remote {
+
+struct Client {
+    int fd = -1;
+    Address address = 0;
+    std::string addressText;
+};
+
+// Reads request lines until the handshake is complete; the client's key, or
+// nothing when the client failed, went away or sent a key line too long.
+[[nodiscard]] std::optional<std::string> readHandshake(core::Works& works, const Client& client);
+
+// The reply to a complete handshake; false when it could not be sent whole.
+bool answerHandshake(const Client& client, const std::string& key);
+
+enum class Login { Accepted, Refused, Absent };
+
+// Serves the client's frames after the handshake until the connection ends;
+// says whether a pass phrase was sent and whether it was right.
+Login serveClient(core::Works& works, const Client& client);
+
+}  // namespace remote

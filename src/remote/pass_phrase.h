@@ -1,0 +1,14 @@
+#pragma once
+// The pass phrase check of a new client. The comparison takes the same time
+// whatever the texts hold, and the log shows only asterisks: as many as the
+// configured pass phrase has characters, and as many as the attempt has.
+#include <string_view>
+
+namespace remote {
+
+[[nodiscard]] bool samePassPhrase(std::string_view configured, std::string_view attempt);
+
+// The comparison with its log line ("equals to" or, at error level, "differ from").
+[[nodiscard]] bool checkPassPhrase(std::string_view configured, std::string_view attempt);
+
+}  // namespace remote

@@ -1,0 +1,15 @@
+#pragma once
+// The remote server: one operator at a time over the WebSocket dialect.
+#include "core/works.h"
+
+namespace remote {
+
+// The Wsocket thread: listens on TcpPort, answers handshakes, checks the pass
+// phrase and serves the client's frames; returns when the run ends or the
+// listener cannot be made.
+void Wsocket(core::Works& works);
+
+// Lets the main loop, below this layer, send the status record each tick.
+void InstallRemoteHooks(core::Works& works);
+
+}  // namespace remote

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "remote/frame_builder.h"
+#include "remote/frame_reader.h"
+#include "test_station.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using remote::FrameRead;
+using remote::MessageForm;
+
+// A peer that sends the bytes, at most `piece` per read, then ends the connection.
+remote::ReadBytes peer(const Bytes& bytes, size_t piece = 1000) {
+    auto position = std::make_shared<size_t>(0);
+    return [bytes, piece, position](uint8_t* into, size_t count) -> ssize_t {
+        const size_t take = std::min({count, piece, bytes.size() - *position});
+        if (take == 0) {
+            errno = EAGAIN;  // as the receive time-out reports it
+            return -1;
+        }
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(*position), take, into);
+        *position += take;
+        return static_cast<ssize_t>(take);
+    };
+}
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+Bytes filled(size_t count, uint8_t value) {
+    return Bytes(count, value);
+}
+
+Bytes maskedText(const std::string& text, const uint8_t (&key)[4]) {
+    Bytes frame = {0x81, static_cast<uint8_t>(text.size()), key[0], key[1], key[2], key[3]};
+    for (size_t i = 0; i < text.size(); ++i) frame.push_back(static_cast<uint8_t>(text[i] ^ key[i % 4]));
+    return frame;
+}
+
+TEST(RemoteFrames, ReadsTheThreeLengthFormsAndRefusesWhatTheBufferCannotHold) {
+    testing_support::TestStation station;
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        FrameRead result;
+        size_t size;  // of the frame read
+        MessageForm form;
+        std::string code;
+        size_t data;
+    };
+    const Case cases[] = {
+        {"short binary", concat({{0x82, 10, 'H', 'B'}, filled(8, 7)}), FrameRead::Complete, 12,
+         MessageForm::ShortBinary, "HB", 8},
+        {"short binary of code only",
+         {0x82, 2, 'S', 'T'},
+         FrameRead::Complete,
+         4,
+         MessageForm::ShortBinary,
+         "ST",
+         0},
+        {"short text carries a mask key", concat({{0x81, 3, 1, 2, 3, 4}, filled(3, 'x')}),
+         FrameRead::Complete, 9, MessageForm::Text, "", 3},
+        {"empty text frame", {0x81, 0, 0, 0, 0, 0}, FrameRead::Complete, 6, MessageForm::Text, "", 0},
+        {"long binary", concat({{0x82, 126, 0x02, 0x58, 'S', 'O'}, filled(598, 1)}), FrameRead::Complete, 604,
+         MessageForm::LongBinary, "SO", 598},
+        {"long binary filling the buffer", concat({{0x82, 126, 0x03, 0xFC, 'S', 'O'}, filled(1018, 1)}),
+         FrameRead::Complete, 1024, MessageForm::LongBinary, "SO", 1018},
+        {"long binary one over the buffer", concat({{0x82, 126, 0x03, 0xFD, 'S', 'O'}, filled(1019, 1)}),
+         FrameRead::Refused, 0, MessageForm::Other, "", 0},
+        {"32-bit length", concat({{0x82, 127, 0, 0, 0, 10, 'S', 'O'}, filled(8, 1)}), FrameRead::Complete, 14,
+         MessageForm::Other, "", 0},
+        {"32-bit length over the buffer", concat({{0x82, 127, 0, 1, 0, 0, 'S', 'O'}, filled(2000, 1)}),
+         FrameRead::Refused, 0, MessageForm::Other, "", 0},
+        {"32-bit length shorter than a code",
+         {0x82, 255, 0, 0, 0, 1, 'S'},
+         FrameRead::Refused,
+         0,
+         MessageForm::Other,
+         "",
+         0},
+        {"short binary shorter than a code",
+         {0x82, 1, 'S', 0x82},
+         FrameRead::Refused,
+         0,
+         MessageForm::Other,
+         "",
+         0},
+        {"cut short in the header", {0x82, 10, 'H'}, FrameRead::Ended, 0, MessageForm::Other, "", 0},
+        {"cut short in the body", {0x82, 10, 'H', 'B', 1, 2}, FrameRead::Ended, 0, MessageForm::Other, "", 0},
+        {"cut short in the long body",
+         {0x82, 126, 0, 20, 'S', 'O', 1},
+         FrameRead::Ended,
+         0,
+         MessageForm::Other,
+         "",
+         0},
+        {"another frame type", {0x88, 2, 'X', 'Y'}, FrameRead::Complete, 4, MessageForm::Other, "", 0},
+        {"long binary shorter than a code",
+         {0x82, 126, 0, 1, 'S'},
+         FrameRead::Complete,
+         5,
+         MessageForm::Other,
+         "",
+         0},
+    };
+    for (const Case& test : cases) {
+        for (size_t piece : {size_t{1}, size_t{1000}}) {
+            remote::Frame frame;
+            EXPECT_EQ(remote::readFrame(peer(test.bytes, piece), frame), test.result) << test.name;
+            if (test.result != FrameRead::Complete) continue;
+            EXPECT_EQ(frame.size, test.size) << test.name;
+            const remote::Message message = remote::messageOf(frame);
+            EXPECT_EQ(message.form, test.form) << test.name;
+            EXPECT_EQ(message.code, test.code) << test.name;
+            EXPECT_EQ(message.data.size(), test.data) << test.name;
+        }
+    }
+}
+
+TEST(RemoteFrames, ReadsFramesBackToBackWithoutTakingTheNextOnesBytes) {
+    const uint8_t key[4] = {0x11, 0x22, 0x33, 0x44};
+    const remote::ReadBytes read = peer(
+        concat({maskedText("secret", key), {0x82, 4, 'C', 'A', 'X', 'Y'}, {0x82, 126, 0, 3, 'S', 'P', 9}}));
+    remote::Frame frame;
+    ASSERT_EQ(remote::readFrame(read, frame), FrameRead::Complete);
+    EXPECT_EQ(remote::unmaskedText(frame), "secret");
+    ASSERT_EQ(remote::readFrame(read, frame), FrameRead::Complete);
+    EXPECT_EQ(remote::messageOf(frame).code, "CA");
+    ASSERT_EQ(remote::readFrame(read, frame), FrameRead::Complete);
+    EXPECT_EQ(remote::messageOf(frame).code, "SP");
+}
+
+TEST(RemoteFrames, UnmasksTextWithItsKeyUpToTheFirstZero) {
+    struct Case {
+        std::string sent;
+        uint8_t key[4];
+        std::string text;
+    };
+    for (const Case& test :
+         {Case{"Secret7", {0, 0, 0, 0}, "Secret7"}, Case{"Secret7", {0xA5, 0x5A, 0xFF, 0x01}, "Secret7"},
+          Case{std::string("ab\0cd", 5), {9, 8, 7, 6}, "ab"}, Case{"", {1, 2, 3, 4}, ""}}) {
+        const Bytes bytes = maskedText(test.sent, test.key);
+        remote::Frame frame;
+        ASSERT_EQ(remote::readFrame(peer(bytes), frame), FrameRead::Complete);
+        EXPECT_EQ(remote::unmaskedText(frame), test.text);
+    }
+}
+
+TEST(RemoteFrames, BuildsShortLongAndSplitFrames) {
+    const Bytes data = {'F', 'A', ';'};
+    EXPECT_EQ(remote::shortFrame("CA", data), (Bytes{0x82, 5, 'C', 'A', 'F', 'A', ';'}));
+    EXPECT_EQ(remote::longFrame("SO", data), (Bytes{0x82, 126, 0, 5, 'S', 'O', 'F', 'A', ';'}));
+    struct Case {
+        size_t size;
+        std::vector<size_t> frames;  // data bytes of each frame
+    };
+    for (const Case& test : {Case{0, {}}, Case{123, {123}}, Case{124, {123, 1}}, Case{300, {123, 123, 54}}}) {
+        Bytes text(test.size);
+        for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<uint8_t>(i);
+        const auto frames = remote::shortFrames("PA", text);
+        ASSERT_EQ(frames.size(), test.frames.size()) << test.size;
+        Bytes joined;
+        for (size_t i = 0; i < frames.size(); ++i) {
+            EXPECT_EQ(frames[i][1], test.frames[i] + 2);
+            EXPECT_EQ(frames[i].size(), test.frames[i] + 4);
+            joined.insert(joined.end(), frames[i].begin() + 4, frames[i].end());
+        }
+        EXPECT_EQ(joined, text) << "the pieces in order are the data";
+    }
+}
+
+uint32_t word(const Bytes& bytes, size_t at) {
+    return static_cast<uint32_t>(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+}
+
+TEST(RemoteFrames, SpectrumChunksAnnounceTheTotalAndTheirOffset) {
+    struct Case {
+        size_t total;
+        uint32_t offset;
+        size_t spectrumBytes;  // in the chunk; the rest are zero
+    };
+    for (const Case& test : {Case{1024, 0, 512}, Case{1024, 512, 512}, Case{700, 512, 188}}) {
+        Bytes spectrum(test.total);
+        for (size_t i = 0; i < spectrum.size(); ++i) spectrum[i] = static_cast<uint8_t>(1 + i % 200);
+        const Bytes chunk = remote::spectrumChunk(spectrum, test.offset);
+        ASSERT_EQ(chunk.size(), 526u);
+        EXPECT_EQ((Bytes{chunk.begin(), chunk.begin() + 6}), (Bytes{0x82, 126, 0x02, 0x0A, 'S', 'P'}));
+        EXPECT_EQ(word(chunk, 6), test.total);
+        EXPECT_EQ(word(chunk, 10), test.offset);
+        for (size_t i = 0; i < 512; ++i)
+            ASSERT_EQ(chunk[14 + i], i < test.spectrumBytes ? spectrum[test.offset + i] : 0) << i;
+    }
+}
+
+TEST(RemoteFrames, HeartbeatAnswerCarriesTheTimeAndTheClientsEightBytes) {
+    const Bytes client = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const Bytes frame = remote::heartbeatFrame(0x01020304, 999999, client);
+    ASSERT_EQ(frame.size(), 20u);
+    EXPECT_EQ((Bytes{frame.begin(), frame.begin() + 4}), (Bytes{0x82, 18, 'H', 'B'}));
+    EXPECT_EQ(word(frame, 4), 0x01020304u);
+    EXPECT_EQ(word(frame, 8), 999999u);
+    EXPECT_EQ((Bytes{frame.begin() + 12, frame.end()}), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "remote/handshake.h"
+#include "test_station.h"
+
+namespace {
+
+using remote::HeaderPhase;
+
+TEST(RemoteHandshake, AcceptValueCoversTheWholeDigest) {
+    struct Case {
+        const char* key;
+        const char* accept;
+    };
+    for (const Case& test : {
+             Case{"dGhlIHNhbXBsZSBub25jZQ==",
+                  "s3pPLMBiTxaQ9kYGzzhZRbK+xOo="},  // the standard's worked example
+             Case{"YnJpc2VsLWtleS0wMDI1OQ==",
+                  "AP56V2cNcgziKTFHl1hEOTsygeg="},  // digest begins with a zero byte
+         })
+        EXPECT_EQ(remote::acceptValue(test.key), test.accept) << test.key;
+}
+
+TEST(RemoteHandshake, ReplyLinesCarryTheAcceptValueAndAlwaysChat) {
+    const auto reply = remote::handshakeReply("dGhlIHNhbXBsZSBub25jZQ==");
+    EXPECT_EQ(reply[0], "HTTP/1.1 101 Switching Protocols\r\n");
+    EXPECT_EQ(reply[1], "Upgrade: websocket\r\n");
+    EXPECT_EQ(reply[2], "Connection: Upgrade\r\n");
+    EXPECT_EQ(reply[3], "Sec-WebSocket-Accept: s3pPLMBiTxaQ9kYGzzhZRbK+xOo=\r\n");
+    EXPECT_EQ(reply[4], "Sec-WebSocket-Protocol: chat\r\n\r\n");
+}
+
+struct RequestCase {
+    const char* name;
+    std::vector<std::string> lines;
+    int counter;        // after every line
+    int completeAfter;  // lines taken when the counter reached 8; 0: never
+};
+
+std::vector<std::string> requestWith(const std::string& connection) {
+    return {"GET / HTTP/1.1\r\n",
+            "Host: station:6666\r\n",
+            "Upgrade: websocket\r\n",
+            connection + "\r\n",
+            "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n",
+            "Sec-WebSocket-Version: 13\r\n",
+            "Origin: http://station\r\n",
+            "Sec-WebSocket-Protocol: chat\r\n",
+            "\r\n"};
+}
+
+TEST(RemoteHandshake, CountsThePrefixesAndTheEmptyLine) {
+    testing_support::TestStation station;  // captures the log
+    const RequestCase cases[] = {
+        {"complete request", requestWith("Connection: keep-alive, Upgrade"), 8, 9},
+        {"plain Connection: Upgrade never completes", requestWith("Connection: Upgrade"), 7, 0},
+        {"a repeated header reaches 8 early",
+         {"GET / HTTP/1.1\r\n", "GET / HTTP/1.1\r\n", "Host: a\r\n", "Host: a\r\n", "Upgrade: websocket\r\n",
+          "Upgrade: websocket\r\n", "Sec-WebSocket-Version: 13\r\n", "Sec-WebSocket-Version: 13\r\n"},
+         8,
+         8},
+        {"lines without a line feed are ignored",
+         {"GET / HTTP/1.1", "Host: a", "\r", "Upgrade: websocket\r\n"},
+         1,
+         0},
+    };
+    for (const RequestCase& test : cases) {
+        HeaderPhase header;
+        int completeAfter = 0;
+        for (size_t i = 0; i < test.lines.size(); ++i) {
+            header.take(test.lines[i]);
+            if (completeAfter == 0 && header.complete()) completeAfter = static_cast<int>(i + 1);
+        }
+        EXPECT_EQ(header.counter(), test.counter) << test.name;
+        EXPECT_EQ(completeAfter, test.completeAfter) << test.name;
+    }
+}
+
+TEST(RemoteHandshake, TakesTheKeyWithoutItsLineEndAndRefusesOneTooLong) {
+    testing_support::TestStation station;
+    struct Case {
+        std::string line;
+        HeaderPhase::Line result;
+        std::string key;
+    };
+    for (const Case& test : {
+             Case{"Sec-WebSocket-Key: abc==\r\n", HeaderPhase::Line::Counted, "abc=="},
+             Case{"Sec-WebSocket-Key: abc==\n", HeaderPhase::Line::Counted, "abc=="},
+             // 97 characters and the line end fill the 100-byte key buffer with its zero
+             Case{"Sec-WebSocket-Key: " + std::string(97, 'k') + "\r\n", HeaderPhase::Line::Counted,
+                  std::string(97, 'k')},
+             Case{"Sec-WebSocket-Key: " + std::string(98, 'k') + "\r\n", HeaderPhase::Line::KeyTooLong, ""},
+             Case{"Sec-WebSocket-Key: " + std::string(2000, 'k') + "\n", HeaderPhase::Line::KeyTooLong, ""},
+         }) {
+        HeaderPhase header;
+        EXPECT_EQ(header.take(test.line), test.result) << test.line.size();
+        EXPECT_EQ(header.key(), test.key) << test.line.size();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/try_mutex.h"
+#include "remote/frame_builder.h"
+#include "remote/frame_reader.h"
+#include "remote/frame_writers.h"
+#include "remote/message_dispatch.h"
+#include "test_station.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using platform::SystemAction;
+using remote::Dispatch;
+
+Bytes text(const std::string& value) {
+    return {value.begin(), value.end()};
+}
+
+remote::Frame frameOf(const Bytes& bytes) {
+    remote::Frame frame;
+    std::copy(bytes.begin(), bytes.end(), frame.bytes.begin());
+    frame.size = bytes.size();
+    return frame;
+}
+
+Bytes word(uint32_t value) {
+    Bytes bytes;
+    remote::putBigEndian32(bytes, value);
+    return bytes;
+}
+
+Bytes audioConfig(uint32_t bitrate, uint32_t coding, uint32_t captureUs, uint32_t playbackUs,
+                  uint32_t chunks) {
+    Bytes data = {0xAB, 0xCD};
+    for (uint32_t value : {bitrate, coding, captureUs, playbackUs, chunks}) {
+        const Bytes bytes = word(value);
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    }
+    return data;
+}
+
+// A station with a connected client on a socket pair: the station's end is
+// wsSocket, the test reads what the client receives.
+class RemoteMessagesTest : public ::testing::Test {
+  protected:
+    RemoteMessagesTest() {
+        socketpair(AF_UNIX, SOCK_STREAM, 0, ends_);
+        works.wsMutex = &mutex;
+        works.wsSocket = ends_[0];
+        works.wsActive = 1;
+    }
+    ~RemoteMessagesTest() override {
+        close(ends_[0]);
+        close(ends_[1]);
+    }
+
+    // Every byte the client has received so far.
+    Bytes received() {
+        Bytes bytes(65536);
+        const ssize_t got = recv(ends_[1], bytes.data(), bytes.size(), MSG_DONTWAIT);
+        bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        return bytes;
+    }
+    Dispatch dispatch(const std::string& code, const Bytes& data) {
+        return remote::dispatchMessage(works, frameOf(remote::shortFrame(code, data)), notes);
+    }
+    size_t logged(const std::string& line) {
+        size_t count = 0;
+        for (const auto& channel : {platform::LogChannel::Info, platform::LogChannel::Error})
+            for (const std::string& entry : station.log.lines(channel))
+                count += entry.find(line) != std::string::npos;
+        return count;
+    }
+
+    testing_support::TestStation station;
+    core::Works& works = station.works;
+    core::TryMutex mutex;
+    remote::DroppedNotes notes;
+    int ends_[2] = {-1, -1};
+};
+
+TEST_F(RemoteMessagesTest, WritersSendOnlyToAnAuthenticatedClient) {
+    const Bytes record(58, 'x');
+    struct Case {
+        int32_t active;
+        size_t statusBytes, heartbeatBytes;
+    };
+    for (const Case& test : {Case{1, 62, 20}, Case{0, 0, 20}}) {
+        works.wsActive = test.active;
+        remote::sendWebSockStatusFrame(works, record);
+        EXPECT_EQ(received().size(), test.statusBytes) << test.active;
+        remote::sendWebSockHebFrame(works, Bytes(8, 1));
+        EXPECT_EQ(received().size(), test.heartbeatBytes)
+            << "the heartbeat is answered from the handshake on";
+    }
+    works.wsSocket = -1;
+    remote::sendWebSockHebFrame(works, Bytes(8, 1));
+    EXPECT_TRUE(received().empty());
+}
+
+TEST_F(RemoteMessagesTest, AHeldLockDropsTheFrameButNoClientNeverTouchesTheLock) {
+    std::mutex gate;
+    std::condition_variable changed;
+    bool held = false, release = false;
+    std::thread holder([&] {
+        EXPECT_TRUE(mutex.lock(works.platform->clock(), "holder"));
+        std::unique_lock lock(gate);
+        held = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return release; });
+        mutex.unlock();
+    });
+    {
+        std::unique_lock lock(gate);
+        changed.wait(lock, [&] { return held; });
+    }
+    works.wsActive = 0;
+    remote::sendWebSockStatusFrame(works, Bytes(58, 'x'));
+    remote::sendWebSockSerSpectrFrame(works, Bytes(1024, 1));
+    EXPECT_FALSE(station.log.contains("mutex cannot be locked"));
+    works.wsActive = 1;
+    remote::sendWebSockStatusFrame(works, Bytes(58, 'x'));
+    EXPECT_TRUE(station.log.contains("mutex cannot be locked d"));
+    EXPECT_TRUE(received().empty());
+    {
+        std::lock_guard lock(gate);
+        release = true;
+    }
+    changed.notify_all();
+    holder.join();
+}
+
+TEST_F(RemoteMessagesTest, LongCatRepliesAndSpectraGoOutInPieces) {
+    remote::sendWebSockCatFrame(works, Bytes(300, 'c'));
+    const Bytes cat = received();
+    ASSERT_EQ(cat.size(), 300u + 3 * 4);
+    EXPECT_EQ(cat[1], 125);
+    EXPECT_EQ(cat[127 + 1], 125);
+    EXPECT_EQ(cat[254 + 1], 56);
+
+    remote::sendWebSockSerSpectrFrame(works, Bytes(1024, 7));
+    const Bytes spectrum = received();
+    ASSERT_EQ(spectrum.size(), 2u * 526);
+    for (uint32_t chunk : {0u, 1u}) {
+        const Bytes header(spectrum.begin() + chunk * 526, spectrum.begin() + chunk * 526 + 14);
+        Bytes expected = {0x82, 126, 0x02, 0x0A, 'S', 'P'};
+        for (const Bytes& part : {word(1024), word(chunk * 512)})
+            expected.insert(expected.end(), part.begin(), part.end());
+        EXPECT_EQ(header, expected) << chunk;
+    }
+}
+
+TEST_F(RemoteMessagesTest, AudioChunksGoRawWhenTheBitRateIsZero) {
+    works.captureFrames = 240;
+    works.txBitrate = 0;
+    std::vector<int16_t> chunk(480);
+    for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<int16_t>(i);
+    remote::sendWebSockAudioFrame(works, chunk);
+    const Bytes frame = received();
+    ASSERT_EQ(frame.size(), 960u + 6);
+    EXPECT_EQ((Bytes{frame.begin(), frame.begin() + 6}), (Bytes{0x82, 126, 0x03, 0xC2, 'S', 'O'}));
+    EXPECT_EQ(std::memcmp(frame.data() + 6, chunk.data(), 960), 0);
+}
+
+TEST_F(RemoteMessagesTest, CommandsOfTheRemotePanel) {
+    struct Case {
+        std::string command;
+        int32_t divideBefore;
+        int32_t divide;
+        char usbFft, wide;
+    };
+    for (const Case& test : {
+             Case{"QELTFD8", 1, 8, '1', '1'},
+             Case{"QELTFD", 5, 0, '1', '1'},
+             Case{"QELTFT01", 1, 2, '1', '0'},
+             Case{"QELTFT01", 6, 6, '1', '0'},
+             Case{"QELTFT02", 0, 2, '1', '1'},
+             Case{"QELTFT00", 3, 3, '0', '1'},
+             Case{"QELTTU2", 3, 3, '1', '1'},
+             Case{"QELTAN", 3, 3, '1', '1'},
+             Case{"HELLO", 3, 3, '1', '1'},
+         }) {
+        works.Divide = test.divideBefore;
+        works.setup->enaUsbFFT = '1';
+        works.setup->Enable1600 = '1';
+        EXPECT_EQ(dispatch("ST", text(test.command)), Dispatch::Continue);
+        EXPECT_EQ(works.Divide, test.divide) << test.command;
+        EXPECT_EQ(works.setup->enaUsbFFT, test.usbFft) << test.command;
+        EXPECT_EQ(works.setup->Enable1600, test.wide) << test.command;
+        EXPECT_TRUE(station.log.contains("BUFFER Wsocket : " + test.command + "\n"));
+    }
+    EXPECT_TRUE(station.actions().empty()) << "no command above touches the system";
+}
+
+TEST_F(RemoteMessagesTest, BankCommandsMoveToTheNextBankAndWrap) {
+    works.MAXbank = 2;
+    struct Case {
+        const char* command;
+        int32_t bank;
+    };
+    for (const Case& test : {Case{"QELTBANK", 1}, Case{"QELTPA1", 0}, Case{"QELTBANK", 1}}) {
+        dispatch("ST", text(test.command));
+        EXPECT_EQ(works.NumBanco, test.bank) << test.command;
+    }
+    EXPECT_TRUE(station.log.contains("ChangeBanco\n"));
+}
+
+TEST_F(RemoteMessagesTest, RebootPostsTheTinyCommandThenRebootsTheSimulatedUnit) {
+    bool rebooted = false;
+    station.machine().whenPoweredOff([&] { rebooted = true; });
+    const auto before = works.platform->clock().now();
+    dispatch("ST", text("QELTRB"));
+    EXPECT_GE(works.platform->clock().now() - before, std::chrono::seconds(4));
+    EXPECT_EQ(station.actions(), std::vector<SystemAction>{SystemAction::Reboot});
+    EXPECT_TRUE(rebooted);
+}
+
+TEST_F(RemoteMessagesTest, AudioConfigurationIsConvertedStoredAndEchoed) {
+    works.bufferChunks = 5;
+    struct Case {
+        Bytes data;
+        bool taken;
+        int32_t bitrate, coding, capture, playback, chunks;
+        uint8_t changed;
+    };
+    for (const Case& test : {
+             Case{audioConfig(0, 0, 20000, 10000, 5), true, 0, 0, 960, 480, 5, 0},
+             Case{audioConfig(24000, 30000, 2500, 5000, 8), true, 24000, 30000, 120, 240, 8, 1},
+             Case{audioConfig(0, 0, 20834, 10000, 5), false, 24000, 30000, 120, 240, 8, 0},  // 1000 frames
+             Case{audioConfig(0, 0, 10000, 0, 5), false, 24000, 30000, 120, 240, 8, 0},      // no frame
+             Case{Bytes(21, 0), false, 24000, 30000, 120, 240, 8, 0},
+         }) {
+        works.buffersChanged = 0;
+        dispatch("CF", test.data);
+        EXPECT_EQ(works.txBitrate, test.bitrate);
+        EXPECT_EQ(works.rxCoding, test.coding);
+        EXPECT_EQ(works.captureFrames, test.capture);
+        EXPECT_EQ(works.playbackFrames, test.playback);
+        EXPECT_EQ(works.bufferChunks, test.chunks);
+        EXPECT_EQ(works.buffersChanged, test.changed);
+        Bytes echo = {0x82, 20, 'C', 'F'};
+        echo.insert(echo.end(), test.data.begin(), test.data.begin() + 18);
+        EXPECT_EQ(received(), test.taken ? echo : Bytes{});
+    }
+}
+
+TEST_F(RemoteMessagesTest, CatTextGoesToThePortUnlessItIsXX) {
+    int port[2];
+    ASSERT_EQ(pipe(port), 0);
+    works.catFD = port[1];
+    EXPECT_EQ(dispatch("CA", text("XX;")), Dispatch::Continue);
+    EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
+    char bytes[16] = {};
+    EXPECT_EQ(read(port[0], bytes, sizeof bytes), 3);
+    EXPECT_STREQ(bytes, "FA;");
+    close(port[0]);
+    close(port[1]);
+
+    works.catFD = 9999;  // a port that fails
+    EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::EndConnection);
+    EXPECT_TRUE(station.log.contains("TCP read Error 7a"));
+    works.catFD = -1;
+    EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
+    EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
+    EXPECT_EQ(logged("CA message dropped: its port is not open"), 1u) << "once per connection";
+}
+
+TEST_F(RemoteMessagesTest, UnknownMessagesAreDroppedAndTheConnectionGoesOn) {
+    struct Case {
+        const char* name;
+        Bytes frame;
+    };
+    for (const Case& test :
+         {Case{"unknown code", remote::shortFrame("ZZ", text("x"))},
+          Case{"status command in the long form", remote::longFrame("ST", text("QELTFD9"))},
+          Case{"heartbeat in the long form", remote::longFrame("HB", Bytes(8, 0))},
+          Case{"another frame type", {0x88, 2, 'S', 'T'}}}) {
+        station.log.clear();
+        EXPECT_EQ(remote::dispatchMessage(works, frameOf(test.frame), notes), Dispatch::Continue)
+            << test.name;
+        EXPECT_TRUE(
+            station.log.contains("wrong message type: " + std::string(test.frame[0] == 0x82 ? "82" : "88")))
+            << test.name;
+    }
+    EXPECT_NE(works.Divide, 9);
+    EXPECT_TRUE(received().empty());
+}
+
+TEST_F(RemoteMessagesTest, BeforeThePassPhraseOnlyTheHeartbeatIsAnswered) {
+    works.wsActive = 0;
+    for (const char* command : {"QELTRB", "QELTBANK"})
+        remote::dispatchBeforePassPhrase(works, frameOf(remote::shortFrame("ST", text(command))), notes);
+    remote::dispatchBeforePassPhrase(
+        works, frameOf(remote::shortFrame("CF", audioConfig(0, 0, 20000, 20000, 9))), notes);
+    EXPECT_TRUE(station.actions().empty());
+    EXPECT_EQ(works.NumBanco, 0);
+    EXPECT_NE(works.bufferChunks, 9);
+    EXPECT_EQ(logged("message before the pass phrase dropped"), 1u);
+    remote::dispatchBeforePassPhrase(works, frameOf(remote::shortFrame("HB", Bytes(8, 3))), notes);
+    const Bytes answer = received();
+    ASSERT_EQ(answer.size(), 20u);
+    EXPECT_EQ((Bytes{answer.begin() + 12, answer.end()}), Bytes(8, 3));
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/try_mutex.h"
+#include "remote/frame_builder.h"
+#include "remote/remote_client.h"
+#include "remote/server.h"
+#include "remote_client_process.h"
+#include "test_station.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const std::string kRequest =
+    "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: keep-alive, Upgrade\r\n"
+    "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
+    "Sec-WebSocket-Protocol: chat\r\n\r\n";
+
+// The server thread on a simulated station (its own pauses cost no time);
+// the receive time-out of the client socket is real time.
+class RemoteServerTest : public ::testing::Test {
+  protected:
+    RemoteServerTest() {
+        works.wsMutex = &mutex;
+        works.Passphrase.set("Secret7");
+        works.TcpPort = static_cast<int16_t>(testing_support::freeLoopbackPort());
+        works.running = 1;
+        remote::InstallRemoteHooks(works);
+        station.threads.start(works, core::ThreadId::Wsocket, remote::Wsocket);
+        while (!station.log.contains("Listening on port"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ~RemoteServerTest() override {
+        works.running = 0;
+        station.threads.join(core::ThreadId::Wsocket);
+    }
+
+    int connectRaw() {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(works.TcpPort.load()));
+        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        return fd;
+    }
+    // Everything the server sends until it closes the connection; nothing more after 5 s.
+    static std::string untilClosed(int fd) {
+        std::string text;
+        char buffer[4096];
+        for (pollfd ready{fd, POLLIN, 0}; poll(&ready, 1, 5000) > 0;) {
+            const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) return text;
+            text.append(buffer, static_cast<size_t>(got));
+        }
+        return text + "(still open)";
+    }
+    static void sendText(int fd, const std::string& text) {
+        send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+    }
+    static void sendBytes(int fd, const Bytes& bytes) { send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    static Bytes passPhrase(const std::string& text) {
+        Bytes frame = {0x81, static_cast<uint8_t>(text.size()), 0, 0, 0, 0};
+        frame.insert(frame.end(), text.begin(), text.end());
+        return frame;
+    }
+    remote_client::Endpoint endpoint() {
+        remote_client::Endpoint to;
+        to.port = static_cast<uint16_t>(works.TcpPort.load());
+        return to;
+    }
+    bool waitForLog(const std::string& text) {
+        for (int waited = 0; waited < 500; ++waited) {
+            if (station.log.contains(text)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    testing_support::TestStation station;
+    core::Works& works = station.works;
+    core::TryMutex mutex;
+};
+
+TEST_F(RemoteServerTest, RequestsThatAreNotAnsweredEndTheirConnection) {
+    struct Case {
+        const char* name;
+        std::string request;
+        const char* logged;
+    };
+    for (const Case& test : {
+             Case{"key line too long",
+                  "GET / HTTP/1.1\r\nSec-WebSocket-Key: " + std::string(200, 'k') + "\r\n",
+                  "key line of 221 bytes refused"},
+             Case{"plain Connection: Upgrade, then quiet",
+                  "GET / HTTP/1.1\r\nHost: a\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                  "Sec-WebSocket-Key: abc\r\nSec-WebSocket-Version: 13\r\nSec-WebSocket-Protocol: "
+                  "chat\r\n\r\n",
+                  "TCP read error 11"},
+         }) {
+        const int fd = connectRaw();
+        sendText(fd, test.request);
+        EXPECT_EQ(untilClosed(fd), "") << test.name;
+        close(fd);
+        EXPECT_TRUE(waitForLog(test.logged)) << test.name;
+    }
+    const int fd = connectRaw();
+    sendText(fd, "GET / HTTP/1.1\r\nHost: a\r\n");
+    shutdown(fd, SHUT_WR);
+    EXPECT_EQ(untilClosed(fd), "");
+    close(fd);
+    EXPECT_TRUE(waitForLog("TCP closed by 127.0.0.1 during the handshake"));
+
+    remote_client::RemoteClient client;
+    EXPECT_EQ(client.connect(endpoint()), "") << "the server goes on with the next client";
+}
+
+TEST_F(RemoteServerTest, AFrameOverTheBufferOrSilenceEndsTheConnection) {
+    struct Case {
+        const char* name;
+        Bytes after;  // after the pass phrase
+        const char* logged;
+    };
+    for (const Case& test : {
+             Case{"frame over the buffer",
+                  {0x82, 126, 0x04, 0x00, 'S', 'O'},
+                  "frame refused: over the buffer"},
+             Case{"32-bit frame over the buffer", {0x82, 127, 0x00, 0x01, 0x00, 0x00}, "frame refused"},
+             Case{"nothing within 0.9 s", {}, "TCP read Error 2a"},
+         }) {
+        const int fd = connectRaw();
+        sendText(fd, kRequest);
+        sendBytes(fd, passPhrase("Secret7"));
+        ASSERT_TRUE(waitForLog("Receiving data")) << test.name;
+        sendBytes(fd, test.after);
+        const std::string received = untilClosed(fd);
+        EXPECT_TRUE(received.starts_with("HTTP/1.1 101 Switching Protocols\r\n")) << test.name;
+        EXPECT_EQ(received.find("(still open)"), std::string::npos) << test.name;
+        close(fd);
+        EXPECT_TRUE(waitForLog(test.logged)) << test.name;
+        EXPECT_TRUE(waitForLog("TCP closed"));
+        EXPECT_EQ(works.wsActive, 0);
+        station.log.clear();
+    }
+}
+
+TEST_F(RemoteServerTest, AHeartbeatKeepsTheConnectionAndStatusRecordsFollow) {
+    remote_client::RemoteClient client;
+    ASSERT_EQ(client.connect(endpoint()), "");
+    ASSERT_TRUE(client.login("Secret7"));
+    ASSERT_TRUE(waitForLog("Receiving data"));
+    // Three receive time-outs' worth of heartbeats
+    std::this_thread::sleep_for(std::chrono::milliseconds(2700));
+    EXPECT_EQ(works.wsActive, 1);
+    works.sendStatusToClient(works);
+    for (;;) {
+        const auto message = client.receive(2000);
+        ASSERT_TRUE(message.has_value());
+        if (message->code != "ST") continue;
+        EXPECT_EQ(message->data.size(), 58u);
+        break;
+    }
+}
+
+TEST_F(RemoteServerTest, BinaryMessagesBeforeThePassPhraseAreDroppedButTheHeartbeat) {
+    const int fd = connectRaw();
+    sendText(fd, kRequest);
+    const std::string command = "QELTRB";
+    sendBytes(fd, remote::shortFrame("ST", Bytes(command.begin(), command.end())));
+    sendBytes(fd, remote::shortFrame("HB", Bytes(8, 5)));
+    sendBytes(fd, passPhrase("wrong"));
+    const std::string received = untilClosed(fd);
+    close(fd);
+    const size_t heartbeat = received.find(std::string("\x82\x12HB", 4));
+    ASSERT_NE(heartbeat, std::string::npos);
+    EXPECT_EQ(received.substr(heartbeat + 12, 8), std::string(8, '\x05'));
+    EXPECT_TRUE(waitForLog("message before the pass phrase dropped"));
+    EXPECT_TRUE(waitForLog("required >*******< differ from >*****<"));
+    EXPECT_TRUE(station.actions().empty()) << "no reboot";
+}
+
+}  // namespace
