@@ -76,6 +76,7 @@ TEST_F(SettingsMenu, ValueTexts) {
         {RxFilters, [](core::Works& w) { w.screenState = 1; }, ""},
         {UseMode, [](core::Works& w) { w.useModeRemote = 1; }, "Remote"},
         {RemotePassword, [](core::Works& w) { w.Passphrase.set("Aq1Zz9"); }, "Aq1Zz9"},
+        {RemotePassword, [](core::Works& w) { w.Passphrase.set(""); }, "not set"},
         {LongPressTime, [](core::Works& w) { w.TIME_LONG_PRESS = 1.2; }, "1.2sec"},
         {ScreensaverTimeout, [](core::Works& w) { w.SaveScreenIdx = 5; }, "1min"},
         {PeakActivation, [](core::Works& w) { w.EnablePwrPeak = 1; }, "ON"},

@@ -142,8 +142,11 @@ std::string LoadParameterMenu(core::Works& works, int item, int) {
             return works.filterModify != 0 ? "Modify" : "Exit";
         case UseMode:
             return works.useModeRemote != 0 ? "Remote" : "Local";
-        case RemotePassword:
-            return works.Passphrase.get();
+        case RemotePassword: {
+            // An empty pass phrase lets no remote client in: say so rather than show nothing.
+            std::string passPhrase = works.Passphrase.get();
+            return passPhrase.empty() ? "not set" : passPhrase;
+        }
         case LongPressTime:
             return printed("%01.01fsec", works.TIME_LONG_PRESS.load());
         case ScreensaverTimeout:
