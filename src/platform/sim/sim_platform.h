@@ -3,13 +3,15 @@
 // it, system actions never reach the host, the display is an 800 x 480 x 32
 // frame in memory pictured in /tmp/screen.png, real-time priorities are not
 // applied, system-log lines go to standard error marked with their priority,
-// and SIGINT and SIGTERM end the run.
+// every log line is stamped with the seconds since start, and SIGINT and
+// SIGTERM end the run.
 #include <memory>
 #include <string>
 
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_gpio.h"
+#include "platform/sim/sim_log_sink.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/tiny_controller_emulator.h"
 
@@ -52,6 +54,7 @@ class SimPlatform final : public Platform {
     std::unique_ptr<Clock> clock_;
     SimGpio gpio_;
     TinyControllerEmulator tinyController_{gpio_};
+    SimLogSink logSink_{*clock_};
     LogSink* previousLogSink_;
 };
 
