@@ -8,12 +8,13 @@ set -euo pipefail
 usage() {
   cat <<'TEXT'
 usage: bash run.sh [--port N] [--time-scale X] [--model 60|120] [--region eu|usa] [--verbose]
-  --port N         the web page's port on 127.0.0.1 (default 8470)
+  --port N         the web page's port on 127.0.0.1 (default 8470; 0 picks a free one)
   --time-scale X   the station's clock and the emulator's heat sinks X times
                    faster than real time (default 1)
   --model, --region, --verbose
                    passed to the amplifier emulator
 The run root is run/station/ or $BRISEL_ROOT (relative to the current folder).
+BRISEL_NO_BUILD=1 skips the dependency check and the build (the tests use it).
 TEXT
 }
 
@@ -41,9 +42,11 @@ root=${BRISEL_ROOT:-}
 cd "$(dirname "$0")"
 root=${root:-$PWD/run/station}
 
-bash scripts/install-deps.sh
-cmake --preset release >/dev/null
-cmake --build build/release -j "$(nproc)" --target brisel brisel-amp-emulator brisel-sim-web
+if [ "${BRISEL_NO_BUILD:-}" != 1 ]; then
+  bash scripts/install-deps.sh
+  cmake --preset release >/dev/null
+  cmake --build build/release -j "$(nproc)" --target brisel brisel-amp-emulator brisel-sim-web
+fi
 
 # One run per run root: two would fight over its pseudo-terminal, sockets and
 # screen. The programs inherit the lock, so it holds while any of them lives.
@@ -79,17 +82,19 @@ echo "Amplifier emulator: control socket $root/run/amp-emulator.sock, log $root/
 
 build/release/brisel-sim-web --root "$root" --port "$port" > "$root/sim-web.out" 2> "$root/sim-web.log" &
 web=$!
+address=""
 for _ in $(seq 50); do
-  grep -q "ready" "$root/sim-web.out" 2>/dev/null && break
+  address=$(sed -n 's/^brisel-sim-web ready //p' "$root/sim-web.out" 2>/dev/null)
+  [ -n "$address" ] && break
   kill -0 "$web" 2>/dev/null || break
   sleep 0.1
 done
-if ! grep -q "ready" "$root/sim-web.out" 2>/dev/null; then
+if [ -z "$address" ]; then
   echo "run.sh: the web page did not start (another --port?):" >&2
   cat "$root/sim-web.log" >&2
   exit 1
 fi
-echo "Open http://127.0.0.1:$port/ in a browser to see and use the station."
+echo "Open $address in a browser to see and use the station."
 
 # In the background so that a signal to this script reaches its trap at once.
 build/release/brisel --root "$root" "${station_options[@]}" &
