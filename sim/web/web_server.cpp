@@ -15,6 +15,10 @@ namespace sim::web {
 namespace {
 
 constexpr int kChannelTimeoutMs = 5000;
+// A connection holds a thread while it lasts: the event streams (at most
+// StationFeed::kMostWatchers) and the browsers' kept-alive connections must
+// leave threads free for the key presses.
+constexpr size_t kServerThreads = 16;
 
 std::string event(const char* name, const std::string& data) {
     return std::string("event: ") + name + "\ndata: " + data + "\n\n";
@@ -69,6 +73,7 @@ int serveStation(const WebOptions& options) {
     StationFeed feed({options.root + "/run/panel.sock", options.root + "/run/amp-emulator.sock",
                       options.root + "/tmp/web-frame.png"});
     httplib::Server server;
+    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     int port = options.port;
     server.set_pre_routing_handler([&port](const httplib::Request& request, httplib::Response& response) {
         RequestOrigin origin{request.remote_addr, request.get_header_value("Host"),

@@ -199,6 +199,7 @@ def run(args):
             else:
                 raise AssertionError("the manual tune screen never opened: " + station.emulator("received"))
             start = int(page.state("tuner_l") or 0)
+            frames_before = page.frames()
             seen = []
             hold = ActionChains(driver).move_to_element(page.key(3)).click_and_hold()
             hold.perform()
@@ -209,6 +210,7 @@ def run(args):
                     seen.append(value)
                 time.sleep(0.05)
             ActionChains(driver).release().perform()
+            print(f"{(page.frames() - frames_before) / 2.0:.0f} frames a second while L changed")
             steps = [value for value in seen if value > start]
             print(f"L while key 3 was held: {seen}")
             if len(steps) < 3 or steps != sorted(steps):
