@@ -15,7 +15,7 @@ start_emulator() {
     sleep 0.1
   done
   echo "The amplifier emulator did not become ready; its log $root/amp-emulator.log ends:" >&2
-  tail -n 5 "$root/amp-emulator.log" >&2
+  tail -n 12 "$root/amp-emulator.log" >&2
   kill "$emulator" 2>/dev/null
   wait "$emulator" 2>/dev/null
   emulator=""

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# run.sh as a user meets it, without its build: a new run root gets the
-# sample files and starts without missing-file errors, a second run.sh on the
-# same root is refused while the first runs, and SIGTERM to run.sh stops
-# every program it started.
+# run.sh as a user meets it, without its build: an emulator that cannot
+# start stops it with the reason, a new run root gets the sample files and
+# starts without missing-file errors, a second run.sh on the same root is
+# refused while the first runs, and SIGTERM to run.sh stops every program it
+# started.
 set -uo pipefail
 source_dir=$1
 root=$(mktemp -d /tmp/brisel-run-XXXXXX)
@@ -34,6 +35,13 @@ ended() {
   [ -z "$state" ] || [[ $state == Z* ]]
 }
 
+BRISEL_NO_BUILD=1 BRISEL_ROOT=$root bash "$source_dir/run.sh" --model 99 >"$out" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "run.sh with an emulator that cannot start ended with $status"
+grep -q "The amplifier emulator did not become ready" "$out" || fail "no word of the emulator's failure"
+grep -q -- "bad argument --model 99" "$out" || fail "the emulator's own reason is not shown"
+running && fail "left running after the emulator failed: $(pgrep -af -- "--root $root")"
+
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 >"$out" 2>&1 &
 first=$!
 within 20 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed"
@@ -53,4 +61,4 @@ running || fail "the second run.sh disturbed the first"
 kill -TERM "$first"
 within 15 ended "$first" || fail "run.sh did not end on SIGTERM"
 within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
-echo "run.sh: fresh root clean, second run refused, SIGTERM stopped everything"
+echo "run.sh: emulator failure reported, fresh root clean, second run refused, SIGTERM stopped everything"

@@ -184,8 +184,7 @@ def run(args):
                 print("the menu: the value changed on the screen and in the setup file")
             except AssertionError as error:
                 failures.append(f"the menu: {error}")
-            for _ in range(4):  # leaves the menu, whatever state it is in
-                page.press(1)
+            page.press(1)  # BACK to the main screen
 
             page.press(4)  # the tune menu
             # The first press of 6 may only take the start-up warnings down.
