@@ -145,6 +145,11 @@ class Page:
         # The page holds a click 0.1 s and lets it up; then the station acts on it.
         time.sleep(0.6)
 
+    def type(self, number):
+        """The same key from the computer's keyboard."""
+        ActionChains(self.driver).key_down(str(number)).pause(0.15).key_up(str(number)).perform()
+        time.sleep(0.6)
+
     def state(self, field):
         return self.driver.find_element(By.ID, f"state-{field}").text
 
@@ -186,7 +191,7 @@ def run(args):
                 failures.append(f"the menu: {error}")
             page.press(1)  # BACK to the main screen
 
-            page.press(4)  # the tune menu
+            page.type(4)  # the tune menu, from the keyboard
             # The first press of 6 may only take the start-up warnings down.
             for _ in range(3):
                 page.press(6)
