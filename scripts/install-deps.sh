@@ -8,6 +8,8 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libpng-dev libfreetype-dev libusb-1.0-0-dev libasound2-dev libopus-dev libssl-dev libglib2.0-dev
   fonts-dejavu-core fonts-dejavu-extra fonts-paratype
+  libcpp-httplib-dev socat netcat-openbsd procps
+  chromium chromium-driver python3-selenium
 )
 
 missing=()
@@ -18,7 +20,13 @@ done
 
 echo "Installing: ${missing[*]}"
 sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Not root and no sudo: as root, run apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <thread>
 
 #include "platform/sim/manual_clock.h"
+#include "platform/sim/virtual_framebuffer.h"
 #include "test_station.h"
 
 namespace {
@@ -58,6 +60,13 @@ TEST(PanelControl, AnswersEachCommandOrItsUsage) {
         {"hold 2", "error usage"},
         {"hold 2 60001", "error usage"},
         {"screenshot", "error usage"},
+        {"down 4", "ok"},
+        {"up 4", "ok"},
+        {"down 0", "error usage"},
+        {"up", "error usage"},
+        {"frame 0", "error usage"},
+        {"frame x /tmp/f.png", "error usage"},
+        {"frame 0 /tmp/f.png", "error no screen"},
         {"push 1", "error unknown"},
     };
     for (const auto& test : cases)
@@ -81,6 +90,47 @@ TEST(PanelControl, HoldDrivesTheKeysPinLowUntilItsTimeIsUp) {
     holder.join();
     EXPECT_EQ(answer, "ok");
     EXPECT_EQ(keyLevels(gpio), 0x3Fu);
+}
+
+TEST(PanelControl, DownKeepsTheKeyDownUntilUpOrRelease) {
+    testing_support::TestStation station;
+    platform::SimGpio& gpio = station.gpio();
+    platform::enablePullUps(gpio, 0x3Fu << 22);
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    EXPECT_EQ(panel.execute("down 3"), "ok");
+    EXPECT_EQ(panel.execute("down 5"), "ok");
+    EXPECT_EQ(keyLevels(gpio), 0x3Fu & ~0b10100u);
+    EXPECT_EQ(panel.execute("up 3"), "ok");
+    EXPECT_EQ(keyLevels(gpio), 0x3Fu & ~0b10000u);
+    EXPECT_EQ(panel.execute("release"), "ok");
+    EXPECT_EQ(keyLevels(gpio), 0x3Fu);
+}
+
+TEST(PanelControl, FrameWritesOnlyAScreenNotYetSeen) {
+    testing_support::TestStation station;
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    platform::VirtualFramebuffer display(station.path("/tmp/screen.png"), station.machine().system());
+    ASSERT_TRUE(display.open());
+    const uint32_t size = platform::VirtualFramebuffer::kWidth * platform::VirtualFramebuffer::kHeight * 4;
+    ASSERT_NE(display.map(size), nullptr);
+    std::vector<uint8_t> frame(size, 0);
+    const std::string picture = station.path("/tmp/frame.png");
+    auto written = [&] { return std::filesystem::remove(picture); };
+
+    EXPECT_EQ(panel.execute("frame 0 " + picture), "ok 0");
+    EXPECT_FALSE(written()) << "nothing shown yet";
+    display.present(frame.data(), size);
+    EXPECT_EQ(panel.execute("frame 0 " + picture), "ok 1");
+    EXPECT_TRUE(written());
+    EXPECT_EQ(panel.execute("frame 1 " + picture), "ok 1");
+    EXPECT_FALSE(written()) << "frame 1 is still shown";
+    display.present(frame.data(), size);
+    EXPECT_EQ(panel.execute("frame 1 " + picture), "ok 1") << "the same picture again is no new frame";
+    frame[4 * 1000] = 0xFF;
+    display.present(frame.data(), size);
+    EXPECT_EQ(panel.execute("frame 1 " + picture), "ok 2");
+    EXPECT_TRUE(written());
+    EXPECT_TRUE(station.machine().system().calls().empty()) << "an observer's frames are no system actions";
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ std::string Emulator::stateLine() const {
     std::snprintf(text, sizeof text,
                   "model=%d region=%s held_in_reset=%d antenna=%d antenna_in=%d attenuator=%d%d bypass=%d "
                   "protection_mode=%d thresholds=%d,%d,%d,%d fan_mode=%d fan=%d tune=%08lX tuner_c=%d "
-                  "tuner_l=%d tuner_mode=%s frequency=%lu freq_sens=%d freq_period=%d ps=%d,%d,%d,%d "
+                  "tuner_l=%d tuner_mode=%s fa_hz=%lu freq_sens=%d freq_period=%d ps=%d,%d,%d,%d "
                   "filter=%02x gm=%d,%d gs=%s cal=%s keyed=%d drive=%.2f keyed_hz=%lu load=%s swr_hz=%lu "
                   "load_swr=%s network_swr=%s input=%.2f forward=%.2f reflected=%.2f current=%.2f "
                   "dissipation=%.2f temp1=%.2f temp2=%.2f temp_forced=%d transmitting=%d bypassed=%d "

@@ -29,7 +29,9 @@
 //   fault none                no more faults
 //   state                     settings and model values, key=value; among
 //                             them the tuner's C, L and network, and the SWR
-//                             of the load alone and through the network
+//                             of the load alone and through the network;
+//                             fa_hz is the frequency the controller last sent
+//                             with "FA", keyed_hz the carrier's
 //   received                  payloads received so far, oldest first
 //   clear-received            forget them
 #include "amp/emulator_control.h"
@@ -209,7 +211,9 @@ std::string runControlCommand(Emulator& emulator, std::string_view line, Emulato
         emulator.clearReceived();
         return "ok cleared";
     }
-    return "error unknown command: " + printable(line) + " (try help)";
+    std::string echo;
+    for (std::string_view arg : args) echo += (echo.empty() ? "" : " ") + printable(arg);
+    return "error unknown command: " + echo + " (try help)";
 }
 
 }  // namespace sim

@@ -94,9 +94,17 @@ void PanelControl::serveClient(int client) {
 }
 
 void PanelControl::holdKey(int key, int milliseconds) {
-    const int pin = kFirstKeyPin + key - 1;
-    machine_.gpio().drive(pin, 0);
+    driveKey(key, true);
     machine_.clock().sleepFor(std::chrono::milliseconds(milliseconds));
+    driveKey(key, false);
+}
+
+void PanelControl::driveKey(int key, bool down) {
+    const int pin = kFirstKeyPin + key - 1;
+    if (down) {
+        machine_.gpio().drive(pin, 0);
+        return;
+    }
     machine_.gpio().drive(pin, std::nullopt);
     // Past the debounce, so that the station has seen the key up before the next command.
     machine_.clock().sleepFor(kReleaseSettle);
@@ -116,6 +124,13 @@ std::string PanelControl::execute(const std::string& line) {
         holdKey(key, milliseconds);
         return "ok";
     }
+    if (command == "down" || command == "up") {
+        int key = 0;
+        words >> key;
+        if (words.fail() || key < 1 || key > kKeys) return "error usage: down K | up K (K 1..6)";
+        driveKey(key, command == "down");
+        return "ok";
+    }
     if (command == "release") {
         for (int key = 1; key <= kKeys; ++key) machine_.gpio().drive(kFirstKeyPin + key - 1, std::nullopt);
         return "ok";
@@ -130,7 +145,18 @@ std::string PanelControl::execute(const std::string& line) {
                       error);
         return error ? "error " + error.message() : "ok";
     }
-    return "error unknown command: press K, hold K MS, release, screenshot PATH";
+    if (command == "frame") {
+        uint64_t known = 0;
+        std::string path;
+        words >> known >> path;
+        if (words.fail() || path.empty()) return "error usage: frame N PATH";
+        // Written by the display itself, not through the station's screenshot
+        // action: an observer polling for frames neither fills the record of
+        // system actions nor has an unchanged screen encoded again.
+        std::optional<uint64_t> shown = machine_.system().writeFrame(path, known);
+        return shown ? "ok " + std::to_string(*shown) : "error no screen";
+    }
+    return "error unknown command: press K, hold K MS, down K, up K, release, screenshot PATH, frame N PATH";
 }
 
 }  // namespace platform

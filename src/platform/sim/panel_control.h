@@ -3,10 +3,16 @@
 // taking one command per line and answering one line ("ok" or "error ...").
 //   press K        key K (1..6) down for 100 ms, then up
 //   hold K MS      key K down for MS milliseconds (up to 60000), then up
+//   down K         key K down until "up K" or "release": a front end that
+//                  forwards a person's press and release as they happen
+//   up K           key K up
 //   release        every key up
 //   screenshot P   the screen as shown, as the PNG file P
+//   frame N P      the screen as the PNG file P unless frame N is still
+//                  shown; answers "ok M" with the number M of the frame shown
 // The keys are driven on the GPIO pins, so the station's own debounce and
-// timing see them; a command answers once the station has seen its key up again.
+// timing see them; a command that lets a key up answers once the station has
+// seen it up.
 #include <atomic>
 #include <string>
 #include <thread>
@@ -30,6 +36,7 @@ class PanelControl {
     void serve(int listener);
     void serveClient(int client);
     void holdKey(int key, int milliseconds);
+    void driveKey(int key, bool down);
 
     SimPlatform& machine_;
     std::string socketPath_;

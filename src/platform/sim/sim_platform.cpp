@@ -69,7 +69,7 @@ SimPlatform::SimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock
       system_(root_),
       files_(root_, system_),
       clock_(std::move(clock)),
-      previousLogSink_(setLogSink(&stderrSink())) {}
+      previousLogSink_(setLogSink(&logSink_)) {}
 
 SimPlatform::~SimPlatform() {
     setLogSink(previousLogSink_);

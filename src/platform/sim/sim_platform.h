@@ -3,14 +3,16 @@
 // it, system actions never reach the host, the display is an 800 x 480 x 32
 // frame in memory pictured in /tmp/screen.png, real-time priorities are not
 // applied, the remote server listens on the loopback address only,
-// system-log lines go to standard error marked with their priority, and
-// SIGINT and SIGTERM end the run.
+// system-log lines go to standard error marked with their priority, every
+// log line is stamped with the seconds since start, and SIGINT and SIGTERM
+// end the run.
 #include <memory>
 #include <string>
 
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_gpio.h"
+#include "platform/sim/sim_log_sink.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/tiny_controller_emulator.h"
 
@@ -56,6 +58,7 @@ class SimPlatform final : public Platform {
     std::unique_ptr<Clock> clock_;
     SimGpio gpio_;
     TinyControllerEmulator tinyController_{gpio_};
+    SimLogSink logSink_{*clock_};
     LogSink* previousLogSink_;
 };
 

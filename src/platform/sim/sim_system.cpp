@@ -129,6 +129,17 @@ void SimSystem::setScreenshotWriter(std::function<bool(const std::string& path)>
     screenshotWriter_ = std::move(writer);
 }
 
+void SimSystem::setFrameWriter(FrameWriter writer) {
+    std::lock_guard lock(mutex_);
+    frameWriter_ = std::move(writer);
+}
+
+std::optional<uint64_t> SimSystem::writeFrame(const std::string& path, uint64_t known) {
+    std::lock_guard lock(mutex_);
+    if (!frameWriter_) return std::nullopt;
+    return frameWriter_(path, known);
+}
+
 void SimSystem::setAfterAction(std::function<void(const SystemCall& call)> observer) {
     std::lock_guard lock(mutex_);
     afterAction_ = std::move(observer);

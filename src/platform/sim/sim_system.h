@@ -4,10 +4,12 @@
 // reboots, network restarts and the console are only recorded, the
 // screenshot photographs the simulated display and the board reports the
 // temperatures set here. Tests read the record.
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,14 @@ class SimSystem final : public System {
     // resolved path. An empty writer (no display) makes the screenshot fail;
     // the call returns only when no screenshot is in progress.
     void setScreenshotWriter(std::function<bool(const std::string& path)> writer);
+    // What an observer of the display reads, not an action of the station and
+    // so not recorded: writes the screen as a PNG file at the path (not
+    // resolved) unless frame number `known` is still shown, and returns the
+    // number of the frame shown (0 before the first); nothing without a
+    // display or when the file cannot be written.
+    using FrameWriter = std::function<std::optional<uint64_t>(const std::string& path, uint64_t known)>;
+    void setFrameWriter(FrameWriter writer);
+    std::optional<uint64_t> writeFrame(const std::string& path, uint64_t known);
     // Called with every action once it has run, outside the lock, so that a
     // test can hold the action's caller at that point.
     void setAfterAction(std::function<void(const SystemCall& call)> observer);
@@ -97,6 +107,7 @@ class SimSystem final : public System {
     // As the simulated station's board reports them.
     std::optional<std::string> boardTemperatureReport_ = "45.0\ntemp=44.5'C\n";
     std::function<bool(const std::string& path)> screenshotWriter_;
+    FrameWriter frameWriter_;
     std::function<void(const SystemCall& call)> afterAction_;
     std::function<void()> rebooted_;
 };

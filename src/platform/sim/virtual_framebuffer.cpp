@@ -15,6 +15,7 @@ VirtualFramebuffer::~VirtualFramebuffer() {
     // Waits for a screenshot in progress, so the system never calls into a
     // display that is gone.
     system_.setScreenshotWriter(nullptr);
+    system_.setFrameWriter(nullptr);
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -25,6 +26,8 @@ VirtualFramebuffer::~VirtualFramebuffer() {
 
 bool VirtualFramebuffer::open() {
     system_.setScreenshotWriter([this](const std::string& path) { return writeScreenshot(path); });
+    system_.setFrameWriter(
+        [this](const std::string& path, uint64_t known) { return writeFrameUnlessShown(path, known); });
     refresher_ = std::thread([this] { refreshPicture(); });
     return true;
 }
@@ -45,7 +48,10 @@ uint8_t* VirtualFramebuffer::map(uint32_t size) {
 
 void VirtualFramebuffer::present(const uint8_t* frame, uint32_t size) {
     std::lock_guard lock(mutex_);
-    if (!shown_ || std::memcmp(memory_.data(), frame, size) != 0) changed_ = true;
+    if (!shown_ || std::memcmp(memory_.data(), frame, size) != 0) {
+        changed_ = true;
+        ++frameNumber_;
+    }
     std::memcpy(memory_.data(), frame, size);
     shown_ = true;
 }
@@ -58,6 +64,19 @@ bool VirtualFramebuffer::writeScreenshot(const std::string& path) {
         picture = pictureLocked();
     }
     return savePng(path, picture);
+}
+
+std::optional<uint64_t> VirtualFramebuffer::writeFrameUnlessShown(const std::string& path, uint64_t known) {
+    PngPicture picture;
+    uint64_t number = 0;
+    {
+        std::lock_guard lock(mutex_);
+        number = frameNumber_;
+        if (number == known || !shown_) return number;
+        picture = pictureLocked();
+    }
+    if (!savePng(path, picture)) return std::nullopt;
+    return number;
 }
 
 void VirtualFramebuffer::refreshPicture() {

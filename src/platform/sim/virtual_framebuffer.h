@@ -5,6 +5,7 @@
 // writes the same picture on demand.
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +32,9 @@ class VirtualFramebuffer final : public FramebufferDevice {
 
     // The screen as shown now, as an RGB PNG file.
     bool writeScreenshot(const std::string& path);
+    // The screen as an RGB PNG file unless frame number `known` is still
+    // shown (see SimSystem::writeFrame).
+    std::optional<uint64_t> writeFrameUnlessShown(const std::string& path, uint64_t known);
 
     static constexpr uint32_t kWidth = 800;
     static constexpr uint32_t kHeight = 480;
@@ -46,6 +50,7 @@ class VirtualFramebuffer final : public FramebufferDevice {
     std::vector<uint8_t> memory_;  // b, g, r, 0 per pixel
     bool shown_ = false;           // a frame was presented
     bool changed_ = false;         // since the picture file was last written
+    uint64_t frameNumber_ = 0;     // counts the frames that changed the screen
     bool stopping_ = false;
     std::thread refresher_;
 };

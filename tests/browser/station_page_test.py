@@ -1,0 +1,237 @@
+#!/usr/bin/env python3
+"""The station's web page in a real browser (headless Chromium): the screen
+arrives, a setting is changed with the page's keys and reaches the screen and
+the setup file, and a held key repeats in the manual tune screen.
+
+Exits 77 (skipped) when Chromium, its driver or Selenium is not installed."""
+import argparse
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIPPED = 77
+CHROMIUM = "/usr/bin/chromium"
+CHROMEDRIVER = "/usr/bin/chromedriver"
+# The station runs this many times faster than real time: a short start-up
+# countdown, while a click (held 0.1 s by the page) stays well under the
+# 0.5 s of a long press.
+TIME_SCALE = "2"
+MENU_ROWS = (285, 365)  # the screen rows of the menu's value line
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.by import By
+except ImportError:
+    webdriver = None
+
+
+def wait_for(condition, seconds, what):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError(f"{what}: not within {seconds} s")
+
+
+def ask(path, line):
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as channel:
+        channel.settimeout(5)
+        channel.connect(path)
+        channel.sendall(line.encode() + b"\n")
+        answer = b""
+        while not answer.endswith(b"\n"):
+            answer += channel.recv(65536)
+        return answer.decode().strip()
+
+
+def read(path):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as file:
+            return file.read()
+    except FileNotFoundError:
+        return ""
+
+
+class Station:
+    """The emulator, the station and the web server under a new run root."""
+
+    def __init__(self, args, root):
+        self.root = root
+        self.processes = []
+        subprocess.run(["bash", "-c", 'source scripts/run-root.sh && prepare_run_root "$0"', root],
+                       cwd=args.source, check=True)
+        out = open(os.path.join(root, "amp-emulator.out"), "w")
+        self.start([args.emulator, "--root", root], out, "amp-emulator.log")
+        wait_for(lambda: "amp-emulator ready" in read(out.name), 10, "the emulator's pseudo-terminal")
+        self.start([args.station, "--root", root, "--time-scale", TIME_SCALE], subprocess.DEVNULL, "station.log")
+        web = subprocess.Popen([args.web, "--root", root, "--port", "0"], stdout=subprocess.PIPE,
+                               stderr=open(os.path.join(root, "sim-web.log"), "w"), text=True)
+        self.processes.append(web)
+        ready = web.stdout.readline().split()
+        if ready[:2] != ["brisel-sim-web", "ready"]:
+            raise AssertionError(f"the web server did not start: {ready}")
+        self.url = ready[2]
+
+    def start(self, command, out, log):
+        self.processes.append(subprocess.Popen(command, stdout=out,
+                                               stderr=open(os.path.join(self.root, log), "w")))
+
+    def log(self):
+        return read(os.path.join(self.root, "station.log"))
+
+    def emulator(self, line):
+        return ask(os.path.join(self.root, "run/amp-emulator.sock"), line)
+
+    def stop(self):
+        for process in reversed(self.processes):
+            process.terminate()
+        for process in self.processes:
+            try:
+                process.wait(10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+
+
+def browser(profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 "--window-size=1400,1000", f"--user-data-dir={profile}"):
+        options.add_argument(flag)
+    return webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+
+
+# A fingerprint of screen rows [first, last) of the page's canvas, and the
+# number of colours in them.
+REGION_SCRIPT = """
+const [first, last] = arguments;
+const data = document.getElementById('screen').getContext('2d').getImageData(0, first, 800, last - first).data;
+let hash = 2166136261;
+const colours = new Set();
+for (let i = 0; i < data.length; i += 4) {
+  const colour = (data[i] << 16) | (data[i + 1] << 8) | data[i + 2];
+  colours.add(colour);
+  hash = Math.imul(hash ^ colour, 16777619) >>> 0;
+}
+return [hash, colours.size];
+"""
+
+
+class Page:
+    def __init__(self, driver, url):
+        self.driver = driver
+        driver.get(url)
+
+    def frames(self):
+        return self.driver.execute_script("return window.brisel.frames")
+
+    def region(self, first=0, last=480):
+        return self.driver.execute_script(REGION_SCRIPT, first, last)
+
+    def key(self, number):
+        return self.driver.find_element(By.CSS_SELECTOR, f'.key[data-key="{number}"]')
+
+    def press(self, number):
+        self.key(number).click()
+        # The page holds a click 0.1 s and lets it up; then the station acts on it.
+        time.sleep(0.6)
+
+    def type(self, number):
+        """The same key from the computer's keyboard."""
+        ActionChains(self.driver).key_down(str(number)).pause(0.15).key_up(str(number)).perform()
+        time.sleep(0.6)
+
+    def state(self, field):
+        return self.driver.find_element(By.ID, f"state-{field}").text
+
+
+def run(args):
+    if webdriver is None or not (os.access(CHROMIUM, os.X_OK) and os.access(CHROMEDRIVER, os.X_OK)):
+        print("skipped: chromium, chromium-driver or python3-selenium is not installed")
+        return SKIPPED
+    failures = []
+    with tempfile.TemporaryDirectory(prefix="brisel-browser-") as work:
+        root = os.path.join(work, "root")
+        station = Station(args, root)
+        driver = None
+        try:
+            driver = browser(os.path.join(work, "profile"))
+            page = Page(driver, station.url)
+            wait_for(page.frames, 20, "the first frame")
+            # The keys are live once the countdown and the menu set-up are over.
+            wait_for(lambda: "Keyboard function entered" in station.log(), 60, "the main screen")
+            time.sleep(1)
+            colours = page.region()[1]
+            if colours < 8:
+                raise AssertionError(f"the screen is blank: {colours} colours")
+            print(f"screen with {colours} colours after {page.frames()} frames")
+
+            try:
+                page.press(5)  # SET
+                page.press(4)  # down
+                page.press(3)  # up again: the first item, the number of banks
+                page.press(6)  # edit
+                before = page.region(*MENU_ROWS)
+                page.press(5)  # +
+                wait_for(lambda: page.region(*MENU_ROWS) != before, 5, "the new value on the screen")
+                page.press(6)  # ENTER saves
+                setup = os.path.join(root, "opt/set/setup.txt")
+                wait_for(lambda: "MAXbank: 4\n" in read(setup), 10, "MAXbank: 4 in the setup file")
+                print("the menu: the value changed on the screen and in the setup file")
+            except AssertionError as error:
+                failures.append(f"the menu: {error}")
+            page.press(1)  # BACK to the main screen
+
+            page.type(4)  # the tune menu, from the keyboard
+            # The first press of 6 may only take the start-up warnings down.
+            for _ in range(3):
+                page.press(6)
+                try:
+                    wait_for(lambda: "MT;" in station.emulator("received"), 3, "the manual tune screen")
+                    break
+                except AssertionError:
+                    continue
+            else:
+                raise AssertionError("the manual tune screen never opened: " + station.emulator("received"))
+            start = int(page.state("tuner_l") or 0)
+            frames_before = page.frames()
+            seen = []
+            hold = ActionChains(driver).move_to_element(page.key(3)).click_and_hold()
+            hold.perform()
+            held_until = time.monotonic() + 2.0
+            while time.monotonic() < held_until:
+                value = int(page.state("tuner_l") or 0)
+                if not seen or value != seen[-1]:
+                    seen.append(value)
+                time.sleep(0.05)
+            ActionChains(driver).release().perform()
+            print(f"{(page.frames() - frames_before) / 2.0:.0f} frames a second while L changed")
+            steps = [value for value in seen if value > start]
+            print(f"L while key 3 was held: {seen}")
+            if len(steps) < 3 or steps != sorted(steps):
+                failures.append(f"holding up L did not step L repeatedly: {seen}")
+        finally:
+            if driver:
+                driver.quit()
+            station.stop()
+            if failures:
+                print(station.log()[-3000:], file=sys.stderr)
+    for failure in failures:
+        print("FAILED:", failure, file=sys.stderr)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    for name in ("station", "emulator", "web", "source"):
+        parser.add_argument("--" + name, required=True)
+    sys.exit(run(parser.parse_args()))

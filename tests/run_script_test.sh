@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# run.sh as a user meets it, without its build: an emulator that cannot
+# start stops it with the reason, a new run root gets the sample files and
+# starts without missing-file errors, a second run.sh on the same root is
+# refused while the first runs, and SIGTERM to run.sh stops every program it
+# started.
+set -uo pipefail
+source_dir=$1
+root=$(mktemp -d /tmp/brisel-run-XXXXXX)
+out=$root.out
+trap 'kill -KILL $(pgrep -f -- "--root $root") 2>/dev/null; rm -rf "$root" "$out" "$out.2"' EXIT
+
+fail() {
+  echo "FAILED: $*" >&2
+  echo "--- run.sh said:" >&2
+  tail -n 40 "$out" >&2
+  exit 1
+}
+within() {  # within SECONDS COMMAND...: true once the command is
+  local tries=$(($1 * 10))
+  shift
+  for _ in $(seq "$tries"); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+running() { pgrep -f -- "--root $root" >/dev/null; }
+stopped() { ! running; }
+printed() { grep -q "$1" "$out" 2>/dev/null; }
+# A child that ended stays a zombie until waited for.
+ended() {
+  local state
+  state=$(ps -o stat= -p "$1")
+  [ -z "$state" ] || [[ $state == Z* ]]
+}
+
+BRISEL_NO_BUILD=1 BRISEL_ROOT=$root bash "$source_dir/run.sh" --model 99 >"$out" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "run.sh with an emulator that cannot start ended with $status"
+grep -q "The amplifier emulator did not become ready" "$out" || fail "no word of the emulator's failure"
+grep -q -- "bad argument --model 99" "$out" || fail "the emulator's own reason is not shown"
+running && fail "left running after the emulator failed: $(pgrep -af -- "--root $root")"
+
+BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 >"$out" 2>&1 &
+first=$!
+within 20 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed"
+within 20 printed "Keyboard function entered" || fail "the station did not reach its main screen"
+for file in antenna.txt ventola.txt ventolaSSB.txt ventolaDIG.txt config.txt setup.txt; do
+  [ -e "$root/opt/set/$file" ] || fail "the new run root has no $file"
+done
+grep -q "^TUNEenabled: 1$" "$root/opt/set/setup.txt" || fail "tuning is not enabled in the new run root"
+! grep -E "syslog<3>|not FOUND" "$out" || fail "a new run root starts with errors"
+
+BRISEL_NO_BUILD=1 BRISEL_ROOT=$root bash "$source_dir/run.sh" --port 0 >"$out.2" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "a second run.sh on the same root ended with $status"
+grep -q "is in use by another run.sh (process $first)" "$out.2" || fail "no clear refusal: $(cat "$out.2")"
+running || fail "the second run.sh disturbed the first"
+
+kill -TERM "$first"
+within 15 ended "$first" || fail "run.sh did not end on SIGTERM"
+within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
+echo "run.sh: emulator failure reported, fresh root clean, second run refused, SIGTERM stopped everything"
