@@ -22,6 +22,11 @@ constexpr int kKeys = 6;
 constexpr int kPressMs = 100;
 constexpr int kLongestHoldMs = 60000;
 constexpr std::chrono::milliseconds kReleaseSettle{30};
+// Reads of the key levels that cover the debounce (six passes) even when
+// a transfer to the small controller, which reads the levels twelve times,
+// falls among them.
+constexpr uint64_t kSettleReads = 20;
+constexpr std::chrono::milliseconds kSettleLimit{5000};
 // How often a waiting socket looks at the stop flag.
 constexpr int kPollMs = 100;
 
@@ -101,13 +106,12 @@ void PanelControl::holdKey(int key, int milliseconds) {
 
 void PanelControl::driveKey(int key, bool down) {
     const int pin = kFirstKeyPin + key - 1;
-    if (down) {
-        machine_.gpio().drive(pin, 0);
-        return;
-    }
-    machine_.gpio().drive(pin, std::nullopt);
-    // Past the debounce, so that the station has seen the key up before the next command.
-    machine_.clock().sleepFor(kReleaseSettle);
+    machine_.gpio().drive(pin, down ? std::optional<int>(0) : std::nullopt);
+    // Past the debounce, so that the station has seen the change before the
+    // next command, also when a loaded machine runs its key loop late. Without
+    // a key loop (no GPIO thread) the wait gives up.
+    machine_.gpio().awaitLevelReads(kSettleReads, kSettleLimit);
+    if (!down) machine_.clock().sleepFor(kReleaseSettle);
 }
 
 std::string PanelControl::execute(const std::string& line) {

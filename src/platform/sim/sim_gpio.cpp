@@ -22,6 +22,8 @@ uint32_t SimGpio::read(GpioRegister reg) {
         case GpioRegister::PullControl:
             return pullControl_;
         case GpioRegister::Level0: {
+            ++levelReads_;
+            levelRead_.notify_all();
             uint32_t levels = 0;
             for (int pin = 0; pin < kPins; ++pin) {
                 const uint32_t bit = 1u << pin;
@@ -35,6 +37,12 @@ uint32_t SimGpio::read(GpioRegister reg) {
         default:
             return 0;
     }
+}
+
+bool SimGpio::awaitLevelReads(uint64_t count, std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    const uint64_t target = levelReads_ + count;
+    return levelRead_.wait_for(lock, limit, [&] { return levelReads_ >= target; });
 }
 
 void SimGpio::write(GpioRegister reg, uint32_t value) {

@@ -2,6 +2,8 @@
 // The GPIO register block in memory: function select, output latch, pulls
 // and levels of pins 0 to 29. An input pin reads the level something outside
 // drives on it (a key, the front panel's controller), else its pull.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -25,6 +27,9 @@ class SimGpio final : public Gpio {
     // Called after every register write, outside the block's lock, so that a
     // device on the pins can follow them.
     void onWrite(std::function<void()> listener) { listener_ = std::move(listener); }
+    // Waits, at most limit of real time, until the level register has been
+    // read count more times: whoever polls the pins has seen what they show now.
+    bool awaitLevelReads(uint64_t count, std::chrono::milliseconds limit);
 
   private:
     [[nodiscard]] bool isOutputLocked(int pin) const;
@@ -36,6 +41,8 @@ class SimGpio final : public Gpio {
     uint32_t pullUps_ = 0;
     uint32_t driven_ = 0, drivenLevels_ = 0;
     std::function<void()> listener_;
+    uint64_t levelReads_ = 0;
+    std::condition_variable levelRead_;
 };
 
 }  // namespace platform
