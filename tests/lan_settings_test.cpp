@@ -8,6 +8,7 @@
 #include "net/lan_info.h"
 #include "net/lan_param.h"
 #include "test_station.h"
+#include "ui/main_loop.h"
 #include "ui/settings_menu.h"
 
 namespace {
@@ -175,6 +176,23 @@ TEST(VersionCheck, StatusProgramAnswersDecideTheUpdateState) {
         EXPECT_EQ(works.lanCheckRunning, 0);
     }
     EXPECT_TRUE(station.log.contains("can't start my_qelt"));
+}
+
+TEST(VersionCheck, MainLoopChecksAgainOnceTwoMinutesHavePassed) {
+    TestStation station;
+    core::Works& works = station.works;
+    station.threads.setBody(core::ThreadId::LANInfoThread, net::LANInfoThread);
+    const std::time_t now = works.platform->clock().wallTime();
+    struct Case {
+        std::time_t age;
+        bool checked;
+    } cases[] = {{60, false}, {119, false}, {120, true}};
+    for (const Case& c : cases) {
+        works.lanCheckTime = now - c.age;
+        ui::timerTick(works, now);
+        station.threads.join(core::ThreadId::LANInfoThread);
+        EXPECT_EQ(works.lanCheckTime == now - c.age, !c.checked) << c.age;
+    }
 }
 
 }  // namespace
