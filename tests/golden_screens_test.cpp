@@ -8,13 +8,16 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "config/filter_file.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/record/spectrum_data.h"
 #include "core/try_mutex.h"
+#include "net/net_hooks.h"
 #include "platform/png_writer.h"
 #include "test_station.h"
 #include "tuner/antenna_selection.h"
@@ -88,6 +91,8 @@ const PanelScreen kPanelScreens[] = {
     {"manual_tune", {{4, 0}, {6, 0}}},
     {"memory_bank_table", {{1, 1}, {4, 0}, {4, 0}}},
     {"memory_bank_cell_editor", {{1, 1}, {4, 0}, {6, 0}, {3, 0}}},
+    {"status_page", {{6, 1}}},
+    {"filter_settings", {{5, 0}, {4, 0}, {6, 0}, {5, 0}, {6, 0}, {3, 0}}},
 };
 
 // One station showing the main screen with fixed readings, the clock fixed at
@@ -186,6 +191,23 @@ TEST_P(GoldenPanelScreens, PanelScreenMatchesItsReference) {
     core::DeleteErrore(works, core::err::Communication);
     core::DeleteErrore(works, core::err::AudioRead);
     works.protFlags = 0;
+    net::InstallNetHooks(works);
+    works.filterTable.with([](config::FilterRows& rows) {
+        rows = {{{1800000, 2000000, 1}, {3500000, 4000000, 1}, {7000000, 7300000, 0}, {0, 54000000, 1}}};
+    });
+    if (screen.name == std::string_view("status_page")) {
+        works.swVersion.set("01.027");
+        works.fwVersion.set("001.010");
+        works.hwVersion.set("2.1");
+        works.serialNumber.set("BR0042");
+        works.companyName.set("BRISEL");
+        works.ampRegionFlag = '0';
+        works.ampModelFlag = '1';
+        works.IP.set("192.168.1.10");
+        works.NetMask.set("255.255.255.0");
+        works.Gateway.set("192.168.1.1");
+        works.DNS.set("192.168.1.1");
+    }
     ui::SetWorkImg(works);
     for (const auto& [key, held] : screen.keys) ui::DecodeTasto(works, key, held);
     // The first tick puts in the background the keys asked for.

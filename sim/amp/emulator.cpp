@@ -21,6 +21,17 @@ std::string printable(std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+// The filter the relays put in line: the lowest bit of the mask (1 to 8), 0 for none.
+int filterInLine(int mask) {
+    for (int filter = 1; filter <= 8; ++filter)
+        if ((mask & (1 << (filter - 1))) != 0) return filter;
+    return 0;
+}
+
+}  // namespace
+
 Emulator::Emulator(Identity identity, double timeScale, Clock::time_point start)
     : timeScale_(timeScale), last_(start), model_(identity.ratedWatts), commands_(identity, model_) {}
 
@@ -67,7 +78,8 @@ std::string Emulator::stateLine() const {
                   "model=%d region=%s held_in_reset=%d antenna=%d antenna_in=%d attenuator=%d%d bypass=%d "
                   "protection_mode=%d thresholds=%d,%d,%d,%d fan_mode=%d fan=%d tune=%08lX tuner_c=%d "
                   "tuner_l=%d tuner_mode=%s fa_hz=%lu freq_sens=%d freq_period=%d ps=%d,%d,%d,%d "
-                  "filter=%02x gm=%d,%d gs=%s cal=%s keyed=%d drive=%.2f keyed_hz=%lu load=%s swr_hz=%lu "
+                  "filter=%02x filter_in_line=%d gm=%d,%d gs=%s cal=%s keyed=%d drive=%.2f keyed_hz=%lu "
+                  "load=%s swr_hz=%lu "
                   "load_swr=%s network_swr=%s input=%.2f forward=%.2f reflected=%.2f current=%.2f "
                   "dissipation=%.2f temp1=%.2f temp2=%.2f temp_forced=%d transmitting=%d bypassed=%d "
                   "swr_alarm=%d protection=%02X fault=%s fault_left=%d",
@@ -76,14 +88,14 @@ std::string Emulator::stateLine() const {
                   s.protectionMode ? 1 : 0, s.thresholds[0], s.thresholds[1], s.thresholds[2],
                   s.thresholds[3], s.fanMode, s.fanSpeed, static_cast<unsigned long>(s.tuneValue), s.tuner.c,
                   s.tuner.l, networkName(s.tuner.mode), static_cast<unsigned long>(s.frequency), s.freqSensIn,
-                  s.freqPeriod, s.psPar[0], s.psPar[1], s.psPar[2], s.psPar[3], s.filterMask, s.gmPar1,
-                  s.gmPar2, printable(s.genSettings).c_str(), s.calMultiplier.c_str(), r.keyed ? 1 : 0,
-                  model_.driveW(), static_cast<unsigned long>(model_.keyedFrequency()),
-                  model_.load().describe().c_str(), static_cast<unsigned long>(hz), loadSwr, networkSwr,
-                  r.inputW, r.forwardW, r.reflectedW, r.currentA, model_.dissipationW(s), r.temperature1,
-                  r.temperature2, model_.temperaturesForced() ? 1 : 0, r.transmitting ? 1 : 0,
-                  r.bypassed ? 1 : 0, r.swrAlarm ? 1 : 0, r.protection, faultName(faults_.kind()),
-                  faults_.remaining());
+                  s.freqPeriod, s.psPar[0], s.psPar[1], s.psPar[2], s.psPar[3], s.filterMask,
+                  filterInLine(s.filterMask), s.gmPar1, s.gmPar2, printable(s.genSettings).c_str(),
+                  s.calMultiplier.c_str(), r.keyed ? 1 : 0, model_.driveW(),
+                  static_cast<unsigned long>(model_.keyedFrequency()), model_.load().describe().c_str(),
+                  static_cast<unsigned long>(hz), loadSwr, networkSwr, r.inputW, r.forwardW, r.reflectedW,
+                  r.currentA, model_.dissipationW(s), r.temperature1, r.temperature2,
+                  model_.temperaturesForced() ? 1 : 0, r.transmitting ? 1 : 0, r.bypassed ? 1 : 0,
+                  r.swrAlarm ? 1 : 0, r.protection, faultName(faults_.kind()), faults_.remaining());
     return text;
 }
 

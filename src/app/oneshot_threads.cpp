@@ -40,12 +40,6 @@ void LoadThread(Works& works) {
     works.initDone = 1;
 }
 
-void LANInfoThread(Works& works) {
-    works.lanCheckRunning = 1;
-    works.lanCheckTime = works.platform->clock().wallTime();
-    works.lanCheckRunning = 0;
-}
-
 void AggFWThread(Works& works) {
     // The new software counts as good once it has run for thirty seconds.
     if (works.platform->clock().sleepWhileRunning(std::chrono::seconds(30), works.running))

@@ -6,7 +6,6 @@
 namespace app {
 
 void LoadThread(core::Works& works);
-void LANInfoThread(core::Works& works);
 void AggFWThread(core::Works& works);
 
 }  // namespace app

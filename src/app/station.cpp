@@ -10,11 +10,14 @@
 #include "app/thread_table.h"
 #include "config/band_config_file.h"
 #include "config/config_offset_file.h"
+#include "config/filter_files.h"
 #include "config/name_file.h"
 #include "config/setup.h"
 #include "core/threads.h"
 #include "core/tiny_mailbox.h"
 #include "core/works.h"
+#include "net/lan_param.h"
+#include "net/net_hooks.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
 #include "remote/server.h"
@@ -88,6 +91,7 @@ void startUp(Works& works) {
     config::LoadNameBRISEL(works);
     amp::InitMicroCmd(works);
     for (int table = 0; table < 3; ++table) amp::ReadVentolaFile(works, table);
+    config::LoadTabFiltri(works);
     config::readSetup(works);
     config::LoadConfigOffsetFile(works);
     config::ReadConfigFile(works);
@@ -96,6 +100,7 @@ void startUp(Works& works) {
     tuner::LoadAllBankTable(works, works.NumBanco);
     works.antennaRow = -1;
     platform::trace("ModeWorkIdx %i \n", works.ModeWorkIdx.load());
+    net::ReadLanParam(works);
     ui::loadFonts(works);
 
     StartThreadGPIO(works);
@@ -180,6 +185,7 @@ int runStation(platform::Platform& machine) {
     tuner::InstallLinkHooks(works);
     works.keyHandler = ui::DecodeTasto;
     remote::InstallRemoteHooks(works);
+    net::InstallNetHooks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

@@ -2,6 +2,7 @@
 
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
+#include "net/lan_info.h"
 #include "remote/server.h"
 #include "ui/gpio_thread.h"
 #include "ui/keyboard_thread.h"
@@ -14,7 +15,7 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::GPIO, ui::GPIO);
     threads.setBody(ThreadId::Linear, amp::Linear);
     threads.setBody(ThreadId::LoadThread, LoadThread);
-    threads.setBody(ThreadId::LANInfoThread, LANInfoThread);
+    threads.setBody(ThreadId::LANInfoThread, net::LANInfoThread);
     threads.setBody(ThreadId::AggFWThread, AggFWThread);
     threads.setBody(ThreadId::Keyb, ui::keyb);
     threads.setBody(ThreadId::Timer, ui::timer);

@@ -13,6 +13,8 @@ void InitGlobalVar(Works& works) {
     works.mainWindow = 1;
 
     works.Passphrase.set("");
+    works.lanStatusText.set("No Conn");
+    works.updateErrorText.set("0");
     works.Server.set("127.0.0.1");
     works.TcpPort = 6666;
     works.rxCoding = 30000;

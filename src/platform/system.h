@@ -42,6 +42,13 @@ class System {
     // the first line, a second temperature at characters 5 to 8 of the second.
     // Nothing when it could not run or failed.
     virtual std::optional<std::string> boardTemperatureReport() = 0;
+    // What the LAN status program "my_qelt" printed: the versions on offer,
+    // then the connection's status line. Nothing when it could not start.
+    virtual std::optional<std::string> lanStatusReport() = 0;
+    // Runs an update script of the installation, given by its absolute path,
+    // and returns what it printed, whatever its exit status. Nothing when it
+    // could not start.
+    virtual std::optional<std::string> runUpdateScript(const std::string& path) = 0;
 };
 
 }  // namespace platform

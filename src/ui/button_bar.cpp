@@ -64,6 +64,7 @@ void LoadButtons(core::Works& works) {
     }
     DrawParameters(works);
     DrawError(works);
+    if (works.viewStatusInfo != nullptr) works.viewStatusInfo(works);
     ViewStatusTX(works);
 }
 

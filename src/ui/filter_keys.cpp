@@ -1,4 +1,7 @@
+#include "amp/filter_select.h"
+#include "config/filter_files.h"
 #include "core/flag_bits.h"
+#include "platform/log.h"
 #include "ui/button_labels.h"
 #include "ui/key_dispatch.h"
 #include "ui/key_states.h"
@@ -21,6 +24,10 @@ int filterSettingsKey(core::Works& works, KeyEvent event) {
         case 3:
             works.filterSel = wrapStep(works.filterSel, event.key == 2 ? -1 : 1, kFilterRows);
             break;
+        case 5:
+        case 6:
+            amp::EnDisFilter(works, event.key == 5 ? 1 : 0);
+            break;
         default:
             break;
     }
@@ -37,6 +44,17 @@ int filterLoadKey(core::Works& works, KeyEvent event) {
             works.usbLoadState = 0;
             works.usbFileSel = wrapStep(works.usbFileSel, event.key == 2 ? -1 : 1, works.usbFileCount);
             break;
+        case 4:
+            if (config::ListFile_Filter(works) != 0) platform::logError("can't open /mnt");
+            break;
+        case 6:
+            if (config::VeryfyFilterFileUSB(works) == 0) {
+                works.usbLoadState = 2;
+                works.screenState = screen::FilterConfirm;
+            } else {
+                works.usbLoadState = 1;
+            }
+            break;
         default:
             break;
     }
@@ -48,6 +66,8 @@ int filterConfirmKey(core::Works& works, KeyEvent event) {
         works.usbLoadState = 0;
         works.screenState = screen::FilterLoad;
     } else if (event.key == 6) {
+        // YES loads the checked file as the filter table.
+        if (config::LoadFilterFileUSB(works)) amp::SetFilterFromfreq(works);
         ExitFromFilterLoad(works);
     }
     return 0;

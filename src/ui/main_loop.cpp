@@ -6,11 +6,13 @@
 #include <mutex>
 #include <string>
 
+#include "amp/filter_select.h"
 #include "amp/startup_commands.h"
 #include "amp/thermal.h"
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/threads.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/antenna_selection.h"
@@ -88,6 +90,7 @@ void followFrequency(core::Works& works, std::time_t now) {
     // antennaRow -1 is the bank-reload marker: the new bank's table applies at once.
     if (transmitting(works) || (works.frequency == works.lastFrequency && works.antennaRow != -1)) return;
     if (works.ModeWorkIdx != 0) amp::IncPNTIn_CMDLinear(core::cmd::Frequency, works);
+    amp::SetFilterFromfreq(works);
     amp::SearchCambioSoglie_TS(works);
     tuner::GestioneAntennaAutomatica(works);
     works.lastFrequency = works.frequency.load();
@@ -108,8 +111,16 @@ void drawNameText(core::Works& works) {
     if (!name.empty()) putString(6, 25, 17, name.c_str(), 255, 255, 255, works.fb);
 }
 
+// The LAN check again once the minutes since the last one pass 1.
+void refreshLanInfo(core::Works& works, std::time_t now) {
+    if (works.lanCheckRunning != 0) return;
+    const std::time_t elapsed = now - works.lanCheckTime;
+    if (elapsed / 60 % 60 > 1) core::StartThreadLANinfo(works);
+}
+
 void drawClockLine(core::Works& works) {
-    const std::string line = " " + works.clockText.get();
+    const std::string address = works.IP.get() + " " + works.clockText.get();
+    const std::string line = works.updateAvailable != 0 ? "SW UPDATE   " + address : address;
     putString(6, 780 - getStringSpace(6, line.c_str()), 17, line.c_str(), 255, 255, 255, works.fb);
 }
 
@@ -151,6 +162,7 @@ void timerTick(core::Works& works, std::time_t now) {
     drawFailureBanner(works);
     followTransmitView(works, now);
     ScreenSaverCheck(works, now);
+    refreshLanInfo(works, now);
     followFrequency(works, now);
     followTransceiver(works);
     if (works.screenSaverOn != 0) {

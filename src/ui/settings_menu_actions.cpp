@@ -1,6 +1,7 @@
 #include "ui/settings_menu_actions.h"
 
 #include <chrono>
+#include <optional>
 
 #include "amp/startup_commands.h"
 #include "config/last_good_link.h"
@@ -67,6 +68,23 @@ void checkRemotePrerequisites(core::Works& works) {
     platform::trace("Remote ERROR!\n");
 }
 
+// Runs the update script that applies: the service one with "Remote Service"
+// on, else the ordinary one when a newer software is offered. Nothing when
+// neither applies.
+std::optional<int> runUpdateScript(core::Works& works) {
+    if ((works.serviceFlags & core::serviceFlags::RemoteService) != 0) {
+        platform::trace("!!!!!!!!!!!!!!!!!!!Start SERVICE AGG UI...\n");
+        const int result = works.readSystemGetpack2 != nullptr ? works.readSystemGetpack2(works) : -1;
+        platform::trace("!!!!!!!!!!!!!!!!!!!AGG SW SERVICE end: exit %i\n", result);
+        return result;
+    }
+    if (works.updateAvailable != 1) return std::nullopt;
+    platform::trace("!!!!!!!!!!!!!!!!!!!Start AGG UI...\n");
+    const int result = works.readSystemGetpack != nullptr ? works.readSystemGetpack(works) : -1;
+    platform::trace("!!!!!!!!!!!!!!!!!!!AGG SW end: exit %i\n", result);
+    return result;
+}
+
 }  // namespace
 
 void switchUseMode(core::Works& works) {
@@ -92,8 +110,7 @@ void applyUseMode(core::Works& works) {
     works.tempflag_processextREMLOCOFF = kTinyRemote;
 }
 
-// The update script itself is run by the service part of the system; this
-// arms the message and the confirmation marker it relies on.
+// The update message shows the run's state; a successful update restarts the unit.
 void confirmSoftwareUpdate(core::Works& works) {
     if (refusedWhileTransmitting(works)) return;
     if ((works.serviceFlags & core::serviceFlags::SoftwareUpdateArmed) == 0) {
@@ -104,6 +121,15 @@ void confirmSoftwareUpdate(core::Works& works) {
     works.panelFlags |= core::panelFlags::UpdateMessage;
     config::DeleteLastGoodLink(works);
     works.platform->clock().sleepFor(std::chrono::seconds(2));
+    const std::optional<int> result = runUpdateScript(works);
+    if (!result) return;
+    works.updateResult = *result;
+    if (*result != 0) return;
+    platform::trace("!!!!!!!!!!!!!!!!!!!AGG SW Wait 5s to exit... %i\n", *result);
+    amp::IncPNTIn_CMDLinear(core::cmd::HoldMicro, works);
+    works.platform->clock().sleepFor(std::chrono::seconds(5));
+    if (const int status = works.platform->system().reboot(); status != 0)
+        platform::logError("/sbin/reboot exit %d", status);
 }
 
 void confirmFirmwareUpdate(core::Works& works) {

@@ -285,12 +285,13 @@ int ModifyParameter(core::Works& works, int code) {
     const int item = works.menuIndex;
     if (item < 0 || item >= kMenuItemCount) return 0;
     if (menuPar[static_cast<size_t>(item)].address) {
-        // Only the octets are edited here: nothing writes the network
-        // settings file yet, so ENTER keeps the new address in memory.
-        if (code != editCode::Enter) {
-            std::atomic<int32_t>& cursor = menuOctetCursor(works, item);
-            cursor = ModifyIP(code, menuAddress(works, item), cursor);
+        if (code == editCode::Enter) {
+            if (works.saveLanParam == nullptr || works.saveLanParam(works) != 0)
+                platform::logError("LAN settings not saved");
+            return 0;
         }
+        std::atomic<int32_t>& cursor = menuOctetCursor(works, item);
+        cursor = ModifyIP(code, menuAddress(works, item), cursor);
         return 0;
     }
     switch (code) {

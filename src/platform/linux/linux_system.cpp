@@ -1,5 +1,7 @@
 #include "platform/linux/linux_system.h"
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,6 +21,21 @@ std::optional<std::string> capture(const char* command) {
     size_t count;
     while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
     if (pclose(pipe) != 0) return std::nullopt;
+    return output;
+}
+
+// Everything the program printed, whatever its exit status; nothing when
+// the shell could not start it.
+std::optional<std::string> captureAny(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return std::nullopt;
+    std::string output;
+    char buffer[256];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
+    const int status = pclose(pipe);
+    constexpr int kNotStarted = 127;  // the shell's status for a program it cannot run
+    if (status == -1 || (WIFEXITED(status) && WEXITSTATUS(status) == kNotStarted)) return std::nullopt;
     return output;
 }
 
@@ -82,6 +99,14 @@ int LinuxSystem::startServiceShell() {
 
 std::optional<std::string> LinuxSystem::boardTemperatureReport() {
     return capture("my_temp");
+}
+
+std::optional<std::string> LinuxSystem::lanStatusReport() {
+    return captureAny("my_qelt");
+}
+
+std::optional<std::string> LinuxSystem::runUpdateScript(const std::string& path) {
+    return captureAny(path);
 }
 
 }  // namespace platform

@@ -22,6 +22,8 @@ class LinuxSystem final : public System {
     int takeScreenshot() override;
     int startServiceShell() override;
     std::optional<std::string> boardTemperatureReport() override;
+    std::optional<std::string> lanStatusReport() override;
+    std::optional<std::string> runUpdateScript(const std::string& path) override;
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/log.h"
 
@@ -112,6 +113,36 @@ std::optional<std::string> SimSystem::boardTemperatureReport() {
         return report ? 0 : 127;
     });
     return report;
+}
+
+std::optional<std::string> SimSystem::lanStatusReport() {
+    std::optional<std::string> report;
+    act({SystemAction::ReadLanStatus}, [this, &report] {
+        report = lanStatusReport_;
+        return report ? 0 : 127;
+    });
+    return report;
+}
+
+std::optional<std::string> SimSystem::runUpdateScript(const std::string& path) {
+    const std::string script = root_.resolve(path);
+    // Outside the lock: a script may run for a while.
+    if (act({SystemAction::RunUpdateScript, path},
+            [&script] { return ::access(script.c_str(), X_OK) == 0 ? 0 : 127; }) != 0)
+        return std::nullopt;
+    FILE* pipe = ::popen(("'" + script + "' 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) return std::nullopt;
+    std::string output;
+    char buffer[256];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
+    ::pclose(pipe);
+    return output;
+}
+
+void SimSystem::setLanStatusReport(std::optional<std::string> report) {
+    std::lock_guard lock(mutex_);
+    lanStatusReport_ = std::move(report);
 }
 
 void SimSystem::setBoardTemperatureReport(std::optional<std::string> report) {

@@ -34,11 +34,13 @@ enum class SystemAction {
     TakeScreenshot,
     StartServiceShell,
     ReadBoardTemperature,
+    ReadLanStatus,
+    RunUpdateScript,
 };
 
 struct SystemCall {
     SystemAction action;
-    std::string path{};  // the file of a removal
+    std::string path{};  // the file of a removal, the script run
 
     friend bool operator==(const SystemCall&, const SystemCall&) = default;
 };
@@ -62,9 +64,15 @@ class SimSystem final : public System {
     int takeScreenshot() override;
     int startServiceShell() override;
     std::optional<std::string> boardTemperatureReport() override;
+    std::optional<std::string> lanStatusReport() override;
+    // Runs the script found at the path inside the run root, never one of the host.
+    std::optional<std::string> runUpdateScript(const std::string& path) override;
 
     // What the board-temperature program prints; nothing: it cannot run.
     void setBoardTemperatureReport(std::optional<std::string> report);
+    // What "my_qelt" prints: the versions on offer, then the status line;
+    // nothing: it cannot start.
+    void setLanStatusReport(std::optional<std::string> report);
     // Makes every later call of this action fail with the status (a failed
     // temperature reading reports nothing).
     void failAction(SystemAction action, int status);
@@ -106,6 +114,8 @@ class SimSystem final : public System {
     bool settingsReadOnly_ = true;
     // As the simulated station's board reports them.
     std::optional<std::string> boardTemperatureReport_ = "45.0\ntemp=44.5'C\n";
+    // A connected unit that is offered nothing newer.
+    std::optional<std::string> lanStatusReport_ = "00.000      000.000\nLAN OK\n";
     std::function<bool(const std::string& path)> screenshotWriter_;
     FrameWriter frameWriter_;
     std::function<void(const SystemCall& call)> afterAction_;

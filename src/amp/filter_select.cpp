@@ -1,0 +1,41 @@
+#include "amp/filter_select.h"
+
+#include "amp/startup_commands.h"
+#include "config/filter_files.h"
+#include "core/amp_commands.h"
+#include "platform/log.h"
+
+namespace amp {
+
+uint8_t filterMaskFor(const config::FilterRows& rows, int32_t frequency) {
+    for (size_t index = 0; index < rows.size(); ++index) {
+        const config::FilterRow& row = rows[index];
+        if (row.enabled == 1 && row.Fstart <= frequency && frequency <= row.Fstop)
+            return static_cast<uint8_t>(1u << index);
+    }
+    return 0;
+}
+
+void SetFilterFromfreq(core::Works& works) {
+    const config::FilterRows rows =
+        works.filterTable.with([](const config::FilterRows& table) { return table; });
+    const uint8_t mask = filterMaskFor(rows, works.frequency);
+    if (mask == works.filterMask) return;
+    works.filterMask = mask;
+    IncPNTIn_CMDLinear(core::cmd::Filter, works);
+    if (mask != 0)
+        platform::trace(">>>>>>>>>>>>>>> SET FILTER: %i!!\n", __builtin_ctz(mask) + 1);
+    else
+        platform::trace(">>>>>>>>>>>>>>> SET NESSUN FILTER!!\n");
+}
+
+void EnDisFilter(core::Works& works, uint8_t value) {
+    const int row = works.filterSel;
+    if (row < 0 || row >= config::kFilterRows) return;
+    works.filterTable.with(
+        [row, value](config::FilterRows& table) { table[static_cast<size_t>(row)].enabled = value; });
+    SetFilterFromfreq(works);
+    config::SaveTabFiltri(works);
+}
+
+}  // namespace amp

@@ -1,0 +1,12 @@
+#pragma once
+// The connection and version check: asks the system's status program whether
+// the LAN works and which software and firmware versions are offered.
+#include "core/works.h"
+
+namespace net {
+
+void ReadLANconnection(core::Works& works);
+// One check, marked running meanwhile, then its time noted.
+void LANInfoThread(core::Works& works);
+
+}  // namespace net

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "config/interfaces_file.h"
+#include "config/version_text.h"
+#include "net/lan_info.h"
+#include "net/lan_param.h"
+#include "test_station.h"
+#include "ui/main_loop.h"
+#include "ui/settings_menu.h"
+
+namespace {
+
+using platform::SystemAction;
+using testing_support::TestStation;
+
+constexpr const char* kInterfaces =
+    "auto lo\n"
+    "iface lo inet loopback\n"
+    "iface eth0 inet static\n"
+    "    address 192.168.1.10\n"
+    "    netmask 255.255.255.0\n"
+    "    nameserver 8.8.8.8\n";
+
+TEST(InterfacesFile, ReadsTheAddressLines) {
+    const config::LanTexts texts = config::lanTextsOf(kInterfaces);
+    EXPECT_EQ(texts.IP, "192.168.1.10");
+    EXPECT_EQ(texts.NetMask, "255.255.255.0");
+    EXPECT_EQ(texts.Gateway, "");
+    EXPECT_EQ(texts.DNS, "8.8.8.8");
+    EXPECT_EQ(config::lanTextsOf("gateway \ndns-nameservers 1.1.1.1").Gateway, "");
+    EXPECT_EQ(config::lanTextsOf("gateway \ndns-nameservers 1.1.1.1").DNS, "1.1.1.1");
+}
+
+TEST(InterfacesFile, RewritesOnlyTheAddressLines) {
+    config::LanValues values;
+    values.IP = {10, 0, 0, 5};
+    values.NetMask = {255, 0, 0, 0};
+    values.Gateway = {10, 0, 0, 1};
+    values.DNS = {9, 9, 9, 9};
+    struct Case {
+        std::string in;
+        bool gatewayNone, dnsNone;
+        std::string out;
+    } cases[] = {
+        {kInterfaces, true, false,
+         "auto lo\niface lo inet loopback\niface eth0 inet static\n    address 10.0.0.5\n"
+         "    netmask 255.0.0.0\n    dns-nameservers 9.9.9.9\n"},
+        {"gateway \ndns-nameservers 1.1.1.1", true, true, "gateway \ndns-nameservers "},
+        {"gateway 1.2.3.4\n", false, false, "gateway 10.0.0.1\n"},
+        {"# no address here\n", false, false, "# no address here\n"},
+    };
+    for (const Case& c : cases) {
+        values.Gateway_none = c.gatewayNone;
+        values.DNS_none = c.dnsNone;
+        EXPECT_EQ(config::rewriteInterfaces(c.in, values), c.out) << c.in;
+    }
+    // A long file keeps every line.
+    std::string longFile;
+    for (int line = 0; line < 80; ++line) longFile += "# line " + std::to_string(line) + "\n";
+    longFile += "address 1.1.1.1\n";
+    EXPECT_EQ(config::rewriteInterfaces(longFile, values),
+              longFile.substr(0, longFile.size() - 16) + "address 10.0.0.5\n");
+}
+
+TEST(InterfacesFile, SplitsAndJoinsDottedAddresses) {
+    EXPECT_EQ(config::SplitAddr("192.168.1.10"), (config::Octets{192, 168, 1, 10}));
+    EXPECT_EQ(config::SplitAddr("10.1"), (config::Octets{10, 1, 0, 0}));
+    EXPECT_EQ(config::SplitAddr(""), (config::Octets{0, 0, 0, 0}));
+    EXPECT_EQ(config::SplitAddrInv({255, 0, 7, 1}), "255.0.7.1");
+}
+
+TEST(InterfacesFile, OctetEditorWrapsValueAndPosition) {
+    std::atomic<uint8_t> address[4]{1, 2, 3, 255};
+    EXPECT_EQ(ui::ModifyIP(ui::editCode::Plus, address, 3), 3);
+    EXPECT_EQ(address[3], 0);
+    EXPECT_EQ(ui::ModifyIP(ui::editCode::Minus, address, 3), 3);
+    EXPECT_EQ(address[3], 255);
+    EXPECT_EQ(ui::ModifyIP(ui::editCode::Right, address, 3), 0);
+    EXPECT_EQ(ui::ModifyIP(ui::editCode::Left, address, 0), 3);
+}
+
+class LanSettings : public ::testing::Test {
+  protected:
+    void write(const std::string& text) {
+        std::filesystem::create_directories(station.path("/opt/set"));
+        std::ofstream(station.path(config::kInterfacesPath)) << text;
+    }
+    [[nodiscard]] std::string file() const {
+        std::ifstream in(station.path(config::kInterfacesPath));
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    TestStation station;
+    core::Works& works = station.works;
+};
+
+TEST_F(LanSettings, SaveWritesTheEditedAddressAndRestartsTheNetwork) {
+    write("iface eth0 inet static\naddress 192.168.1.10\nnetmask 255.255.255.0\ndns-nameservers 8.8.8.8\n");
+    ASSERT_EQ(net::ReadLanParam(works), 0);
+    EXPECT_EQ(works.Gateway_none, 1);
+    EXPECT_EQ(works.DNS_none, 0);
+    EXPECT_EQ(works.IP_v[3], 10);
+    works.IP_v[3] = 77;
+    works.DNS_v[0] = 1;
+    EXPECT_EQ(net::SaveLanParam(works), 0);
+    EXPECT_EQ(
+        file(),
+        "iface eth0 inet static\naddress 192.168.1.77\nnetmask 255.255.255.0\ndns-nameservers 1.8.8.8\n");
+    EXPECT_EQ(works.IP.get(), "192.168.1.77");
+    EXPECT_EQ(station.actions(), (std::vector<SystemAction>{SystemAction::RemountSettingsReadWrite,
+                                                            SystemAction::RemountSettingsReadOnly,
+                                                            SystemAction::RestartNetwork}));
+}
+
+TEST_F(LanSettings, FailedRemountLeavesTheFileAndTheNetworkAlone) {
+    write(kInterfaces);
+    ASSERT_EQ(net::ReadLanParam(works), 0);
+    works.IP_v[0] = 1;
+    station.system().failAction(SystemAction::RemountSettingsReadWrite, 32);
+    EXPECT_EQ(net::SaveLanParam(works), -1);
+    EXPECT_EQ(file(), kInterfaces);
+    const std::vector<SystemAction> actions = station.actions();
+    EXPECT_EQ(std::count(actions.begin(), actions.end(), SystemAction::RestartNetwork), 0);
+}
+
+TEST_F(LanSettings, MissingFileLeavesTheValuesEmpty) {
+    works.IP.set("1.2.3.4");
+    EXPECT_EQ(net::ReadLanParam(works), -1);
+    EXPECT_EQ(works.IP.get(), "");
+    EXPECT_TRUE(station.log.contains("Error opening network connection configuration file."));
+}
+
+TEST(VersionCheck, OfferIsNewerByMajorThenMinor) {
+    struct Case {
+        const char* line;
+        const char* sw;
+        const char* fw;
+        int32_t available;
+    } cases[] = {
+        {"02.005      001.010", "02.003", "001.010", 1},  // newer software, same firmware
+        {"02.005      001.011", "02.003", "001.010", 2},  // both newer
+        {"02.003      002.000", "02.003", "001.010", 0},  // firmware alone never counts
+        {"03.000 002.000", "02.999", "001.010", 2},       // major beats minor
+        {"10.005      001.010", "01.003", "001.010", 1},  // major 10 reads as 1
+        {"01", "01.003", "001.010", 0},                   // a short line offers nothing newer
+        {"", "", "", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(config::updateOfferOf(c.line, c.sw, c.fw).updateAvailable, c.available) << c.line;
+    EXPECT_EQ(config::updateOfferOf("02.005      001.011", "02.003", "001.010").firmware,
+              (config::Version{1, 11}));
+}
+
+TEST(VersionCheck, StatusProgramAnswersDecideTheUpdateState) {
+    TestStation station;
+    core::Works& works = station.works;
+    works.swVersion.set("02.003");
+    works.fwVersion.set("001.010");
+    struct Case {
+        std::optional<std::string> report;
+        const char* status;
+        int32_t available;
+    } cases[] = {
+        {"02.005      001.010\nLAN+Internet\tOK\n", "LAN+Internet", 1},
+        {"02.005      001.010\nNo Internet\n", "No Internet", 0},
+        {std::nullopt, "No Conn", 0},
+    };
+    for (const Case& c : cases) {
+        station.system().setLanStatusReport(c.report);
+        net::LANInfoThread(works);
+        EXPECT_EQ(works.lanStatusText.get(), c.status);
+        EXPECT_EQ(works.updateAvailable, c.available);
+        EXPECT_EQ(works.lanCheckRunning, 0);
+    }
+    EXPECT_TRUE(station.log.contains("can't start my_qelt"));
+}
+
+TEST(VersionCheck, MainLoopChecksAgainOnceTwoMinutesHavePassed) {
+    TestStation station;
+    core::Works& works = station.works;
+    station.threads.setBody(core::ThreadId::LANInfoThread, net::LANInfoThread);
+    const std::time_t now = works.platform->clock().wallTime();
+    struct Case {
+        std::time_t age;
+        bool checked;
+    } cases[] = {{60, false}, {119, false}, {120, true}};
+    for (const Case& c : cases) {
+        works.lanCheckTime = now - c.age;
+        ui::timerTick(works, now);
+        station.threads.join(core::ThreadId::LANInfoThread);
+        EXPECT_EQ(works.lanCheckTime == now - c.age, !c.checked) << c.age;
+    }
+}
+
+}  // namespace
