@@ -46,7 +46,7 @@ BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --
 first=$!
 within 20 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed"
 within 20 printed "Keyboard function entered" || fail "the station did not reach its main screen"
-for file in antenna.txt ventola.txt ventolaSSB.txt ventolaDIG.txt config.txt setup.txt; do
+for file in antenna.txt ventola.txt ventolaSSB.txt ventolaDIG.txt config.txt filter.txt setup.txt; do
   [ -e "$root/opt/set/$file" ] || fail "the new run root has no $file"
 done
 grep -q "^TUNEenabled: 1$" "$root/opt/set/setup.txt" || fail "tuning is not enabled in the new run root"
