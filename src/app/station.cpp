@@ -17,6 +17,7 @@
 #include "core/works.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
+#include "remote/remote_checks.h"
 #include "remote/server.h"
 #include "tuner/link_hooks.h"
 #include "tuner/memory_banks.h"
@@ -122,6 +123,7 @@ void startUp(Works& works) {
     StartThreadKeyb(works);
     StartThreadSoket(works);
     StartThreadQOR(works);
+    remote::decideRemoteAtStartUp(works);
     StartThreadCATserial(works);
     StartThreadTimer(works);
 }
@@ -180,6 +182,7 @@ int runStation(platform::Platform& machine) {
     tuner::InstallLinkHooks(works);
     works.keyHandler = ui::DecodeTasto;
     remote::InstallRemoteHooks(works);
+    remote::InstallRemoteChecks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

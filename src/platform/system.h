@@ -2,8 +2,10 @@
 // The machine's system actions: remounts, removals, reboot, network restart,
 // the console and the helper programs. Subsystem code reaches them only
 // through this interface, one typed call per action.
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -42,6 +44,17 @@ class System {
     // the first line, a second temperature at characters 5 to 8 of the second.
     // Nothing when it could not run or failed.
     virtual std::optional<std::string> boardTemperatureReport() = 0;
+    // The installation's script that sets the sound card's mixer levels.
+    virtual int setMixerLevels() = 0;
+    // Whether a USB device with these identifiers is attached; nothing when
+    // the bus cannot be read.
+    virtual std::optional<bool> usbDevicePresent(uint16_t vendor, uint16_t product) = 0;
+    // What "lsusb|grep 0d8c:01af |wc -l" prints: the count of the
+    // transceiver's USB audio interfaces. Nothing when it cannot run.
+    virtual std::optional<std::string> transceiverAudioCount() = 0;
+    // The lines "lsusb | grep 0d8c" prints: every C-Media USB device.
+    // Nothing when it cannot run or fails (grep finds none).
+    virtual std::optional<std::string> cMediaUsbDevices() = 0;
 };
 
 }  // namespace platform

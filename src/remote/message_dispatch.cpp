@@ -10,6 +10,7 @@
 #include "remote/audio_config.h"
 #include "remote/commands.h"
 #include "remote/frame_writers.h"
+#include "remote/playback_ring.h"
 
 namespace remote {
 namespace {
@@ -85,7 +86,8 @@ Dispatch dispatchMessage(core::Works& works, const Frame& frame, DroppedNotes& n
     }
     if (message.form == MessageForm::LongBinary) {
         if (message.code == "SO") {
-            // The client's audio has no player until the playback ring exists.
+            // Without playback enabled and its device ready the client's audio has no player.
+            if (storeReceivedAudio(works, message.data)) return Dispatch::Continue;
             if (!notes.noPlayback) platform::logError("SO message dropped: no audio playback");
             notes.noPlayback = true;
             return Dispatch::Continue;

@@ -22,6 +22,11 @@ class LinuxSystem final : public System {
     int takeScreenshot() override;
     int startServiceShell() override;
     std::optional<std::string> boardTemperatureReport() override;
+    int setMixerLevels() override;
+    // Read from sysfs.
+    std::optional<bool> usbDevicePresent(uint16_t vendor, uint16_t product) override;
+    std::optional<std::string> transceiverAudioCount() override;
+    std::optional<std::string> cMediaUsbDevices() override;
 };
 
 }  // namespace platform

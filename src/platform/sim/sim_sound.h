@@ -1,0 +1,29 @@
+#pragma once
+// The simulated station's sound devices, through ALSA's own plugins and a
+// configuration of the run root's, never the host's: every "hw:<card>"
+// device captures a test signal (a 1 kHz tone of 10 s, then silence) from
+// /tmp/audio-in.raw and plays into /tmp/audio-out.raw, both raw 48 kHz
+// stereo S16_LE under the run root, at the pace of the platform's clock.
+#include "platform/clock.h"
+#include "platform/linux/alsa_sound.h"
+#include "platform/run_root.h"
+
+namespace platform {
+
+class SimSound final : public Sound {
+  public:
+    SimSound(const RunRoot& root, Clock& clock);
+
+    std::unique_ptr<PcmStream> openCapture(const std::string& name, int channels,
+                                           PcmFailure& failure) override;
+    std::unique_ptr<PcmStream> openPlayback(const std::string& name, const PlaybackLayout& layout,
+                                            PcmFailure& failure) override;
+    [[nodiscard]] std::string errorText(int error) const override { return alsa_.errorText(error); }
+
+  private:
+    const RunRoot& root_;
+    Clock& clock_;
+    AlsaSound alsa_;
+};
+
+}  // namespace platform
