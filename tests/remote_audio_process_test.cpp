@@ -87,15 +87,15 @@ TEST(RemoteAudioProcess, AudioAndCatTravelBothWays) {
         ASSERT_TRUE(tone.open((root / "tone.wav").string()));
         std::vector<int16_t> samples(2 * 48000);
         for (size_t frame = 0; frame < 48000; ++frame)
-            samples[2 * frame] = samples[2 * frame + 1] =
-                static_cast<int16_t>(6000 * std::sin(2 * std::numbers::pi * 440.0 * static_cast<double>(frame) / 48000.0));
+            samples[2 * frame] = samples[2 * frame + 1] = static_cast<int16_t>(
+                6000 * std::sin(2 * std::numbers::pi * 440.0 * static_cast<double>(frame) / 48000.0));
         tone.write(samples.data(), 48000);
     }
     testing_support::ClientProcess client(
         root, "audio",
-        {"--port", std::to_string(port), "--pass", "Secret7", "--seconds", "3", "--cat", "FA;", "--cat", "MD;",
-         "--audio-out", (root / "received.wav").string(), "--audio-in", (root / "tone.wav").string(), "--config",
-         "30000,1,10000,10000,10"});
+        {"--port", std::to_string(port), "--pass", "Secret7", "--seconds", "3", "--cat", "FA;", "--cat",
+         "MD;", "--audio-out", (root / "received.wav").string(), "--audio-in", (root / "tone.wav").string(),
+         "--config", "30000,1,10000,10000,10"});
     ASSERT_EQ(client.wait(seconds(30)), 0) << client.err();
     const std::string out = client.out();
     EXPECT_NE(out.find("CA FA00014074000;"), std::string::npos) << out;
