@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -244,6 +245,23 @@ TEST_F(CatPort, TheBridgeCarriesCatTextBothWays) {
     EXPECT_TRUE(core::ExistError(works, core::err::RemoteCat));
     ::close(client[0]);
     ::close(client[1]);
+}
+
+TEST_F(CatPort, ACatPortThatCannotBeWrittenClosesTheBridgeAndTheConnection) {
+    works.errorsHeld = 0;
+    works.setup->EnableCAT = '1';
+    works.catFD = ::open("/dev/null", O_RDONLY);
+    works.status_cat = 1;
+    remote::DroppedNotes notes;
+    const std::vector<uint8_t> bytes = remote::shortFrame("CA", Bytes{'F', 'A', ';'});
+    remote::Frame frame;
+    std::copy(bytes.begin(), bytes.end(), frame.bytes.begin());
+    frame.size = bytes.size();
+    EXPECT_EQ(remote::dispatchMessage(works, frame, notes), remote::Dispatch::EndConnection);
+    EXPECT_TRUE(station.log.contains("TCP read Error 7a"));
+    EXPECT_EQ(works.catFD, -1);
+    EXPECT_EQ(works.setup->EnableCAT, '0');
+    EXPECT_TRUE(core::ExistError(works, core::err::RemoteCat));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "platform/log.h"
 #include "remote/audio_config.h"
+#include "remote/cat_bridge.h"
 #include "remote/commands.h"
 #include "remote/frame_writers.h"
 #include "remote/playback_ring.h"
@@ -43,7 +44,10 @@ Dispatch catCommand(core::Works& works, std::span<const uint8_t> data, DroppedNo
     std::array<char, 200> buffer{};
     std::memcpy(buffer.data(), data.data(), std::min(data.size(), buffer.size() - 1));
     if (std::strncmp(buffer.data(), "XX;", 3) == 0) return Dispatch::Continue;
-    return toPort(works.catFD, data, "TCP read Error 7a %d", notes.noCatPort, "CA");
+    const Dispatch result = toPort(works.catFD, data, "TCP read Error 7a %d", notes.noCatPort, "CA");
+    // A CAT port that cannot be written is gone: the bridge closes with it.
+    if (result == Dispatch::EndConnection) ExitCAT(works);
+    return result;
 }
 
 void audioConfig(core::Works& works, std::span<const uint8_t> data) {
