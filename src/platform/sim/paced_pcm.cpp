@@ -101,6 +101,7 @@ int PacedPcm::drop() {
     {
         std::lock_guard lock(mutex_);
         running_ = false;
+        frames_ = 0;
     }
     return device_->drop();
 }
@@ -113,7 +114,9 @@ int PacedPcm::drain() {
             const long queued = frames_ - framesElapsed(clock_.now());
             if (queued > 0) left = durationOf(queued);
         }
+        // Stopped with its buffer played out: nothing is queued any more.
         running_ = false;
+        frames_ = 0;
     }
     if (left > Clock::Duration::zero()) clock_.sleepFor(left);
     return device_->drain();

@@ -20,7 +20,7 @@ std::string configuration(const RunRoot& root) {
            "  @args.DEV { type integer default 0 }\n"
            "  @args.SUBDEV { type integer default -1 }\n"
            "  type asym\n"
-           "  playback.pcm { type file slave.pcm { type null } format raw file \"" +
+           "  playback.pcm { type file slave.pcm { type null } format raw truncate false file \"" +
            root.resolve("/tmp/audio-out.raw") +
            "\" }\n"
            "  capture.pcm { type file slave.pcm { type null } format raw file \"/dev/null\" infile \"" +

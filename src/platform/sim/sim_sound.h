@@ -4,6 +4,9 @@
 // device captures a test signal (a 1 kHz tone of 10 s, then silence) from
 // /tmp/audio-in.raw and plays into /tmp/audio-out.raw, both raw 48 kHz
 // stereo S16_LE under the run root, at the pace of the platform's clock.
+// Each opening of the playback device writes a new file (ALSA numbers the
+// later ones /tmp/audio-out.raw.0001 and so on), so that reopening it for
+// the next client keeps what the last one sent.
 #include "platform/clock.h"
 #include "platform/linux/alsa_sound.h"
 #include "platform/run_root.h"
