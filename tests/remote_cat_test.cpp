@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -245,6 +245,46 @@ TEST_F(CatPort, TheBridgeCarriesCatTextBothWays) {
     EXPECT_TRUE(core::ExistError(works, core::err::RemoteCat));
     ::close(client[0]);
     ::close(client[1]);
+}
+
+// The start-up decision: only with a remote thread enabled, and the threads
+// start again only when everything the remote operator needs is there.
+TEST_F(CatPort, TheStartUpDecisionStartsRemoteOperationOnlyWhenAllIsPresent) {
+    struct Case {
+        const char* name;
+        char enable;
+        bool catPort;
+        char enaser;
+        uint8_t checked;
+        uint8_t fault;
+        bool go;
+    };
+    const Case cases[] = {
+        {"no remote thread enabled: no decision", '0', true, '1', 0, 0, false},
+        {"all present", '1', true, '1', 1, 0, true},
+        {"CAT port silent", '1', false, '1', 1, 1, false},
+        {"auxiliary link off", '1', true, '0', 1, 1, false},
+    };
+    devices.add(station.path("/dev/ttyUSB0"), transceiver());
+    devices.run();
+    works.running = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        station.log.clear();
+        works.remoteChecked = 0;
+        works.remoteFault = 0;
+        works.setup->EnableRead = c.enable;
+        works.setup->EnableWrite = works.setup->EnableCAT = works.setup->EnableFFT = '0';
+        works.setup->enaser = c.enaser;
+        if (!c.catPort) std::filesystem::rename(station.path("/dev/ttyUSB0"), station.path("/dev/hidden"));
+        remote::decideRemoteAtStartUp(works);
+        if (!c.catPort) std::filesystem::rename(station.path("/dev/hidden"), station.path("/dev/ttyUSB0"));
+        EXPECT_EQ(works.remoteChecked, c.checked);
+        EXPECT_EQ(works.remoteFault, c.fault);
+        EXPECT_EQ(station.log.contains("Remote GO!"), c.go);
+        // Started again (the enable characters back at '1') only on the go.
+        EXPECT_EQ(works.setup->EnableRead == '1', c.go);
+    }
 }
 
 TEST_F(CatPort, ACatPortThatCannotBeWrittenClosesTheBridgeAndTheConnection) {
