@@ -1,18 +1,23 @@
 // brisel-remote: a remote operator's client for the station, on the command line.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "remote/client_audio.h"
 #include "remote/remote_client.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: brisel-remote [--host ADDR] [--port N] [--from ADDR] --pass TEXT [--count N] [--seconds S]\n"
-    "                     [--command TEXT]... [--config BITRATE,CODING,CAPTURE_US,PLAYBACK_US,CHUNKS]\n";
+    "                     [--command TEXT]... [--config BITRATE,CODING,CAPTURE_US,PLAYBACK_US,CHUNKS]\n"
+    "                     [--cat TEXT]... [--audio-out FILE.wav] [--audio-in FILE.wav]\n"
+    "Audio is Opus both ways unless --config sets a bit rate (to the client) or a coding (from it) of 0.\n";
 
 struct Options {
     remote_client::Endpoint endpoint;
@@ -22,6 +27,13 @@ struct Options {
     double seconds = 0;  // time to stay; 0 = no limit
     std::vector<std::string> commands;
     std::vector<int32_t> config;
+    std::vector<std::string> catTexts;
+    std::string audioOut, audioIn;
+
+    [[nodiscard]] bool opusToClient() const { return config.size() != 5 || config[0] != 0; }
+    [[nodiscard]] bool opusFromClient() const { return config.size() != 5 || config[1] != 0; }
+    // The station's playback chunk: 10 ms unless configured.
+    [[nodiscard]] int sendChunkFrames() const { return config.size() == 5 ? config[3] * 48 / 1000 : 480; }
 };
 
 // Five comma-separated numbers.
@@ -56,6 +68,12 @@ bool parse(int argc, char** argv, Options& options) {
             options.seconds = std::atof(value.c_str());
         } else if (name == "--command") {
             options.commands.push_back(value);
+        } else if (name == "--cat") {
+            options.catTexts.push_back(value);
+        } else if (name == "--audio-out") {
+            options.audioOut = value;
+        } else if (name == "--audio-in") {
+            options.audioIn = value;
         } else if (name == "--config") {
             if (!parseConfig(value, options.config)) return false;
         } else {
@@ -75,10 +93,25 @@ void print(const remote_client::Received& message) {
     } else if (message.code == "CA" || message.code == "PA") {
         std::printf("%s %.*s\n", message.code.c_str(), static_cast<int>(message.data.size()),
                     reinterpret_cast<const char*>(message.data.data()));
-    } else {
+    } else if (message.code != "SO") {
         std::printf("%s %zu bytes\n", message.code.c_str(), message.data.size());
     }
     std::fflush(stdout);
+}
+
+// The operator's audio, one chunk per chunk duration, on a thread of its own.
+void sendAudio(remote_client::RemoteClient& client, remote_client::AudioSender& sender,
+               const std::atomic<bool>& stop) {
+    const auto chunk = std::chrono::microseconds(sender.chunkFrames() * 1000000LL / 48000);
+    auto due = std::chrono::steady_clock::now();
+    int chunks = 0;
+    for (std::vector<uint8_t> data = sender.next(); !data.empty() && !stop; data = sender.next()) {
+        if (!client.sendBinary("SO", data)) break;
+        ++chunks;
+        due += chunk;
+        std::this_thread::sleep_until(due);
+    }
+    std::fprintf(stderr, "brisel-remote: %d audio chunks sent\n", chunks);
 }
 
 }  // namespace
@@ -93,7 +126,30 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    remote_client::AudioReceiver receiver;
+    if (!options.audioOut.empty() && !receiver.open(options.audioOut, options.opusToClient())) {
+        std::fprintf(stderr, "brisel-remote: cannot write %s\n", options.audioOut.c_str());
+        return 1;
+    }
+    remote_client::AudioSender sender;
+    if (std::string error;
+        !options.audioIn.empty() &&
+        !sender.open(options.audioIn, options.sendChunkFrames(), options.opusFromClient(), error)) {
+        std::fprintf(stderr, "brisel-remote: %s\n", error.c_str());
+        return 1;
+    }
     remote_client::RemoteClient client;
+    std::atomic<bool> stopAudio{false};
+    std::thread audio;
+    // Every way out of main stops the sending first.
+    struct StopAudio {
+        std::atomic<bool>& stop;
+        std::thread& thread;
+        ~StopAudio() {
+            stop = true;
+            if (thread.joinable()) thread.join();
+        }
+    } stopAudioOnExit{stopAudio, audio};
     if (const std::string failure = client.connect(options.endpoint); !failure.empty()) {
         std::fprintf(stderr, "brisel-remote: %s\n", failure.c_str());
         return 1;
@@ -115,6 +171,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         print(*message);
+        if (message->code == "SO" && !options.audioOut.empty() && !receiver.add(message->data))
+            std::fprintf(stderr, "brisel-remote: an audio chunk did not decode\n");
         if (message->code != "ST") continue;
         ++records;
         if (!commandsSent) {
@@ -123,9 +181,13 @@ int main(int argc, char** argv) {
             if (options.config.size() == 5)
                 client.sendAudioConfig(options.config[0], options.config[1], options.config[2],
                                        options.config[3], options.config[4]);
+            for (const std::string& text : options.catTexts) client.sendCat(text);
+            if (!options.audioIn.empty()) audio = std::thread([&] { sendAudio(client, sender, stopAudio); });
             commandsSent = true;
         }
         if (options.count > 0 && records >= options.count) break;
     }
+    if (!options.audioOut.empty())
+        std::fprintf(stderr, "brisel-remote: %zu audio frames received\n", receiver.frames());
     return 0;
 }

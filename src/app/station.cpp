@@ -20,6 +20,7 @@
 #include "net/net_hooks.h"
 #include "platform/log.h"
 #include "remote/opus_codecs.h"
+#include "remote/remote_checks.h"
 #include "remote/server.h"
 #include "tuner/link_hooks.h"
 #include "tuner/memory_banks.h"
@@ -127,6 +128,7 @@ void startUp(Works& works) {
     StartThreadKeyb(works);
     StartThreadSoket(works);
     StartThreadQOR(works);
+    remote::decideRemoteAtStartUp(works);
     StartThreadCATserial(works);
     StartThreadTimer(works);
 }
@@ -186,6 +188,7 @@ int runStation(platform::Platform& machine) {
     works.keyHandler = ui::DecodeTasto;
     remote::InstallRemoteHooks(works);
     net::InstallNetHooks(works);
+    remote::InstallRemoteChecks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

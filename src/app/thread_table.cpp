@@ -3,6 +3,9 @@
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
 #include "net/lan_info.h"
+#include "remote/audio_capture.h"
+#include "remote/audio_playback.h"
+#include "remote/cat_bridge.h"
 #include "remote/server.h"
 #include "ui/gpio_thread.h"
 #include "ui/keyboard_thread.h"
@@ -20,6 +23,9 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::Keyb, ui::keyb);
     threads.setBody(ThreadId::Timer, ui::timer);
     threads.setBody(ThreadId::Wsocket, remote::Wsocket);
+    threads.setBody(ThreadId::AudioWrite, remote::th_scrivi);
+    threads.setBody(ThreadId::AudioRead, remote::th_leggi);
+    threads.setBody(ThreadId::Cat, remote::Cat);
 }
 
 }  // namespace app

@@ -17,6 +17,7 @@
 #include "platform/gpio.h"
 #include "platform/keyboard_device.h"
 #include "platform/run_root.h"
+#include "platform/sound.h"
 #include "platform/system.h"
 
 namespace platform {
@@ -33,6 +34,8 @@ class Platform {
     [[nodiscard]] virtual FileStore& files() = 0;
     [[nodiscard]] virtual Clock& clock() = 0;
     [[nodiscard]] virtual Gpio& gpio() = 0;
+    // The remote audio's capture and playback devices.
+    [[nodiscard]] virtual Sound& sound() = 0;
 
     // SCHED_RR for a device thread; returns pthread_setschedparam's result
     // (0 where priorities are not applied).

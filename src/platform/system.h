@@ -2,8 +2,10 @@
 // The machine's system actions: remounts, removals, reboot, network restart,
 // the console and the helper programs. Subsystem code reaches them only
 // through this interface, one typed call per action.
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -49,6 +51,17 @@ class System {
     // and returns what it printed, whatever its exit status. Nothing when it
     // could not start.
     virtual std::optional<std::string> runUpdateScript(const std::string& path) = 0;
+    // The installation's script that sets the sound card's mixer levels.
+    virtual int setMixerLevels() = 0;
+    // Whether a USB device with these identifiers is attached; nothing when
+    // the bus cannot be read.
+    virtual std::optional<bool> usbDevicePresent(uint16_t vendor, uint16_t product) = 0;
+    // What "lsusb|grep 0d8c:01af |wc -l" prints: the count of the
+    // transceiver's USB audio interfaces. Nothing when it cannot run.
+    virtual std::optional<std::string> transceiverAudioCount() = 0;
+    // The lines "lsusb | grep 0d8c" prints: every C-Media USB device.
+    // Nothing when it cannot run or fails (grep finds none).
+    virtual std::optional<std::string> cMediaUsbDevices() = 0;
 };
 
 }  // namespace platform

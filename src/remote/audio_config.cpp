@@ -2,6 +2,8 @@
 
 #include <opus.h>
 
+#include <mutex>
+
 #include "platform/log.h"
 
 namespace remote {
@@ -39,6 +41,7 @@ std::optional<AudioConfig> parseAudioConfig(std::span<const uint8_t> data) {
 void applyAudioConfig(core::Works& works, const AudioConfig& config) {
     works.txBitrate = config.txBitrate;
     if (works.opusEncoder != nullptr && config.txBitrate != 0) {
+        std::lock_guard lock(works.opusEncoderMutex);
         const int error = opus_encoder_ctl(works.opusEncoder, OPUS_SET_BITRATE(config.txBitrate));
         if (error != OPUS_OK) platform::logError("failed to set bitrate: %s", opus_strerror(error));
     }

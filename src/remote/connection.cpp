@@ -12,6 +12,7 @@
 #include "remote/handshake.h"
 #include "remote/message_dispatch.h"
 #include "remote/pass_phrase.h"
+#include "remote/playback_ring.h"
 
 namespace remote {
 namespace {
@@ -104,6 +105,7 @@ Login framePhase(core::Works& works, const Client& client) {
         if (message.form == MessageForm::Text && isFirst == 1) {
             isFirst = 2;
             if (!checkPassPhrase(works.Passphrase.get(), unmaskedText(frame))) return Login::Refused;
+            restartRing(works);
             works.wsActive = 1;
             works.platform->clock().sleepFor(milliseconds(1));
             platform::logInfo("Receiving data");

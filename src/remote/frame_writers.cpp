@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -92,6 +93,7 @@ void sendWebSockAudioFrame(core::Works& works, std::span<const int16_t> chunk) {
     if (works.txBitrate == 0 || works.opusEncoder == nullptr) {
         std::memcpy(data.data(), chunk.data(), rawBytes);
     } else {
+        std::lock_guard lock(works.opusEncoderMutex);
         length = opus_encode(works.opusEncoder, chunk.data(), static_cast<int>(frames), data.data(),
                              static_cast<opus_int32>(rawBytes));
         if (length < 0) {

@@ -8,8 +8,10 @@
 
 #include "platform/log.h"
 #include "remote/audio_config.h"
+#include "remote/cat_bridge.h"
 #include "remote/commands.h"
 #include "remote/frame_writers.h"
+#include "remote/playback_ring.h"
 
 namespace remote {
 namespace {
@@ -42,7 +44,10 @@ Dispatch catCommand(core::Works& works, std::span<const uint8_t> data, DroppedNo
     std::array<char, 200> buffer{};
     std::memcpy(buffer.data(), data.data(), std::min(data.size(), buffer.size() - 1));
     if (std::strncmp(buffer.data(), "XX;", 3) == 0) return Dispatch::Continue;
-    return toPort(works.catFD, data, "TCP read Error 7a %d", notes.noCatPort, "CA");
+    const Dispatch result = toPort(works.catFD, data, "TCP read Error 7a %d", notes.noCatPort, "CA");
+    // A CAT port that cannot be written is gone: the bridge closes with it.
+    if (result == Dispatch::EndConnection) ExitCAT(works);
+    return result;
 }
 
 void audioConfig(core::Works& works, std::span<const uint8_t> data) {
@@ -85,7 +90,8 @@ Dispatch dispatchMessage(core::Works& works, const Frame& frame, DroppedNotes& n
     }
     if (message.form == MessageForm::LongBinary) {
         if (message.code == "SO") {
-            // The client's audio has no player until the playback ring exists.
+            // Without playback enabled and its device ready the client's audio has no player.
+            if (storeReceivedAudio(works, message.data)) return Dispatch::Continue;
             if (!notes.noPlayback) platform::logError("SO message dropped: no audio playback");
             notes.noPlayback = true;
             return Dispatch::Continue;

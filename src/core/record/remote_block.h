@@ -2,6 +2,7 @@
 // Remote operation's part of the shared record.
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "core/shared_text.h"
 
@@ -22,12 +23,23 @@ struct RemoteBlock {
     std::atomic<int32_t> catFD{-1}, serFD{-1};
     // Set when the client asks for another jitter depth, so the playback ring is rebuilt.
     std::atomic<uint8_t> buffersChanged{0};
+    // The playback ring, published by the playback thread once its device is
+    // configured. Its indices are shared without a lock by the WebSocket
+    // thread (chunks in), the device's period handler (periods out) and the
+    // playback thread (set-up): sndWriteIdx is a chunk slot, sndReadIdx a
+    // 48-frame period, sndPrefill minus the chunks still to collect.
+    std::atomic<int16_t*> playRing{nullptr};
+    std::atomic<int32_t> sndWriteIdx{0}, sndReadIdx{0}, sndPlaying{0}, sndPrefill{0}, playbackReady{0};
+    // 1 while the CAT bridge has found its port and runs.
+    std::atomic<int32_t> status_cat{0};
     // Installed by the remote server, called by the main loop each tick: the
     // status record to the authenticated client.
     void (*sendStatusToClient)(Works& works) = nullptr;
     std::atomic<uint8_t> remoteFault{0}, remoteChecked{0};
     OpusEncoder* opusEncoder = nullptr;
     OpusDecoder* opusDecoder = nullptr;
+    // The capture thread encodes while the WebSocket thread may set the bit rate.
+    std::mutex opusEncoderMutex;
     std::atomic<int32_t> failedThread{0};
     SharedText<100> failedThreadText;
     // Drive power for the maker's transceiver; powerRequest bit 0: send it, bit 1: sent

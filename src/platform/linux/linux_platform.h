@@ -1,6 +1,7 @@
 #pragma once
 // The target: real devices, paths as they stand, /dev/fb0 for the display,
 // SCHED_RR priorities, and SIGINT and SIGTERM with their default action.
+#include "platform/linux/alsa_sound.h"
 #include "platform/linux/linux_system.h"
 #include "platform/linux/memory_mapped_gpio.h"
 #include "platform/linux/system_clock.h"
@@ -17,6 +18,7 @@ class LinuxPlatform final : public Platform {
     [[nodiscard]] FileStore& files() override { return files_; }
     [[nodiscard]] Clock& clock() override { return clock_; }
     [[nodiscard]] Gpio& gpio() override { return gpio_; }
+    [[nodiscard]] Sound& sound() override { return sound_; }
 
     int setRealtimePriority(pthread_t thread, int priority) override;
     [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
@@ -34,6 +36,7 @@ class LinuxPlatform final : public Platform {
     FileStore files_;
     SystemClock clock_;
     MemoryMappedGpio gpio_;
+    AlsaSound sound_;
 };
 
 std::unique_ptr<Platform> makeTargetPlatform();

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 namespace platform {
 namespace {
@@ -107,6 +109,37 @@ std::optional<std::string> LinuxSystem::lanStatusReport() {
 
 std::optional<std::string> LinuxSystem::runUpdateScript(const std::string& path) {
     return captureAny(path);
+}
+
+int LinuxSystem::setMixerLevels() {
+    return run("/usr/bin/myamixer");
+}
+
+std::optional<bool> LinuxSystem::usbDevicePresent(uint16_t vendor, uint16_t product) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator devices("/sys/bus/usb/devices", error);
+    if (error) return std::nullopt;
+    auto identifier = [](const fs::path& file) {
+        unsigned int value = 0;
+        std::ifstream in(file);
+        in >> std::hex >> value;
+        return in ? static_cast<int>(value) : -1;
+    };
+    for (const fs::directory_entry& device : devices) {
+        if (identifier(device.path() / "idVendor") == vendor &&
+            identifier(device.path() / "idProduct") == product)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::string> LinuxSystem::transceiverAudioCount() {
+    return capture("lsusb|grep 0d8c:01af |wc -l");
+}
+
+std::optional<std::string> LinuxSystem::cMediaUsbDevices() {
+    return capture("lsusb | grep 0d8c");
 }
 
 }  // namespace platform

@@ -24,6 +24,11 @@ class LinuxSystem final : public System {
     std::optional<std::string> boardTemperatureReport() override;
     std::optional<std::string> lanStatusReport() override;
     std::optional<std::string> runUpdateScript(const std::string& path) override;
+    int setMixerLevels() override;
+    // Read from sysfs.
+    std::optional<bool> usbDevicePresent(uint16_t vendor, uint16_t product) override;
+    std::optional<std::string> transceiverAudioCount() override;
+    std::optional<std::string> cMediaUsbDevices() override;
 };
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "platform/sim/sim_gpio.h"
 #include "platform/sim/sim_log_sink.h"
+#include "platform/sim/sim_sound.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/tiny_controller_emulator.h"
 
@@ -34,6 +35,8 @@ class SimPlatform final : public Platform {
     // The block with the front panel's keys on pins 22 to 27 and its small
     // controller on pins 4 and 6.
     [[nodiscard]] SimGpio& gpio() override { return gpio_; }
+    // ALSA's file plugin: a test signal in, a file out (sim_sound.h).
+    [[nodiscard]] Sound& sound() override { return sound_; }
 
     int setRealtimePriority(pthread_t, int) override { return 0; }
     [[nodiscard]] bool terminationSignalsEndRun() const override { return true; }
@@ -56,6 +59,7 @@ class SimPlatform final : public Platform {
     SimSystem system_;
     FileStore files_;
     std::unique_ptr<Clock> clock_;
+    SimSound sound_{root_, *clock_};
     SimGpio gpio_;
     TinyControllerEmulator tinyController_{gpio_};
     SimLogSink logSink_{*clock_};

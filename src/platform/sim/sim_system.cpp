@@ -4,8 +4,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 #include "platform/log.h"
+#include "platform/usb_ids.h"
 
 namespace platform {
 
@@ -189,6 +192,62 @@ std::vector<SystemCall> SimSystem::calls() const {
 bool SimSystem::settingsReadOnly() const {
     std::lock_guard lock(mutex_);
     return settingsReadOnly_;
+}
+
+int SimSystem::setMixerLevels() {
+    return act({SystemAction::SetMixerLevels}, [] { return 0; });
+}
+
+std::vector<std::string> SimSystem::usbLines(const std::string& text) {
+    std::ifstream file(root_.resolve("/tmp/sim-lsusb.txt"));
+    std::stringstream listing;
+    if (file) {
+        listing << file.rdbuf();
+    } else {
+        char transceiver[100];
+        std::snprintf(transceiver, sizeof transceiver, "Bus 001 Device 004: ID %04x:%04x Transceiver\n",
+                      QorUsbVendorId, QorUsbProductId);
+        listing << transceiver
+                << "Bus 001 Device 005: ID 0d8c:01af C-Media Electronics, Inc. USB Audio Device\n";
+    }
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(listing, line);)
+        if (line.find(text) != std::string::npos) lines.push_back(line);
+    return lines;
+}
+
+std::optional<bool> SimSystem::usbDevicePresent(uint16_t vendor, uint16_t product) {
+    bool present = false;
+    const int status = act({SystemAction::ListUsbDevices}, [&] {
+        char identifiers[16];
+        std::snprintf(identifiers, sizeof identifiers, "ID %04x:%04x", vendor, product);
+        present = !usbLines(identifiers).empty();
+        return 0;
+    });
+    if (status != 0) return std::nullopt;
+    return present;
+}
+
+std::optional<std::string> SimSystem::transceiverAudioCount() {
+    std::string count;
+    const int status = act({SystemAction::ListUsbDevices}, [&] {
+        count = std::to_string(usbLines("0d8c:01af ").size()) + "\n";
+        return 0;
+    });
+    if (status != 0) return std::nullopt;
+    return count;
+}
+
+std::optional<std::string> SimSystem::cMediaUsbDevices() {
+    std::optional<std::string> output;
+    act({SystemAction::ListUsbDevices}, [&] {
+        std::vector<std::string> lines = usbLines("0d8c");
+        if (lines.empty()) return 1;
+        output.emplace();
+        for (const std::string& line : lines) *output += line + "\n";
+        return 0;
+    });
+    return output;
 }
 
 }  // namespace platform

@@ -36,6 +36,8 @@ enum class SystemAction {
     ReadBoardTemperature,
     ReadLanStatus,
     RunUpdateScript,
+    SetMixerLevels,
+    ListUsbDevices,
 };
 
 struct SystemCall {
@@ -67,6 +69,14 @@ class SimSystem final : public System {
     std::optional<std::string> lanStatusReport() override;
     // Runs the script found at the path inside the run root, never one of the host.
     std::optional<std::string> runUpdateScript(const std::string& path) override;
+    // The mixer script is the installation's; only its run is recorded.
+    int setMixerLevels() override;
+    // The USB bus is the listing in /tmp/sim-lsusb.txt under the run root, in
+    // lsusb's format; without that file, the transceiver and its C-Media
+    // audio interface.
+    std::optional<bool> usbDevicePresent(uint16_t vendor, uint16_t product) override;
+    std::optional<std::string> transceiverAudioCount() override;
+    std::optional<std::string> cMediaUsbDevices() override;
 
     // What the board-temperature program prints; nothing: it cannot run.
     void setBoardTemperatureReport(std::optional<std::string> report);
@@ -104,6 +114,8 @@ class SimSystem final : public System {
     template <typename Emulate>
     int act(SystemCall call, Emulate emulate);
     int remountSettings(SystemAction action, bool readOnly);
+    // The lines of the simulated bus that contain text.
+    std::vector<std::string> usbLines(const std::string& text);
 
     RunRoot root_;
     mutable std::mutex mutex_;

@@ -1,0 +1,98 @@
+// The transceiver's CAT port emulator: a pseudo-terminal linked at
+// /dev/ttyUSB0 under a run root (or at --link), answering the CAT commands of
+// cat_answers.h until SIGINT or SIGTERM.
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "amp/emulator_pty.h"
+#include "cat/cat_answers.h"
+
+namespace {
+
+volatile sig_atomic_t stopRequested = 0;
+
+void requestStop(int) {
+    stopRequested = 1;
+}
+
+constexpr const char* kUsage =
+    "usage: brisel-cat-emulator --root DIR [--link PATH]\n"
+    "  --root DIR   the station's run root; the port appears at DIR/dev/ttyUSB0\n"
+    "  --link PATH  the port's path inside the run root instead of /dev/ttyUSB0\n";
+
+bool writeAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && (errno == EINTR || errno == EAGAIN)) {
+            ::usleep(1000);
+            continue;
+        }
+        if (written <= 0) return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::string root;
+    std::string link = "/dev/ttyUSB0";
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--root" && i + 1 < arguments.size()) {
+            root = arguments[++i];
+        } else if (arguments[i] == "--link" && i + 1 < arguments.size()) {
+            link = arguments[++i];
+        } else {
+            std::fputs(kUsage, arguments[i] == "--help" ? stdout : stderr);
+            return arguments[i] == "--help" ? 0 : 2;
+        }
+    }
+    if (root.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    sim::PtyLink pty;
+    std::string error;
+    if (!pty.open(root + link, error)) {
+        std::fprintf(stderr, "brisel-cat-emulator: %s\n", error.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "brisel-cat-emulator: CAT port at %s%s (%s)\n", root.c_str(), link.c_str(),
+                 pty.slavePath().c_str());
+    sim::TransceiverCat radio;
+    std::string command;
+    while (stopRequested == 0) {
+        pollfd port{pty.master(), POLLIN, 0};
+        if (::poll(&port, 1, 100) <= 0) continue;
+        char bytes[256];
+        const ssize_t count = ::read(pty.master(), bytes, sizeof bytes);
+        if (count <= 0) continue;
+        for (ssize_t i = 0; i < count; ++i) {
+            command += bytes[i];
+            if (bytes[i] != ';') {
+                // A command never ended is dropped rather than grown without bound.
+                if (command.size() > 64) command.clear();
+                continue;
+            }
+            const std::string answer = sim::answerCat(radio, command);
+            command.clear();
+            if (!answer.empty() && !writeAll(pty.master(), answer)) return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The transceiver's receive audio to the remote client.
+#include "core/works.h"
+
+namespace remote {
+
+// The capture thread: reads captureFrames frames at a time while EnableRead
+// is '1' and hands each chunk to the audio frame writer, client or not.
+void th_leggi(core::Works& works);
+
+}  // namespace remote
