@@ -6,7 +6,7 @@ cd "$(dirname "$0")/../src"
 rank() {
   case "$1" in
     platform) echo 0 ;; core) echo 1 ;; config) echo 2 ;; amp) echo 3 ;; tuner) echo 4 ;; ui) echo 5 ;;
-    remote | radio | net) echo 6 ;; app) echo 7 ;; *) echo 99 ;;
+    remote | net) echo 6 ;; radio) echo 7 ;; app) echo 8 ;; *) echo 99 ;;
   esac
 }
 faults=0

@@ -2,6 +2,7 @@
 
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
+#include "radio/cat_serial.h"
 #include "remote/server.h"
 #include "ui/gpio_thread.h"
 #include "ui/keyboard_thread.h"
@@ -19,6 +20,7 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::Keyb, ui::keyb);
     threads.setBody(ThreadId::Timer, ui::timer);
     threads.setBody(ThreadId::Wsocket, remote::Wsocket);
+    threads.setBody(ThreadId::CatSerial, radio::CatSerial);
 }
 
 }  // namespace app
