@@ -3,6 +3,7 @@
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
 #include "radio/cat_serial.h"
+#include "radio/usb_iq_reader.h"
 #include "remote/server.h"
 #include "ui/gpio_thread.h"
 #include "ui/keyboard_thread.h"
@@ -21,6 +22,7 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::Timer, ui::timer);
     threads.setBody(ThreadId::Wsocket, remote::Wsocket);
     threads.setBody(ThreadId::CatSerial, radio::CatSerial);
+    threads.setBody(ThreadId::FFT, radio::QORRead);
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #pragma once
 // The transceiver links' part of the shared record.
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -8,6 +9,9 @@ namespace core {
 struct RadioBlock {
     // The FT-817 CAT port, negative while it is not open.
     std::atomic<int32_t> catSerFD{-1};
+    // The maker's transceiver's state as its auxiliary link reports it, 52
+    // words; guarded by serMut.
+    std::array<int32_t, 52> qorParams{};
 };
 
 }  // namespace core
