@@ -2,6 +2,7 @@
 
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
+#include "radio/aux_serial.h"
 #include "radio/cat_serial.h"
 #include "radio/usb_iq_reader.h"
 #include "remote/server.h"
@@ -23,6 +24,7 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::Wsocket, remote::Wsocket);
     threads.setBody(ThreadId::CatSerial, radio::CatSerial);
     threads.setBody(ThreadId::FFT, radio::QORRead);
+    threads.setBody(ThreadId::Serial, radio::Serial);
 }
 
 }  // namespace app
