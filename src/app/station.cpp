@@ -16,6 +16,7 @@
 #include "core/tiny_mailbox.h"
 #include "core/works.h"
 #include "platform/log.h"
+#include "radio/aux_serial.h"
 #include "remote/opus_codecs.h"
 #include "remote/server.h"
 #include "tuner/link_hooks.h"
@@ -180,6 +181,7 @@ int runStation(platform::Platform& machine) {
     tuner::InstallLinkHooks(works);
     works.keyHandler = ui::DecodeTasto;
     remote::InstallRemoteHooks(works);
+    radio::InstallRadioHooks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

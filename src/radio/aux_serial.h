@@ -21,6 +21,9 @@ void storeFFT(core::Works& works, std::span<const uint8_t> data);
 // A copy of the parameter record under serMut; false, and nothing copied, on a lock failure.
 bool getParameters(QorParams& destination, core::Works& works);
 
+// Lets the main loop reach getParameters.
+void InstallRadioHooks(core::Works& works);
+
 // One message from the line: the header, the data, its handling and the
 // pending commands. Returns after 1.5 s without a message start too.
 void serialStep(core::Works& works, ByteLine& line);
