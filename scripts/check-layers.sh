@@ -6,7 +6,7 @@ cd "$(dirname "$0")/../src"
 rank() {
   case "$1" in
     platform) echo 0 ;; core) echo 1 ;; config) echo 2 ;; amp) echo 3 ;; tuner) echo 4 ;; ui) echo 5 ;;
-    net) echo 6 ;; remote | radio) echo 7 ;; app) echo 8 ;; *) echo 99 ;;
+    net) echo 6 ;; remote) echo 7 ;; radio) echo 8 ;; app) echo 9 ;; *) echo 99 ;;
   esac
 }
 faults=0

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   googletest libgtest-dev libbenchmark-dev
   libpng-dev libfreetype-dev libusb-1.0-0-dev libasound2-dev libopus-dev libssl-dev libglib2.0-dev
+  libfftw3-dev libhamlib-utils
   fonts-dejavu-core fonts-dejavu-extra fonts-paratype
   libcpp-httplib-dev socat netcat-openbsd procps
   chromium chromium-driver python3-selenium

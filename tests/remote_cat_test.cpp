@@ -177,7 +177,7 @@ TEST_F(CatPort, RemoteSettingsNameWhatIsMissing) {
         {"all present", nullptr, true, 0, 1},
         {"no transceiver on USB", "Bus 001 Device 005: ID 0d8c:01af C-Media\n", true, 1, 1},
         {"CAT port silent", nullptr, false, 2, 1},
-        {"no audio interface", "Bus 001 Device 004: ID 1209:5154 Transceiver\n", true, 3, 0},
+        {"no audio interface", "Bus 001 Device 004: ID 1209:0007 Transceiver\n", true, 3, 0},
     };
     devices.add(station.path("/dev/ttyUSB0"), transceiver());
     devices.run();

@@ -19,6 +19,7 @@
 #include "net/lan_param.h"
 #include "net/net_hooks.h"
 #include "platform/log.h"
+#include "radio/aux_serial.h"
 #include "remote/opus_codecs.h"
 #include "remote/remote_checks.h"
 #include "remote/server.h"
@@ -189,6 +190,7 @@ int runStation(platform::Platform& machine) {
     remote::InstallRemoteHooks(works);
     net::InstallNetHooks(works);
     remote::InstallRemoteChecks(works);
+    radio::InstallRadioHooks(works);
     works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;

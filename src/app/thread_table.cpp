@@ -3,6 +3,9 @@
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
 #include "net/lan_info.h"
+#include "radio/aux_serial.h"
+#include "radio/cat_serial.h"
+#include "radio/usb_iq_reader.h"
 #include "remote/audio_capture.h"
 #include "remote/audio_playback.h"
 #include "remote/cat_bridge.h"
@@ -26,6 +29,9 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::AudioWrite, remote::th_scrivi);
     threads.setBody(ThreadId::AudioRead, remote::th_leggi);
     threads.setBody(ThreadId::Cat, remote::Cat);
+    threads.setBody(ThreadId::CatSerial, radio::CatSerial);
+    threads.setBody(ThreadId::FFT, radio::QORRead);
+    threads.setBody(ThreadId::Serial, radio::Serial);
 }
 
 }  // namespace app

@@ -12,6 +12,7 @@
 #include "core/record/error_block.h"
 #include "core/record/net_block.h"
 #include "core/record/panel_block.h"
+#include "core/record/radio_block.h"
 #include "core/record/remote_block.h"
 #include "core/record/setup_record.h"
 #include "core/record/setup_values.h"
@@ -31,7 +32,7 @@ namespace core {
 
 class ThreadSet;
 
-struct Works : SetupValues, AmpBlock, TunerBlock, ErrorBlock, PanelBlock, RemoteBlock, NetBlock {
+struct Works : SetupValues, AmpBlock, TunerBlock, ErrorBlock, PanelBlock, RemoteBlock, NetBlock, RadioBlock {
     Works() = default;
     Works(const Works&) = delete;
     Works& operator=(const Works&) = delete;

@@ -19,6 +19,7 @@
 #include "platform/run_root.h"
 #include "platform/sound.h"
 #include "platform/system.h"
+#include "platform/usb_device.h"
 
 namespace platform {
 
@@ -47,6 +48,8 @@ class Platform {
     [[nodiscard]] virtual uint32_t remoteServerAddress() const = 0;
     // The display, not yet opened.
     virtual std::unique_ptr<FramebufferDevice> openFramebuffer() = 0;
+    // The transceiver's USB side, not yet initialised.
+    virtual std::unique_ptr<UsbDevice> usbDevice() = 0;
     // The service keyboard's device, not yet opened.
     virtual std::unique_ptr<KeyboardDevice> keyboardDevice() = 0;
     // The file of the background image of this name.

@@ -1,6 +1,7 @@
 #include "ui/main_loop.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -76,6 +77,14 @@ void resetAntennaInput(core::Works& works) {
 
 void followFrequency(core::Works& works, std::time_t now) {
     switch (works.ModeWorkIdx) {
+        case 1: {
+            // The active frequency of the transceiver's record, once a block has brought one.
+            std::array<int32_t, 52> params{};
+            if (works.getParameters != nullptr && works.getParameters(params, works) && params[3] > 0 &&
+                !transmitting(works))
+                works.frequency = params[3];
+            break;
+        }
         case 0:
             works.frequency = works.ampFrequency.load();
             resetAntennaInput(works);

@@ -2,6 +2,7 @@
 
 #include <sched.h>
 
+#include "platform/linux/libusb_device.h"
 #include "platform/linux/linux_framebuffer.h"
 #include "platform/linux/linux_keyboard.h"
 
@@ -19,6 +20,10 @@ std::unique_ptr<FramebufferDevice> LinuxPlatform::openFramebuffer() {
 
 std::unique_ptr<KeyboardDevice> LinuxPlatform::keyboardDevice() {
     return std::make_unique<LinuxKeyboard>();
+}
+
+std::unique_ptr<UsbDevice> LinuxPlatform::usbDevice() {
+    return std::make_unique<LibusbDevice>();
 }
 
 std::unique_ptr<Platform> makeTargetPlatform() {

@@ -26,6 +26,7 @@ class LinuxPlatform final : public Platform {
     [[nodiscard]] uint32_t remoteServerAddress() const override { return 0; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     std::unique_ptr<KeyboardDevice> keyboardDevice() override;
+    std::unique_ptr<UsbDevice> usbDevice() override;
     // Name + ".png" in the working directory.
     [[nodiscard]] std::string imagePath(const std::string& name) const override { return name + ".png"; }
     void whenPoweredOff(std::function<void()>) override {}

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/sim/sim_keyboard.h"
+#include "platform/sim/sim_usb_device.h"
 #include "platform/sim/virtual_framebuffer.h"
 
 namespace platform {
@@ -81,6 +82,10 @@ std::unique_ptr<FramebufferDevice> SimPlatform::openFramebuffer() {
 
 std::unique_ptr<KeyboardDevice> SimPlatform::keyboardDevice() {
     return std::make_unique<SimKeyboard>();
+}
+
+std::unique_ptr<UsbDevice> SimPlatform::usbDevice() {
+    return std::make_unique<SimUsbDevice>(*clock_);
 }
 
 std::string SimPlatform::imagePath(const std::string& name) const {

@@ -46,6 +46,7 @@ class SimPlatform final : public Platform {
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     // The FIFO /dev/input/by-id/sim-event-kbd, created with the run root.
     std::unique_ptr<KeyboardDevice> keyboardDevice() override;
+    std::unique_ptr<UsbDevice> usbDevice() override;
     // /opt/Brisel/<name>.png under the run root.
     [[nodiscard]] std::string imagePath(const std::string& name) const override;
     // The small controller's power-off and a reboot both end the simulated unit.

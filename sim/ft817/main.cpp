@@ -1,0 +1,136 @@
+// The FT-817 emulator: a transceiver's CAT port on a pseudo-terminal, so that
+// the controller's CAT poller, or any CAT client, runs against it unchanged.
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "amp/emulator_pty.h"
+#include "ft817/ft817_control.h"
+#include "ft817/ft817_model.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brisel-ft817-emulator --root DIR [--device /dev/QELT817] [--control PATH]\n"
+    "  --device   the CAT port as the controller names it; the link is DIR + device\n"
+    "  --control  control socket (default DIR/run/ft817-emulator.sock)\n";
+
+struct Options {
+    std::string root, device = "/dev/QELT817", control;
+};
+
+bool parse(const std::vector<std::string>& arguments, Options& options) {
+    for (size_t i = 0; i + 1 < arguments.size(); i += 2) {
+        const std::string& name = arguments[i];
+        const std::string& value = arguments[i + 1];
+        if (name == "--root")
+            options.root = value;
+        else if (name == "--device")
+            options.device = value;
+        else if (name == "--control")
+            options.control = value;
+        else
+            return false;
+    }
+    if (arguments.size() % 2 != 0 || options.root.empty()) return false;
+    if (options.control.empty()) options.control = options.root + "/run/ft817-emulator.sock";
+    return true;
+}
+
+int listenOn(const std::string& path) {
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path) return -1;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    ::unlink(path.c_str());
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 8) != 0) {
+        if (fd >= 0) ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One control connection: a command line in, its reply out, then closed.
+void serveControl(int listener, sim::Ft817Model& radio) {
+    int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client < 0) return;
+    timeval limit{1, 0};
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string line;
+    char byte;
+    while (line.size() < 256 && ::read(client, &byte, 1) == 1 && byte != '\n') line.push_back(byte);
+    std::string reply = sim::runFt817Command(radio, line) + "\n";
+    if (::write(client, reply.data(), reply.size()) < 0) std::perror("ft817-emulator: control");
+    ::close(client);
+}
+
+void servePort(int master, sim::Ft817Model& radio) {
+    uint8_t buffer[256];
+    ssize_t count = ::read(master, buffer, sizeof buffer);
+    if (count <= 0) return;
+    std::vector<uint8_t> reply = radio.receive({buffer, buffer + count});
+    size_t done = 0;
+    while (done < reply.size()) {
+        ssize_t written = ::write(master, reply.data() + done, reply.size() - done);
+        if (written > 0)
+            done += static_cast<size_t>(written);
+        else if (errno != EAGAIN && errno != EINTR)
+            return;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parse({argv + 1, argv + argc}, options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stop, nullptr);
+    int signals = ::signalfd(-1, &stop, SFD_CLOEXEC);
+
+    sim::PtyLink pty;
+    std::string error;
+    if (!pty.open(options.root + options.device, error)) {
+        std::fprintf(stderr, "brisel-ft817-emulator: %s\n", error.c_str());
+        return 1;
+    }
+    int listener = listenOn(options.control);
+    if (listener < 0) {
+        std::fprintf(stderr, "brisel-ft817-emulator: %s: cannot listen\n", options.control.c_str());
+        return 1;
+    }
+    std::printf("ft817-emulator ready %s\n", pty.slavePath().c_str());
+    std::fflush(stdout);
+
+    sim::Ft817Model radio;
+    for (;;) {
+        pollfd fds[] = {{pty.master(), POLLIN, 0}, {listener, POLLIN, 0}, {signals, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0 && errno != EINTR) break;
+        if ((fds[2].revents & POLLIN) != 0) break;
+        if ((fds[0].revents & POLLIN) != 0) servePort(pty.master(), radio);
+        if ((fds[1].revents & POLLIN) != 0) serveControl(listener, radio);
+    }
+    ::close(listener);
+    ::unlink(options.control.c_str());
+    return 0;
+}

@@ -1,0 +1,190 @@
+#include "radio/aux_serial.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/error_codes.h"
+#include "core/errors.h"
+#include "core/flag_bits.h"
+#include "core/record/spectrum_data.h"
+#include "platform/log.h"
+#include "platform/platform.h"
+#include "remote/frame_writers.h"
+
+namespace radio {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kTimeoutMs = 1500;
+constexpr int32_t kRetryDelayMs = 2000;
+
+void send(ByteLine& line, std::string_view text) {
+    if (!line.writeAll({reinterpret_cast<const uint8_t*>(text.data()), text.size()}))
+        platform::logError("EXT IO: write failed");
+}
+
+// No data for 1.5 s: error 8 once per hold-off, with the interface in use.
+void linkTimeout(core::Works& works, const char* text) {
+    if (works.retryDelay != 0) return;
+    if (works.ModeWorkIdx == 1) core::AddErrore(works, core::err::QorLink);
+    works.retryDelay = kRetryDelayMs;
+    platform::trace("%s", text);
+}
+
+// Exactly count bytes, waiting as long as the link stays enabled.
+bool readSerialPort(core::Works& works, ByteLine& line, std::span<uint8_t> buffer) {
+    platform::Clock& clock = works.platform->clock();
+    int idle = 0;
+    for (size_t done = 0; done < buffer.size();) {
+        if (works.running == 0 || works.setup->enaser != '1') return false;
+        if (line.bytesAvailable() <= 0) {
+            clock.sleepFor(1ms);
+            if (++idle >= kTimeoutMs) {
+                linkTimeout(works, "---------------------------------------TIMEOUT EXT IO 3\n");
+                idle = 0;
+            }
+            continue;
+        }
+        uint8_t byte = 0;
+        if (line.readByte(byte) == 1) buffer[done++] = byte;
+    }
+    return true;
+}
+
+}  // namespace
+
+void sendPendingCommands(core::Works& works, ByteLine& line) {
+    using namespace core::tuneTxState;
+    namespace carrier = core::carrierControl;
+    if ((works.tuneTxState & SendRx) != 0) {
+        send(line, "RX;");
+        platform::trace("SENT QOR RX;! (0x%x)\n", works.tuneTxState.load());
+        works.tuneTxState = static_cast<uint8_t>((works.tuneTxState & ~SendRx) | RxSent);
+    }
+    if ((works.tuneTxState & SendCarrier) != 0) {
+        send(line, "TU120;TX2;");
+        platform::trace("SENT QOR TX2;! (0x%x)\n", works.tuneTxState.load());
+        works.tuneTxState = static_cast<uint8_t>((works.tuneTxState & ~SendCarrier) | CarrierSent);
+    }
+    const uint8_t control = works.carrierControl;
+    if ((control & carrier::ChangePending) != 0) {
+        if ((control & carrier::TransmitWanted) == 0) {
+            send(line, "RX;");
+            platform::trace("SENT QOR RX...\n");
+            works.carrierHoldoff = 30;
+            works.carrierControl &= static_cast<uint8_t>(~carrier::ChangePending);
+        } else {
+            const bool cleared = (control & carrier::AntennaInputCleared) != 0;
+            const bool confirmed = (control & carrier::AntennaInputConfirmed) != 0;
+            if (cleared == confirmed) {
+                send(line, "TU120;TX2;");
+                platform::trace("SENT QOR TX2...\n");
+                works.carrierControl &= static_cast<uint8_t>(~carrier::ChangePending);
+            }
+        }
+    }
+    if ((works.powerRequest & core::powerRequest::Send) != 0) {
+        char text[16];
+        std::snprintf(text, sizeof text, "TQ%04i;", works.powerValue.load());
+        send(line, text);
+        platform::trace("--------------- SENT POWER TQ;! (%s)\n", text);
+        works.powerRequest =
+            static_cast<uint8_t>((works.powerRequest & ~core::powerRequest::Send) | core::powerRequest::Sent);
+    }
+}
+
+void storeParameters(core::Works& works, std::span<const uint8_t> block) {
+    const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
+    if (lock) storeParameters(works.qorParams, block);
+}
+
+void storeFFT(core::Works& works, std::span<const uint8_t> data) {
+    const std::vector<float> values = spectrumValues(data);
+    const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
+    if (!lock || works.spectrum == nullptr) return;
+    std::copy(values.begin(), values.end(), works.spectrum->magnitude.begin());
+}
+
+bool getParameters(QorParams& destination, core::Works& works) {
+    const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
+    if (lock) destination = works.qorParams;
+    return static_cast<bool>(lock);
+}
+
+void InstallRadioHooks(core::Works& works) {
+    works.getParameters = getParameters;
+}
+
+void serialStep(core::Works& works, ByteLine& line) {
+    platform::Clock& clock = works.platform->clock();
+    uint8_t type = kFirstNonType;
+    for (int idle = 0; type >= kFirstNonType;) {
+        if (works.running == 0 || works.setup->enaser != '1') return;
+        if (line.bytesAvailable() <= 0) {
+            clock.sleepFor(1ms);
+            if (++idle > kTimeoutMs - 1) {
+                linkTimeout(works, "---------------------------------------TIMEOUT EXT IO 1\n");
+                idle = 0;
+            }
+            continue;
+        }
+        idle = 0;
+        int result = line.readByte(type);
+        if (result != 1) {
+            platform::logError("error %d", result);
+            linkTimeout(works, "---------------------------------------TIMEOUT EXT IO 2\n");
+            type = kFirstNonType;
+        }
+    }
+    uint8_t header[5]{};
+    if (!readSerialPort(works, line, header)) return;
+    const uint8_t marker = header[0];
+    const int length = decodeCmdParameters(std::span<const uint8_t, 4>(header + 1, 4));
+    std::vector<uint8_t> data(2000, 0);
+    if (type == kSpectrumMessage && marker == '0') {
+        if (!readSerialPort(works, line, {data.data(), static_cast<size_t>(length)})) return;
+        storeFFT(works, {data.data(), static_cast<size_t>(length)});
+        if (works.setup->enaUsbFFT == '0') {
+            QorParams params{};
+            if (getParameters(params, works)) {
+                const std::vector<uint8_t> spectrum =
+                    remoteSpectrum(params, {data.data(), static_cast<size_t>(length)});
+                if (!spectrum.empty()) remote::sendWebSockSerSpectrFrame(works, spectrum);
+            }
+        }
+    } else if (type == kParameterMessage && marker == '1') {
+        if (!readSerialPort(works, line, {data.data(), static_cast<size_t>(length)})) return;
+        storeParameters(works, {data.data(), static_cast<size_t>(length)});
+        remote::sendWebSockSerParFrame(works, {data.data(), static_cast<size_t>(length)});
+    } else {
+        platform::logError("Error3");
+    }
+    sendPendingCommands(works, line);
+}
+
+void Serial(core::Works& works) {
+    const std::string device = works.setup->text(works.setup->SerPort);
+    platform::logInfo("Init Serial Port %s", device.c_str());
+    platform::TermiosSerialPort port;
+    if (!port.open(works.platform->root().resolve(device)) || !port.configure({115200, false})) {
+        platform::logError("Unable to open device %s", device.c_str());
+        if (port.isOpen()) platform::trace("Serial: Unable to open device %s\n", device.c_str());
+        core::AddErrore(works, core::err::QorPortOpen);
+        return;
+    }
+    works.serFD = port.fd();
+    platform::logInfo("OK works->serFD=%d (%s)", port.fd(), device.c_str());
+    platform::trace("------------------ OK works->serFD=%d (%s)\n", port.fd(), device.c_str());
+    SerialByteLine line(port);
+    while (works.running != 0 && works.setup->enaser == '1') serialStep(works, line);
+    platform::trace("---------------------------------------Serial EXIT %x\n", works.setup->enaser.load());
+    // The port closes with the thread; the remote client's writes see it closed.
+    works.serFD = -1;
+}
+
+}  // namespace radio

@@ -1,0 +1,34 @@
+#pragma once
+// The Serial thread: reads the transceiver's auxiliary link, keeps its
+// parameter record and spectrum, passes both on to the remote client, and
+// after each message sends the commands the amplifier has pending for the
+// radio.
+#include <span>
+
+#include "core/works.h"
+#include "radio/aux_link.h"
+#include "radio/byte_line.h"
+
+namespace radio {
+
+// The pending requests, in their fixed order: receive for a tune, the tune
+// carrier, the panel's transmit change, the drive power.
+void sendPendingCommands(core::Works& works, ByteLine& line);
+
+// Under serMut; on a lock failure the update is skipped.
+void storeParameters(core::Works& works, std::span<const uint8_t> block);
+void storeFFT(core::Works& works, std::span<const uint8_t> data);
+// A copy of the parameter record under serMut; false, and nothing copied, on a lock failure.
+bool getParameters(QorParams& destination, core::Works& works);
+
+// Lets the main loop reach getParameters.
+void InstallRadioHooks(core::Works& works);
+
+// One message from the line: the header, the data, its handling and the
+// pending commands. Returns after 1.5 s without a message start too.
+void serialStep(core::Works& works, ByteLine& line);
+
+// Thread body.
+void Serial(core::Works& works);
+
+}  // namespace radio

@@ -1,0 +1,39 @@
+#pragma once
+// A serial line as the transceiver links use it: how many bytes wait, one
+// byte in, a block out. The open port is one; tests script another.
+#include <cstdint>
+#include <span>
+
+#include "platform/linux/termios_serial_port.h"
+
+namespace radio {
+
+class ByteLine {
+  public:
+    virtual ~ByteLine() = default;
+    [[nodiscard]] virtual int bytesAvailable() = 0;
+    // What read(2) returned for one byte.
+    virtual int readByte(uint8_t& byte) = 0;
+    // False when the line failed for good.
+    virtual bool writeAll(std::span<const uint8_t> bytes) = 0;
+};
+
+class SerialByteLine : public ByteLine {
+  public:
+    explicit SerialByteLine(platform::TermiosSerialPort& port) : port_(port) {}
+    [[nodiscard]] int bytesAvailable() override { return port_.bytesAvailable(); }
+    int readByte(uint8_t& byte) override {
+        char read = 0;
+        int result = port_.readByte(read);
+        byte = static_cast<uint8_t>(read);
+        return result;
+    }
+    bool writeAll(std::span<const uint8_t> bytes) override {
+        return port_.writeAll({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    }
+
+  private:
+    platform::TermiosSerialPort& port_;
+};
+
+}  // namespace radio

@@ -1,0 +1,112 @@
+#include "radio/cat_serial.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "platform/log.h"
+#include "platform/platform.h"
+
+namespace radio {
+namespace {
+
+using namespace std::chrono_literals;
+
+// No reply byte for this many 1 ms waits drops the partial reply and asks again.
+constexpr int kReplyTimeoutMs = 1499;
+
+void failPort(core::Works& works, const char* logFormat, const char* shown, const std::string& device) {
+    platform::logError(logFormat, device.c_str());
+    char text[100];
+    std::snprintf(text, sizeof text, shown, device.c_str());
+    works.failedThreadText.set(text);
+    works.failedThread = 2;
+}
+
+void waitForReply(core::Works& works, ByteLine& line, CatPoll& poll) {
+    platform::Clock& clock = works.platform->clock();
+    if (line.bytesAvailable() <= 0) {
+        ++poll.counterimeoutCAT;
+        clock.sleepFor(1ms);
+        if (poll.counterimeoutCAT > kReplyTimeoutMs) {
+            platform::trace("<<<<<<<<<<<<<<<<<<<<TIMEOUT SERIAL CAT!!!!\n");
+            poll.received = 0;
+            poll.catProcessStatus = CatPoll::kSend;
+            clock.sleepWhileRunning(1s, works.running);
+        }
+        return;
+    }
+    uint8_t byte = 0;
+    int result = line.readByte(byte);
+    if (result != 1) {
+        platform::logError("timeout %d\n", result);
+        clock.sleepFor(20ms);
+        return;
+    }
+    poll.reply[static_cast<size_t>(poll.received++)] = byte;
+    if (poll.received == static_cast<int>(kCatReplySize)) {
+        poll.received = 0;
+        poll.catProcessStatus = CatPoll::kDecode;
+    }
+}
+
+}  // namespace
+
+void writeSerialCatPort(ByteLine& line, std::span<const uint8_t> bytes, CatPoll& poll) {
+    if (!line.writeAll(bytes)) platform::logError("CAT: write failed");
+    poll.counterimeoutCAT = 0;
+}
+
+void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySize> reply, CatPoll& poll) {
+    if (poll.lastCommandSent == kCatReadFrequency) {
+        if (std::optional<int32_t> frequency = decodeCatFrequency(reply))
+            works.catSerialFreq = *frequency;
+        else
+            platform::trace("CAT FT817 freq not decoded :  %02x %02x %02x %02x %02x\n", reply[0], reply[1],
+                            reply[2], reply[3], reply[4]);
+    }
+    works.platform->clock().sleepFor(20ms);
+    poll.lastCommandSent = 0;
+}
+
+void catPollStep(core::Works& works, ByteLine& line, CatPoll& poll) {
+    switch (poll.catProcessStatus) {
+        case CatPoll::kSend:
+            writeSerialCatPort(line, kCatFrequencyRequest, poll);
+            poll.lastCommandSent = kCatReadFrequency;
+            poll.catProcessStatus = CatPoll::kWait;
+            break;
+        case CatPoll::kWait:
+            waitForReply(works, line, poll);
+            break;
+        default:
+            DecodeCatSerialCmd(works, poll.reply, poll);
+            poll.received = 0;
+            poll.catProcessStatus = CatPoll::kSend;
+            break;
+    }
+}
+
+void CatSerial(core::Works& works) {
+    const std::string device = works.setup->text(works.setup->CatSerialPort);
+    platform::logInfo("Init CATSerial Port %s", device.c_str());
+    platform::TermiosSerialPort port;
+    if (!port.open(works.platform->root().resolve(device))) {
+        failPort(works, "Unable to open device %s", "CAT: Unable to open device %s", device);
+        return;
+    }
+    if (!port.configure({38400, true})) {
+        failPort(works, "Unable to set comm port %s", "CAT: Unable to set comm port %s", device);
+        return;
+    }
+    works.catSerFD = port.fd();
+    platform::logInfo("OK works->catSerFD=%d (%s)", port.fd(), device.c_str());
+    platform::trace("---------------- OK works->catSerFD=%d (%s)\n", port.fd(), device.c_str());
+    SerialByteLine line(port);
+    CatPoll poll;
+    while (works.running != 0 && works.setup->enaCatSer == '1') catPollStep(works, line, poll);
+    // The port closes with the thread; the next start opens it again.
+    works.catSerFD = -1;
+}
+
+}  // namespace radio

@@ -1,0 +1,34 @@
+#pragma once
+// The FT-817 CAT poller: sends the read-frequency-and-mode command in a loop
+// and leaves the decoded frequency in works.catSerialFreq. It writes nothing
+// else to the radio.
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "core/works.h"
+#include "radio/byte_line.h"
+#include "radio/cat_reply.h"
+
+namespace radio {
+
+// The poller's state, touched only by its own thread.
+struct CatPoll {
+    static constexpr int kDecode = 1, kWait = 2, kSend = 3;
+    int catProcessStatus = kSend;
+    int lastCommandSent = 0;   // the opcode whose reply is awaited
+    int counterimeoutCAT = 0;  // 1 ms waits since the request went out
+    std::array<uint8_t, kCatReplySize> reply{};
+    int received = 0;
+};
+
+void writeSerialCatPort(ByteLine& line, std::span<const uint8_t> bytes, CatPoll& poll);
+// One reply; it counts only when the read-frequency request is the one awaited.
+void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySize> reply, CatPoll& poll);
+// One pass of the poll loop: send, wait for a byte, or decode.
+void catPollStep(core::Works& works, ByteLine& line, CatPoll& poll);
+
+// Thread body; returns when the port fails or enaCatSer leaves '1'.
+void CatSerial(core::Works& works);
+
+}  // namespace radio

@@ -1,0 +1,137 @@
+#include "radio/cat_serial.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <vector>
+
+#include "radio/cat_reply.h"
+#include "test_station.h"
+
+namespace {
+
+using testing_support::TestStation;
+
+// A CAT port whose reply bytes arrive on a script: each entry is how many
+// empty polls pass before the byte is there.
+class ScriptedLine : public radio::ByteLine {
+  public:
+    struct Arrival {
+        int silentPolls;
+        uint8_t byte;
+    };
+    std::deque<Arrival> script;
+    std::vector<std::vector<uint8_t>> written;
+
+    int bytesAvailable() override {
+        if (script.empty()) return 0;
+        if (script.front().silentPolls > 0) {
+            --script.front().silentPolls;
+            return 0;
+        }
+        return 1;
+    }
+    int readByte(uint8_t& byte) override {
+        byte = script.front().byte;
+        script.pop_front();
+        return 1;
+    }
+    bool writeAll(std::span<const uint8_t> bytes) override {
+        written.emplace_back(bytes.begin(), bytes.end());
+        return true;
+    }
+    void answer(std::initializer_list<uint8_t> bytes, int gap = 0) {
+        for (uint8_t byte : bytes) script.push_back({gap, byte});
+    }
+};
+
+TEST(CatReply, VerifyByteFreqFlagsEveryNonBcdNibble) {
+    struct Case {
+        uint8_t byte;
+        bool invalid;
+    } cases[] = {{0x00, false}, {0x99, false}, {0x09, false}, {0x90, false}, {0x0A, true},
+                 {0xA0, true},  {0x5A, true},  {0xFF, true},  {0x9F, true}};
+    for (const Case& c : cases) EXPECT_EQ(radio::VerifyByteFreq(c.byte), c.invalid) << int(c.byte);
+}
+
+TEST(CatReply, DecodesPackedBcdInTenHertzUnits) {
+    struct Case {
+        std::array<uint8_t, 5> reply;
+        std::optional<int32_t> frequency;
+    } cases[] = {
+        {{0x01, 0x42, 0x50, 0x00, 0x01}, 14'250'000},   {{0x00, 0x70, 0x00, 0x00, 0x00}, 7'000'000},
+        {{0x14, 0x50, 0x00, 0x00, 0x04}, 145'000'000},  {{0x00, 0x18, 0x07, 0x45, 0x02}, 1'807'450},
+        {{0x01, 0x42, 0x5A, 0x00, 0x01}, std::nullopt}, {{0xA1, 0x42, 0x50, 0x00, 0x01}, std::nullopt},
+        {{0x01, 0x42, 0x50, 0x0F, 0x01}, std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(radio::decodeCatFrequency(c.reply), c.frequency);
+}
+
+void runPolls(TestStation& station, ScriptedLine& line, radio::CatPoll& poll, int passes) {
+    for (int i = 0; i < passes; ++i) radio::catPollStep(station.works, line, poll);
+}
+
+TEST(CatPoller, RequestsReadsAndDecodesOneReply) {
+    TestStation station;
+    ScriptedLine line;
+    radio::CatPoll poll;
+    line.answer({0x01, 0x42, 0x50, 0x00, 0x01}, 3);
+    runPolls(station, line, poll, 1 + 5 * 4 + 1);
+    ASSERT_EQ(line.written.size(), 1u);
+    EXPECT_EQ(line.written[0], (std::vector<uint8_t>{0, 0, 0, 0, 3}));
+    EXPECT_EQ(station.works.catSerialFreq, 14'250'000);
+    EXPECT_EQ(poll.catProcessStatus, radio::CatPoll::kSend);
+    EXPECT_EQ(poll.lastCommandSent, 0);
+}
+
+TEST(CatPoller, RejectedReplyKeepsThePreviousFrequency) {
+    TestStation station;
+    ScriptedLine line;
+    radio::CatPoll poll;
+    station.works.catSerialFreq = 7'000'000;
+    line.answer({0x01, 0x42, 0x5A, 0x00, 0x01});
+    runPolls(station, line, poll, 1 + 5 + 1);
+    EXPECT_EQ(station.works.catSerialFreq, 7'000'000);
+    EXPECT_TRUE(station.log.contains("CAT FT817 freq not decoded :  01 42 5a 00 01"));
+}
+
+TEST(CatPoller, SlowBytesStillFormOneReplyAndSilenceDropsAPartialOne) {
+    struct Case {
+        int gap;            // empty polls before each byte
+        size_t bytesSent;   // of the five
+        int32_t frequency;  // expected afterwards
+        size_t requests;    // requests written by then
+    } cases[] = {
+        {299, 5, 14'250'000, 1},  // 5 x 299 ms: more than 1.5 s in all, but never 1.5 s of silence
+        {0, 3, 0, 2},             // three bytes, then silence: dropped, asked again
+    };
+    for (const Case& c : cases) {
+        TestStation station;
+        ScriptedLine line;
+        radio::CatPoll poll;
+        std::array<uint8_t, 5> reply{0x01, 0x42, 0x50, 0x00, 0x01};
+        for (size_t i = 0; i < c.bytesSent; ++i) line.answer({reply[i]}, c.gap);
+        auto start = station.works.platform->clock().now();
+        runPolls(station, line, poll, 1 + static_cast<int>(c.bytesSent) * (c.gap + 1) + 1600);
+        EXPECT_EQ(station.works.catSerialFreq, c.frequency) << c.gap;
+        EXPECT_GE(line.written.size(), c.requests) << c.gap;
+        if (c.bytesSent < 5) {
+            EXPECT_TRUE(station.log.contains("TIMEOUT SERIAL CAT"));
+            // The partial reply is gone: a full answer to the new request decodes.
+            EXPECT_EQ(poll.received, 0);
+            EXPECT_GE(station.works.platform->clock().now() - start, std::chrono::milliseconds(2500));
+        }
+    }
+}
+
+TEST(CatPoller, ReplyToAnotherRequestIsNotDecoded) {
+    TestStation station;
+    radio::CatPoll poll;
+    poll.lastCommandSent = 0;
+    std::array<uint8_t, 5> reply{0x01, 0x42, 0x50, 0x00, 0x01};
+    radio::DecodeCatSerialCmd(station.works, reply, poll);
+    EXPECT_EQ(station.works.catSerialFreq, 0);
+}
+
+}  // namespace

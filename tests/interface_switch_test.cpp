@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "amp/mode_work.h"
+#include "core/error_codes.h"
+#include "core/errors.h"
+#include "test_station.h"
+
+namespace {
+
+using core::ThreadId;
+
+// Stand-ins for the two link threads: each runs while its enable character is '1'.
+void catBody(core::Works& works) {
+    while (works.running != 0 && works.setup->enaCatSer == '1') std::this_thread::yield();
+}
+void serialBody(core::Works& works) {
+    while (works.running != 0 && works.setup->enaser == '1') std::this_thread::yield();
+}
+
+TEST(InterfaceSwitch, StartsTheNewTypesThreadEndsTheOtherAndDropsTheLinkError) {
+    struct Case {
+        int32_t from, to;
+        bool catRuns, serialRuns, linkErrorKept;
+    } cases[] = {
+        {0, 2, true, false, true}, {0, 1, false, true, true},   {1, 2, true, false, false},
+        {2, 1, false, true, true}, {1, 0, false, false, false}, {2, 0, false, false, true},
+    };
+    for (const Case& c : cases) {
+        testing_support::TestStation station;
+        core::Works& works = station.works;
+        works.running = 1;
+        core::InitErrorDescriptors(works);
+        works.errorsHeld = 0;
+        station.threads.setBody(ThreadId::CatSerial, catBody);
+        station.threads.setBody(ThreadId::Serial, serialBody);
+        works.setup->enaser = '0';
+        works.setup->enaCatSer = '0';
+        works.ModeWorkIdx = c.from;
+        amp::SetModeWorkIDX(works);
+        core::AddErrore(works, core::err::QorLink);
+        works.ModeWorkIdx = c.to;
+        amp::SetModeWorkIDX(works);
+        EXPECT_EQ(works.setup->enaCatSer == '1', c.catRuns) << c.from << "->" << c.to;
+        EXPECT_EQ(works.setup->enaser == '1', c.serialRuns) << c.from << "->" << c.to;
+        EXPECT_EQ(core::ExistError(works, core::err::QorLink) != 0, c.linkErrorKept)
+            << c.from << "->" << c.to;
+        // A thread whose type was left ends by itself; the new type's thread keeps running.
+        if (!c.catRuns) station.threads.join(ThreadId::CatSerial);
+        if (!c.serialRuns) station.threads.join(ThreadId::Serial);
+        EXPECT_EQ(station.threads.alive(ThreadId::CatSerial), c.catRuns) << c.from << "->" << c.to;
+        EXPECT_EQ(station.threads.alive(ThreadId::Serial), c.serialRuns) << c.from << "->" << c.to;
+        works.running = 0;
+    }
+}
+
+}  // namespace
