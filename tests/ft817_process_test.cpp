@@ -73,7 +73,7 @@ TEST(Ft817Process, TheRadiosBandMovesTheAmplifiersAntenna) {
     auto reaches = [&](const std::string& frequency, const std::string& antenna) {
         return station.waitFor(
             [&] {
-                return stateValue(amp, "frequency") == frequency && stateValue(amp, "antenna") == antenna;
+                return stateValue(amp, "fa_hz") == frequency && stateValue(amp, "antenna") == antenna;
             },
             std::chrono::seconds(60));
     };
