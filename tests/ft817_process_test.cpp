@@ -72,9 +72,7 @@ TEST(Ft817Process, TheRadiosBandMovesTheAmplifiersAntenna) {
 
     auto reaches = [&](const std::string& frequency, const std::string& antenna) {
         return station.waitFor(
-            [&] {
-                return stateValue(amp, "fa_hz") == frequency && stateValue(amp, "antenna") == antenna;
-            },
+            [&] { return stateValue(amp, "fa_hz") == frequency && stateValue(amp, "antenna") == antenna; },
             std::chrono::seconds(60));
     };
     EXPECT_TRUE(reaches("14250000", "2")) << amp.control("state") << "\n" << station.log();
