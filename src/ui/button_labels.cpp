@@ -6,6 +6,7 @@
 #include "core/flag_bits.h"
 #include "core/tune_value_bits.h"
 #include "tuner/tune_word.h"
+#include "ui/printed.h"
 #include "ui/status_bar.h"
 
 namespace ui {
@@ -53,15 +54,6 @@ const std::array<ButtonRow, kScreenStates> kStartupLabels = [] {
     rows[screen::FilterConfirm] = row({" ", "", " ", "", " ", "", " ", "", " NO", "", "  YES", ""}, 0);
     return rows;
 }();
-
-__attribute__((format(printf, 1, 2))) std::string printed(const char* format, ...) {
-    char text[32];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
 
 std::string& line(ButtonRow& row, int button, int lineNumber) {
     return row.text[2 * (button - 1) + (lineNumber - 1)];

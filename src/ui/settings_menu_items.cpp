@@ -6,6 +6,7 @@
 #include "core/flag_bits.h"
 #include "tuner/tune_search.h"
 #include "ui/main_loop.h"
+#include "ui/printed.h"
 #include "ui/settings_menu.h"
 #include "ui/status_bar.h"
 
@@ -49,15 +50,6 @@ const std::array<MenuItem, kMenuItemCount> menuPar{{
 }};
 
 namespace {
-
-__attribute__((format(printf, 1, 2))) std::string printed(const char* format, ...) {
-    char text[64];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
 
 const char* onOff(bool on) {
     return on ? "ON" : "OFF";

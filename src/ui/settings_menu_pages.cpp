@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "ui/printed.h"
 #include "ui/status_bar.h"
 #include "ui/text.h"
 
@@ -19,15 +20,6 @@ struct Colour {
     int r, g, b;
 };
 constexpr Colour kOrange{250, 150, 0}, kLight{250, 250, 250}, kRed{255, 0, 0};
-
-__attribute__((format(printf, 1, 2))) std::string printed(const char* format, ...) {
-    char text[96];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
 
 void text(core::Works& works, int slot, int x, int y, const std::string& line, Colour colour) {
     putString(slot, x, y, line.c_str(), colour.r, colour.g, colour.b, works.fb);

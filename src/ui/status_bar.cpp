@@ -9,6 +9,7 @@
 #include "core/tune_value_bits.h"
 #include "tuner/antenna_selection.h"
 #include "ui/framebuffer.h"
+#include "ui/printed.h"
 #include "ui/text.h"
 
 namespace ui {
@@ -47,15 +48,6 @@ constexpr std::array<PanelMessage, 7> kPanelMessages{{
 }};
 
 constexpr std::array<const char*, 3> MODEwork{"Generic", "VYXQOR", " FT-817"};
-
-__attribute__((format(printf, 1, 2))) std::string printed(const char* format, ...) {
-    char text[128];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
 
 // Network of the tuner word's mode bits.
 const char* networkName(uint32_t tuneValue) {
