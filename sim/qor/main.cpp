@@ -1,0 +1,187 @@
+// The maker's transceiver on its auxiliary serial link: a pseudo-terminal
+// that streams parameter blocks and spectrum lines as the radio does and
+// takes the controller's commands. Its tune carrier keys the amplifier
+// emulator through that emulator's control socket.
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "amp/emulator_pty.h"
+#include "qor/qor_control.h"
+#include "qor/qor_model.h"
+#include "qor/qor_options.h"
+#include "qor/qor_stream.h"
+#include "web/line_channel.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// At 115200 baud the link carries about 11.5 kB a second: a block (37
+// bytes) every 100 ms and a line (1200 bytes) every 200 ms fill about 6.
+constexpr auto kParameterPeriod = 100ms;
+constexpr auto kSpectrumPeriod = 200ms;
+// While this much waits for the reader, new messages are skipped: the radio
+// does not queue its stream for a reader that does not keep up.
+constexpr size_t kBacklogBytes = 4096;
+constexpr int kAmplifierTimeoutMs = 1000;
+
+int listenOn(const std::string& path) {
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path) return -1;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    ::unlink(path.c_str());
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 8) != 0) {
+        if (fd >= 0) ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One control connection: a command line in, its reply out, then closed.
+void serveControl(int listener, sim::QorModel& radio) {
+    int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (client < 0) return;
+    timeval limit{1, 0};
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string line;
+    char byte;
+    while (line.size() < 256 && ::read(client, &byte, 1) == 1 && byte != '\n') line.push_back(byte);
+    std::string reply = sim::runQorCommand(radio, line) + "\n";
+    if (::send(client, reply.data(), reply.size(), MSG_NOSIGNAL) < 0) std::perror("qor-emulator: control");
+    ::close(client);
+}
+
+// The carrier of the radio on the amplifier's input; without the amplifier
+// emulator the radio transmits into nothing, as a real one would.
+void keyAmplifier(sim::QorModel& radio, const std::string& ampControl) {
+    std::optional<std::string> line = radio.takeAmplifierLine();
+    if (!line) return;
+    sim::web::ChannelAnswer answer = sim::web::askChannel(ampControl, *line, kAmplifierTimeoutMs);
+    if (!answer.reached || !answer.text.starts_with("ok"))
+        std::fprintf(stderr, "qor-emulator: amplifier emulator, %s: %s\n", line->c_str(),
+                     answer.text.c_str());
+}
+
+class Stream {
+  public:
+    Stream(int master, double timeScale)
+        : master_(master),
+          parameterPeriod_(scaled(kParameterPeriod, timeScale)),
+          spectrumPeriod_(scaled(kSpectrumPeriod, timeScale)) {}
+
+    // Queues what is due and writes what the port takes.
+    void run(const sim::QorModel& radio, Clock::time_point now) {
+        if (now >= nextParameters_) {
+            queue(sim::kQorParameterType, sim::parameterBlock(radio.state()));
+            nextParameters_ = now + parameterPeriod_;
+        }
+        if (now >= nextSpectrum_) {
+            queue(sim::kQorSpectrumType, sim::spectrumLine(radio.state(), lineNumber_++));
+            nextSpectrum_ = now + spectrumPeriod_;
+        }
+        flush();
+    }
+    [[nodiscard]] Clock::time_point nextDue() const { return std::min(nextParameters_, nextSpectrum_); }
+    [[nodiscard]] bool waiting() const { return !outgoing_.empty(); }
+
+  private:
+    static Clock::duration scaled(Clock::duration period, double timeScale) {
+        return std::chrono::duration_cast<Clock::duration>(period / timeScale);
+    }
+    void queue(uint8_t type, const std::vector<uint8_t>& data) {
+        if (outgoing_.size() >= kBacklogBytes) return;
+        const std::vector<uint8_t> message = sim::qorMessage(type, data);
+        outgoing_.insert(outgoing_.end(), message.begin(), message.end());
+    }
+    void flush() {
+        while (!outgoing_.empty()) {
+            ssize_t written = ::write(master_, outgoing_.data(), outgoing_.size());
+            if (written > 0) {
+                outgoing_.erase(outgoing_.begin(), outgoing_.begin() + written);
+            } else if (written < 0 && errno == EINTR) {
+                continue;
+            } else {
+                return;
+            }
+        }
+    }
+
+    int master_;
+    Clock::duration parameterPeriod_, spectrumPeriod_;
+    Clock::time_point nextParameters_{}, nextSpectrum_{};
+    uint32_t lineNumber_ = 0;
+    std::vector<uint8_t> outgoing_;
+};
+
+void readPort(int master, sim::QorModel& radio) {
+    uint8_t buffer[256];
+    ssize_t count = ::read(master, buffer, sizeof buffer);
+    if (count > 0) radio.receive({buffer, static_cast<size_t>(count)});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    std::optional<sim::QorOptions> options = sim::parseQorOptions({argv + 1, argv + argc}, error);
+    if (!options) {
+        std::fprintf(stderr, "brisel-qor-emulator: %s\n%s", error.c_str(), sim::kQorUsage);
+        return 2;
+    }
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stop, nullptr);
+    int signals = ::signalfd(-1, &stop, SFD_CLOEXEC);
+
+    sim::PtyLink pty;
+    if (!pty.open(options->root + options->device, error)) {
+        std::fprintf(stderr, "brisel-qor-emulator: %s\n", error.c_str());
+        return 1;
+    }
+    int listener = listenOn(options->control);
+    if (listener < 0) {
+        std::fprintf(stderr, "brisel-qor-emulator: %s: cannot listen\n", options->control.c_str());
+        return 1;
+    }
+    std::printf("qor-emulator ready %s\n", pty.slavePath().c_str());
+    std::fflush(stdout);
+
+    sim::QorModel radio;
+    Stream stream(pty.master(), options->timeScale);
+    for (;;) {
+        stream.run(radio, Clock::now());
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(stream.nextDue() - Clock::now());
+        const auto port = static_cast<short>(POLLIN | (stream.waiting() ? POLLOUT : 0));
+        pollfd fds[] = {{pty.master(), port, 0}, {listener, POLLIN, 0}, {signals, POLLIN, 0}};
+        if (::poll(fds, 3, static_cast<int>(std::max<int64_t>(wait.count(), 0))) < 0 && errno != EINTR) break;
+        if ((fds[2].revents & POLLIN) != 0) break;
+        if ((fds[0].revents & POLLIN) != 0) readPort(pty.master(), radio);
+        if ((fds[1].revents & POLLIN) != 0) serveControl(listener, radio);
+        keyAmplifier(radio, options->ampControl);
+    }
+    ::close(listener);
+    ::unlink(options->control.c_str());
+    return 0;
+}
