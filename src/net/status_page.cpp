@@ -89,9 +89,9 @@ std::vector<StatusRow> statusRows(core::Works& works, const core::QorParams& par
                             double{works.powerRefl}, double{works.powerIn}, double{works.swr}),
                     154});
     const long frequency = works.setup->enaser == '1' ? works.frequency.load() : works.ampFrequency.load();
-    rows.push_back({"FREQUENCY",
-                    printed("%ldHz(%ld)", frequency, static_cast<long>(params[core::qorWord::ActiveFrequency])),
-                    176});
+    rows.push_back(
+        {"FREQUENCY",
+         printed("%ldHz(%ld)", frequency, static_cast<long>(params[core::qorWord::ActiveFrequency])), 176});
     temperatureRows(works, rows);
     rows.push_back(
         {"LAN", printed("IP:%s, NetMask:%s ", works.IP.get().c_str(), works.NetMask.get().c_str()), 264});
