@@ -12,6 +12,7 @@
 #include "core/record/spectrum_data.h"
 #include "core/status_bits.h"
 #include "core/try_mutex.h"
+#include "radio/aux_serial.h"
 #include "test_station.h"
 #include "tuner/tune_search.h"
 #include "ui/framebuffer.h"
@@ -32,6 +33,7 @@ class MainLoop : public ::testing::Test {
         works.ModeWorkIdx = 0;
         works.ampFrequency = works.frequency.load();
         works.lastActivity = kNow;
+        radio::InstallRadioHooks(works);
     }
     ~MainLoop() override { works.fb = nullptr; }
 

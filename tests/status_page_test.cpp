@@ -58,14 +58,24 @@ class StatusRows : public ::testing::Test {
         works.Passphrase.set("Secret7");
     }
     [[nodiscard]] std::string row(int y) {
-        for (const net::StatusRow& entry : net::statusRows(works))
+        for (const net::StatusRow& entry : net::statusRows(works, transceiver))
             if (entry.y == y) return entry.value;
         return "(none)";
     }
 
     TestStation station;
     core::Works& works = station.works;
+    core::QorParams transceiver{};
 };
+
+TEST_F(StatusRows, FrequencyShowsTheWorkingFrequencyAndTheTransceiversOwn) {
+    works.frequency = 14200000;
+    works.ampFrequency = 14199000;
+    transceiver[core::qorWord::ActiveFrequency] = 14200500;
+    EXPECT_EQ(row(176), "14200000Hz(14200500)");
+    works.setup->enaser = '0';
+    EXPECT_EQ(row(176), "14199000Hz(14200500)");
+}
 
 TEST_F(StatusRows, FahrenheitShowsEveryTemperatureAndTheSetPointInFahrenheit) {
     works.currentRaw = 2048;

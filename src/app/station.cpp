@@ -86,6 +86,15 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 // Start-up pauses end early when the run is stopped meanwhile.
+// What the auxiliary link has reported by now; a record without a block yet
+// keeps the default frequency.
+void takeTransceiverFrequency(Works& works) {
+    core::QorParams transceiver{};
+    if (!radio::getParameters(transceiver, works)) return;
+    const int32_t active = transceiver[core::qorWord::ActiveFrequency];
+    if (active > 0) works.frequency = active;
+}
+
 void startUp(Works& works) {
     platform::Clock& clock = works.platform->clock();
     InitGlobalVar(works);
@@ -124,6 +133,7 @@ void startUp(Works& works) {
     StartAggFWThread(works);
     ui::showBackground(works, "statusB");
     ui::InitMenuNova(works);
+    takeTransceiverFrequency(works);
 
     remote::createOpusCodecs(works);
     StartThreadKeyb(works);

@@ -80,7 +80,7 @@ bool extIoFault(const core::Works& works) {
 
 }  // namespace
 
-std::vector<StatusRow> statusRows(core::Works& works) {
+std::vector<StatusRow> statusRows(core::Works& works, const core::QorParams& params) {
     std::vector<StatusRow> rows;
     rows.push_back({"VERSION", versionRow(works), 110});
     rows.push_back({"SN", identityRow(works), 132});
@@ -89,8 +89,9 @@ std::vector<StatusRow> statusRows(core::Works& works) {
                             double{works.powerRefl}, double{works.powerIn}, double{works.swr}),
                     154});
     const long frequency = works.setup->enaser == '1' ? works.frequency.load() : works.ampFrequency.load();
-    // The transceiver's own frequency comes with its auxiliary link's parameters, not read here yet.
-    rows.push_back({"FREQUENCY", printed("%ldHz(%ld)", frequency, 0L), 176});
+    rows.push_back(
+        {"FREQUENCY",
+         printed("%ldHz(%ld)", frequency, static_cast<long>(params[core::qorWord::ActiveFrequency])), 176});
     temperatureRows(works, rows);
     rows.push_back(
         {"LAN", printed("IP:%s, NetMask:%s ", works.IP.get().c_str(), works.NetMask.get().c_str()), 264});
@@ -113,14 +114,14 @@ std::vector<StatusRow> statusRows(core::Works& works) {
     return rows;
 }
 
-void ViewStatusInfo(core::Works& works) {
+void ViewStatusInfo(core::Works& works, const core::QorParams& params) {
     if ((works.pageFlags & core::pageFlags::StatusPage) == 0 || works.fb == nullptr) return;
     // The EXT IO row reports the auxiliary link live.
     if (works.setup->enaser == '0') {
         works.setup->enaser = '1';
         core::StartThreadQOR(works);
     }
-    for (const StatusRow& row : statusRows(works)) {
+    for (const StatusRow& row : statusRows(works, params)) {
         if (row.label[0] != '\0') ui::putString(kSlot, kLabelX, row.y, row.label, 255, 255, 255, works.fb);
         ui::putString(kSlot, kValueX, row.y, row.value.c_str(), 255, 255, 255, works.fb);
     }

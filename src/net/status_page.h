@@ -15,8 +15,8 @@ struct StatusRow {
     int y;
 };
 
-[[nodiscard]] std::vector<StatusRow> statusRows(core::Works& works);
+[[nodiscard]] std::vector<StatusRow> statusRows(core::Works& works, const core::QorParams& params);
 // Draws the page while it is selected (bit 0 of pageFlags).
-void ViewStatusInfo(core::Works& works);
+void ViewStatusInfo(core::Works& works, const core::QorParams& params);
 
 }  // namespace net

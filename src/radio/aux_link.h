@@ -7,9 +7,11 @@
 #include <span>
 #include <vector>
 
+#include "core/record/radio_block.h"
+
 namespace radio {
 
-using QorParams = std::array<int32_t, 52>;
+using core::QorParams;
 
 inline constexpr uint8_t kSpectrumMessage = 0, kParameterMessage = 1;
 // A type byte of this or more is not a message start.

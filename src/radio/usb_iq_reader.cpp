@@ -27,7 +27,6 @@ constexpr uint8_t kStreamEnabled = 0xE9;
 constexpr uint8_t kIqEndpoint = 0x86;
 constexpr unsigned kTransferTimeoutMs = 2000;
 // Word of the transceiver's parameter record: the low-pass setting, above 0 when on.
-constexpr size_t kLowPassWord = 39;
 
 const char* statusText(UsbTransferStatus status) {
     switch (status) {
@@ -203,7 +202,7 @@ void UsbIqReader::cb_in(int index, UsbTransferStatus status, std::span<const uin
             if (const core::TryLock lock(*works_.serMut, works_.platform->clock(),
                                          "serMut mutex cannot be locked");
                 lock)
-                lowPass = works_.qorParams[kLowPassWord];
+                lowPass = works_.qorParams[core::qorWord::LowPass];
             recalc = std::pow(10.0f, (21.4f - globalOffset + (lowPass > 0 ? lpOffset : 0.0f)) / 20.0f);
             const size_t count = std::min(data.size() / 4, samples_.size());
             for (size_t i = 0; i < count; ++i) {

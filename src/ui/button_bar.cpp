@@ -52,7 +52,7 @@ void drawBar(FrameBuffer* fb, uint8_t flags) {
 
 }  // namespace
 
-void LoadButtons(core::Works& works) {
+void LoadButtons(core::Works& works, const core::QorParams& transceiver) {
     FrameBuffer* fb = works.fb;
     if (fb == nullptr) return;
     const ButtonRow labels = currentButtonLabels(works);
@@ -64,7 +64,7 @@ void LoadButtons(core::Works& works) {
     }
     DrawParameters(works);
     DrawError(works);
-    if (works.viewStatusInfo != nullptr) works.viewStatusInfo(works);
+    if (works.viewStatusInfo != nullptr) works.viewStatusInfo(works, transceiver);
     ViewStatusTX(works);
 }
 

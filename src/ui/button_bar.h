@@ -8,7 +8,7 @@
 namespace ui {
 
 // Once per main-loop tick; the caller holds the frame's composeLock.
-void LoadButtons(core::Works& works);
+void LoadButtons(core::Works& works, const core::QorParams& transceiver);
 // The red "TX" box while the amplifier transmits on a meter window.
 void ViewStatusTX(core::Works& works);
 

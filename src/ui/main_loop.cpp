@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "amp/filter_select.h"
@@ -75,14 +76,21 @@ void resetAntennaInput(core::Works& works) {
     amp::IncPNTIn_CMDLinear(core::cmd::AntennaInput, works);
 }
 
-void followFrequency(core::Works& works, std::time_t now) {
+// The maker's transceiver's state for this tick; empty when it is not the
+// interface or its record could not be copied.
+std::optional<core::QorParams> transceiverState(core::Works& works) {
+    core::QorParams params{};
+    if (works.ModeWorkIdx != 1 || works.getParameters == nullptr || !works.getParameters(params, works))
+        return std::nullopt;
+    return params;
+}
+
+void followFrequency(core::Works& works, std::time_t now, const std::optional<core::QorParams>& transceiver) {
     switch (works.ModeWorkIdx) {
         case 1: {
             // The active frequency of the transceiver's record, once a block has brought one.
-            std::array<int32_t, 52> params{};
-            if (works.getParameters != nullptr && works.getParameters(params, works) && params[3] > 0 &&
-                !transmitting(works))
-                works.frequency = params[3];
+            const int32_t active = transceiver ? (*transceiver)[core::qorWord::ActiveFrequency] : 0;
+            if (active > 0 && !transmitting(works)) works.frequency = active;
             break;
         }
         case 0:
@@ -107,12 +115,21 @@ void followFrequency(core::Works& works, std::time_t now) {
     DisattivoScreenSave(works, now);
 }
 
-// The maker's transceiver: its transmission and the tune it starts or waits for.
-void followTransceiver(core::Works& works) {
-    if (works.ModeWorkIdx != 1) return;
-    // No link reports the transceiver's transmission yet: it reads as receiving.
-    works.transceiverTx = 0;
-    CoordinateTune(works, false);
+// The maker's transceiver: its transmission, its antenna input, and the tune
+// it starts or waits for.
+void followTransceiver(core::Works& works, std::time_t now, const core::QorParams& transceiver) {
+    const bool tx = transceiver[core::qorWord::Transmit] == 1;
+    works.transceiverTx = tx ? 1 : 0;
+    if (tx) DisattivoScreenSave(works, now);
+    const int32_t reported = transceiver[core::qorWord::AntennaInput];
+    const int32_t input = std::max(reported, 0);
+    const int32_t previous = works.antennaIn;
+    if (!transmitting(works) && works.tuneState == 0 && !tx && input != previous) {
+        works.antennaIn = input;
+        amp::IncPNTIn_CMDLinear(core::cmd::AntennaInput, works);
+        platform::trace("----------***************** SET ANTENNA IN:%i (%i %i)\n", input, reported, previous);
+    }
+    CoordinateTune(works, tx);
 }
 
 void drawNameText(core::Works& works) {
@@ -133,7 +150,7 @@ void drawClockLine(core::Works& works) {
     putString(6, 780 - getStringSpace(6, line.c_str()), 17, line.c_str(), 255, 255, 255, works.fb);
 }
 
-void drawMainScreen(core::Works& works) {
+void drawMainScreen(core::Works& works, const core::QorParams& transceiver) {
     // A new background first, so that it does not wipe what this tick draws.
     switch (works.redrawRequest.exchange(core::redraw::None)) {
         case core::redraw::WorkImage:
@@ -150,7 +167,7 @@ void drawMainScreen(core::Works& works) {
     // The status page alone hides the clock line.
     if (pages != core::pageFlags::StatusPage) drawClockLine(works);
     drawNameText(works);
-    LoadButtons(works);
+    LoadButtons(works, transceiver);
     if (pages != 0) return;
     const int window = works.mainWindow;
     if (window < 4)
@@ -172,14 +189,15 @@ void timerTick(core::Works& works, std::time_t now) {
     followTransmitView(works, now);
     ScreenSaverCheck(works, now);
     refreshLanInfo(works, now);
-    followFrequency(works, now);
-    followTransceiver(works);
+    const std::optional<core::QorParams> transceiver = transceiverState(works);
+    followFrequency(works, now, transceiver);
+    if (transceiver) followTransceiver(works, now, *transceiver);
     if (works.screenSaverOn != 0) {
         drawNameText(works);
     } else {
         if (works.cpuTempSecond.exchange(now) != now) amp::ReadCPUTemp(works);
         ReadDataOra(works, now);
-        if (fb != nullptr) drawMainScreen(works);
+        if (fb != nullptr) drawMainScreen(works, transceiver.value_or(core::QorParams{}));
     }
     if (fb != nullptr) fbRealize(fb);
     if (works.sendStatusToClient != nullptr) works.sendStatusToClient(works);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "core/record/radio_block.h"
 #include "core/shared_text.h"
 
 namespace core {
@@ -31,7 +32,7 @@ struct NetBlock {
     // The network service's share of the panel, installed by it so that the
     // panel does not depend on it: the status page, saving the edited LAN
     // settings and the two update scripts (their result, or -1 without one).
-    void (*viewStatusInfo)(Works& works) = nullptr;
+    void (*viewStatusInfo)(Works& works, const QorParams& params) = nullptr;
     int (*saveLanParam)(Works& works) = nullptr;
     int (*readSystemGetpack)(Works& works) = nullptr;
     int (*readSystemGetpack2)(Works& works) = nullptr;

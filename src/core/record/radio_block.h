@@ -2,22 +2,37 @@
 // The transceiver links' part of the shared record.
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace core {
 
 struct Works;
 
+// The maker's transceiver's state as its auxiliary link reports it.
+using QorParams = std::array<int32_t, 52>;
+
+// The words of QorParams read outside the link's decoder.
+namespace qorWord {
+// Byte 0 bit 6 of a parameter block: 1 while the transceiver transmits.
+inline constexpr size_t Transmit = 0;
+inline constexpr size_t ActiveFrequency = 3;
+// 1 while the transceiver takes audio, -1 when it has disabled it.
+inline constexpr size_t AudioEnable = 22;
+inline constexpr size_t LowPass = 39;
+// The transceiver's antenna: above 0 the amplifier input to use; 0 or below, none.
+inline constexpr size_t AntennaInput = 40;
+}  // namespace qorWord
+
 struct RadioBlock {
     // The FT-817 CAT port, negative while it is not open.
     std::atomic<int32_t> catSerFD{-1};
-    // The maker's transceiver's state as its auxiliary link reports it, 52
-    // words; guarded by serMut.
-    std::array<int32_t, 52> qorParams{};
+    // Guarded by serMut.
+    QorParams qorParams{};
     // Installed by the transceiver layer, called by the main loop each tick: a
     // copy of qorParams taken under serMut; false, nothing copied, when the
     // lock was not obtained.
-    bool (*getParameters)(std::array<int32_t, 52>& destination, Works& works) = nullptr;
+    bool (*getParameters)(QorParams& destination, Works& works) = nullptr;
 };
 
 }  // namespace core
