@@ -21,3 +21,24 @@ start_emulator() {
   emulator=""
   return 1
 }
+
+# start_radio_emulator ROOT [OPTION...] does the same for the maker's
+# transceiver on the auxiliary link, after the amplifier emulator (its carrier
+# keys that one): $radio_emulator, ROOT/qor-emulator.out and .log.
+start_radio_emulator() {
+  local root=$1
+  shift
+  build/release/brisel-qor-emulator --root "$root" "$@" > "$root/qor-emulator.out" 2> "$root/qor-emulator.log" &
+  radio_emulator=$!
+  for _ in $(seq 100); do
+    grep -q "qor-emulator ready" "$root/qor-emulator.out" 2>/dev/null && return 0
+    kill -0 "$radio_emulator" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "The transceiver emulator did not become ready; its log $root/qor-emulator.log ends:" >&2
+  tail -n 12 "$root/qor-emulator.log" >&2
+  kill "$radio_emulator" 2>/dev/null
+  wait "$radio_emulator" 2>/dev/null
+  radio_emulator=""
+  return 1
+}

@@ -2,8 +2,8 @@
 # run.sh as a user meets it, without its build: an emulator that cannot
 # start stops it with the reason, a new run root gets the sample files and
 # starts without missing-file errors, a second run.sh on the same root is
-# refused while the first runs, and SIGTERM to run.sh stops every program it
-# started.
+# refused while the first runs, SIGTERM to run.sh stops every program it
+# started, and --radio qor puts the transceiver on the auxiliary link.
 set -uo pipefail
 source_dir=$1
 root=$(mktemp -d /tmp/brisel-run-XXXXXX)
@@ -34,6 +34,13 @@ ended() {
   state=$(ps -o stat= -p "$1")
   [ -z "$state" ] || [[ $state == Z* ]]
 }
+# The amplifier emulator's state line.
+amp_state() {
+  python3 -c 'import socket,sys; s=socket.socket(socket.AF_UNIX); s.connect(sys.argv[1]); s.send(b"state\n"); print(s.recv(4096).decode())' \
+    "$root/run/amp-emulator.sock" 2>/dev/null
+}
+# The frequency of the transceiver emulator sent on to the amplifier.
+follows_radio() { amp_state | grep -q " fa_hz=14250000 "; }
 
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root bash "$source_dir/run.sh" --model 99 >"$out" 2>&1
 status=$?
@@ -61,4 +68,14 @@ running || fail "the second run.sh disturbed the first"
 kill -TERM "$first"
 within 15 ended "$first" || fail "run.sh did not end on SIGTERM"
 within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
-echo "run.sh: emulator failure reported, fresh root clean, second run refused, SIGTERM stopped everything"
+
+BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 --radio qor >"$out" 2>&1 &
+first=$!
+within 20 printed "OK works->serFD=" || fail "the station did not open the transceiver's link"
+[ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!Qor" ] || fail "the band table does not name the transceiver"
+within 20 follows_radio || fail "the station did not pass the transceiver's frequency on: $(amp_state)"
+kill -TERM "$first"
+within 15 ended "$first" || fail "run.sh with the transceiver did not end on SIGTERM"
+within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
+echo "run.sh: emulator failure reported, fresh root clean, second run refused, SIGTERM stopped everything," \
+  "the transceiver's link with --radio qor"
