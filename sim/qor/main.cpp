@@ -2,8 +2,10 @@
 // that streams parameter blocks and spectrum lines as the radio does and
 // takes the controller's commands. Its tune carrier keys the amplifier
 // emulator through that emulator's control socket.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -36,8 +38,9 @@ using namespace std::chrono_literals;
 constexpr auto kParameterPeriod = 100ms;
 constexpr auto kSpectrumPeriod = 200ms;
 // While this much waits for the reader, new messages are skipped: the radio
-// does not queue its stream for a reader that does not keep up.
-constexpr size_t kBacklogBytes = 4096;
+// does not queue its stream for a reader that does not keep up, and a slow
+// reader gets the transmit flag late by this much at most.
+constexpr size_t kBacklogBytes = 2048;
 constexpr int kAmplifierTimeoutMs = 1000;
 
 int listenOn(const std::string& path) {
@@ -84,8 +87,10 @@ void keyAmplifier(sim::QorModel& radio, const std::string& ampControl) {
 
 class Stream {
   public:
-    Stream(int master, double timeScale)
+    // reader: a descriptor of the port's own end, to see what is still unread.
+    Stream(int master, int reader, double timeScale)
         : master_(master),
+          reader_(reader),
           parameterPeriod_(scaled(kParameterPeriod, timeScale)),
           spectrumPeriod_(scaled(kSpectrumPeriod, timeScale)) {}
 
@@ -109,7 +114,9 @@ class Stream {
         return std::chrono::duration_cast<Clock::duration>(period / timeScale);
     }
     void queue(uint8_t type, const std::vector<uint8_t>& data) {
-        if (outgoing_.size() >= kBacklogBytes) return;
+        int unread = 0;
+        if (::ioctl(reader_, FIONREAD, &unread) != 0) unread = 0;
+        if (outgoing_.size() + static_cast<size_t>(unread) >= kBacklogBytes) return;
         const std::vector<uint8_t> message = sim::qorMessage(type, data);
         outgoing_.insert(outgoing_.end(), message.begin(), message.end());
     }
@@ -127,6 +134,7 @@ class Stream {
     }
 
     int master_;
+    int reader_;
     Clock::duration parameterPeriod_, spectrumPeriod_;
     Clock::time_point nextParameters_{}, nextSpectrum_{};
     uint32_t lineNumber_ = 0;
@@ -169,7 +177,12 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     sim::QorModel radio;
-    Stream stream(pty.master(), options->timeScale);
+    const int reader = ::open(pty.slavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (reader < 0) {
+        std::fprintf(stderr, "brisel-qor-emulator: %s: %s\n", pty.slavePath().c_str(), std::strerror(errno));
+        return 1;
+    }
+    Stream stream(pty.master(), reader, options->timeScale);
     for (;;) {
         stream.run(radio, Clock::now());
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(stream.nextDue() - Clock::now());
@@ -181,6 +194,7 @@ int main(int argc, char** argv) {
         if ((fds[1].revents & POLLIN) != 0) serveControl(listener, radio);
         keyAmplifier(radio, options->ampControl);
     }
+    ::close(reader);
     ::close(listener);
     ::unlink(options->control.c_str());
     return 0;
