@@ -29,7 +29,7 @@ std::vector<float> iqBuffer() {
 
 class FftwLine {
   public:
-    FftwLine() : data_(fftw_alloc_complex(kPoints)), window_(kPoints), line_(kPoints), decimated_(1706) {
+    FftwLine() : data_(fftw_alloc_complex(kPoints)), window_(kPoints), decimated_(1706) {
         plan_ = fftw_plan_dft_1d(kPoints, data_, data_, FFTW_FORWARD, FFTW_MEASURE);
         for (int k = 1; k < kPoints; ++k) {
             const double x = 2 * std::numbers::pi * k / (kPoints - 1);
@@ -47,14 +47,15 @@ class FftwLine {
             data_[j][1] = iq[2 * j + 1] * window_[j];
         }
         fftw_execute(plan_);
+        // As the system's own line does: only the bins the decimated line keeps are converted.
         const double scale = kPoints / 2.0;
-        for (int k = 0; k < kPoints; ++k) {
-            const double re = data_[k][0] / scale, im = data_[k][1] / scale;
+        for (size_t i = 0; i < decimated_.size(); ++i) {
+            const size_t position = 341 + 2 * i;
+            const size_t bin = position < kPoints / 2 ? position + kPoints / 2 : position - kPoints / 2;
+            const double re = data_[bin][0] / scale, im = data_[bin][1] / scale;
             const double db = std::clamp(20.0 * std::log10(std::sqrt(re * re + im * im)), -192.0, 50.0);
-            line_[static_cast<size_t>(k < kPoints / 2 ? k + kPoints / 2 : k - kPoints / 2)] =
-                static_cast<uint8_t>(static_cast<int>(db) - 64);
+            decimated_[i] = static_cast<uint8_t>(static_cast<int>(db) - 64);
         }
-        for (size_t i = 0; i < decimated_.size(); ++i) decimated_[i] = line_[341 + 2 * i];
         return decimated_.data();
     }
 
@@ -62,7 +63,7 @@ class FftwLine {
     fftw_complex* data_;
     fftw_plan plan_;
     std::vector<double> window_;
-    std::vector<uint8_t> line_, decimated_;
+    std::vector<uint8_t> decimated_;
 };
 
 void fftCalcLine(benchmark::State& state) {

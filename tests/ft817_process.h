@@ -1,49 +1,19 @@
 #pragma once
 // The FT-817 emulator as a child process under a run root, with its control
 // channel, for process-level tests of the CAT poller.
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <vector>
 
+#include "emulator_child.h"
 #include "station_process.h"
 
 namespace testing_support {
 
 class Ft817Process {
   public:
-    explicit Ft817Process(const std::filesystem::path& root) : root_(root) {
-        std::vector<std::string> arguments = {FT817_EMULATOR_BINARY, "--root", root.string()};
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        int output[2];
-        if (pipe(output) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-        posix_spawn_file_actions_addclose(&actions, output[0]);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(output[1]);
-        FILE* stream = fdopen(output[0], "r");
-        char line[256];
-        ready_ = pid_ > 0 && fgets(line, sizeof line, stream) != nullptr &&
-                 std::string(line).rfind("ft817-emulator ready", 0) == 0;
-        fclose(stream);
-    }
-    ~Ft817Process() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    [[nodiscard]] bool ready() const { return ready_; }
+    explicit Ft817Process(const std::filesystem::path& root)
+        : root_(root), child_({FT817_EMULATOR_BINARY, "--root", root.string()}, "ft817-emulator ready") {}
+    [[nodiscard]] bool ready() const { return child_.ready(); }
     [[nodiscard]] std::filesystem::path port() const { return root_.string() + "/dev/QELT817"; }
     std::string control(const std::string& command) {
         return askSocket(root_ / "run/ft817-emulator.sock", command);
@@ -51,8 +21,7 @@ class Ft817Process {
 
   private:
     std::filesystem::path root_;
-    pid_t pid_ = -1;
-    bool ready_ = false;
+    EmulatorChild child_;
 };
 
 }  // namespace testing_support

@@ -16,20 +16,24 @@ class SpectrumFft {
   public:
     SpectrumFft();
 
-    // samples: interleaved I and Q, count of them (8192 for one buffer). The
-    // wide spectrum transforms count / 2 points, the narrow one count / 4.
-    // The line stays valid until the next call.
+    // samples: interleaved I and Q, 8192 of them for one buffer. The wide
+    // spectrum transforms 4096 points, the narrow one the first 2048. A
+    // shorter buffer gives an empty line. The line stays valid until the next call.
     std::span<const uint8_t> compute(std::span<const float> samples, bool wide);
 
     // How often the window and twiddles were computed: once per change of width.
     [[nodiscard]] int tablesComputed() const { return tablesComputed_; }
 
   private:
-    void computeTables(int points);
+    void computeTables(int points, size_t first, size_t count);
     void transform(int points);
 
-    std::vector<double> re_, im_, window_, co_, si_;
-    std::vector<uint8_t> line_, decimated_;
+    std::vector<double> re_, im_, window_;
+    // The twiddles of the first stage, then those of each later stage in order.
+    std::vector<double> co_, si_;
+    // For each byte of the decimated line, the index of its bin in the transform's output.
+    std::vector<uint16_t> source_;
+    std::vector<uint8_t> decimated_;
     int oldPoints_ = 0;
     int tablesComputed_ = 0;
 };
