@@ -1,6 +1,7 @@
 // The auxiliary link against the transceiver emulator: the real program
-// follows the radio's band and antenna input, and a tune started from the
-// panel has the radio send its carrier into the amplifier emulator.
+// follows the radio's band and antenna input, a tune started from the panel
+// has the radio send its carrier into the amplifier emulator, and the
+// operator's own transmission starts a tune.
 #include "qor_process.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +99,25 @@ TEST_F(QorProcess, ATuneFromThePanelKeysTheRadiosCarrierAndReturnsToReceive) {
     EXPECT_TRUE(station->waitFor([&] { return stateValue(amp, "keyed") == "0"; }, 60s))
         << amp.control("state");
     EXPECT_EQ(radio->control("state"), "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0");
+}
+
+TEST_F(QorProcess, TheOperatorsOwnTransmissionStartsATuneThatEndsInReceive) {
+    start("20m 14000000 14350000 1 1 0 0 0.0\n", "AutoTuneMode: 1\nTUNEenabled: 1\nSWRescAutoTune: 130\n", 4);
+    ASSERT_TRUE(station->waitFor(
+        [&] { return station->log().find("Keyboard function entered") != std::string::npos; }, 60s))
+        << station->log();
+    ASSERT_EQ(amp.control("load z 12 25").rfind("ok", 0), 0u);
+    ASSERT_EQ(radio->control("tx on"), "ok tx 1");
+    EXPECT_TRUE(station->waitFor(
+        [&] { return readAll(root / "opt/set/atu_ant1.txt").find(" 14250000 1 ") != std::string::npos; },
+        300s))
+        << amp.control("state") << "\n"
+        << station->log();
+    // The tune over, the station takes the radio back to receive; it asked for no carrier of its own.
+    EXPECT_TRUE(radioReceived("RX;", 60s)) << radio->control("received");
+    EXPECT_EQ(radio->control("received").find("TX2;"), std::string::npos) << radio->control("received");
+    EXPECT_TRUE(station->waitFor([&] { return stateValue(amp, "keyed") == "0"; }, 60s))
+        << amp.control("state");
 }
 
 }  // namespace
