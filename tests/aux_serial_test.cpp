@@ -107,6 +107,24 @@ TEST_F(AuxSerialTest, MessagesFillTheRecordAndThePlotThenPendingCommandsFollow) 
     EXPECT_TRUE(line.in.empty());
 }
 
+TEST_F(AuxSerialTest, AudioDisabledByTheTransceiverRestartsThePlaybackRing) {
+    works.bufferChunks = 10;
+    for (int audioByte : {0x41, 0x40}) {
+        works.sndPrefill = 0;
+        works.sndPlaying = 1;
+        works.sndWriteIdx = 5;
+        works.sndReadIdx = 7;
+        // Byte 9 marked, byte 10 marked with bit 0 the audio enable.
+        radio::storeParameters(
+            works, std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 1, 0x80, static_cast<uint8_t>(audioByte)});
+        const bool restarted = audioByte == 0x40;
+        EXPECT_EQ(works.sndPrefill, restarted ? -10 : 0);
+        EXPECT_EQ(works.sndPlaying, restarted ? 0 : 1);
+        EXPECT_EQ(works.sndWriteIdx, restarted ? 0 : 5);
+        EXPECT_EQ(works.sndReadIdx, restarted ? 0 : 7);
+    }
+}
+
 TEST_F(AuxSerialTest, SilenceRaisesError8OncePerHoldOff) {
     works.ModeWorkIdx = 1;
     core::InitErrorDescriptors(works);

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <vector>
 
+#include "core/try_mutex.h"
 #include "remote/frame_builder.h"
 #include "remote/message_dispatch.h"
 #include "remote/opus_codecs.h"
@@ -57,6 +58,8 @@ class PlaybackRing : public ::testing::Test {
         works.rxCoding = 0;
         works.playRing = remote::playbackRingStorage();
         works.playbackReady = 1;
+        works.serMut = &serMut;
+        works.qorParams[core::qorWord::AudioEnable] = 1;
         std::memset(ring(), 0, 200 * 960 * 4);
     }
     ~PlaybackRing() override { remote::destroyOpusCodecs(works); }
@@ -70,6 +73,7 @@ class PlaybackRing : public ::testing::Test {
 
     testing_support::TestStation station;
     core::Works& works = station.works;
+    core::TryMutex serMut;
 };
 
 TEST_F(PlaybackRing, PlayingStartsOnceTheBufferedChunksAreIn) {
@@ -172,6 +176,12 @@ TEST_F(PlaybackRing, SoMessagesFromTheClientFillTheRing) {
     EXPECT_EQ(works.sndWriteIdx, 1);
     EXPECT_EQ(slotBytes(0)[0], 7);
     EXPECT_FALSE(notes.noPlayback);
+    // Without a block that enables it, or once disabled, the transceiver takes no audio.
+    for (int32_t enable : {0, -1}) {
+        works.qorParams[core::qorWord::AudioEnable] = enable;
+        EXPECT_EQ(remote::dispatchMessage(works, frame, notes), remote::Dispatch::Continue);
+        EXPECT_EQ(works.sndWriteIdx, 1) << enable;
+    }
 }
 
 // The fill check at each wrap of the read index.

@@ -14,6 +14,7 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/frame_writers.h"
+#include "remote/playback_ring.h"
 
 namespace radio {
 namespace {
@@ -100,7 +101,9 @@ void sendPendingCommands(core::Works& works, ByteLine& line) {
 
 void storeParameters(core::Works& works, std::span<const uint8_t> block) {
     const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
-    if (lock) storeParameters(works.qorParams, block);
+    if (!lock) return;
+    storeParameters(works.qorParams, block);
+    if (works.qorParams[core::qorWord::AudioEnable] == -1) remote::restartRing(works);
 }
 
 void storeFFT(core::Works& works, std::span<const uint8_t> data) {

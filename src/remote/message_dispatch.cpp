@@ -90,6 +90,7 @@ Dispatch dispatchMessage(core::Works& works, const Frame& frame, DroppedNotes& n
     }
     if (message.form == MessageForm::LongBinary) {
         if (message.code == "SO") {
+            if (!transceiverTakesAudio(works)) return Dispatch::Continue;
             // Without playback enabled and its device ready the client's audio has no player.
             if (storeReceivedAudio(works, message.data)) return Dispatch::Continue;
             if (!notes.noPlayback) platform::logError("SO message dropped: no audio playback");

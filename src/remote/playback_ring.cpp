@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/try_mutex.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -82,6 +83,12 @@ void restartRing(core::Works& works) {
     works.sndPrefill = -works.bufferChunks;
     works.sndWriteIdx = 0;
     works.sndReadIdx = 0;
+}
+
+bool transceiverTakesAudio(core::Works& works) {
+    if (works.serMut == nullptr) return false;
+    const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
+    return lock && works.qorParams[core::qorWord::AudioEnable] > 0;
 }
 
 void MyRecCallback(core::Works& works, platform::PcmStream& device) {

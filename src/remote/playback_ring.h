@@ -26,8 +26,13 @@ inline constexpr int32_t kPeriodFrames = 48;
 // playback is enabled and its device configured. True when stored.
 bool storeReceivedAudio(core::Works& works, std::span<const uint8_t> data);
 
-// A client has been let in: collect bufferChunks chunks before playing.
+// A client has been let in, or the transceiver has disabled its audio:
+// collect bufferChunks chunks before playing.
 void restartRing(core::Works& works);
+
+// The transceiver's audio-enable word, read under serMut: the operator's
+// audio is dropped while it is not positive.
+[[nodiscard]] bool transceiverTakesAudio(core::Works& works);
 
 // The playback device's period handler: feeds it one 48-frame period at a
 // time while it has room, silence until the pre-fill is in, and corrects the
