@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "qor_process.h"
 #include "remote/wav_file.h"
 #include "remote_client_process.h"
 #include "station_process.h"
@@ -59,13 +60,16 @@ int peak(const std::vector<int16_t>& samples) {
 }
 
 // A station at four times real speed with the remote audio and CAT enabled,
-// its transceiver's CAT port emulated: the remote client receives the
+// its transceiver's CAT port and auxiliary link emulated: the remote client receives the
 // station's test signal, sends a tone that the playback device plays, and
 // talks CAT with the transceiver.
 TEST(RemoteAudioProcess, AudioAndCatTravelBothWays) {
     const fs::path root = makeRoot();
     CatEmulator transceiver(root);
     ASSERT_TRUE(fs::is_symlink(root / "dev/ttyUSB0"));
+    // Its auxiliary link reports the audio enabled: the operator's audio may be played.
+    testing_support::QorProcess link(root, 4);
+    ASSERT_TRUE(link.ready());
     const int port = testing_support::freeLoopbackPort();
     testing_support::StationProcess station(
         {"--time-scale", "4"},
