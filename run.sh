@@ -95,6 +95,9 @@ if [ "$radio" = qor ]; then
   sed -i '1s/^!.*/!Qor/' "$root/opt/set/antenna.txt"
   start_radio_emulator "$root" "${radio_options[@]}" || exit 1
   echo "Transceiver emulator: control socket $root/run/qor-emulator.sock, log $root/qor-emulator.log"
+else
+  # A root left on the transceiver's link by an earlier --radio qor would wait for a radio that is not there.
+  sed -i '1s/^!Qor.*/!Gen/' "$root/opt/set/antenna.txt"
 fi
 
 build/release/brisel-sim-web --root "$root" --port "$port" > "$root/sim-web.out" 2> "$root/sim-web.log" &

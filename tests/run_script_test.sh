@@ -3,12 +3,16 @@
 # start stops it with the reason, a new run root gets the sample files and
 # starts without missing-file errors, a second run.sh on the same root is
 # refused while the first runs, SIGTERM to run.sh stops every program it
-# started, and --radio qor puts the transceiver on the auxiliary link.
+# started, and --radio qor puts the transceiver on the auxiliary link (and a
+# later run without it takes it off).
 set -uo pipefail
 source_dir=$1
 root=$(mktemp -d /tmp/brisel-run-XXXXXX)
 out=$root.out
-trap 'kill -KILL $(pgrep -f -- "--root $root") 2>/dev/null; rm -rf "$root" "$out" "$out.2"' EXIT
+first=""
+# run.sh itself names no --root: its process group goes too, so that a run.sh
+# still starting cannot start its programs after this.
+trap '[ -n "$first" ] && kill -KILL -- -"$first" 2>/dev/null; kill -KILL $(pgrep -f -- "--root $root") 2>/dev/null; rm -rf "$root" "$out" "$out.2"' EXIT
 
 fail() {
   echo "FAILED: $*" >&2
@@ -76,6 +80,14 @@ within 20 printed "OK works->serFD=" || fail "the station did not open the trans
 within 20 follows_radio || fail "the station did not pass the transceiver's frequency on: $(amp_state)"
 kill -TERM "$first"
 within 15 ended "$first" || fail "run.sh with the transceiver did not end on SIGTERM"
+within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
+
+BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 >"$out" 2>&1 &
+first=$!
+within 20 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed after --radio qor"
+[ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!Gen" ] || fail "the band table stayed on the absent transceiver"
+kill -TERM "$first"
+within 15 ended "$first" || fail "run.sh did not end on SIGTERM after --radio qor"
 within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
 echo "run.sh: emulator failure reported, fresh root clean, second run refused, SIGTERM stopped everything," \
   "the transceiver's link with --radio qor"

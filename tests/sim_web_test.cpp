@@ -37,29 +37,34 @@ TEST(SimWebAccess, OnlyThisComputerNamingThisServer) {
 TEST(SimWebAccess, PassesOnOnlyThePagesOwnCommands) {
     const struct {
         const char* line;
-        bool panel, emulator;
+        bool panel, emulator, radio;
     } cases[] = {
-        {"down 1", true, false},
-        {"up 6", true, false},
-        {"release", true, false},
-        {"down 7", false, false},
-        {"down 1\nscreenshot /etc/x", false, false},  // a second command smuggled in
-        {"screenshot /tmp/x.png", false, false},
-        {"hold 2 60000", false, false},
-        {"key 5 14074000", false, true},
-        {"unkey", false, true},
-        {"load z 25 -10", false, true},
-        {"temp auto", false, true},
-        {"fault crc 3", false, true},
-        {"state", false, true},
-        {"state\nreset", false, false},
-        {"received", false, false},
-        {"keyboard", false, false},
-        {"", false, false},
+        {"down 1", true, false, false},
+        {"up 6", true, false, false},
+        {"release", true, false, false},
+        {"down 7", false, false, false},
+        {"down 1\nscreenshot /etc/x", false, false, false},  // a second command smuggled in
+        {"screenshot /tmp/x.png", false, false, false},
+        {"hold 2 60000", false, false, false},
+        {"key 5 14074000", false, true, false},
+        {"unkey", false, true, false},
+        {"load z 25 -10", false, true, false},
+        {"temp auto", false, true, false},
+        {"fault crc 3", false, true, false},
+        {"state", false, true, true},
+        {"state\nreset", false, false, false},
+        {"received", false, false, false},
+        {"keyboard", false, false, false},
+        {"freq 7100000", false, false, true},
+        {"freq 0", false, false, false},
+        {"tx on", false, false, true},
+        {"tx off\nfreq 1", false, false, false},
+        {"", false, false, false},
     };
     for (const auto& test : cases) {
         EXPECT_EQ(sim::web::panelCommandAllowed(test.line), test.panel) << test.line;
         EXPECT_EQ(sim::web::emulatorCommandAllowed(test.line), test.emulator) << test.line;
+        EXPECT_EQ(sim::web::radioCommandAllowed(test.line), test.radio) << test.line;
     }
 }
 

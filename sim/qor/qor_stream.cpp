@@ -8,7 +8,7 @@ namespace sim {
 namespace {
 
 constexpr int kByteOfZeroDb = 192;
-constexpr int kNoiseFloorDb = -118;
+constexpr int kNoiseFloorDb = -96;
 constexpr int kCarrierDb = -15;
 
 struct Station {

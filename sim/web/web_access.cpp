@@ -38,4 +38,9 @@ bool emulatorCommandAllowed(const std::string& line) {
     return std::regex_match(line, allowed);
 }
 
+bool radioCommandAllowed(const std::string& line) {
+    static const std::regex allowed("freq [1-9][0-9]{0,8}|tx (on|off)|state");
+    return std::regex_match(line, allowed);
+}
+
 }  // namespace sim::web

@@ -24,4 +24,8 @@ struct RequestOrigin {
 // antenna, the heat sinks and the link's faults, and "state"; one line each.
 [[nodiscard]] bool emulatorCommandAllowed(const std::string& line);
 
+// The transceiver emulator's commands a page may send: its frequency, its
+// own transmission, and "state".
+[[nodiscard]] bool radioCommandAllowed(const std::string& line);
+
 }  // namespace sim::web

@@ -96,6 +96,9 @@ int serveStation(const WebOptions& options) {
     server.Post("/emulator", [&options](const httplib::Request& request, httplib::Response& response) {
         forward(options.root + "/run/amp-emulator.sock", request, response, emulatorCommandAllowed);
     });
+    server.Post("/radio", [&options](const httplib::Request& request, httplib::Response& response) {
+        forward(options.root + "/run/qor-emulator.sock", request, response, radioCommandAllowed);
+    });
 
     const bool bound = port == 0 ? (port = server.bind_to_any_port("127.0.0.1")) > 0
                                  : server.bind_to_port("127.0.0.1", port);

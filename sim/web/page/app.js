@@ -113,11 +113,13 @@ function showAnswer(text, failed) {
   answer.classList.toggle("error", failed);
 }
 
-function emulator(command) {
-  fetch("emulator", { method: "POST", body: command })
+function post(target, command) {
+  fetch(target, { method: "POST", body: command })
     .then((response) => response.text().then((text) => showAnswer(text, !response.ok)))
-    .catch((error) => showAnswer("emulator: " + error, true));
+    .catch((error) => showAnswer(target + ": " + error, true));
 }
+const emulator = (command) => post("emulator", command);
+const radio = (command) => post("radio", command);
 
 const value = (id) => document.getElementById(id).value.trim();
 const on = (id, action) => document.getElementById(id).addEventListener("click", action);
@@ -126,6 +128,9 @@ document.getElementById("band").addEventListener("change", () => {
 });
 on("key-on", () => emulator(`key ${value("drive")} ${value("frequency")}`));
 on("key-off", () => emulator("unkey"));
+on("radio-freq", () => radio(`freq ${value("frequency")}`));
+on("radio-tx-on", () => radio("tx on"));
+on("radio-tx-off", () => radio("tx off"));
 on("load-z", () => emulator(`load z ${value("load-r")} ${value("load-x")}`));
 on("load-dipole", () => emulator(`load dipole ${value("dipole")}`));
 on("temp-set", () => emulator(`temp ${value("temp1")} ${value("temp2")}`));
