@@ -33,6 +33,8 @@ class SpectrumFft {
     std::vector<double> co_, si_;
     // For each byte of the decimated line, the index of its bin in the transform's output.
     std::vector<uint16_t> source_;
+    // The kept bins' magnitudes, on their way to dB.
+    std::vector<double> magnitude_;
     std::vector<uint8_t> decimated_;
     int oldPoints_ = 0;
     int tablesComputed_ = 0;
