@@ -29,7 +29,7 @@ std::vector<float> iqBuffer() {
 
 class FftwLine {
   public:
-    FftwLine() : data_(fftw_alloc_complex(kPoints)), window_(kPoints), decimated_(1706) {
+    FftwLine() : data_(fftw_alloc_complex(kPoints)), window_(kPoints), magnitude_(1706), decimated_(1706) {
         plan_ = fftw_plan_dft_1d(kPoints, data_, data_, FFTW_FORWARD, FFTW_MEASURE);
         for (int k = 1; k < kPoints; ++k) {
             const double x = 2 * std::numbers::pi * k / (kPoints - 1);
@@ -47,13 +47,17 @@ class FftwLine {
             data_[j][1] = iq[2 * j + 1] * window_[j];
         }
         fftw_execute(plan_);
-        // As the system's own line does: only the bins the decimated line keeps are converted.
-        const double scale = kPoints / 2.0;
+        // As the system's own line does: only the bins the decimated line
+        // keeps are converted, their magnitudes first, then the logarithms.
+        const double inverse = 2.0 / kPoints;
         for (size_t i = 0; i < decimated_.size(); ++i) {
             const size_t position = 341 + 2 * i;
             const size_t bin = position < kPoints / 2 ? position + kPoints / 2 : position - kPoints / 2;
-            const double re = data_[bin][0] / scale, im = data_[bin][1] / scale;
-            const double db = std::clamp(20.0 * std::log10(std::sqrt(re * re + im * im)), -192.0, 50.0);
+            const double re = data_[bin][0] * inverse, im = data_[bin][1] * inverse;
+            magnitude_[i] = std::sqrt(re * re + im * im);
+        }
+        for (size_t i = 0; i < decimated_.size(); ++i) {
+            const double db = std::clamp(20.0 * std::log10(magnitude_[i]), -192.0, 50.0);
             decimated_[i] = static_cast<uint8_t>(static_cast<int>(db) - 64);
         }
         return decimated_.data();
@@ -62,7 +66,7 @@ class FftwLine {
   private:
     fftw_complex* data_;
     fftw_plan plan_;
-    std::vector<double> window_;
+    std::vector<double> window_, magnitude_;
     std::vector<uint8_t> decimated_;
 };
 
