@@ -3,17 +3,14 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "amp/control_line.h"
 #include "amp/emulator_pty.h"
 #include "ft817/ft817_control.h"
 #include "ft817/ft817_model.h"
@@ -45,37 +42,6 @@ bool parse(const std::vector<std::string>& arguments, Options& options) {
     if (arguments.size() % 2 != 0 || options.root.empty()) return false;
     if (options.control.empty()) options.control = options.root + "/run/ft817-emulator.sock";
     return true;
-}
-
-int listenOn(const std::string& path) {
-    sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) return -1;
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    ::unlink(path.c_str());
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 8) != 0) {
-        if (fd >= 0) ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// One control connection: a command line in, its reply out, then closed.
-void serveControl(int listener, sim::Ft817Model& radio) {
-    int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) return;
-    timeval limit{1, 0};
-    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    std::string line;
-    char byte;
-    while (line.size() < 256 && ::read(client, &byte, 1) == 1 && byte != '\n') line.push_back(byte);
-    std::string reply = sim::runFt817Command(radio, line) + "\n";
-    if (::write(client, reply.data(), reply.size()) < 0) std::perror("ft817-emulator: control");
-    ::close(client);
 }
 
 void servePort(int master, sim::Ft817Model& radio) {
@@ -114,7 +80,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brisel-ft817-emulator: %s\n", error.c_str());
         return 1;
     }
-    int listener = listenOn(options.control);
+    int listener = sim::listenForControl(options.control);
     if (listener < 0) {
         std::fprintf(stderr, "brisel-ft817-emulator: %s: cannot listen\n", options.control.c_str());
         return 1;
@@ -128,7 +94,10 @@ int main(int argc, char** argv) {
         if (::poll(fds, 3, -1) < 0 && errno != EINTR) break;
         if ((fds[2].revents & POLLIN) != 0) break;
         if ((fds[0].revents & POLLIN) != 0) servePort(pty.master(), radio);
-        if ((fds[1].revents & POLLIN) != 0) serveControl(listener, radio);
+        if ((fds[1].revents & POLLIN) != 0)
+            sim::answerControlLine(
+                listener, [&radio](std::string_view line) { return sim::runFt817Command(radio, line); },
+                "ft817-emulator: control");
     }
     ::close(listener);
     ::unlink(options.control.c_str());

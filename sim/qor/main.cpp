@@ -7,8 +7,6 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/signalfd.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,11 +14,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "amp/control_line.h"
 #include "amp/emulator_pty.h"
 #include "qor/qor_control.h"
 #include "qor/qor_model.h"
@@ -42,37 +40,6 @@ constexpr auto kSpectrumPeriod = 200ms;
 // reader gets the transmit flag late by this much at most.
 constexpr size_t kBacklogBytes = 2048;
 constexpr int kAmplifierTimeoutMs = 1000;
-
-int listenOn(const std::string& path) {
-    sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) return -1;
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    ::unlink(path.c_str());
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 8) != 0) {
-        if (fd >= 0) ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// One control connection: a command line in, its reply out, then closed.
-void serveControl(int listener, sim::QorModel& radio) {
-    int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) return;
-    timeval limit{1, 0};
-    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    std::string line;
-    char byte;
-    while (line.size() < 256 && ::read(client, &byte, 1) == 1 && byte != '\n') line.push_back(byte);
-    std::string reply = sim::runQorCommand(radio, line) + "\n";
-    if (::send(client, reply.data(), reply.size(), MSG_NOSIGNAL) < 0) std::perror("qor-emulator: control");
-    ::close(client);
-}
 
 // The carrier of the radio on the amplifier's input; without the amplifier
 // emulator the radio transmits into nothing, as a real one would.
@@ -168,7 +135,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brisel-qor-emulator: %s\n", error.c_str());
         return 1;
     }
-    int listener = listenOn(options->control);
+    int listener = sim::listenForControl(options->control);
     if (listener < 0) {
         std::fprintf(stderr, "brisel-qor-emulator: %s: cannot listen\n", options->control.c_str());
         return 1;
@@ -191,7 +158,10 @@ int main(int argc, char** argv) {
         if (::poll(fds, 3, static_cast<int>(std::max<int64_t>(wait.count(), 0))) < 0 && errno != EINTR) break;
         if ((fds[2].revents & POLLIN) != 0) break;
         if ((fds[0].revents & POLLIN) != 0) readPort(pty.master(), radio);
-        if ((fds[1].revents & POLLIN) != 0) serveControl(listener, radio);
+        if ((fds[1].revents & POLLIN) != 0)
+            sim::answerControlLine(
+                listener, [&radio](std::string_view line) { return sim::runQorCommand(radio, line); },
+                "qor-emulator: control");
         keyAmplifier(radio, options->ampControl);
     }
     ::close(reader);
