@@ -19,6 +19,8 @@
 #include "core/try_mutex.h"
 #include "net/net_hooks.h"
 #include "platform/png_writer.h"
+#include "qor/qor_stream.h"
+#include "radio/aux_serial.h"
 #include "test_station.h"
 #include "tuner/antenna_selection.h"
 #include "tuner/tune_word.h"
@@ -96,14 +98,15 @@ const PanelScreen kPanelScreens[] = {
 };
 
 // One station showing the main screen with fixed readings, the clock fixed at
-// kNow, two listed errors and a flat spectrum.
+// kNow, two listed errors and a spectrum line of the transceiver emulator as
+// its auxiliary link delivers it.
 class GoldenScreens : public ::testing::TestWithParam<int> {
   protected:
     GoldenScreens() : fb(ui::fbInit(works)) {
         works.fb = fb.get();
         works.serMut = &serMut;
-        spectrum.magnitude.fill(-60.0f);
         works.spectrum = &spectrum;
+        radio::storeFFT(works, sim::spectrumLine(sim::QorState{}, 1));
         ui::loadFonts(works);
         ui::InitGrid(works);
         core::InitErrorDescriptors(works);
