@@ -189,4 +189,30 @@ TEST_F(RemoteServerTest, BinaryMessagesBeforeThePassPhraseAreDroppedButTheHeartb
     EXPECT_TRUE(station.actions().empty()) << "no reboot";
 }
 
+TEST_F(RemoteServerTest, AClientWithoutItsPassPhraseLeavesTheSlotAfterTenSeconds) {
+    const int fd = connectRaw();
+    sendText(fd, kRequest);
+    sendBytes(fd, remote::shortFrame("HB", Bytes(8, 1)));
+    // The heartbeat's answer comes from the frame phase: its deadline runs from before it.
+    std::string received;
+    char buffer[512];
+    for (pollfd ready{fd, POLLIN, 0};
+         received.find("\x82\x12HB") == std::string::npos && poll(&ready, 1, 5000) > 0;) {
+        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        received.append(buffer, static_cast<size_t>(got));
+    }
+    ASSERT_NE(received.find("\x82\x12HB"), std::string::npos) << received;
+    works.platform->clock().sleepFor(std::chrono::seconds(11));
+    sendBytes(fd, remote::shortFrame("HB", Bytes(8, 2)));
+    EXPECT_EQ(untilClosed(fd).find("(still open)"), std::string::npos);
+    close(fd);
+    EXPECT_TRUE(waitForLog("no pass phrase from 127.0.0.1 within 10 s: connection ended"));
+
+    remote_client::RemoteClient next;
+    ASSERT_EQ(next.connect(endpoint()), "");
+    ASSERT_TRUE(next.login("Secret7"));
+    EXPECT_TRUE(waitForLog("Receiving data"));
+}
+
 }  // namespace

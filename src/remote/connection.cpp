@@ -20,6 +20,9 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr int kEintrRetries = 10;
+// Only one client is served at a time: one that keeps its connection alive
+// without ever sending the pass phrase would shut every operator out.
+constexpr std::chrono::seconds kPassPhraseDeadline{10};
 
 enum class LineRead { Line, Ended, Failed };
 
@@ -100,14 +103,21 @@ Login framePhase(core::Works& works, const Client& client) {
     DroppedNotes notes;
     Frame frame;
     int isFirst = 1;
+    platform::Clock& clock = works.platform->clock();
+    const auto connected = clock.now();
     while (works.running != 0 && readFrame(read, frame) == FrameRead::Complete) {
+        if (isFirst == 1 && clock.now() - connected > kPassPhraseDeadline) {
+            platform::logError("no pass phrase from %s within %d s: connection ended",
+                               client.addressText.c_str(), static_cast<int>(kPassPhraseDeadline.count()));
+            break;
+        }
         const Message message = messageOf(frame);
         if (message.form == MessageForm::Text && isFirst == 1) {
             isFirst = 2;
             if (!checkPassPhrase(works.Passphrase.get(), unmaskedText(frame))) return Login::Refused;
             restartRing(works);
             works.wsActive = 1;
-            works.platform->clock().sleepFor(milliseconds(1));
+            clock.sleepFor(milliseconds(1));
             platform::logInfo("Receiving data");
             continue;
         }
