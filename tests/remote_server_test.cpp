@@ -12,6 +12,7 @@
 
 #include "core/try_mutex.h"
 #include "remote/frame_builder.h"
+#include "remote/frame_writers.h"
 #include "remote/remote_client.h"
 #include "remote/server.h"
 #include "remote_client_process.h"
@@ -187,6 +188,20 @@ TEST_F(RemoteServerTest, BinaryMessagesBeforeThePassPhraseAreDroppedButTheHeartb
     EXPECT_TRUE(waitForLog("message before the pass phrase dropped"));
     EXPECT_TRUE(waitForLog("required >*******< differ from >*****<"));
     EXPECT_TRUE(station.actions().empty()) << "no reboot";
+}
+
+TEST_F(RemoteServerTest, AClientThatStopsReadingIsLetGoInsteadOfHoldingTheWriters) {
+    remote_client::RemoteClient client;
+    ASSERT_EQ(client.connect(endpoint()), "");
+    ASSERT_TRUE(client.login("Secret7"));
+    ASSERT_TRUE(waitForLog("Receiving data"));
+    // Spectrum lines until the socket's buffers are full; the client reads nothing.
+    const Bytes line(1024, 0x55);
+    for (int sent = 0; sent < 200000 && !station.log.contains("client not reading"); ++sent)
+        remote::sendWebSockSerSpectrFrame(works, line);
+    EXPECT_TRUE(waitForLog("client not reading: connection ended"));
+    EXPECT_TRUE(waitForLog("TCP closed"));
+    EXPECT_EQ(works.wsActive, 0);
 }
 
 TEST_F(RemoteServerTest, AClientWithoutItsPassPhraseLeavesTheSlotAfterTenSeconds) {

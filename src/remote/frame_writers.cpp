@@ -3,6 +3,7 @@
 #include <opus.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +29,14 @@ ssize_t writeFrame(core::Works& works, const std::vector<uint8_t>& frame, const 
     if (!works.wsMutex->lock(clock, lockFailure)) return -1;
     const int fd = works.wsSocket;
     const ssize_t written = fd > 0 ? ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) : -1;
+    const bool stalled = fd > 0 && written >= 0 && written < static_cast<ssize_t>(frame.size());
+    if (stalled || (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) {
+        // The client has stopped reading: a frame cut short would break its
+        // stream, and waiting on would hold every writer, the panel's tick
+        // among them. Its reader then ends the connection.
+        platform::logError("client not reading: connection ended");
+        ::shutdown(fd, SHUT_RDWR);
+    }
     works.wsMutex->unlock();
     return written;
 }

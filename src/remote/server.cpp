@@ -101,6 +101,8 @@ class Server {
         }
         timeval timeout{0, 900000};
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        timeval sendLimit{0, 500000};
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
         Client client{fd, ntohl(peer.sin_addr.s_addr), text};
