@@ -20,6 +20,15 @@ class EmulatorProcess {
         return askSocket(root_ / "run/amp-emulator.sock", command);
     }
 
+    // The value of key=... in the state line; empty when the line has no such key.
+    std::string stateValue(const std::string& key) {
+        const std::string state = control("state");
+        size_t at = state.find(" " + key + "=");
+        if (at == std::string::npos) return {};
+        at += key.size() + 2;
+        return state.substr(at, state.find(' ', at) - at);
+    }
+
   private:
     std::filesystem::path root_;
     EmulatorChild child_;

@@ -50,15 +50,6 @@ TEST(Ft817Process, AStandardCatClientReadsAndSetsTheFrequency) {
     fs::remove_all(root);
 }
 
-// The value of key=... in the amplifier emulator's state line.
-std::string stateValue(testing_support::EmulatorProcess& amp, const std::string& key) {
-    std::string state = amp.control("state");
-    size_t at = state.find(" " + key + "=");
-    if (at == std::string::npos) return {};
-    at += key.size() + 2;
-    return state.substr(at, state.find(' ', at) - at);
-}
-
 TEST(Ft817Process, TheRadiosBandMovesTheAmplifiersAntenna) {
     fs::path root = StationProcess::makeRoot();
     fs::create_directories(root / "opt/set");
@@ -72,7 +63,7 @@ TEST(Ft817Process, TheRadiosBandMovesTheAmplifiersAntenna) {
 
     auto reaches = [&](const std::string& frequency, const std::string& antenna) {
         return station.waitFor(
-            [&] { return stateValue(amp, "fa_hz") == frequency && stateValue(amp, "antenna") == antenna; },
+            [&] { return amp.stateValue("fa_hz") == frequency && amp.stateValue("antenna") == antenna; },
             std::chrono::seconds(60));
     };
     EXPECT_TRUE(reaches("14250000", "2")) << amp.control("state") << "\n" << station.log();

@@ -23,15 +23,6 @@ using testing_support::askSocket;
 using testing_support::readAll;
 using testing_support::StationProcess;
 
-// The value of key=... in the amplifier emulator's state line.
-std::string stateValue(testing_support::EmulatorProcess& amp, const std::string& key) {
-    std::string state = amp.control("state");
-    size_t at = state.find(" " + key + "=");
-    if (at == std::string::npos) return {};
-    at += key.size() + 2;
-    return state.substr(at, state.find(' ', at) - at);
-}
-
 class QorProcess : public ::testing::Test {
   protected:
     // The amplifier emulator and the radio first, then the station on the
@@ -62,14 +53,14 @@ TEST_F(QorProcess, TheRadiosBandAndAntennaInputReachTheAmplifier) {
     start("20m 14000000 14350000 1 2 0 0 0.0\n40m 7000000 7300000 1 3 0 0 0.0\n", "", 10);
     auto reaches = [&](const std::string& frequency, const std::string& antenna) {
         return station->waitFor(
-            [&] { return stateValue(amp, "fa_hz") == frequency && stateValue(amp, "antenna") == antenna; },
+            [&] { return amp.stateValue("fa_hz") == frequency && amp.stateValue("antenna") == antenna; },
             60s);
     };
     EXPECT_TRUE(reaches("14250000", "2")) << amp.control("state") << "\n" << station->log();
     ASSERT_EQ(radio->control("freq 7100000"), "ok frequency 7100000");
     EXPECT_TRUE(reaches("7100000", "3")) << amp.control("state");
     ASSERT_EQ(radio->control("antenna 2"), "ok antenna 2");
-    EXPECT_TRUE(station->waitFor([&] { return stateValue(amp, "antenna_in") == "2"; }, 60s))
+    EXPECT_TRUE(station->waitFor([&] { return amp.stateValue("antenna_in") == "2"; }, 60s))
         << amp.control("state");
     EXPECT_NE(station->log().find("------------------ OK works->serFD="), std::string::npos);
     EXPECT_EQ(station->stop(SIGTERM, 30s), 0);
@@ -86,9 +77,9 @@ TEST_F(QorProcess, ATuneFromThePanelKeysTheRadiosCarrierAndReturnsToReceive) {
     ASSERT_EQ(askSocket(root / "run/panel.sock", "press 4"), "ok");  // the tune menu
     ASSERT_EQ(askSocket(root / "run/panel.sock", "press 3"), "ok");  // complete tune
     EXPECT_TRUE(radioReceived("TU120; TX2;", 60s)) << radio->control("received") << "\n" << station->log();
-    EXPECT_TRUE(station->waitFor([&] { return stateValue(amp, "keyed") == "1"; }, 60s))
+    EXPECT_TRUE(station->waitFor([&] { return amp.stateValue("keyed") == "1"; }, 60s))
         << amp.control("state");
-    EXPECT_EQ(stateValue(amp, "drive"), "5.00");
+    EXPECT_EQ(amp.stateValue("drive"), "5.00");
     // Seconds in the plain build; a sanitizer build runs the search many times slower.
     EXPECT_TRUE(station->waitFor(
         [&] { return readAll(root / "opt/set/atu_ant1.txt").find(" 14250000 1 ") != std::string::npos; },
@@ -96,7 +87,7 @@ TEST_F(QorProcess, ATuneFromThePanelKeysTheRadiosCarrierAndReturnsToReceive) {
         << amp.control("state") << "\n"
         << radio->control("received");
     EXPECT_TRUE(radioReceived("TU120; TX2; RX;", 60s)) << radio->control("received");
-    EXPECT_TRUE(station->waitFor([&] { return stateValue(amp, "keyed") == "0"; }, 60s))
+    EXPECT_TRUE(station->waitFor([&] { return amp.stateValue("keyed") == "0"; }, 60s))
         << amp.control("state");
     EXPECT_EQ(radio->control("state"), "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0");
 }
@@ -116,7 +107,7 @@ TEST_F(QorProcess, TheOperatorsOwnTransmissionStartsATuneThatEndsInReceive) {
     // The tune over, the station takes the radio back to receive; it asked for no carrier of its own.
     EXPECT_TRUE(radioReceived("RX;", 60s)) << radio->control("received");
     EXPECT_EQ(radio->control("received").find("TX2;"), std::string::npos) << radio->control("received");
-    EXPECT_TRUE(station->waitFor([&] { return stateValue(amp, "keyed") == "0"; }, 60s))
+    EXPECT_TRUE(station->waitFor([&] { return amp.stateValue("keyed") == "0"; }, 60s))
         << amp.control("state");
 }
 
