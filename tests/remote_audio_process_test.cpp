@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cmath>
@@ -9,9 +6,9 @@
 #include <fstream>
 #include <numbers>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "emulator_child.h"
 #include "qor_process.h"
 #include "remote/wav_file.h"
 #include "remote_client_process.h"
@@ -23,30 +20,6 @@ namespace fs = std::filesystem;
 using std::chrono::seconds;
 
 // The transceiver's CAT port, linked at /dev/ttyUSB0 of the run root before the station starts.
-class CatEmulator {
-  public:
-    explicit CatEmulator(const fs::path& root) {
-        std::vector<std::string> arguments = {CAT_EMULATOR_BINARY, "--root", root.string()};
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        const auto deadline = std::chrono::steady_clock::now() + seconds(10);
-        while (!fs::is_symlink(root / "dev/ttyUSB0") && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ~CatEmulator() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    CatEmulator(const CatEmulator&) = delete;
-    CatEmulator& operator=(const CatEmulator&) = delete;
-
-  private:
-    pid_t pid_ = -1;
-};
-
 fs::path makeRoot() {
     std::string pattern = (fs::temp_directory_path() / "brisel-audio-XXXXXX").string();
     return mkdtemp(pattern.data());
@@ -65,8 +38,9 @@ int peak(const std::vector<int16_t>& samples) {
 // talks CAT with the transceiver.
 TEST(RemoteAudioProcess, AudioAndCatTravelBothWays) {
     const fs::path root = makeRoot();
-    CatEmulator transceiver(root);
-    ASSERT_TRUE(fs::is_symlink(root / "dev/ttyUSB0"));
+    testing_support::EmulatorChild transceiver({CAT_EMULATOR_BINARY, "--root", root.string()},
+                                               "cat-emulator ready");
+    ASSERT_TRUE(transceiver.ready());
     // Its auxiliary link reports the audio enabled: the operator's audio may be played.
     testing_support::QorProcess link(root, 4);
     ASSERT_TRUE(link.ready());

@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "brisel-cat-emulator: CAT port at %s%s (%s)\n", root.c_str(), link.c_str(),
                  pty.slavePath().c_str());
+    std::printf("cat-emulator ready %s\n", pty.slavePath().c_str());
+    std::fflush(stdout);
     sim::TransceiverCat radio;
     std::string command;
     while (stopRequested == 0) {
