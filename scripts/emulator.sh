@@ -3,42 +3,30 @@
 # sets $emulator to its process id and returns once its pseudo-terminal is
 # ready; when it ends or is not ready within 10 s it says why, stops it and
 # returns 1. Its standard output goes to ROOT/amp-emulator.out, its log to
-# ROOT/amp-emulator.log.
-start_emulator() {
-  local root=$1
-  shift
-  build/release/brisel-amp-emulator --root "$root" "$@" > "$root/amp-emulator.out" 2> "$root/amp-emulator.log" &
-  emulator=$!
-  for _ in $(seq 100); do
-    grep -q "amp-emulator ready" "$root/amp-emulator.out" 2>/dev/null && return 0
-    kill -0 "$emulator" 2>/dev/null || break
-    sleep 0.1
-  done
-  echo "The amplifier emulator did not become ready; its log $root/amp-emulator.log ends:" >&2
-  tail -n 12 "$root/amp-emulator.log" >&2
-  kill "$emulator" 2>/dev/null
-  wait "$emulator" 2>/dev/null
-  emulator=""
-  return 1
-}
+# ROOT/amp-emulator.log. start_radio_emulator ROOT [OPTION...] does the same
+# for the maker's transceiver on the auxiliary link, after the amplifier
+# emulator (its carrier keys that one): $radio_emulator,
+# ROOT/qor-emulator.out and .log.
+start_emulator() { start_ready_program emulator amp-emulator "amplifier emulator" "$@"; }
+start_radio_emulator() { start_ready_program radio_emulator qor-emulator "transceiver emulator" "$@"; }
 
-# start_radio_emulator ROOT [OPTION...] does the same for the maker's
-# transceiver on the auxiliary link, after the amplifier emulator (its carrier
-# keys that one): $radio_emulator, ROOT/qor-emulator.out and .log.
-start_radio_emulator() {
-  local root=$1
-  shift
-  build/release/brisel-qor-emulator --root "$root" "$@" > "$root/qor-emulator.out" 2> "$root/qor-emulator.log" &
-  radio_emulator=$!
+# start_ready_program VAR NAME WHAT ROOT [OPTION...]: build/release/brisel-NAME
+# as above, its process id in the variable VAR, ready once it prints "NAME ready".
+start_ready_program() {
+  local var=$1 name=$2 what=$3 root=$4 pid
+  shift 4
+  "build/release/brisel-$name" --root "$root" "$@" > "$root/$name.out" 2> "$root/$name.log" &
+  pid=$!
+  printf -v "$var" %s "$pid"
   for _ in $(seq 100); do
-    grep -q "qor-emulator ready" "$root/qor-emulator.out" 2>/dev/null && return 0
-    kill -0 "$radio_emulator" 2>/dev/null || break
+    grep -q "$name ready" "$root/$name.out" 2>/dev/null && return 0
+    kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  echo "The transceiver emulator did not become ready; its log $root/qor-emulator.log ends:" >&2
-  tail -n 12 "$root/qor-emulator.log" >&2
-  kill "$radio_emulator" 2>/dev/null
-  wait "$radio_emulator" 2>/dev/null
-  radio_emulator=""
+  echo "The $what did not become ready; its log $root/$name.log ends:" >&2
+  tail -n 12 "$root/$name.log" >&2
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  printf -v "$var" %s ""
   return 1
 }
