@@ -1,28 +1,49 @@
 #!/usr/bin/env bash
 # Checks the formatting, then builds and runs every test: a plain build, then
 # the same tests under AddressSanitizer with UndefinedBehaviorSanitizer, then
-# ThreadSanitizer. Warnings are errors.
-set -euo pipefail
+# ThreadSanitizer. Warnings are errors. Every build runs even when an earlier
+# one failed, so that the summary at the end shows all three; the exit status
+# is 1 when anything failed.
+set -uo pipefail
 cd "$(dirname "$0")"
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh || exit 1
+failed=0
 echo "== format"
-git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
+  echo "format: sources not formatted as .clang-format says"
+  failed=1
+fi
 jobs=$(nproc)
 summary=()
 for preset in release asan tsan; do
   echo "== $preset"
   extra=()
   [ "$preset" = release ] && extra=(-DBRISEL_WERROR=ON)
-  cmake --preset "$preset" "${extra[@]}" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
-  ctest --preset "$preset" -j "$jobs" | tee "build/$preset/ctest.log"
+  if ! cmake --preset "$preset" "${extra[@]}" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
+    summary+=("$preset: build failed")
+    failed=1
+    continue
+  fi
+  ctest --preset "$preset" -j "$jobs" 2>&1 | tee "build/$preset/ctest.log"
   counts=$(sed -nE 's/.* ([0-9]+) tests failed out of ([0-9]+)$/\2 \1/p' "build/$preset/ctest.log")
-  summary+=("$preset: $((${counts% *} - ${counts#* })) passed, ${counts#* } failed")
+  if [ -z "$counts" ]; then
+    summary+=("$preset: ctest ended without a result")
+    failed=1
+    continue
+  fi
+  total=${counts% *} failures=${counts#* }
+  summary+=("$preset: $((total - failures)) passed, $failures failed")
+  [ "$failures" -eq 0 ] || failed=1
 done
 # The benchmarks must still run; their report is kept, not shown.
-echo "== benchmarks (report in build/release/bench.log)"
-build/release/brisel_bench --benchmark_min_time=0.01 >build/release/bench.log 2>&1 || {
-  cat build/release/bench.log
-  exit 1
-}
+if [ -x build/release/brisel_bench ]; then
+  echo "== benchmarks (report in build/release/bench.log)"
+  if ! build/release/brisel_bench --benchmark_min_time=0.01 >build/release/bench.log 2>&1; then
+    tail -n 40 build/release/bench.log
+    summary+=("benchmarks: failed")
+    failed=1
+  fi
+fi
+echo "== summary"
 printf '%s\n' "${summary[@]}"
+exit "$failed"

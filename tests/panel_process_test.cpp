@@ -90,14 +90,25 @@ TEST_F(PanelProcess, ManualTuneStepsReachTheAmplifier) {
 TEST_F(PanelProcess, AnAutomaticTuneFromTheTuneMenuIsStored) {
     start();
     ASSERT_EQ(emulator.control("load z 12 25").rfind("ok", 0), 0u);
+    // The counter's frequency is polled only between tunes, and the tune is
+    // stored at the frequency known when it ends: the station must have read
+    // the carrier's frequency (its band's antenna row applied) before the tune.
+    ASSERT_EQ(emulator.control("key 10 14100000").rfind("ok", 0), 0u);
+    ASSERT_EQ(emulator.control("unkey").rfind("ok", 0), 0u);
+    ASSERT_TRUE(
+        station->waitFor([&] { return station->log().find("ANTENNA TAB") != std::string::npos; }, 30s))
+        << emulator.control("received");
     ASSERT_EQ(emulator.control("key 10 14100000").rfind("ok", 0), 0u);
     press(4);
     press(3);  // complete tune
-    // Seconds in the plain build; a sanitizer build runs the search many times slower.
+    // Seconds in the plain build; a sanitizer build on a busy machine runs the
+    // search many times slower. The limit stays below the test's own time-out
+    // so that a failure shows what happened.
     EXPECT_TRUE(station->waitFor(
         [&] { return readAll(root / "opt/set/atu_ant1.txt").find(" 14100000 1 ") != std::string::npos; },
-        300s))
-        << emulator.control("state");
+        100s))
+        << emulator.control("state") << "\n"
+        << station->log();
     emulator.control("unkey");
 }
 
