@@ -110,4 +110,16 @@ TEST_F(NetProcess, AnEnabledFilterGoesInLineOnTheNextFrequencyChange) {
     EXPECT_EQ(count(emulator.control("received"), "SF"), 1u);
 }
 
+// A hand-edited filter file with an empty line after row 3: the 20 m filter
+// is still filter 4, the one the amplifier puts in line at 14.2 MHz.
+TEST_F(NetProcess, AnEmptyLineInTheFilterFileShiftsNoFilter) {
+    std::ofstream(root / "opt/set/filter.txt") << ";header\n1800000 2000000 1\n3500000 4000000 1\n"
+                                                  "7000000 7300000 1\n\n14000000 14350000 1\n0 54000000 1\n";
+    start();
+    ASSERT_EQ(emulator.control("key 5 14200000").rfind("ok", 0), 0u);
+    ASSERT_EQ(emulator.control("unkey").rfind("ok", 0), 0u);
+    EXPECT_TRUE(station->waitFor([&] { return emulator.stateValue("filter_in_line") == "4"; }, 10s))
+        << "filter in line: " << emulator.stateValue("filter_in_line");
+}
+
 }  // namespace
