@@ -20,14 +20,17 @@ using testing_support::askSocket;
 using testing_support::readAll;
 using testing_support::StationProcess;
 
+// The address with its prefix length, two DNS servers, and an IPv6 stanza
+// that is not the panel's to edit.
 constexpr const char* kInterfaces =
     "# The unit's network\n"
     "auto eth0\n"
     "iface eth0 inet static\n"
-    "    address 192.168.1.10\n"
-    "    netmask 255.255.255.0\n"
+    "    address 192.168.1.10/24\n"
     "    gateway 192.168.1.1\n"
-    "    dns-nameservers 192.168.1.1\n";
+    "    dns-nameservers 192.168.1.1 8.8.8.8\n"
+    "iface eth0 inet6 static\n"
+    "    address fd00::10/64\n";
 
 class NetProcess : public ::testing::Test {
   protected:
