@@ -107,6 +107,34 @@ TEST_F(FilterTable, LoadReadsTheFirstEightDataLinesInAnyBase) {
     EXPECT_EQ(rows[7].Fstop, 80);
 }
 
+// Hand editing leaves empty and blank lines; they are no rows, so every later
+// filter keeps its number, in the table, in the next save and in the USB check.
+TEST_F(FilterTable, BlankLinesAreNoRows) {
+    const std::string text =
+        ";c\n0 2000000 1\n0 4000000 1\n0 7300000 1\n\n14000000 14350000 1\n \t\r\n0 54000000 1\n\r\n";
+    write(config::kFilterPath, text);
+    config::LoadTabFiltri(works);
+    const FilterRows rows = works.filterTable.with([](const FilterRows& table) { return table; });
+    EXPECT_EQ(rows[3].Fstart, 14000000);
+    EXPECT_EQ(rows[4].Fstop, 54000000);
+    EXPECT_EQ(rows[5].Fstop, 0);
+    works.frequency = 14200000;
+    amp::SetFilterFromfreq(works);
+    EXPECT_EQ(works.filterMask, 1u << 3);
+
+    works.filterSel = 2;
+    amp::EnDisFilter(works, 0);
+    const std::string saved = file(config::kFilterPath);
+    EXPECT_NE(saved.find("0\t\t7300000\t\t0 \n14000000\t\t14350000\t\t1 \n0\t\t54000000\t\t1 \n"),
+              std::string::npos)
+        << saved;
+
+    write("/mnt/filter.txt", text);
+    ASSERT_EQ(config::ListFile_Filter(works), 0);
+    EXPECT_EQ(config::VeryfyFilterFileUSB(works), 0);
+    EXPECT_FALSE(station.log.contains("!ERR USB Filter"));
+}
+
 TEST_F(FilterTable, MissingFileLeavesEveryFilterDisabled) {
     setRows(rowsOf({{0, 54000000, 1}}));
     config::LoadTabFiltri(works);

@@ -7,6 +7,8 @@
 
 #include "core/flag_bits.h"
 #include "test_station.h"
+#include "ui/button_labels.h"
+#include "ui/key_dispatch.h"
 #include "ui/tiny_link.h"
 
 namespace {
@@ -61,6 +63,34 @@ TEST_F(GpioPasses, WithoutAKeyDispatchTheLongPressMessageDoesNotStay) {
     hold({2}, 400);
     hold({}, 10);
     EXPECT_EQ(works.panelFlags & core::panelFlags::SecondFunction, 0);
+}
+
+// "Entering second function..." shows while a long press is near or
+// repeating and goes with the key's release, also when the key dispatch did
+// not act on the press.
+TEST_F(GpioPasses, TheLongPressMessageGoesWhenTheKeyIsReleased) {
+    works.keyHandler = ui::DecodeTasto;
+    hold({}, 10);
+    struct Case {
+        const char* name;
+        int32_t screenState;
+        uint8_t screenSaverOn;
+        int key, passes;
+    } cases[] = {
+        {"up L held 1.5 s in manual tune, repeating", ui::screen::ManualTune, 0, 3, 750},
+        {"a long press that woke the screen saver", ui::screen::Main, 1, 2, 400},
+        {"a press that woke the screen saver, let go just before its long press", ui::screen::Main, 1, 2,
+         230},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        works.screenState = c.screenState;
+        works.screenSaverOn = c.screenSaverOn;
+        hold({c.key}, c.passes);
+        EXPECT_NE(works.panelFlags & core::panelFlags::SecondFunction, 0);
+        hold({}, 10);
+        EXPECT_EQ(works.panelFlags & core::panelFlags::SecondFunction, 0);
+    }
 }
 
 TEST_F(GpioPasses, StartUpChordsSetTheirBytesAndTheirKeysDispatchNothing) {

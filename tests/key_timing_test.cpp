@@ -51,8 +51,8 @@ KeyRun play(const std::vector<Segment>& segments, bool repeat = false) {
     };
     for (const Segment& segment : segments) {
         for (int pass = 0; pass < segment.passes; ++pass) {
-            keys.pass(segment.levels, clock.now(), 0.5, dispatch, [&] {
-                if (run.firstAnnounce < 0) run.firstAnnounce = seconds();
+            keys.pass(segment.levels, clock.now(), 0.5, dispatch, [&](bool near) {
+                if (near && run.firstAnnounce < 0) run.firstAnnounce = seconds();
             });
             clock.sleepFor(kPass);
         }

@@ -65,6 +65,49 @@ TEST(InterfacesFile, RewritesOnlyTheAddressLines) {
               longFile.substr(0, longFile.size() - 16) + "address 10.0.0.5\n");
 }
 
+// A unit's file as ifupdown and resolvconf take it: a prefix length on the
+// address, two DNS servers, an IPv6 stanza before and after the IPv4 one and
+// a second interface.
+constexpr const char* kStanzas =
+    "auto lo\n"
+    "iface lo inet loopback\n"
+    "iface eth0 inet6 static\n"
+    "    address fd00::10/64\n"
+    "auto eth0\n"
+    "iface eth0 inet static\n"
+    "    address 192.168.1.10/24\n"
+    "    gateway 192.168.1.1\n"
+    "    dns-nameservers 192.168.1.1 8.8.8.8\n"
+    "    dns-nameservers 9.9.9.9\n"
+    "auto wlan0\n"
+    "iface wlan0 inet static\n"
+    "    address 10.1.1.1\n"
+    "    netmask 255.0.0.0\n"
+    "iface eth0 inet6 static\n"
+    "    address fd00::11/64\n"
+    "    gateway fd00::1\n";
+
+TEST(InterfacesFile, OnlyTheLanIpv4StanzaIsReadAndWritten) {
+    const config::LanTexts texts = config::lanTextsOf(kStanzas);
+    EXPECT_EQ(texts.IP, "192.168.1.10/24");
+    EXPECT_EQ(texts.NetMask, "");
+    EXPECT_EQ(texts.Gateway, "192.168.1.1");
+    EXPECT_EQ(texts.DNS, "192.168.1.1 8.8.8.8");
+    EXPECT_EQ(config::SplitAddr(texts.IP), (config::Octets{192, 168, 1, 10}));
+    EXPECT_EQ(config::SplitAddr(texts.DNS), (config::Octets{192, 168, 1, 1}));
+
+    config::LanValues values;
+    values.IP = {192, 168, 1, 11};
+    values.NetMask = {255, 255, 0, 0};
+    values.Gateway = {192, 168, 1, 254};
+    values.DNS = {1, 1, 1, 1};
+    std::string expected = kStanzas;
+    expected.replace(expected.find("192.168.1.10/24"), 15, "192.168.1.11/24");
+    expected.replace(expected.find("gateway 192.168.1.1"), 19, "gateway 192.168.1.254");
+    expected.replace(expected.find("192.168.1.1 8.8.8.8"), 19, "1.1.1.1 8.8.8.8");
+    EXPECT_EQ(config::rewriteInterfaces(kStanzas, values), expected);
+}
+
 TEST(InterfacesFile, SplitsAndJoinsDottedAddresses) {
     EXPECT_EQ(config::SplitAddr("192.168.1.10"), (config::Octets{192, 168, 1, 10}));
     EXPECT_EQ(config::SplitAddr("10.1"), (config::Octets{10, 1, 0, 0}));
@@ -113,6 +156,17 @@ TEST_F(LanSettings, SaveWritesTheEditedAddressAndRestartsTheNetwork) {
     EXPECT_EQ(station.actions(), (std::vector<SystemAction>{SystemAction::RemountSettingsReadWrite,
                                                             SystemAction::RemountSettingsReadOnly,
                                                             SystemAction::RestartNetwork}));
+}
+
+TEST_F(LanSettings, SavedTextsKeepThePrefixLengthAndFurtherServers) {
+    write(kStanzas);
+    ASSERT_EQ(net::ReadLanParam(works), 0);
+    EXPECT_EQ(works.IP_v[3], 10);
+    works.IP_v[3] = 11;
+    EXPECT_EQ(net::SaveLanParam(works), 0);
+    EXPECT_NE(file().find("    address 192.168.1.11/24\n    gateway"), std::string::npos) << file();
+    EXPECT_EQ(works.IP.get(), "192.168.1.11/24");
+    EXPECT_EQ(works.DNS.get(), "192.168.1.1 8.8.8.8");
 }
 
 TEST_F(LanSettings, FailedRemountLeavesTheFileAndTheNetworkAlone) {

@@ -20,14 +20,17 @@ using testing_support::askSocket;
 using testing_support::readAll;
 using testing_support::StationProcess;
 
+// The address with its prefix length, two DNS servers, and an IPv6 stanza
+// that is not the panel's to edit.
 constexpr const char* kInterfaces =
     "# The unit's network\n"
     "auto eth0\n"
     "iface eth0 inet static\n"
-    "    address 192.168.1.10\n"
-    "    netmask 255.255.255.0\n"
+    "    address 192.168.1.10/24\n"
     "    gateway 192.168.1.1\n"
-    "    dns-nameservers 192.168.1.1\n";
+    "    dns-nameservers 192.168.1.1 8.8.8.8\n"
+    "iface eth0 inet6 static\n"
+    "    address fd00::10/64\n";
 
 class NetProcess : public ::testing::Test {
   protected:
@@ -108,6 +111,18 @@ TEST_F(NetProcess, AnEnabledFilterGoesInLineOnTheNextFrequencyChange) {
     // A while later it has still gone out once.
     station->waitFor([] { return false; }, 1s);
     EXPECT_EQ(count(emulator.control("received"), "SF"), 1u);
+}
+
+// A hand-edited filter file with an empty line after row 3: the 20 m filter
+// is still filter 4, the one the amplifier puts in line at 14.2 MHz.
+TEST_F(NetProcess, AnEmptyLineInTheFilterFileShiftsNoFilter) {
+    std::ofstream(root / "opt/set/filter.txt") << ";header\n1800000 2000000 1\n3500000 4000000 1\n"
+                                                  "7000000 7300000 1\n\n14000000 14350000 1\n0 54000000 1\n";
+    start();
+    ASSERT_EQ(emulator.control("key 5 14200000").rfind("ok", 0), 0u);
+    ASSERT_EQ(emulator.control("unkey").rfind("ok", 0), 0u);
+    EXPECT_TRUE(station->waitFor([&] { return emulator.stateValue("filter_in_line") == "4"; }, 10s))
+        << "filter in line: " << emulator.stateValue("filter_in_line");
 }
 
 }  // namespace

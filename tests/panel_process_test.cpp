@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -76,11 +77,12 @@ TEST_F(PanelProcess, ManualTuneStepsReachTheAmplifier) {
     press(3);  // up L
     press(3);
     press(5);  // up C
+    // A press that a loaded machine stretches past a long press repeats: at
+    // least the steps pressed arrive.
     EXPECT_TRUE(station->waitFor(
         [&] {
-            const std::string state = emulator.control("state");
-            return state.find(" tuner_l=2 ") != std::string::npos &&
-                   state.find(" tuner_c=1 ") != std::string::npos;
+            return std::atoi(emulator.stateValue("tuner_l").c_str()) >= 2 &&
+                   std::atoi(emulator.stateValue("tuner_c").c_str()) >= 1;
         },
         10s))
         << emulator.control("state") << "\n"

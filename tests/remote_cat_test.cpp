@@ -26,6 +26,8 @@
 #include "remote/message_dispatch.h"
 #include "remote/remote_checks.h"
 #include "test_station.h"
+#include "ui/settings_menu.h"
+#include "ui/status_bar.h"
 
 namespace {
 
@@ -284,7 +286,33 @@ TEST_F(CatPort, TheStartUpDecisionStartsRemoteOperationOnlyWhenAllIsPresent) {
         EXPECT_EQ(station.log.contains("Remote GO!"), c.go);
         // Started again (the enable characters back at '1') only on the go.
         EXPECT_EQ(works.setup->EnableRead == '1', c.go);
+        EXPECT_EQ(ui::LoadParameterMenu(works, ui::menuItem::UseMode, 0), c.go ? "Remote" : "Local");
     }
+}
+
+// The panel starts from what the start-up decided: leaving "Use Mode" with
+// ENTER after a start that went remote keeps remote operation, in the run
+// and in the setup file.
+TEST_F(CatPort, UseModeEnterAfterAStartUpThatWentRemoteKeepsIt) {
+    devices.add(station.path("/dev/ttyUSB0"), transceiver());
+    devices.run();
+    works.running = 1;
+    works.setup->EnableRead = works.setup->EnableWrite = works.setup->EnableCAT = '1';
+    works.setup->enaser = '1';
+    remote::decideRemoteAtStartUp(works);
+    ASSERT_TRUE(station.log.contains("Remote GO!"));
+    EXPECT_EQ(ui::statusBarTexts(works).top[6], "Remote");
+    EXPECT_FALSE(ui::statusBarTexts(works).remoteStopped);
+
+    station.log.clear();
+    works.menuIndex = ui::menuItem::UseMode;
+    ui::ModifyParameter(works, ui::editCode::Enter);
+    EXPECT_FALSE(station.log.contains("REMOTE STOP"));
+    EXPECT_EQ(works.tempflag_processextREMLOCOFF, 149);
+    std::ifstream in(station.path("/opt/set/setup.txt"));
+    const std::string setup{std::istreambuf_iterator<char>(in), {}};
+    for (const char* line : {"EnableRead: 1\n", "EnableWrite: 1\n", "EnableCAT: 1\n"})
+        EXPECT_NE(setup.find(line), std::string::npos) << line << setup;
 }
 
 TEST_F(CatPort, ACatPortThatCannotBeWrittenClosesTheBridgeAndTheConnection) {

@@ -40,7 +40,7 @@ std::vector<FilterLine> filterLinesOf(std::string_view text) {
     std::vector<FilterLine> lines;
     while (!text.empty()) {
         const std::string_view line = takeTextLine(text);
-        if (line.starts_with(';')) continue;
+        if (isBlankLine(line) || line.starts_with(';')) continue;
         lines.push_back(parseLine(line));
     }
     return lines;

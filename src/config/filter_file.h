@@ -1,6 +1,7 @@
 #pragma once
 // The text of the receive filter file: a comment header, then one line per
-// filter ("Fstart Fstop enabled"); lines starting with ';' are comments.
+// filter ("Fstart Fstop enabled"); lines starting with ';' are comments, and
+// blank lines are no filter's.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,7 @@ struct FilterLine {
     bool complete = false;
 };
 
-// Every data line of the text, in order.
+// Every data line of the text, in order: neither a comment nor blank.
 [[nodiscard]] std::vector<FilterLine> filterLinesOf(std::string_view text);
 // The table a filter file gives: its first eight data lines, every row it
 // does not fill disabled with an empty range.

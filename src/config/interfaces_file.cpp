@@ -1,5 +1,7 @@
 #include "config/interfaces_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,43 +32,124 @@ KeywordLine split(std::string_view line) {
     return parts;
 }
 
-std::string dotted(const char* keyword, const Octets& octets) {
-    return std::string(keyword) + " " + SplitAddrInv(octets);
+// Which lines hold the LAN's settings: the options of the first IPv4
+// stanza of an interface other than the loopback, and option lines before
+// any stanza (a file of bare options). The options of every other stanza
+// (IPv6, loopback, further interfaces) are neither read nor written.
+class LanStanza {
+  public:
+    // Takes the lines in file order; true for an option line of the LAN's.
+    bool holds(const KeywordLine& line) {
+        if (line.keyword == "iface") {
+            section_ = !lanSeen_ && isLanStanza(line.value) ? Section::Lan : Section::Other;
+            lanSeen_ = lanSeen_ || section_ == Section::Lan;
+            return false;
+        }
+        return section_ != Section::Other;
+    }
+
+  private:
+    enum class Section { BeforeStanzas, Lan, Other };
+
+    // "NAME inet METHOD", NAME not the loopback.
+    static bool isLanStanza(std::string_view words) {
+        const KeywordLine name = split(words);
+        const KeywordLine family = split(name.value);
+        return name.keyword != "lo" && family.keyword == "inet";
+    }
+
+    Section section_ = Section::BeforeStanzas;
+    bool lanSeen_ = false;
+};
+
+enum class Field { None, IP, NetMask, Gateway, DNS };
+
+Field fieldOf(std::string_view keyword) {
+    if (keyword == "address") return Field::IP;
+    if (keyword == "netmask") return Field::NetMask;
+    if (keyword == "gateway") return Field::Gateway;
+    if (keyword == "nameserver" || keyword == "dns-nameservers") return Field::DNS;
+    return Field::None;
+}
+
+// The LAN's line of each field: the first one of its stanza, the one the
+// panel shows and edits. Later lines of the same keyword are kept as they are.
+class LanFields {
+  public:
+    // The field the line holds when it is the first of that field, else None.
+    Field take(const KeywordLine& line) {
+        if (!stanza_.holds(line)) return Field::None;
+        const Field field = fieldOf(line.keyword);
+        if (field == Field::None || seen_[static_cast<size_t>(field)]) return Field::None;
+        seen_[static_cast<size_t>(field)] = true;
+        return field;
+    }
+
+  private:
+    LanStanza stanza_;
+    std::array<bool, static_cast<size_t>(Field::DNS) + 1> seen_{};
+};
+
+// The line with its first address replaced; what follows the address (a
+// prefix length, further servers) stays.
+std::string withAddress(const char* keyword, const Octets& octets, std::string_view value) {
+    const size_t end = std::min(value.find_first_of(" \t/"), value.size());
+    return std::string(keyword) + " " + SplitAddrInv(octets) + std::string(value.substr(end));
 }
 
 }  // namespace
 
 LanTexts lanTextsOf(std::string_view text) {
     LanTexts texts;
+    LanFields fields;
     while (!text.empty()) {
         const KeywordLine line = split(takeTextLine(text));
-        if (line.keyword == "address")
-            texts.IP = line.value;
-        else if (line.keyword == "netmask")
-            texts.NetMask = line.value;
-        else if (line.keyword == "gateway")
-            texts.Gateway = line.value;
-        else if (line.keyword == "nameserver" || line.keyword == "dns-nameservers")
-            texts.DNS = line.value;
+        switch (fields.take(line)) {
+            case Field::IP:
+                texts.IP = line.value;
+                break;
+            case Field::NetMask:
+                texts.NetMask = line.value;
+                break;
+            case Field::Gateway:
+                texts.Gateway = line.value;
+                break;
+            case Field::DNS:
+                texts.DNS = line.value;
+                break;
+            case Field::None:
+                break;
+        }
     }
     return texts;
 }
 
 std::string rewriteInterfaces(std::string_view text, const LanValues& values) {
     std::string out;
+    LanFields fields;
     while (!text.empty()) {
         const bool ended = text.find('\n') != std::string_view::npos;
         const std::string_view original = takeLine(text);
         const KeywordLine line = split(original);
         std::string replaced;
-        if (line.keyword == "address")
-            replaced = dotted("address", values.IP);
-        else if (line.keyword == "netmask")
-            replaced = dotted("netmask", values.NetMask);
-        else if (line.keyword == "gateway")
-            replaced = values.Gateway_none ? "gateway " : dotted("gateway", values.Gateway);
-        else if (line.keyword == "nameserver" || line.keyword == "dns-nameservers")
-            replaced = values.DNS_none ? "dns-nameservers " : dotted("dns-nameservers", values.DNS);
+        switch (fields.take(line)) {
+            case Field::IP:
+                replaced = withAddress("address", values.IP, line.value);
+                break;
+            case Field::NetMask:
+                replaced = withAddress("netmask", values.NetMask, line.value);
+                break;
+            case Field::Gateway:
+                replaced =
+                    values.Gateway_none ? "gateway " : withAddress("gateway", values.Gateway, line.value);
+                break;
+            case Field::DNS:
+                replaced = values.DNS_none ? "dns-nameservers "
+                                           : withAddress("dns-nameservers", values.DNS, line.value);
+                break;
+            case Field::None:
+                break;
+        }
         if (replaced.empty())
             out += original;
         else

@@ -1,7 +1,8 @@
 #pragma once
 // The network interfaces file /opt/set/interfaces, in the ifupdown syntax:
-// the static address, netmask, gateway and DNS server are read for the panel
-// and written back in place, every other line kept as it is.
+// the static address, netmask, gateway and DNS server of the LAN's IPv4
+// stanza are read for the panel and written back in place, every other line
+// (other stanzas, a prefix length, further servers) kept as it is.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -25,8 +26,9 @@ struct LanValues {
 };
 
 [[nodiscard]] LanTexts lanTextsOf(std::string_view text);
-// The file with its address lines rewritten from the values; a "nameserver"
-// line becomes a "dns-nameservers" line. Every line is kept, however many.
+// The file with the LAN's address lines rewritten from the values; a
+// "nameserver" line becomes a "dns-nameservers" line. Every line is kept,
+// however many.
 [[nodiscard]] std::string rewriteInterfaces(std::string_view text, const LanValues& values);
 
 // The dotted parts of the text as atoi reads them; parts beyond four are

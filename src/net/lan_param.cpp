@@ -75,15 +75,16 @@ int SaveLanParam(core::Works& works) {
     values.DNS = octetsOf(works.DNS_v);
     values.Gateway_none = works.Gateway_none != 0;
     values.DNS_none = works.DNS_none != 0;
+    const std::string rewritten = config::rewriteInterfaces(*text, values);
     // The file is replaced whole, so a power cut leaves the old or the new settings.
-    if (!files.save(config::kInterfacesPath, config::rewriteInterfaces(*text, values))) return -1;
-    const std::string ip = config::SplitAddrInv(values.IP);
-    platform::trace("--->new ip: %s \n", ip.c_str());
-    // The texts the panel shows follow the saved values.
-    works.IP.set(ip);
-    works.NetMask.set(config::SplitAddrInv(values.NetMask));
-    if (!values.Gateway_none) works.Gateway.set(config::SplitAddrInv(values.Gateway));
-    if (!values.DNS_none) works.DNS.set(config::SplitAddrInv(values.DNS));
+    if (!files.save(config::kInterfacesPath, rewritten)) return -1;
+    platform::trace("--->new ip: %s \n", config::SplitAddrInv(values.IP).c_str());
+    // The texts the panel shows are the saved file's, prefix length and further servers included.
+    const config::LanTexts saved = config::lanTextsOf(rewritten);
+    works.IP.set(saved.IP);
+    works.NetMask.set(saved.NetMask);
+    if (!values.Gateway_none) works.Gateway.set(saved.Gateway);
+    if (!values.DNS_none) works.DNS.set(saved.DNS);
     if (const int status = works.platform->system().restartNetwork(); status != 0)
         platform::logError("network restart exit %d", status);
     works.platform->clock().sleepFor(std::chrono::seconds(1));

@@ -78,6 +78,7 @@ void decideRemoteAtStartUp(core::Works& works) {
         works.remoteFault = 1;
     }
     works.remoteChecked = 1;
+    works.useModeRemote = works.remoteFault == 0 ? 1 : 0;  // where the panel's "Use Mode" starts
     if (works.remoteFault == 0) config::StartThreadCommRemote(works);
     clock.sleepWhileRunning(std::chrono::seconds(2), works.running);
 }

@@ -15,6 +15,8 @@ namespace {
 
 constexpr int kTop = 420, kBottom = 479;
 constexpr std::array<int, kButtons> kLeft{0, 133, 266, 399, 532, 665};
+// Each button's filled columns; the last ends four columns short of its edge.
+constexpr std::array<int, kButtons> kRight{129, 262, 395, 528, 661, 794};
 constexpr std::array<int, kButtons> kRightEdge{130, 263, 396, 529, 662, 799};
 constexpr int kLine1Y = 445, kLine2Y = 472;
 
@@ -41,7 +43,7 @@ std::array<LabelX, kButtons> labelPositions(core::Works& works) {
 
 void drawBar(FrameBuffer* fb, uint8_t flags) {
     for (int button = 0; button < kButtons; ++button)
-        FillRect(fb, kLeft[button], kTop, kRightEdge[button] - 1, kBottom, 40, 40, 40);
+        FillRect(fb, kLeft[button], kTop, kRight[button], kBottom, 40, 40, 40);
     if ((flags & longPressMark::Button1) != 0) FillRect(fb, 2, 478, 127, 479, 250, 150, 0);
     if ((flags & longPressMark::Button6) != 0) FillRect(fb, 667, 478, 792, 479, 250, 150, 0);
     for (int button = 0; button < kButtons; ++button) {

@@ -34,10 +34,14 @@ constexpr auto kShutdownDelay = 1500ms;
 
 int dispatchKey(core::Works& works, int key, int held) {
     const core::KeyHandler handler = works.keyHandler;
-    if (handler != nullptr) return handler(works, key, held);
-    // The key dispatch takes the long press's message down; without one nothing else would.
-    works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::SecondFunction);
-    return 0;
+    return handler != nullptr ? handler(works, key, held) : 0;
+}
+
+void showSecondFunction(core::Works& works, bool near) {
+    if (near)
+        works.panelFlags |= core::panelFlags::SecondFunction;
+    else
+        works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::SecondFunction);
 }
 
 }  // namespace
@@ -101,7 +105,7 @@ void PanelInput::pass(core::Works& works) {
         keys_ = KeyTiming{};
     } else {
         auto dispatch = [&works](int key, int held) { return dispatchKey(works, key, held); };
-        auto announce = [&works] { works.panelFlags |= core::panelFlags::SecondFunction; };
+        auto announce = [&works](bool near) { showSecondFunction(works, near); };
         keys_.pass(levels, works.platform->clock().now(), works.TIME_LONG_PRESS, dispatch, announce);
     }
     followShutdown(works, levels);

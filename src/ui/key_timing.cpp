@@ -57,7 +57,7 @@ void KeyTiming::pass(uint32_t levels, platform::Clock::TimePoint now, double lon
                                      : repeats_ <= kSlowRepeats ? kRepeatPeriod
                                                                 : kFastRepeatPeriod;
             const double elapsed = std::chrono::duration<double>(now - pressTime_).count();
-            if (elapsed - threshold > -kAnnounceAhead) announce();
+            if (elapsed - threshold > -kAnnounceAhead) announce(true);
             if (elapsed - threshold > 0) {
                 fired_ = true;
                 if (dispatch(number, 1 << index) != 0) {
@@ -71,6 +71,7 @@ void KeyTiming::pass(uint32_t levels, platform::Clock::TimePoint now, double lon
             if (heldKey_ == number) {
                 // A key that repeated has fired, though its mark was cleared for the next repeat.
                 if (!fired_ && repeats_ == 0) dispatch(number, 0);
+                announce(false);
                 heldKey_ = 0;
                 fired_ = false;
             }

@@ -17,9 +17,11 @@ class KeyTiming {
     // key 1..6; held 0 for a short press, else the mask of the key's bit
     // (1 << (key - 1)) for a long press or a repeat. Non-zero asks for repeat.
     using Dispatch = std::function<int(int key, int held)>;
-    // Called when a long press is near ("Entering second function..." on the
-    // screen), before the press is dispatched, so the dispatch can take it down.
-    using Announce = std::function<void()>;
+    // Called with true when a long press is near ("Entering second function..."
+    // on the screen), before the press is dispatched so the dispatch can take
+    // it down; with false when the key is released, so that neither a repeated
+    // key nor a press the dispatch did not act on leaves it on the screen.
+    using Announce = std::function<void(bool near)>;
 
     // levels: bit key - 1 is the key's level, 0 while pressed. longPress in seconds.
     void pass(uint32_t levels, platform::Clock::TimePoint now, double longPress, const Dispatch& dispatch,
