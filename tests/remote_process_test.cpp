@@ -152,4 +152,23 @@ TEST(RemoteProcess, GuessingFromOneAddressIsSlowedWhileAnotherGetsIn) {
         EXPECT_EQ(log.find("Guess" + std::to_string(attempt)), std::string::npos);
 }
 
+TEST(RemoteProcess, TheClientGivesUpConnectingWhileAnotherHoldsTheStation) {
+    RemoteStation remote("Secret7");
+    ASSERT_TRUE(remote.listening()) << remote.station().log();
+    auto holder = remote.client("holder", {"--pass", "Secret7", "--seconds", "30"});
+    ASSERT_TRUE(remote.station().waitFor(
+        [&] { return remote.station().log().find("Receiving data") != std::string::npos; }, seconds(30)));
+    // The first waiters are taken by the listener's queue, the last one's connection is not.
+    std::vector<std::unique_ptr<ClientProcess>> waiters;
+    for (const char* from : {"127.0.0.2", "127.0.0.3", "127.0.0.4"})
+        waiters.push_back(remote.client(std::string("waiter") + from,
+                                        {"--from", from, "--pass", "Secret7", "--connect-timeout", "1"}));
+    for (auto& waiter : waiters) {
+        EXPECT_EQ(waiter->wait(seconds(30)), 1) << waiter->err();
+        EXPECT_NE(waiter->err().find("brisel-remote: no answer from the station within 1 s"),
+                  std::string::npos)
+            << waiter->err();
+    }
+}
+
 }  // namespace
