@@ -1,7 +1,14 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "remote_client_process.h"
@@ -9,6 +16,7 @@
 
 namespace {
 
+using std::chrono::milliseconds;
 using std::chrono::seconds;
 using testing_support::ClientProcess;
 using testing_support::StationProcess;
@@ -47,6 +55,7 @@ class RemoteStation {
         return status;
     }
     StationProcess& station() { return station_; }
+    [[nodiscard]] int port() const { return port_; }
 
   private:
     int port_;
@@ -150,6 +159,116 @@ TEST(RemoteProcess, GuessingFromOneAddressIsSlowedWhileAnotherGetsIn) {
     EXPECT_LT(otherIn, guessed) << "the other address got in while the guesser waited";
     for (int attempt = 1; attempt <= 8; ++attempt)
         EXPECT_EQ(log.find("Guess" + std::to_string(attempt)), std::string::npos);
+}
+
+// A stranger from 127.0.0.1 that sends its opening at once and then the same piece again and
+// again, pausing between them, on a thread of its own, until the station lets it go.
+class SlowClient {
+  public:
+    SlowClient(int port, const std::string& opening, std::string piece, milliseconds pause)
+        : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        // A full socket buffer must not keep the thread from looking at the stop flag.
+        timeval limit{0, 100000};
+        setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+        send(fd_, opening.data(), opening.size(), MSG_NOSIGNAL);
+        thread_ = std::thread([this, piece = std::move(piece), pause] {
+            while (!stop_ && !letGo_) {
+                const ssize_t sent = send(fd_, piece.data(), piece.size(), MSG_NOSIGNAL);
+                char reply[512];
+                const ssize_t got = recv(fd_, reply, sizeof reply, MSG_DONTWAIT);
+                letGo_ = (sent < 0 && errno != EAGAIN) || got == 0;
+                std::this_thread::sleep_for(pause);
+            }
+        });
+    }
+    ~SlowClient() {
+        stop_ = true;
+        thread_.join();
+        close(fd_);
+    }
+    SlowClient(const SlowClient&) = delete;
+    SlowClient& operator=(const SlowClient&) = delete;
+
+    [[nodiscard]] bool letGo() const { return letGo_; }
+
+  private:
+    int fd_;
+    std::atomic<bool> stop_{false}, letGo_{false};
+    std::thread thread_;
+};
+
+TEST(RemoteProcess, AClientThatTricklesIsLetGoAndARealLoginFollows) {
+    RemoteStation remote("Secret7");
+    ASSERT_TRUE(remote.listening()) << remote.station().log();
+    const std::string request =
+        "GET / HTTP/1.1\r\nHost: a\r\nUpgrade: websocket\r\nConnection: keep-alive, Upgrade\r\n"
+        "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
+        "Sec-WebSocket-Protocol: chat\r\n\r\n";
+    struct Case {
+        const char* name;
+        std::string opening, piece;
+    };
+    // 50 ms of real time are half a second of the station's.
+    for (const Case& test : {
+             Case{"a header line every 0.5 s", "GET / HTTP/1.1\r\n", "X-Slow: 1\r\n"},
+             // After the handshake, a long frame announcing 1000 bytes, one byte every 0.5 s.
+             Case{"a frame byte every 0.5 s", request + std::string("\x82\x7e\x03\xe8SO", 6), "a"},
+         }) {
+        const size_t before = remote.station().log().size();
+        SlowClient slow(remote.port(), test.opening, test.piece, milliseconds(50));
+        std::string out;
+        EXPECT_EQ(remote.run(
+                      "real",
+                      {"--from", "127.0.0.2", "--pass", "Secret7", "--count", "3", "--connect-timeout", "30"},
+                      &out),
+                  0)
+            << test.name << "\n"
+            << out;
+        EXPECT_TRUE(remote.station().waitFor([&] { return slow.letGo(); }, seconds(30))) << test.name;
+        const std::string log = remote.station().log().substr(before);
+        const size_t ended = log.find("no pass phrase from 127.0.0.1 within 10 s: connection ended");
+        const size_t realIn = log.find("Connected by 127.0.0.2");
+        ASSERT_NE(ended, std::string::npos) << test.name << "\n" << log;
+        EXPECT_LT(ended, realIn) << test.name;
+    }
+}
+
+TEST(RemoteProcess, AFloodOfRequestLinesLeavesABoundedPrintableLog) {
+    RemoteStation remote("Secret7");
+    ASSERT_TRUE(remote.listening()) << remote.station().log();
+    // Lines of 1 KB (the longest the station reads whole) with every byte but the line feed, as fast as the
+    // station takes them.
+    std::string line = "X-Flood: ";
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != '\n') line.push_back(static_cast<char>(byte));
+    line.resize(1022, 'f');
+    line.push_back('\n');
+    std::string flood;
+    for (int copy = 0; copy < 16; ++copy) flood += line;
+    {
+        SlowClient flooder(remote.port(), "GET / HTTP/1.1\r\n", flood, milliseconds(0));
+        ASSERT_TRUE(remote.station().waitFor([&] { return flooder.letGo(); }, seconds(30)))
+            << "the flooder is let go at the deadline";
+    }
+    std::string out;
+    EXPECT_EQ(remote.run("real", {"--from", "127.0.0.2", "--pass", "Secret7", "--count", "3"}, &out), 0)
+        << out;
+
+    const std::string log = remote.station().log();
+    const size_t connected = log.find("Connected by 127.0.0.1");
+    const size_t ended = log.find("no pass phrase from 127.0.0.1 within 10 s: connection ended");
+    ASSERT_NE(connected, std::string::npos) << log;
+    ASSERT_NE(ended, std::string::npos) << log.substr(0, 20000);
+    const std::string flooded = log.substr(connected, ended - connected);
+    EXPECT_LE(flooded.size(), 8192u) << flooded.substr(0, 20000);
+    for (const char c : flooded) ASSERT_TRUE(c == '\n' || (c >= ' ' && c <= '~')) << static_cast<int>(c);
+    // Nothing of the flood is logged after the client was let go.
+    EXPECT_EQ(log.find("X-Flood", ended), std::string::npos);
 }
 
 TEST(RemoteProcess, TheClientGivesUpConnectingWhileAnotherHoldsTheStation) {

@@ -68,6 +68,7 @@ struct WaitingClient {
     Client client;
     std::string key;
     GuessDelay::TimePoint answerAt;
+    GuessDelay::TimePoint since;
 };
 
 class Server {
@@ -105,7 +106,7 @@ class Server {
         setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
-        Client client{fd, ntohl(peer.sin_addr.s_addr), text};
+        Client client{fd, ntohl(peer.sin_addr.s_addr), text, clock_.now() + kPassPhraseDeadline};
         platform::logInfo("Connected by %s", text);
         std::optional<std::string> key = readHandshake(works_, client);
         if (!key) {
@@ -115,7 +116,7 @@ class Server {
         const auto now = clock_.now();
         const auto answerAt = guesses_.answerAt(client.address, now);
         if (answerAt > now) {
-            wait(WaitingClient{client, *key, answerAt});
+            wait(WaitingClient{client, *key, answerAt, now});
             return true;
         }
         serve(client, *key);
@@ -148,8 +149,10 @@ class Server {
         const auto due = std::find_if(waiting_.begin(), waiting_.end(),
                                       [&](const WaitingClient& waiting) { return waiting.answerAt <= now; });
         if (due == waiting_.end()) return false;
-        const WaitingClient waiting = *due;
+        WaitingClient waiting = *due;
         waiting_.erase(due);
+        // Its time to send the pass phrase runs only while it is served.
+        waiting.client.passPhraseDue += now - waiting.since;
         serve(waiting.client, waiting.key);
         return true;
     }
