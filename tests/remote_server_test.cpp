@@ -178,6 +178,33 @@ TEST_F(RemoteServerTest, AClientThatTricklesIsLetGoTenSecondsAfterItConnected) {
     }
 }
 
+TEST_F(RemoteServerTest, WrongPassPhrasesFromManyAddressesAreLimitedButARightOneGetsIn) {
+    platform::Clock& clock = works.platform->clock();
+    const auto start = clock.now();
+    constexpr int kGuesses = 9;
+    for (int guess = 0; guess < kGuesses; ++guess) {
+        remote_client::Endpoint from = endpoint();
+        from.from = "127.0.0." + std::to_string(10 + guess);
+        remote_client::RemoteClient client;
+        ASSERT_EQ(client.connect(from), "") << guess;
+        ASSERT_TRUE(client.login("Guess" + std::to_string(guess)));
+        while (client.receive(5000)) {
+        }
+    }
+    // Five at once, then one a second: the ninth refusal comes 3 s or more after the first guess.
+    EXPECT_TRUE(waitForLog("wrong pass phrases from any address: next handshake read in"));
+    EXPECT_GE(clock.now() - start, std::chrono::seconds(kGuesses - 5 - 1));
+    EXPECT_FALSE(station.log.contains("in a row from")) << "no address failed three times";
+
+    remote_client::Endpoint from = endpoint();
+    from.from = "127.0.0.99";
+    remote_client::RemoteClient right;
+    ASSERT_EQ(right.connect(from), "");
+    ASSERT_TRUE(right.login("Secret7"));
+    EXPECT_TRUE(waitForLog("required >********< equals to >********<"));
+    EXPECT_TRUE(waitForLog("Receiving data"));
+}
+
 TEST_F(RemoteServerTest, AFrameOverTheBufferOrSilenceEndsTheConnection) {
     struct Case {
         const char* name;

@@ -17,6 +17,7 @@
 #include "remote/connection.h"
 #include "remote/frame_writers.h"
 #include "remote/guess_delay.h"
+#include "remote/guess_limit.h"
 
 namespace remote {
 namespace {
@@ -178,12 +179,28 @@ class Server {
             platform::logError("%d wrong pass phrases in a row from %s: its next handshake waits %lld s",
                                guesses_.failures(client.address), client.addressText.c_str(),
                                static_cast<long long>(wait.count()));
+        limitGuessing();
+    }
+
+    // Wrong pass phrases from all addresses together: beyond the limit no
+    // handshake is read until the last one fits, so a sweep of addresses
+    // guesses no faster than that. Only wrong ones count, once judged: a right
+    // pass phrase is always judged and let in, at most one hold after others'.
+    void limitGuessing() {
+        const auto now = clock_.now();
+        const auto next = limit_.failed(now);
+        if (next <= now) return;
+        const auto wait = std::chrono::duration_cast<milliseconds>(next - now);
+        platform::logError("wrong pass phrases from any address: next handshake read in %lld ms",
+                           static_cast<long long>(wait.count()));
+        clock_.sleepWhileRunning(next - now, works_.running);
     }
 
     core::Works& works_;
     platform::Clock& clock_;
     int listener_;
     GuessDelay guesses_;
+    GuessLimit limit_;
     std::vector<WaitingClient> waiting_;
     bool refusalLogged_ = false;
 };
