@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "remote/handshake.h"
+#include "remote/log_excerpt.h"
 #include "test_station.h"
 
 namespace {
@@ -99,6 +101,45 @@ TEST(RemoteHandshake, TakesTheKeyWithoutItsLineEndAndRefusesOneTooLong) {
         EXPECT_EQ(header.take(test.line), test.result) << test.line.size();
         EXPECT_EQ(header.key(), test.key) << test.line.size();
     }
+}
+
+TEST(RemoteHandshake, TextFromTheSocketIsLoggedShortAndPrintable) {
+    struct Case {
+        std::string text, logged;
+    };
+    for (const Case& test : {
+             Case{"GET / HTTP/1.1", "GET / HTTP/1.1"},
+             Case{std::string("\x1b[2J\0\x7f\xff%n%s", 11), ".[2J...%n%s"},
+             Case{std::string(64, 'a'), std::string(64, 'a')},
+             Case{std::string(65, 'a'), std::string(64, 'a') + "..."},
+             Case{"", ""},
+         })
+        EXPECT_EQ(remote::printableExcerpt(test.text), test.logged) << test.text;
+}
+
+TEST(RemoteHandshake, AFloodOfRequestLinesLogsBoundedPrintableLines) {
+    testing_support::TestStation station;
+    HeaderPhase header;
+    std::string junk = "X-Junk: ";
+    for (int byte = 1; byte < 256; ++byte)
+        if (byte != '\n') junk.push_back(static_cast<char>(byte));
+    junk.resize(1022, 'j');
+    for (int line = 0; line < 4000; ++line) header.take(junk + "\n");
+    header.take("GET / HTTP/1.1\r\n");
+
+    size_t bytes = 0, longest = 0, unprintable = 0;
+    for (const auto channel : {platform::LogChannel::Info, platform::LogChannel::Error})
+        for (const std::string& line : station.log.lines(channel)) {
+            bytes += line.size();
+            longest = std::max(longest, line.size());
+            unprintable +=
+                std::ranges::count_if(line, [](char c) { return c != '\n' && (c < ' ' || c > '~'); });
+        }
+    EXPECT_LE(longest, 120u);
+    EXPECT_EQ(unprintable, 0u);
+    EXPECT_LE(bytes, 4000u) << "4,000 lines of 1 KB";
+    EXPECT_TRUE(station.log.contains("Received 1023 bytes X-Junk: ...."));
+    EXPECT_TRUE(station.log.contains("Caught GET  go to status 1/7")) << "lines are still counted";
 }
 
 }  // namespace

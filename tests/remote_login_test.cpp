@@ -4,6 +4,7 @@
 #include <string>
 
 #include "remote/guess_delay.h"
+#include "remote/guess_limit.h"
 #include "remote/pass_phrase.h"
 #include "test_station.h"
 
@@ -11,23 +12,26 @@ namespace {
 
 using std::chrono::seconds;
 
-TEST(RemoteLogin, PassPhraseComparisonIsExactAndLogsOnlyAsterisks) {
+TEST(RemoteLogin, PassPhraseComparisonIsExactAndTheLogTellsNoLength) {
     testing_support::TestStation station;
     struct Case {
         std::string configured, attempt;
         bool same;
-        const char* line;
     };
     for (const Case& test : {
-             Case{"Secret7", "Secret7", true, "required >*******< equals to >*******<"},
-             Case{"Secret7", "secret7", false, "required >*******< differ from >*******<"},
-             Case{"Secret7", "Secret", false, "required >*******< differ from >******<"},
-             Case{"Secret7", "Secret77", false, "required >*******< differ from >********<"},
-             Case{"Secret7", "", false, "required >*******< differ from ><"},
+             Case{"Secret7", "Secret7", true},
+             Case{"Secret7", "secret7", false},
+             Case{"Secret7", "Secret", false},
+             Case{"Secret7", "Secret77", false},
+             Case{"Secret7", "", false},
+             Case{"Secret7", std::string(125, 'x'), false},
          }) {
         station.log.clear();
         EXPECT_EQ(remote::checkPassPhrase(test.configured, test.attempt), test.same) << test.attempt;
-        EXPECT_TRUE(station.log.contains(test.line)) << test.attempt;
+        // Both sides masked alike, whatever their lengths.
+        EXPECT_TRUE(station.log.contains(test.same ? "required >********< equals to >********<"
+                                                   : "required >********< differ from >********<"))
+            << test.attempt;
         EXPECT_FALSE(station.log.contains("Secret")) << test.attempt;
     }
 }
@@ -63,6 +67,30 @@ TEST(RemoteLogin, ASweepOfAddressesIsRememberedWithinBounds) {
     for (int failure = 0; failure < 4; ++failure) delay.failed(1, start + seconds(100));
     for (remote::Address address = 1000; address < 5000; ++address) delay.failed(address, start);
     EXPECT_EQ(delay.failures(1), 4) << "the address still waiting longest is kept";
+}
+
+TEST(RemoteLogin, WrongPassPhrasesFromAllAddressesComeFiveAtOnceThenOneASecond) {
+    remote::GuessLimit limit;
+    const remote::GuessLimit::TimePoint start = remote::GuessLimit::TimePoint{} + seconds(100);
+    for (int failure = 1; failure <= 5; ++failure) EXPECT_EQ(limit.failed(start), start) << failure;
+    EXPECT_EQ(limit.failed(start), start + seconds(1));
+    // Each next handshake read when the last wait ends: one a second for as long as it goes on.
+    for (int failure = 1; failure <= 100; ++failure)
+        ASSERT_EQ(limit.failed(start + seconds(failure)), start + seconds(failure + 1)) << failure;
+    // Half a minute of quiet gives the whole burst back, and no more.
+    const auto later = start + seconds(131);
+    for (int failure = 1; failure <= 5; ++failure) EXPECT_EQ(limit.failed(later), later) << failure;
+    EXPECT_EQ(limit.failed(later), later + seconds(1));
+}
+
+TEST(RemoteLogin, AnIdleLimitGivesBackOneAttemptPerSecond) {
+    remote::GuessLimit limit;
+    const remote::GuessLimit::TimePoint start = remote::GuessLimit::TimePoint{} + seconds(100);
+    for (int failure = 1; failure <= 5; ++failure) (void)limit.failed(start);
+    const auto later = start + seconds(2);
+    EXPECT_EQ(limit.failed(later), later);
+    EXPECT_EQ(limit.failed(later), later);
+    EXPECT_EQ(limit.failed(later), later + seconds(1));
 }
 
 }  // namespace

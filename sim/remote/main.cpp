@@ -1,6 +1,8 @@
 // brisel-remote: a remote operator's client for the station, on the command line.
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,10 +16,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: brisel-remote [--host ADDR] [--port N] [--from ADDR] --pass TEXT [--count N] [--seconds S]\n"
+    "usage: brisel-remote [--host ADDR] [--port N] [--from ADDR] [--connect-timeout S] --pass TEXT\n"
+    "                     [--count N] [--seconds S]\n"
     "                     [--command TEXT]... [--config BITRATE,CODING,CAPTURE_US,PLAYBACK_US,CHUNKS]\n"
     "                     [--cat TEXT]... [--audio-out FILE.wav] [--audio-in FILE.wav]\n"
-    "Audio is Opus both ways unless --config sets a bit rate (to the client) or a coding (from it) of 0.\n";
+    "Audio is Opus both ways unless --config sets a bit rate (to the client) or a coding (from it) of 0.\n"
+    "The station serves one client at a time: --connect-timeout (default 10 s) bounds the wait for it.\n";
 
 struct Options {
     remote_client::Endpoint endpoint;
@@ -59,6 +63,11 @@ bool parse(int argc, char** argv, Options& options) {
             options.endpoint.port = static_cast<uint16_t>(std::atoi(value.c_str()));
         } else if (name == "--from") {
             options.endpoint.from = value;
+        } else if (name == "--connect-timeout") {
+            const double seconds = std::atof(value.c_str());
+            if (!(seconds > 0 && seconds <= 3600)) return false;
+            options.endpoint.connectTimeout =
+                std::chrono::milliseconds(static_cast<int64_t>(std::ceil(seconds * 1000)));
         } else if (name == "--pass") {
             options.passPhrase = value;
             options.passGiven = true;

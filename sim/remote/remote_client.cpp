@@ -1,6 +1,7 @@
 #include "remote/remote_client.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <glib.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -8,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -20,6 +23,41 @@ namespace remote_client {
 namespace {
 
 constexpr int kHeartbeatMs = 300;
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+// What is left until the deadline, rounded up so that a wait of it reaches the deadline.
+int millisecondsUntil(Deadline deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+}
+
+// connect(2) that gives up at the deadline (errno ETIMEDOUT).
+bool connectBy(int fd, const sockaddr_in& address, Deadline deadline) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    int error = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : errno;
+    if (error == EINPROGRESS) {
+        pollfd ready{fd, POLLOUT, 0};
+        if (::poll(&ready, 1, millisecondsUntil(deadline)) <= 0) {
+            error = ETIMEDOUT;
+        } else {
+            socklen_t size = sizeof error;
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+        }
+    }
+    ::fcntl(fd, F_SETFL, flags);
+    errno = error;
+    return error == 0;
+}
+
+std::string noAnswer(const Endpoint& endpoint) {
+    char text[160];
+    std::snprintf(text, sizeof text, "no answer from the station within %g s: it serves one client at a time",
+                  std::chrono::duration<double>(endpoint.connectTimeout).count());
+    return text;
+}
 
 std::vector<uint8_t> textFrame(const std::string& text) {
     std::random_device random;
@@ -58,6 +96,7 @@ RemoteClient::~RemoteClient() {
 }
 
 std::string RemoteClient::connect(const Endpoint& endpoint) {
+    const Deadline deadline = std::chrono::steady_clock::now() + endpoint.connectTimeout;
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd_ < 0) return "socket failed";
     sockaddr_in address{};
@@ -69,8 +108,8 @@ std::string RemoteClient::connect(const Endpoint& endpoint) {
     }
     if (inet_pton(AF_INET, endpoint.host.c_str(), &address.sin_addr) != 1) return "bad host address";
     address.sin_port = htons(endpoint.port);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        return "connection refused";
+    if (!connectBy(fd_, address, deadline))
+        return errno == ETIMEDOUT ? noAnswer(endpoint) : "connection refused";
     const std::string key = newKey();
     const std::string request = requestFor(endpoint, key);
     if (!sendRaw({reinterpret_cast<const uint8_t*>(request.data()), request.size()}))
@@ -79,7 +118,8 @@ std::string RemoteClient::connect(const Endpoint& endpoint) {
     std::string reply;
     uint8_t byte;
     while (!reply.ends_with("\r\n\r\n")) {
-        if (!readExactly(&byte, 1, 5000)) return "no handshake reply";
+        if (!readExactly(&byte, 1, millisecondsUntil(deadline)))
+            return std::chrono::steady_clock::now() >= deadline ? noAnswer(endpoint) : "no handshake reply";
         reply.push_back(static_cast<char>(byte));
     }
     if (!reply.starts_with("HTTP/1.1 101")) return "handshake refused";

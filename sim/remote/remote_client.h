@@ -4,6 +4,7 @@
 // masked text frame, binary messages with a 2-character code, and the
 // heartbeat that keeps the connection inside the station's 0.9 s time-out.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -18,6 +19,9 @@ struct Endpoint {
     std::string host = "127.0.0.1";
     uint16_t port = 6666;
     std::string from;  // the local address to connect from; empty: any
+    // Connecting and the handshake's reply together: while another client
+    // holds the station, which serves one at a time, nothing answers.
+    std::chrono::milliseconds connectTimeout{10000};
 };
 
 struct Received {
@@ -32,8 +36,8 @@ class RemoteClient {
     RemoteClient& operator=(const RemoteClient&) = delete;
     ~RemoteClient();
 
-    // Connects and completes the handshake (the accept value is checked);
-    // an empty text on failure, else what went wrong.
+    // Connects and completes the handshake (the accept value is checked)
+    // within the endpoint's time-out; an empty text, else what went wrong.
     std::string connect(const Endpoint& endpoint);
     // The pass phrase as the first text frame, with a mask key; then the
     // heartbeat every 300 ms until close.

@@ -30,7 +30,8 @@ void logError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // line, and the same text as a trace line.
 void logErrorAndTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// What a log line shows of a secret: one asterisk per character.
+// What a log line shows of a secret: the same asterisks whatever it holds,
+// so that not even its length shows.
 [[nodiscard]] std::string maskedSecret(std::string_view secret);
 
 }  // namespace platform

@@ -20,22 +20,29 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr int kEintrRetries = 10;
-// Only one client is served at a time: one that keeps its connection alive
-// without ever sending the pass phrase would shut every operator out.
-constexpr std::chrono::seconds kPassPhraseDeadline{10};
 
-enum class LineRead { Line, Ended, Failed };
+bool pastDeadline(core::Works& works, const Client& client) {
+    return works.platform->clock().now() > client.passPhraseDue;
+}
+
+void logPastDeadline(const Client& client) {
+    platform::logError("no pass phrase from %s within %d s: connection ended", client.addressText.c_str(),
+                       static_cast<int>(kPassPhraseDeadline.count()));
+}
+
+enum class LineRead { Line, Ended, Failed, PastDeadline };
 
 // One line of at most 1023 characters, up to and with its line feed; read a
 // byte at a time so that nothing after the request is taken from the socket.
-LineRead readLine(core::Works& works, int fd, std::string& line) {
+LineRead readLine(core::Works& works, const Client& client, std::string& line) {
     platform::Clock& clock = works.platform->clock();
     line.clear();
     int interrupted = 0;
     const auto start = clock.now();
     while (line.size() < kLineCapacity - 1) {
+        if (pastDeadline(works, client)) return LineRead::PastDeadline;
         char byte;
-        const ssize_t got = ::recv(fd, &byte, 1, 0);
+        const ssize_t got = ::recv(client.fd, &byte, 1, 0);
         if (got == 1) {
             line.push_back(byte);
             if (byte == '\n') return LineRead::Line;
@@ -83,10 +90,17 @@ void publishSocket(core::Works& works, int fd) {
 }
 
 // Frames from the client; an interrupted read is retried up to 11 times.
-ReadBytes socketReader(core::Works& works, int fd) {
-    return [&works, fd](uint8_t* into, size_t count) -> ssize_t {
+// While the pass phrase is awaited no read starts after the client's deadline,
+// so that a frame sent a byte at a time cannot outlast it.
+ReadBytes socketReader(core::Works& works, const Client& client, const int& isFirst, bool& late) {
+    return [&works, &client, &isFirst, &late](uint8_t* into, size_t count) -> ssize_t {
         for (int interrupted = 0;;) {
-            const ssize_t got = ::recv(fd, into, count, 0);
+            if (isFirst == 1 && pastDeadline(works, client)) {
+                late = true;
+                errno = ETIMEDOUT;
+                return -1;
+            }
+            const ssize_t got = ::recv(client.fd, into, count, 0);
             if (got >= 0 || errno != EINTR) return got;
             platform::logError("TCP read Error 1b %d", errno);
             if (++interrupted > kEintrRetries) {
@@ -99,18 +113,13 @@ ReadBytes socketReader(core::Works& works, int fd) {
 }
 
 Login framePhase(core::Works& works, const Client& client) {
-    const ReadBytes read = socketReader(works, client.fd);
+    int isFirst = 1;
+    bool late = false;
+    const ReadBytes read = socketReader(works, client, isFirst, late);
     DroppedNotes notes;
     Frame frame;
-    int isFirst = 1;
     platform::Clock& clock = works.platform->clock();
-    const auto connected = clock.now();
     while (works.running != 0 && readFrame(read, frame) == FrameRead::Complete) {
-        if (isFirst == 1 && clock.now() - connected > kPassPhraseDeadline) {
-            platform::logError("no pass phrase from %s within %d s: connection ended",
-                               client.addressText.c_str(), static_cast<int>(kPassPhraseDeadline.count()));
-            break;
-        }
         const Message message = messageOf(frame);
         if (message.form == MessageForm::Text && isFirst == 1) {
             isFirst = 2;
@@ -127,6 +136,7 @@ Login framePhase(core::Works& works, const Client& client) {
         }
         if (dispatchMessage(works, frame, notes) == Dispatch::EndConnection) break;
     }
+    if (late) logPastDeadline(client);
     return isFirst == 1 ? Login::Absent : Login::Accepted;
 }
 
@@ -138,9 +148,12 @@ std::optional<std::string> readHandshake(core::Works& works, const Client& clien
     while (!header.complete()) {
         if (works.running == 0) return std::nullopt;
         works.platform->clock().sleepFor(milliseconds(10));
-        switch (readLine(works, client.fd, line)) {
+        switch (readLine(works, client, line)) {
             case LineRead::Failed:
                 works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running);
+                return std::nullopt;
+            case LineRead::PastDeadline:
+                logPastDeadline(client);
                 return std::nullopt;
             case LineRead::Ended:
                 platform::logError("TCP closed by %s during the handshake", client.addressText.c_str());

@@ -1,18 +1,27 @@
 #pragma once
 // One client of the remote server, from its request lines to the end of
 // its connection. The socket is the caller's; it is closed by the caller.
+#include <chrono>
 #include <optional>
 #include <string>
 
 #include "core/works.h"
+#include "platform/clock.h"
 #include "remote/guess_delay.h"
 
 namespace remote {
+
+// Only one client is served at a time: one that keeps its connection alive
+// without ever sending the pass phrase would shut every operator out.
+inline constexpr std::chrono::seconds kPassPhraseDeadline{10};
 
 struct Client {
     int fd = -1;
     Address address = 0;
     std::string addressText;
+    // The end of the client's time to send its pass phrase, whatever it sends
+    // meanwhile: kPassPhraseDeadline of being served, from its connection on.
+    platform::Clock::TimePoint passPhraseDue{};
 };
 
 // Reads request lines until the handshake is complete; the client's key, or

@@ -4,6 +4,7 @@
 #include <openssl/sha.h>
 
 #include "platform/log.h"
+#include "remote/log_excerpt.h"
 
 namespace remote {
 
@@ -17,10 +18,21 @@ const std::array<const char*, kHeaderPrefixes> requestHeader = {
     "Upgrade: websocket",
 };
 
+void HeaderPhase::logReceived(std::string_view line) {
+    ++received_;
+    if (received_ > kLoggedRequestLines) {
+        if (received_ == kLoggedRequestLines + 1)
+            platform::logInfo("request lines after the first %d not logged", kLoggedRequestLines);
+        return;
+    }
+    std::string_view text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    platform::logInfo("Received %d bytes %s", static_cast<int>(line.size()), printableExcerpt(text).c_str());
+}
+
 HeaderPhase::Line HeaderPhase::take(std::string_view line) {
     if (line.empty() || line.back() != '\n') return Line::Ignored;
-    platform::logInfo("Received %d bytes %.*s", static_cast<int>(line.size()), static_cast<int>(line.size()),
-                      line.data());
+    logReceived(line);
     for (const char* prefix : requestHeader) {
         if (!line.starts_with(prefix)) continue;
         ++counter_;
@@ -32,7 +44,7 @@ HeaderPhase::Line HeaderPhase::take(std::string_view line) {
         for (int twice = 0; twice < 2 && !key.empty() && (key.back() == '\r' || key.back() == '\n'); ++twice)
             key.remove_suffix(1);
         key_.assign(key);
-        platform::logInfo("Caught key %s", key_.c_str());
+        platform::logInfo("Caught key %s", printableExcerpt(key_).c_str());
     }
     if (line.size() < 3) {
         ++counter_;

@@ -16,6 +16,8 @@ inline constexpr int kHeaderComplete = kHeaderPrefixes + 1;
 inline constexpr size_t kKeyCapacity = 100;
 // One request line is read into a buffer of this size, zero included.
 inline constexpr size_t kLineCapacity = 1024;
+// Request lines logged per connection: a whole request, and not a flood.
+inline constexpr int kLoggedRequestLines = 20;
 
 extern const std::array<const char*, kHeaderPrefixes> requestHeader;
 inline constexpr std::string_view keyHeader = "Sec-WebSocket-Key: ";
@@ -32,7 +34,10 @@ class HeaderPhase {
     [[nodiscard]] const std::string& key() const { return key_; }
 
   private:
+    void logReceived(std::string_view line);
+
     int counter_ = 0;
+    int received_ = 0;
     std::string key_;
 };
 

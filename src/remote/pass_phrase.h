@@ -1,7 +1,7 @@
 #pragma once
 // The pass phrase check of a new client. The comparison takes the same time
-// whatever the texts hold, and the log shows only asterisks: as many as the
-// configured pass phrase has characters, and as many as the attempt has.
+// whatever the texts hold, and the log shows both sides as the same fixed
+// mask, so that neither their texts nor their lengths show.
 #include <string_view>
 
 namespace remote {

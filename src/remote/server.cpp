@@ -17,6 +17,7 @@
 #include "remote/connection.h"
 #include "remote/frame_writers.h"
 #include "remote/guess_delay.h"
+#include "remote/guess_limit.h"
 
 namespace remote {
 namespace {
@@ -68,6 +69,7 @@ struct WaitingClient {
     Client client;
     std::string key;
     GuessDelay::TimePoint answerAt;
+    GuessDelay::TimePoint since;
 };
 
 class Server {
@@ -105,7 +107,7 @@ class Server {
         setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
-        Client client{fd, ntohl(peer.sin_addr.s_addr), text};
+        Client client{fd, ntohl(peer.sin_addr.s_addr), text, clock_.now() + kPassPhraseDeadline};
         platform::logInfo("Connected by %s", text);
         std::optional<std::string> key = readHandshake(works_, client);
         if (!key) {
@@ -115,7 +117,7 @@ class Server {
         const auto now = clock_.now();
         const auto answerAt = guesses_.answerAt(client.address, now);
         if (answerAt > now) {
-            wait(WaitingClient{client, *key, answerAt});
+            wait(WaitingClient{client, *key, answerAt, now});
             return true;
         }
         serve(client, *key);
@@ -148,8 +150,10 @@ class Server {
         const auto due = std::find_if(waiting_.begin(), waiting_.end(),
                                       [&](const WaitingClient& waiting) { return waiting.answerAt <= now; });
         if (due == waiting_.end()) return false;
-        const WaitingClient waiting = *due;
+        WaitingClient waiting = *due;
         waiting_.erase(due);
+        // Its time to send the pass phrase runs only while it is served.
+        waiting.client.passPhraseDue += now - waiting.since;
         serve(waiting.client, waiting.key);
         return true;
     }
@@ -175,12 +179,28 @@ class Server {
             platform::logError("%d wrong pass phrases in a row from %s: its next handshake waits %lld s",
                                guesses_.failures(client.address), client.addressText.c_str(),
                                static_cast<long long>(wait.count()));
+        limitGuessing();
+    }
+
+    // Wrong pass phrases from all addresses together: beyond the limit no
+    // handshake is read until the last one fits, so a sweep of addresses
+    // guesses no faster than that. Only wrong ones count, once judged: a right
+    // pass phrase is always judged and let in, at most one hold after others'.
+    void limitGuessing() {
+        const auto now = clock_.now();
+        const auto next = limit_.failed(now);
+        if (next <= now) return;
+        const auto wait = std::chrono::duration_cast<milliseconds>(next - now);
+        platform::logError("wrong pass phrases from any address: next handshake read in %lld ms",
+                           static_cast<long long>(wait.count()));
+        clock_.sleepWhileRunning(next - now, works_.running);
     }
 
     core::Works& works_;
     platform::Clock& clock_;
     int listener_;
     GuessDelay guesses_;
+    GuessLimit limit_;
     std::vector<WaitingClient> waiting_;
     bool refusalLogged_ = false;
 };
