@@ -18,6 +18,16 @@ class ByteLine {
     virtual bool writeAll(std::span<const uint8_t> bytes) = 0;
 };
 
+// Reads and drops the bytes waiting now (not those that come meanwhile);
+// returns their count.
+inline int discardWaiting(ByteLine& line) {
+    const int waiting = line.bytesAvailable();
+    int dropped = 0;
+    uint8_t byte = 0;
+    while (dropped < waiting && line.readByte(byte) == 1) ++dropped;
+    return dropped;
+}
+
 class SerialByteLine : public ByteLine {
   public:
     explicit SerialByteLine(platform::TermiosSerialPort& port) : port_(port) {}
