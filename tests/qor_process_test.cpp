@@ -89,7 +89,8 @@ TEST_F(QorProcess, ATuneFromThePanelKeysTheRadiosCarrierAndReturnsToReceive) {
     EXPECT_TRUE(radioReceived("TU120; TX2; RX;", 60s)) << radio->control("received");
     EXPECT_TRUE(station->waitFor([&] { return amp.stateValue("keyed") == "0"; }, 60s))
         << amp.control("state");
-    EXPECT_EQ(radio->control("state"), "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0");
+    EXPECT_EQ(radio->control("state"),
+              "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0 fault none fault_left 0");
 }
 
 TEST_F(QorProcess, TheOperatorsOwnTransmissionStartsATuneThatEndsInReceive) {
