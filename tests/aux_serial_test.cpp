@@ -10,6 +10,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/record/spectrum_data.h"
+#include "qor/qor_stream.h"
 #include "test_station.h"
 
 namespace {
@@ -52,6 +53,7 @@ struct AuxSerialTest : ::testing::Test {
     testing_support::TestStation station;
     core::Works& works = station.works;
     QueueLine line;
+    radio::PutBackLine reader{line};
 };
 
 TEST_F(AuxSerialTest, PendingCommandsGoOutInTheirOrder) {
@@ -96,15 +98,87 @@ TEST_F(AuxSerialTest, MessagesFillTheRecordAndThePlotThenPendingCommandsFollow) 
     line.message(1, '1', block);
     line.message(0, '0', line1194);
     works.tuneTxState = core::tuneTxState::SendRx;
-    radio::serialStep(works, line);
+    radio::serialStep(works, reader);
     EXPECT_EQ(line.out, "RX;") << "right after the first message";
-    radio::serialStep(works, line);
+    radio::serialStep(works, reader);
     radio::QorParams params{};
     ASSERT_TRUE(radio::getParameters(params, works));
     EXPECT_EQ(params[3], 14'250'000);
     EXPECT_EQ(works.spectrum->magnitude[0], 85.0f - 192.0f);
     EXPECT_EQ(works.spectrum->magnitude[853], static_cast<float>(static_cast<uint8_t>(938)) - 192.0f);
     EXPECT_TRUE(line.in.empty());
+}
+
+// The transceiver's messages as its emulator streams them.
+std::vector<uint8_t> parameters(uint32_t frequency) {
+    return sim::qorMessage(sim::kQorParameterType, sim::parameterBlock({.frequency = frequency}));
+}
+std::vector<uint8_t> spectrumLine() {
+    return sim::qorMessage(sim::kQorSpectrumType, sim::spectrumLine({}, 0));
+}
+std::vector<uint8_t> cut(std::vector<uint8_t> message, size_t dataBytes) {
+    message.resize(6 + dataBytes);
+    return message;
+}
+
+// Every active frequency the record held after each message, until the line
+// is read: the stream, then enough blocks on 7.1 MHz to complete any message
+// that takes the stream's last bytes for its own.
+std::vector<int32_t> frequenciesSeen(core::Works& works, QueueLine& line, radio::PutBackLine& reader,
+                                     std::vector<std::vector<uint8_t>> stream) {
+    stream.insert(stream.end(), 40, parameters(7'100'000));
+    for (const std::vector<uint8_t>& message : stream)
+        line.in.insert(line.in.end(), message.begin(), message.end());
+    std::vector<int32_t> seen;
+    for (int step = 0; step < 100 && reader.bytesAvailable() > 0; ++step) {
+        radio::serialStep(works, reader);
+        radio::QorParams params{};
+        EXPECT_TRUE(radio::getParameters(params, works));
+        if (seen.empty() || seen.back() != params[core::qorWord::ActiveFrequency])
+            seen.push_back(params[core::qorWord::ActiveFrequency]);
+    }
+    return seen;
+}
+
+TEST_F(AuxSerialTest, AMessageCutShortIsDroppedNotApplied) {
+    struct Case {
+        const char* name;
+        std::vector<std::vector<uint8_t>> stream;
+    } cases[] = {
+        {"a block cut in its frequency, then the next block",
+         {parameters(14'250'000), cut(parameters(7'100'000), 5)}},
+        {"a block cut in its frequency, then a spectrum line",
+         {parameters(14'250'000), cut(parameters(7'100'000), 3), spectrumLine()}},
+    };
+    for (const Case& c : cases) {
+        works.qorParams = {};
+        station.log.clear();
+        EXPECT_EQ(frequenciesSeen(works, line, reader, c.stream),
+                  (std::vector<int32_t>{14'250'000, 7'100'000}))
+            << c.name;
+        EXPECT_TRUE(station.log.contains("EXT IO: parameter block of 31 bytes cut short, dropped")) << c.name;
+    }
+}
+
+TEST_F(AuxSerialTest, AStrayTypeByteOrABadHeaderCostsNoWholeMessage) {
+    std::vector<uint8_t> badLength = parameters(1'800'000);
+    badLength[3] = 0x7F;  // not '0' plus a hexadecimal digit
+    struct Case {
+        const char* name;
+        std::vector<std::vector<uint8_t>> stream;
+    } cases[] = {
+        {"a parameter type byte before a block", {{1}, parameters(3'600'000)}},
+        {"a spectrum type byte before a block", {{0}, parameters(3'600'000)}},
+        {"a header with a bad length character", {cut(badLength, 2), parameters(3'600'000)}},
+    };
+    for (const Case& c : cases) {
+        works.qorParams = {};
+        station.log.clear();
+        EXPECT_EQ(frequenciesSeen(works, line, reader, c.stream),
+                  (std::vector<int32_t>{0, 3'600'000, 7'100'000}))
+            << c.name;
+        EXPECT_TRUE(station.log.contains("Error3")) << c.name;
+    }
 }
 
 TEST_F(AuxSerialTest, AudioDisabledByTheTransceiverRestartsThePlaybackRing) {
@@ -136,7 +210,8 @@ TEST_F(AuxSerialTest, SilenceRaisesError8OncePerHoldOff) {
         int bytesAvailable() override { return quiet-- > 0 ? 0 : QueueLine::bytesAvailable(); }
     } silent;
     silent.in = line.in;
-    radio::serialStep(works, silent);
+    radio::PutBackLine silentReader(silent);
+    radio::serialStep(works, silentReader);
     EXPECT_EQ(core::ExistError(works, core::err::QorLink), 1);
     EXPECT_EQ(works.retryDelay, 2000);
     EXPECT_TRUE(station.log.contains("TIMEOUT EXT IO 1"));
