@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -87,6 +88,21 @@ TEST_F(AuxSerialTest, PendingCommandsGoOutInTheirOrder) {
         if (c.power != 0) {
             EXPECT_EQ(works.powerRequest, core::powerRequest::Sent);
         }
+    }
+}
+
+TEST_F(AuxSerialTest, TheDrivePowerGoesOutAsFourDigitsWhateverItsValue) {
+    struct Case {
+        int32_t powerValue;
+        const char* sent;
+    } cases[] = {{75, "TQ0075;"},        {9999, "TQ9999;"}, {10000, "TQ9999;"},
+                 {INT32_MAX, "TQ9999;"}, {0, "TQ0000;"},    {-1, "TQ0000;"}};
+    for (const Case& c : cases) {
+        line.out.clear();
+        works.powerRequest = core::powerRequest::Send;
+        works.powerValue = c.powerValue;
+        radio::sendPendingCommands(works, line);
+        EXPECT_EQ(line.out, c.sent) << c.powerValue;
     }
 }
 

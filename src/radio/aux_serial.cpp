@@ -24,6 +24,8 @@ using namespace std::chrono_literals;
 
 constexpr int kTimeoutMs = 1500;
 constexpr int32_t kRetryDelayMs = 2000;
+// The radio's drive field holds four digits.
+constexpr int32_t kMaxDrivePower = 9999;
 
 void send(ByteLine& line, std::string_view text) {
     if (!line.writeAll({reinterpret_cast<const uint8_t*>(text.data()), text.size()}))
@@ -120,7 +122,7 @@ void sendPendingCommands(core::Works& works, ByteLine& line) {
     }
     if ((works.powerRequest & core::powerRequest::Send) != 0) {
         char text[16];
-        std::snprintf(text, sizeof text, "TQ%04i;", works.powerValue.load());
+        std::snprintf(text, sizeof text, "TQ%04i;", std::clamp(works.powerValue.load(), 0, kMaxDrivePower));
         send(line, text);
         platform::trace("--------------- SENT POWER TQ;! (%s)\n", text);
         works.powerRequest =
