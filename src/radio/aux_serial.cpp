@@ -197,10 +197,14 @@ void serialStep(core::Works& works, PutBackLine& line) {
 void Serial(core::Works& works) {
     const std::string device = works.setup->text(works.setup->SerPort);
     platform::logInfo("Init Serial Port %s", device.c_str());
-    platform::TermiosSerialPort port;
-    if (!port.open(works.platform->root().resolve(device)) || !port.configure({115200, false})) {
+    platform::TermiosSerialPort& port = works.auxPort;
+    // An earlier run left the port open: set up again, as it stands.
+    const bool opened = port.isOpen() || port.open(works.platform->root().resolve(device));
+    if (!opened || !port.configure({115200, false})) {
         platform::logError("Unable to open device %s", device.c_str());
-        if (port.isOpen()) platform::trace("Serial: Unable to open device %s\n", device.c_str());
+        if (opened) platform::trace("Serial: Unable to open device %s\n", device.c_str());
+        port.close();
+        works.serFD = -1;
         core::AddErrore(works, core::err::QorPortOpen);
         return;
     }
@@ -211,8 +215,6 @@ void Serial(core::Works& works) {
     PutBackLine line(serial);
     while (works.running != 0 && works.setup->enaser == '1') serialStep(works, line);
     platform::trace("---------------------------------------Serial EXIT %x\n", works.setup->enaser.load());
-    // The port closes with the thread; the remote client's writes see it closed.
-    works.serFD = -1;
 }
 
 }  // namespace radio
