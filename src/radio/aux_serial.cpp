@@ -205,7 +205,9 @@ void Serial(core::Works& works) {
         if (opened) platform::trace("Serial: Unable to open device %s\n", device.c_str());
         port.close();
         works.serFD = -1;
-        core::AddErrore(works, core::err::QorPortOpen);
+        // Only a unit set up for the maker's transceiver misses the port; on
+        // another the status page starts the link just to show what it finds.
+        if (works.ModeWorkIdx == 1) core::AddErrore(works, core::err::QorPortOpen);
         return;
     }
     works.serFD = port.fd();
