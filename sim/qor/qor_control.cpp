@@ -10,9 +10,8 @@ namespace sim {
 namespace {
 
 constexpr const char* kHelp =
-    "ok freq HZ | antenna 0-3 | tx on|off | fault cut|stray|drop|garbage [n] | fault none | state | received "
-    "| "
-    "help";
+    "ok freq HZ | antenna 0-3 | tx on|off | fault cut|stray|drop|garbage [n] | fault none | "
+    "state | received | help";
 
 // A whole decimal number from 0 to max, or nothing.
 bool number(std::string_view text, unsigned long max, unsigned long& value) {
