@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <numeric>
 #include <set>
 #include <vector>
@@ -23,6 +25,49 @@ TEST(AuxLink, LengthFieldIsHexLeastSignificantFirstAndCut) {
                  {"?000", 15},  {"0?30", 0x3F0}, {"?>70", 1999}, {"????", 1999}};
     for (const Case& c : cases)
         EXPECT_EQ(radio::decodeCmdParameters(lengthField(c.field)), c.length) << c.field;
+}
+
+std::vector<uint8_t> bytes(std::initializer_list<int> values) {
+    std::vector<uint8_t> out;
+    for (int value : values) out.push_back(static_cast<uint8_t>(value));
+    return out;
+}
+
+TEST(AuxLink, AHeaderIsTheTypesOwnMarkerAndFourLengthCharacters) {
+    struct Case {
+        uint8_t type;
+        const char* header;
+        bool consistent;
+    } cases[] = {
+        {1, "1?100", true},  {0, "0::40", true},  {0, "00000", true},
+        {1, "1????", true},  {1, "0?100", false},  // the other type's marker
+        {0, "1?100", false}, {2, "2?100", false},  // no message of that type has a known header
+        {1, "1?1/0", false}, {1, "1?1@0", false},  // '/' and '@' lie either side of '0' to '?'
+    };
+    for (const Case& c : cases) {
+        std::array<uint8_t, radio::kHeaderSize> header{};
+        std::copy_n(c.header, header.size(), header.begin());
+        EXPECT_EQ(radio::headerConsistent(c.type, header), c.consistent) << int(c.type) << c.header;
+    }
+}
+
+TEST(AuxLink, AMessageEndsWholeOnlyWhereTheNextCanStart) {
+    struct Case {
+        std::vector<uint8_t> following;
+        bool canStart;
+    } cases[] = {
+        {{}, true},  // the stream pauses: nothing tells otherwise
+        {bytes({1}), true},
+        {bytes({1, '1', '?'}), true},
+        {bytes({0, '0', ':', ':', '4', '0', 0x80}), true},  // a header's worth is enough
+        {bytes({14, 0x99}), true},                          // a type the link does not use
+        {bytes({'5'}), false},                              // a data byte: the message ran into another
+        {bytes({1, '0'}), false},
+        {bytes({1, '1', '?', 0x7F}), false},
+        {bytes({0, '0', ':', ':', '4', 0x2F}), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(radio::nextMessageCanStart(c.following), c.canStart) << c.following.size();
 }
 
 // A parameter block of len bytes: byte 0, the frequency as eight nibbles, then the given bytes.

@@ -1,15 +1,28 @@
 #include "radio/aux_serial.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "amp/emulator_pty.h"
+#include "config/setup_file.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/record/spectrum_data.h"
+#include "core/threads.h"
+#include "platform/sim/scaled_clock.h"
+#include "qor/qor_stream.h"
+#include "remote/frame_builder.h"
+#include "remote/frame_reader.h"
+#include "remote/message_dispatch.h"
 #include "test_station.h"
 
 namespace {
@@ -52,6 +65,7 @@ struct AuxSerialTest : ::testing::Test {
     testing_support::TestStation station;
     core::Works& works = station.works;
     QueueLine line;
+    radio::PutBackLine reader{line};
 };
 
 TEST_F(AuxSerialTest, PendingCommandsGoOutInTheirOrder) {
@@ -88,6 +102,21 @@ TEST_F(AuxSerialTest, PendingCommandsGoOutInTheirOrder) {
     }
 }
 
+TEST_F(AuxSerialTest, TheDrivePowerGoesOutAsFourDigitsWhateverItsValue) {
+    struct Case {
+        int32_t powerValue;
+        const char* sent;
+    } cases[] = {{75, "TQ0075;"},        {9999, "TQ9999;"}, {10000, "TQ9999;"},
+                 {INT32_MAX, "TQ9999;"}, {0, "TQ0000;"},    {-1, "TQ0000;"}};
+    for (const Case& c : cases) {
+        line.out.clear();
+        works.powerRequest = core::powerRequest::Send;
+        works.powerValue = c.powerValue;
+        radio::sendPendingCommands(works, line);
+        EXPECT_EQ(line.out, c.sent) << c.powerValue;
+    }
+}
+
 TEST_F(AuxSerialTest, MessagesFillTheRecordAndThePlotThenPendingCommandsFollow) {
     std::vector<uint8_t> block{0x00, 0x30, 0x30, 0x3D, 0x39, 0x37, 0x30, 0x31, 0x30};  // 0x00D97010 Hz
     std::vector<uint8_t> line1194(1194);
@@ -96,15 +125,87 @@ TEST_F(AuxSerialTest, MessagesFillTheRecordAndThePlotThenPendingCommandsFollow) 
     line.message(1, '1', block);
     line.message(0, '0', line1194);
     works.tuneTxState = core::tuneTxState::SendRx;
-    radio::serialStep(works, line);
+    radio::serialStep(works, reader);
     EXPECT_EQ(line.out, "RX;") << "right after the first message";
-    radio::serialStep(works, line);
+    radio::serialStep(works, reader);
     radio::QorParams params{};
     ASSERT_TRUE(radio::getParameters(params, works));
     EXPECT_EQ(params[3], 14'250'000);
     EXPECT_EQ(works.spectrum->magnitude[0], 85.0f - 192.0f);
     EXPECT_EQ(works.spectrum->magnitude[853], static_cast<float>(static_cast<uint8_t>(938)) - 192.0f);
     EXPECT_TRUE(line.in.empty());
+}
+
+// The transceiver's messages as its emulator streams them.
+std::vector<uint8_t> parameters(uint32_t frequency) {
+    return sim::qorMessage(sim::kQorParameterType, sim::parameterBlock({.frequency = frequency}));
+}
+std::vector<uint8_t> spectrumLine() {
+    return sim::qorMessage(sim::kQorSpectrumType, sim::spectrumLine({}, 0));
+}
+std::vector<uint8_t> cut(std::vector<uint8_t> message, size_t dataBytes) {
+    message.resize(6 + dataBytes);
+    return message;
+}
+
+// Every active frequency the record held after each message, until the line
+// is read: the stream, then enough blocks on 7.1 MHz to complete any message
+// that takes the stream's last bytes for its own.
+std::vector<int32_t> frequenciesSeen(core::Works& works, QueueLine& line, radio::PutBackLine& reader,
+                                     std::vector<std::vector<uint8_t>> stream) {
+    stream.insert(stream.end(), 40, parameters(7'100'000));
+    for (const std::vector<uint8_t>& message : stream)
+        line.in.insert(line.in.end(), message.begin(), message.end());
+    std::vector<int32_t> seen;
+    for (int step = 0; step < 100 && reader.bytesAvailable() > 0; ++step) {
+        radio::serialStep(works, reader);
+        radio::QorParams params{};
+        EXPECT_TRUE(radio::getParameters(params, works));
+        if (seen.empty() || seen.back() != params[core::qorWord::ActiveFrequency])
+            seen.push_back(params[core::qorWord::ActiveFrequency]);
+    }
+    return seen;
+}
+
+TEST_F(AuxSerialTest, AMessageCutShortIsDroppedNotApplied) {
+    struct Case {
+        const char* name;
+        std::vector<std::vector<uint8_t>> stream;
+    } cases[] = {
+        {"a block cut in its frequency, then the next block",
+         {parameters(14'250'000), cut(parameters(7'100'000), 5)}},
+        {"a block cut in its frequency, then a spectrum line",
+         {parameters(14'250'000), cut(parameters(7'100'000), 3), spectrumLine()}},
+    };
+    for (const Case& c : cases) {
+        works.qorParams = {};
+        station.log.clear();
+        EXPECT_EQ(frequenciesSeen(works, line, reader, c.stream),
+                  (std::vector<int32_t>{14'250'000, 7'100'000}))
+            << c.name;
+        EXPECT_TRUE(station.log.contains("EXT IO: parameter block of 31 bytes cut short, dropped")) << c.name;
+    }
+}
+
+TEST_F(AuxSerialTest, AStrayTypeByteOrABadHeaderCostsNoWholeMessage) {
+    std::vector<uint8_t> badLength = parameters(1'800'000);
+    badLength[3] = 0x7F;  // not '0' plus a hexadecimal digit
+    struct Case {
+        const char* name;
+        std::vector<std::vector<uint8_t>> stream;
+    } cases[] = {
+        {"a parameter type byte before a block", {{1}, parameters(3'600'000)}},
+        {"a spectrum type byte before a block", {{0}, parameters(3'600'000)}},
+        {"a header with a bad length character", {cut(badLength, 2), parameters(3'600'000)}},
+    };
+    for (const Case& c : cases) {
+        works.qorParams = {};
+        station.log.clear();
+        EXPECT_EQ(frequenciesSeen(works, line, reader, c.stream),
+                  (std::vector<int32_t>{0, 3'600'000, 7'100'000}))
+            << c.name;
+        EXPECT_TRUE(station.log.contains("Error3")) << c.name;
+    }
 }
 
 TEST_F(AuxSerialTest, AudioDisabledByTheTransceiverRestartsThePlaybackRing) {
@@ -136,10 +237,67 @@ TEST_F(AuxSerialTest, SilenceRaisesError8OncePerHoldOff) {
         int bytesAvailable() override { return quiet-- > 0 ? 0 : QueueLine::bytesAvailable(); }
     } silent;
     silent.in = line.in;
-    radio::serialStep(works, silent);
+    radio::PutBackLine silentReader(silent);
+    radio::serialStep(works, silentReader);
     EXPECT_EQ(core::ExistError(works, core::err::QorLink), 1);
     EXPECT_EQ(works.retryDelay, 2000);
     EXPECT_TRUE(station.log.contains("TIMEOUT EXT IO 1"));
+}
+
+// The remote client's "SC" data on its way to the transceiver's port.
+void sendScMessage(core::Works& works, const std::string& text) {
+    const std::vector<uint8_t> bytes =
+        remote::shortFrame("SC", std::vector<uint8_t>(text.begin(), text.end()));
+    remote::Frame frame;
+    std::copy(bytes.begin(), bytes.end(), frame.bytes.begin());
+    frame.size = bytes.size();
+    remote::DroppedNotes notes;
+    EXPECT_EQ(remote::dispatchMessage(works, frame, notes), remote::Dispatch::Continue);
+}
+
+// What reaches the radio's end of the port within a second.
+std::string radioReads(const sim::PtyLink& radio, size_t count) {
+    std::string read;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (read.size() < count && std::chrono::steady_clock::now() < deadline) {
+        pollfd end{radio.master(), POLLIN, 0};
+        if (::poll(&end, 1, 50) <= 0) continue;
+        char bytes[64];
+        const ssize_t got = ::read(radio.master(), bytes, sizeof bytes);
+        if (got > 0) read.append(bytes, static_cast<size_t>(got));
+    }
+    return read;
+}
+
+TEST(AuxSerialPort, StaysOpenForTheRemoteClientWhenItsThreadEnds) {
+    testing_support::TestStation station(
+        std::make_unique<platform::ScaledClock>(1.0));  // a real thread reads the port
+    core::Works& works = station.works;
+    config::resetSetupRecord(*works.setup);  // the port at /dev/QELTSER
+    core::TryMutex serMut, wsMutex;
+    works.serMut = &serMut;
+    works.wsMutex = &wsMutex;
+    works.running = 1;
+    sim::PtyLink radio;
+    std::string error;
+    ASSERT_TRUE(radio.open(station.path("/dev/QELTSER").string(), error)) << error;
+    station.threads.setBody(core::ThreadId::Serial, radio::Serial);
+    for (int run = 0; run < 2; ++run) {
+        works.setup->enaser = '1';
+        core::StartThreadQOR(works);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (works.serFD < 0 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_GE(works.serFD, 0) << "run " << run;
+        const int32_t port = works.serFD;
+        // Another interface type is chosen: the thread ends, the port stays.
+        works.setup->enaser = '0';
+        station.threads.join(core::ThreadId::Serial);
+        EXPECT_EQ(works.serFD, port) << "run " << run;
+        sendScMessage(works, "FA;");
+        EXPECT_EQ(radioReads(radio, 3), "FA;") << "run " << run;
+    }
+    EXPECT_FALSE(station.log.contains("message dropped"));
 }
 
 }  // namespace

@@ -13,38 +13,60 @@ namespace {
 
 using testing_support::TestStation;
 
-// A CAT port whose reply bytes arrive on a script: each entry is how many
-// empty polls pass before the byte is there.
+// A CAT port on a script: each reply goes out once the next request is
+// written, each byte after a given count of empty polls; stray bytes are on
+// the line at once.
 class ScriptedLine : public radio::ByteLine {
   public:
     struct Arrival {
         int silentPolls;
         uint8_t byte;
     };
-    std::deque<Arrival> script;
+    std::deque<Arrival> arriving;
+    std::deque<std::deque<Arrival>> replies;
     std::vector<std::vector<uint8_t>> written;
 
+    // The bytes that have arrived, up to the first still on its way.
     int bytesAvailable() override {
-        if (script.empty()) return 0;
-        if (script.front().silentPolls > 0) {
-            --script.front().silentPolls;
+        if (arriving.empty()) return 0;
+        if (arriving.front().silentPolls > 0) {
+            --arriving.front().silentPolls;
             return 0;
         }
-        return 1;
+        int count = 0;
+        for (const Arrival& arrival : arriving) {
+            if (arrival.silentPolls > 0) break;
+            ++count;
+        }
+        return count;
     }
     int readByte(uint8_t& byte) override {
-        byte = script.front().byte;
-        script.pop_front();
+        byte = arriving.front().byte;
+        arriving.pop_front();
         return 1;
     }
     bool writeAll(std::span<const uint8_t> bytes) override {
         written.emplace_back(bytes.begin(), bytes.end());
+        if (!replies.empty()) {
+            arriving.insert(arriving.end(), replies.front().begin(), replies.front().end());
+            replies.pop_front();
+        }
         return true;
     }
-    void answer(std::initializer_list<uint8_t> bytes, int gap = 0) {
-        for (uint8_t byte : bytes) script.push_back({gap, byte});
+    void answer(std::vector<uint8_t> bytes, int gap = 0) {
+        std::deque<Arrival> reply;
+        for (uint8_t byte : bytes) reply.push_back({gap, byte});
+        replies.push_back(reply);
     }
+    // The reply's bytes from `from` on come after silentPolls more empty polls.
+    void answerLate(std::vector<uint8_t> bytes, size_t from, int silentPolls) {
+        answer(bytes);
+        replies.back()[from].silentPolls = silentPolls;
+    }
+    void stray(uint8_t byte) { arriving.push_back({0, byte}); }
 };
+
+const std::vector<uint8_t> k14250{0x01, 0x42, 0x50, 0x00, 0x01};
 
 TEST(CatReply, VerifyByteFreqFlagsEveryNonBcdNibble) {
     struct Case {
@@ -60,10 +82,21 @@ TEST(CatReply, DecodesPackedBcdInTenHertzUnits) {
         std::array<uint8_t, 5> reply;
         std::optional<int32_t> frequency;
     } cases[] = {
-        {{0x01, 0x42, 0x50, 0x00, 0x01}, 14'250'000},   {{0x00, 0x70, 0x00, 0x00, 0x00}, 7'000'000},
-        {{0x14, 0x50, 0x00, 0x00, 0x04}, 145'000'000},  {{0x00, 0x18, 0x07, 0x45, 0x02}, 1'807'450},
-        {{0x01, 0x42, 0x5A, 0x00, 0x01}, std::nullopt}, {{0xA1, 0x42, 0x50, 0x00, 0x01}, std::nullopt},
+        {{0x01, 0x42, 0x50, 0x00, 0x01}, 14'250'000},
+        {{0x00, 0x70, 0x00, 0x00, 0x00}, 7'000'000},
+        {{0x14, 0x50, 0x00, 0x00, 0x04}, 145'000'000},
+        {{0x00, 0x18, 0x07, 0x45, 0x02}, 1'807'450},
+        {{0x01, 0x42, 0x5A, 0x00, 0x01}, std::nullopt},
+        {{0xA1, 0x42, 0x50, 0x00, 0x01}, std::nullopt},
         {{0x01, 0x42, 0x50, 0x0F, 0x01}, std::nullopt},
+        // The last byte is the mode: LSB to PKT, bit 7 for a narrow filter; other values are no mode.
+        {{0x00, 0x70, 0x74, 0x00, 0x0C}, 7'074'000},
+        {{0x01, 0x45, 0x00, 0x00, 0x88}, 14'500'000},
+        {{0x00, 0x70, 0x74, 0x00, 0x0A}, 7'074'000},
+        {{0x01, 0x01, 0x42, 0x50, 0x05}, std::nullopt},
+        {{0x01, 0x01, 0x42, 0x50, 0x50}, std::nullopt},
+        {{0x01, 0x01, 0x42, 0x50, 0x0D}, std::nullopt},
+        {{0x01, 0x01, 0x42, 0x50, 0xFF}, std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(radio::decodeCatFrequency(c.reply), c.frequency);
 }
@@ -76,7 +109,7 @@ TEST(CatPoller, RequestsReadsAndDecodesOneReply) {
     TestStation station;
     ScriptedLine line;
     radio::CatPoll poll;
-    line.answer({0x01, 0x42, 0x50, 0x00, 0x01}, 3);
+    line.answer(k14250, 3);
     runPolls(station, line, poll, 1 + 5 * 4 + 1);
     ASSERT_EQ(line.written.size(), 1u);
     EXPECT_EQ(line.written[0], (std::vector<uint8_t>{0, 0, 0, 0, 3}));
@@ -110,8 +143,7 @@ TEST(CatPoller, SlowBytesStillFormOneReplyAndSilenceDropsAPartialOne) {
         TestStation station;
         ScriptedLine line;
         radio::CatPoll poll;
-        std::array<uint8_t, 5> reply{0x01, 0x42, 0x50, 0x00, 0x01};
-        for (size_t i = 0; i < c.bytesSent; ++i) line.answer({reply[i]}, c.gap);
+        line.answer({k14250.begin(), k14250.begin() + static_cast<ptrdiff_t>(c.bytesSent)}, c.gap);
         auto start = station.works.platform->clock().now();
         runPolls(station, line, poll, 1 + static_cast<int>(c.bytesSent) * (c.gap + 1) + 1600);
         EXPECT_EQ(station.works.catSerialFreq, c.frequency) << c.gap;
@@ -122,6 +154,39 @@ TEST(CatPoller, SlowBytesStillFormOneReplyAndSilenceDropsAPartialOne) {
             EXPECT_EQ(poll.received, 0);
             EXPECT_GE(station.works.platform->clock().now() - start, std::chrono::milliseconds(2500));
         }
+    }
+}
+
+// Polls until the request of poll n has gone out, so that poll n - 1 is decoded.
+void runUntilRequest(TestStation& station, ScriptedLine& line, radio::CatPoll& poll, size_t n) {
+    for (int pass = 0; pass < 10'000 && line.written.size() < n; ++pass)
+        radio::catPollStep(station.works, line, poll);
+}
+
+TEST(CatPoller, AStrayByteOrALateEndCostsAtMostItsOwnReply) {
+    struct Case {
+        const char* name;
+        void (*script)(ScriptedLine&);
+    } cases[] = {
+        {"a zero byte before the first reply",
+         [](ScriptedLine& line) {
+             line.stray(0x00);
+             line.answer(k14250);
+         }},
+        {"the first reply's last two bytes after the time-out",
+         [](ScriptedLine& line) { line.answerLate(k14250, 3, 1500); }},
+    };
+    for (const Case& c : cases) {
+        TestStation station;
+        ScriptedLine line;
+        radio::CatPoll poll;
+        c.script(line);
+        for (int i = 0; i < 5; ++i) line.answer(k14250);
+        runUntilRequest(station, line, poll, 3);
+        EXPECT_EQ(station.works.catSerialFreq, 14'250'000) << c.name << ": the second reply";
+        runUntilRequest(station, line, poll, 6);
+        EXPECT_EQ(station.works.catSerialFreq, 14'250'000) << c.name << ": and every one after it";
+        EXPECT_TRUE(station.log.contains("left before the request discarded")) << c.name;
     }
 }
 

@@ -18,6 +18,13 @@ class Ft817Process {
     std::string control(const std::string& command) {
         return askSocket(root_ / "run/ft817-emulator.sock", command);
     }
+    // The value after the word key in a state line ("... polls 12 ..."); empty without it.
+    static std::string valueIn(const std::string& state, const std::string& key) {
+        size_t at = state.find(" " + key + " ");
+        if (at == std::string::npos) return {};
+        at += key.size() + 2;
+        return state.substr(at, state.find(' ', at) - at);
+    }
 
   private:
     std::filesystem::path root_;

@@ -2,12 +2,14 @@
 // decoders, and its command handling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "qor/qor_control.h"
+#include "qor/qor_faults.h"
 #include "qor/qor_model.h"
 #include "qor/qor_options.h"
 #include "qor/qor_stream.h"
@@ -114,6 +116,36 @@ TEST(QorStream, TheRemoteSpectrumIsTheLineFromItsPlotStart) {
     EXPECT_EQ(radio::remoteSpectrum(params, line), expected);
 }
 
+TEST(QorFaults, EachFaultHitsTheNextMessagesOncePerCount) {
+    const std::vector<uint8_t> message = sim::qorMessage(1, sim::parameterBlock({}));
+    sim::QorFaults faults;
+    faults.arm(sim::QorFault::Cut, 2);
+    for (int i = 0; i < 2; ++i) {
+        const std::vector<uint8_t> cut = faults.transmit(message);
+        ASSERT_EQ(cut.size(), 6u + sim::QorFaults::kCutAfter);
+        EXPECT_TRUE(std::equal(cut.begin(), cut.end(), message.begin()));
+    }
+    EXPECT_EQ(faults.transmit(message), message);
+
+    faults.arm(sim::QorFault::Stray, 1);
+    std::vector<uint8_t> stray = faults.transmit(message);
+    ASSERT_EQ(stray.size(), message.size() + 1);
+    EXPECT_LT(stray[0], radio::kFirstNonType) << "it looks like a message start";
+    EXPECT_TRUE(std::equal(message.begin(), message.end(), stray.begin() + 1));
+
+    faults.arm(sim::QorFault::Drop, 1);
+    EXPECT_TRUE(faults.transmit(message).empty());
+
+    faults.arm(sim::QorFault::Garbage, 1);
+    const std::vector<uint8_t> garbage = faults.transmit(sim::qorMessage(0, sim::spectrumLine({}, 0)));
+    EXPECT_EQ(garbage.size(), sim::kSpectrumLineBytes + 6);
+    EXPECT_GT(
+        std::count_if(garbage.begin(), garbage.end(), [](uint8_t b) { return b < radio::kFirstNonType; }), 0)
+        << "unlike the radio's own bytes";
+    EXPECT_EQ(faults.remaining(), 0);
+    EXPECT_EQ(faults.transmit(message), message);
+}
+
 TEST(QorModel, TheLinkCommandsKeyAndUnkeyTheCarrier) {
     struct Step {
         std::string bytes;
@@ -151,7 +183,7 @@ TEST(QorModel, TheOperatorsControlCommands) {
         const char* reply;
         std::optional<std::string> amplifier;
     } cases[] = {
-        {"state", "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0", std::nullopt},
+        {"state", "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0 fault none fault_left 0", std::nullopt},
         {"tx on", "ok tx 1", "key 5.000 14250000"},
         {"freq 7100000", "ok frequency 7100000", "key 5.000 7100000"},
         {"freq 0", "error frequency must be 1 to 999999999 Hz", std::nullopt},
@@ -160,13 +192,19 @@ TEST(QorModel, TheOperatorsControlCommands) {
         {"antenna 3", "ok antenna 3", std::nullopt},
         {"antenna 4", "error antenna must be 0 to 3", std::nullopt},
         {"tx off\r", "ok tx 0", "unkey"},
-        {"state", "ok frequency 7100000 tx 0 drive_mw 5000 antenna 3", std::nullopt},
+        {"fault cut 3", "ok fault cut for the next 3 messages", std::nullopt},
+        {"fault stray", "ok fault stray for the next message", std::nullopt},
+        {"fault smoke", "error unknown fault: smoke", std::nullopt},
+        {"fault drop 0", "error the count must be 1 to 1000000", std::nullopt},
+        {"state", "ok frequency 7100000 tx 0 drive_mw 5000 antenna 3 fault stray fault_left 1", std::nullopt},
+        {"fault none", "ok no faults", std::nullopt},
         {"received", "ok", std::nullopt},
         {"txx", "error unknown command (try help)", std::nullopt},
     };
     sim::QorModel radio;
+    sim::QorFaults faults;
     for (const Case& c : cases) {
-        EXPECT_EQ(sim::runQorCommand(radio, c.line), c.reply) << c.line;
+        EXPECT_EQ(sim::runQorCommand(radio, faults, c.line), c.reply) << c.line;
         EXPECT_EQ(radio.takeAmplifierLine(), c.amplifier) << c.line;
     }
 }

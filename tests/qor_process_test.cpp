@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "emulator_process.h"
@@ -66,6 +67,29 @@ TEST_F(QorProcess, TheRadiosBandAndAntennaInputReachTheAmplifier) {
     EXPECT_EQ(station->stop(SIGTERM, 30s), 0);
 }
 
+TEST_F(QorProcess, BlocksCutShortSendTheAmplifierNoFrequencyButTheRadios) {
+    start("20m 14000000 14350000 1 2 0 0 0.0\n40m 7000000 7300000 1 3 0 0 0.0\n", "", 10);
+    ASSERT_TRUE(station->waitFor([&] { return amp.stateValue("fa_hz") == "14250000"; }, 60s))
+        << amp.control("state") << "\n"
+        << station->log();
+    ASSERT_EQ(amp.control("clear-received"), "ok cleared");
+    ASSERT_EQ(radio->control("freq 7100000"), "ok frequency 7100000");
+    ASSERT_EQ(radio->control("fault cut 30"), "ok fault cut for the next 30 messages");
+    ASSERT_TRUE(
+        station->waitFor([&] { return radio->control("state").ends_with(" fault none fault_left 0"); }, 60s))
+        << radio->control("state");
+    EXPECT_TRUE(station->waitFor(
+        [&] { return amp.stateValue("fa_hz") == "7100000" && amp.stateValue("antenna") == "3"; }, 60s))
+        << amp.control("state");
+    std::istringstream received(amp.control("received"));
+    std::string word, wrong;
+    while (received >> word)
+        if (word.starts_with("FA") && word != "FA00014250000;" && word != "FA00007100000;")
+            wrong += word + " ";
+    EXPECT_EQ(wrong, "") << "frequencies sent that the radio never had";
+    EXPECT_EQ(station->stop(SIGTERM, 30s), 0);
+}
+
 TEST_F(QorProcess, ATuneFromThePanelKeysTheRadiosCarrierAndReturnsToReceive) {
     start("20m 14000000 14350000 1 1 0 0 5.0\n", "AutoTuneMode: 1\nTUNEenabled: 1\nSWRescAutoTune: 130\n", 4);
     ASSERT_TRUE(station->waitFor(
@@ -89,7 +113,8 @@ TEST_F(QorProcess, ATuneFromThePanelKeysTheRadiosCarrierAndReturnsToReceive) {
     EXPECT_TRUE(radioReceived("TU120; TX2; RX;", 60s)) << radio->control("received");
     EXPECT_TRUE(station->waitFor([&] { return amp.stateValue("keyed") == "0"; }, 60s))
         << amp.control("state");
-    EXPECT_EQ(radio->control("state"), "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0");
+    EXPECT_EQ(radio->control("state"),
+              "ok frequency 14250000 tx 0 drive_mw 5000 antenna 0 fault none fault_left 0");
 }
 
 TEST_F(QorProcess, TheOperatorsOwnTransmissionStartsATuneThatEndsInReceive) {

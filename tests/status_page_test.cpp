@@ -5,13 +5,18 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
+#include "config/setup_file.h"
 #include "config/version_text.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "net/net_hooks.h"
 #include "net/update_runner.h"
+#include "platform/sim/scaled_clock.h"
+#include "radio/aux_serial.h"
+#include "test_frame.h"
 #include "test_station.h"
 #include "ui/settings_menu_actions.h"
 
@@ -105,6 +110,31 @@ TEST_F(StatusRows, VersionsIdentityLinkAndPassPhraseRows) {
     EXPECT_EQ(row(374), "(none)");
     works.Passphrase.set("");
     EXPECT_EQ(row(374), "Pass phrase not set: remote access closed");
+}
+
+TEST(StatusPage, OnAUnitWithoutTheMakersTransceiverItRaisesNoAlarmForTheMissingPort) {
+    struct Case {
+        int32_t interfaceType;
+        bool alarm;
+    } cases[] = {{0, false}, {2, false}, {1, true}};  // generic, FT-817, the maker's transceiver
+    for (const Case& c : cases) {
+        TestStation station(std::make_unique<platform::ScaledClock>(1.0));  // the link's thread runs
+        core::Works& works = station.works;
+        config::resetSetupRecord(*works.setup);
+        core::InitErrorDescriptors(works);
+        works.errorsHeld = 0;
+        works.running = 1;
+        const std::unique_ptr<ui::FrameBuffer> fb = testing_support::makeFrame(800, 480, 4);
+        works.fb = fb.get();
+        station.threads.setBody(core::ThreadId::Serial, radio::Serial);
+        works.ModeWorkIdx = c.interfaceType;
+        works.setup->enaser = '0';
+        works.pageFlags = core::pageFlags::StatusPage;
+        net::ViewStatusInfo(works, {});
+        station.threads.join(core::ThreadId::Serial);  // no device: it ends at once
+        EXPECT_EQ(core::ExistError(works, core::err::QorPortOpen) != 0, c.alarm) << c.interfaceType;
+        EXPECT_TRUE(station.log.contains("Unable to open device /dev/QELTSER")) << c.interfaceType;
+    }
 }
 
 class UpdateRun : public ::testing::Test {

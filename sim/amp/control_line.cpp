@@ -41,4 +41,18 @@ void answerControlLine(int listener, const std::function<std::string(std::string
     ::close(client);
 }
 
+std::vector<std::string_view> controlWords(std::string_view line) {
+    std::vector<std::string_view> out;
+    size_t pos = 0;
+    while (pos < line.size()) {
+        size_t start = line.find_first_not_of(" \t\r", pos);
+        if (start == std::string_view::npos) break;
+        size_t end = line.find_first_of(" \t\r", start);
+        if (end == std::string_view::npos) end = line.size();
+        out.push_back(line.substr(start, end - start));
+        pos = end;
+    }
+    return out;
+}
+
 }  // namespace sim

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sim {
 
@@ -14,5 +15,8 @@ namespace sim {
 // the answer out with its newline, then closed. name prefixes a failure message.
 void answerControlLine(int listener, const std::function<std::string(std::string_view)>& answer,
                        const char* name);
+
+// A command line's words, split at blanks, tabs and carriage returns.
+[[nodiscard]] std::vector<std::string_view> controlWords(std::string_view line);
 
 }  // namespace sim

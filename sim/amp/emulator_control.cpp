@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "amp/antenna_load.h"
+#include "amp/control_line.h"
 
 namespace sim {
 namespace {
@@ -54,20 +55,6 @@ constexpr const char* kHelp =
     "temp <sensor1> <sensor2> | temp auto | "
     "protect <hexbits> | reset | fault drop|delay|crc|lowercase|refuse|garbage|long [n] | fault none | "
     "state | received | clear-received | help";
-
-std::vector<std::string_view> words(std::string_view line) {
-    std::vector<std::string_view> out;
-    size_t pos = 0;
-    while (pos < line.size()) {
-        size_t start = line.find_first_not_of(" \t\r", pos);
-        if (start == std::string_view::npos) break;
-        size_t end = line.find_first_of(" \t\r", start);
-        if (end == std::string_view::npos) end = line.size();
-        out.push_back(line.substr(start, end - start));
-        pos = end;
-    }
-    return out;
-}
 
 std::optional<double> number(std::string_view word) {
     std::string text(word);
@@ -152,25 +139,6 @@ std::string temp(Emulator& emulator, const std::vector<std::string_view>& args) 
     return format("ok temperatures forced to %.2f and %.2f C", *sensor1, *sensor2);
 }
 
-std::string fault(Emulator& emulator, const std::vector<std::string_view>& args) {
-    if (args.size() < 2 || args.size() > 3) return "error usage: fault <kind> [n] | fault none";
-    auto kind = faultFromName(args[1]);
-    if (!kind) return "error unknown fault: " + printable(args[1]);
-    if (*kind == FaultKind::None) {
-        emulator.faults().clear();
-        return "ok no faults";
-    }
-    unsigned long count = 1;
-    if (args.size() == 3) {
-        auto given = integer(args[2], 10, 1000000);
-        if (!given || *given == 0) return "error the count must be 1 to 1000000";
-        count = *given;
-    }
-    emulator.faults().arm(*kind, static_cast<int>(count));
-    return "ok fault " + std::string(faultName(*kind)) + " for the next " +
-           (count == 1 ? std::string("reply") : std::to_string(count) + " replies");
-}
-
 std::string receivedList(const Emulator& emulator) {
     std::string out = "ok";
     for (const auto& payload : emulator.received()) out += " " + printable(payload);
@@ -181,7 +149,7 @@ std::string receivedList(const Emulator& emulator) {
 
 std::string runControlCommand(Emulator& emulator, std::string_view line, Emulator::Clock::time_point now) {
     emulator.advanceTo(now);
-    std::vector<std::string_view> args = words(line);
+    std::vector<std::string_view> args = controlWords(line);
     if (args.empty()) return "error empty command (try help)";
     std::string_view command = args[0];
     if (command == "help") return kHelp;
@@ -204,7 +172,7 @@ std::string runControlCommand(Emulator& emulator, std::string_view line, Emulato
         emulator.commands().resetMicro();
         return "ok microcontroller reset";
     }
-    if (command == "fault") return fault(emulator, args);
+    if (command == "fault") return emulator.faults().command(std::span(args).subspan(1));
     if (command == "state" && args.size() == 1) return "ok " + emulator.stateLine();
     if (command == "received" && args.size() == 1) return receivedList(emulator);
     if (command == "clear-received" && args.size() == 1) {

@@ -8,11 +8,7 @@
 namespace sim {
 namespace {
 
-struct FaultNameEntry {
-    FaultKind kind;
-    const char* name;
-};
-constexpr std::array<FaultNameEntry, 8> kFaultNames{{
+constexpr std::array<FaultName<FaultKind>, 8> kFaultNames{{
     {FaultKind::None, "none"},
     {FaultKind::Drop, "drop"},
     {FaultKind::Delay, "delay"},
@@ -36,20 +32,13 @@ bool hasHexLetter(uint8_t value) {
 }  // namespace
 
 const char* faultName(FaultKind kind) {
-    for (const auto& entry : kFaultNames)
-        if (entry.kind == kind) return entry.name;
-    return "none";
+    return FaultArming<FaultKind>(kFaultNames).name(kind);
 }
 
-std::optional<FaultKind> faultFromName(std::string_view name) {
-    for (const auto& entry : kFaultNames)
-        if (name == entry.name) return entry.kind;
-    return std::nullopt;
-}
+FaultInjector::FaultInjector() : arming_(kFaultNames) {}
 
-void FaultInjector::arm(FaultKind kind, int count) {
-    kind_ = count > 0 ? kind : FaultKind::None;
-    remaining_ = kind_ == FaultKind::None ? 0 : count;
+std::string FaultInjector::command(std::span<const std::string_view> args) {
+    return arming_.command(args, "reply", "replies");
 }
 
 std::string FaultInjector::randomBytes(size_t count) {
@@ -64,14 +53,11 @@ std::string FaultInjector::randomBytes(size_t count) {
 
 std::vector<Transmission> FaultInjector::transmit(std::string_view reply) {
     std::string frame = amp::encodeFrame(reply, amp::HexCase::Upper);
-    if (remaining_ == 0) return {{frame}};
     uint8_t crc = amp::crc8(reply);
     // A checksum of two decimal digits reads the same in either case: that
     // reply goes out as it is and the fault waits for one it can show on.
-    if (kind_ == FaultKind::Lowercase && !hasHexLetter(crc)) return {{frame}};
-    FaultKind kind = kind_;
-    if (--remaining_ == 0) kind_ = FaultKind::None;
-    switch (kind) {
+    if (arming_.kind() == FaultKind::Lowercase && !hasHexLetter(crc)) return {{frame}};
+    switch (arming_.take()) {
         case FaultKind::Drop:
             return {};
         case FaultKind::Delay:

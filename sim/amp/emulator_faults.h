@@ -3,34 +3,32 @@
 // retries and checksum handling can be exercised. One kind is armed at a
 // time, for the next n replies.
 #include <chrono>
-#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "amp/fault_arming.h"
 
 namespace sim {
 
 enum class FaultKind { None, Drop, Delay, Crc, Lowercase, Refuse, Garbage, Long };
 
 [[nodiscard]] const char* faultName(FaultKind kind);
-[[nodiscard]] std::optional<FaultKind> faultFromName(std::string_view name);
-
-// Bytes for the port, sent after the delay.
-struct Transmission {
-    std::string bytes;
-    std::chrono::milliseconds delay{0};
-};
 
 class FaultInjector {
   public:
     static constexpr std::chrono::milliseconds kDelay{2000};  // past the controller's 1.5 s time-out
     static constexpr size_t kLongLine = 600;                  // past the controller's 500-byte buffer
 
-    void arm(FaultKind kind, int count);
-    void clear() { arm(FaultKind::None, 0); }
-    [[nodiscard]] FaultKind kind() const { return kind_; }
-    [[nodiscard]] int remaining() const { return remaining_; }
+    FaultInjector();
+
+    void arm(FaultKind kind, int count) { arming_.arm(kind, count); }
+    void clear() { arming_.clear(); }
+    [[nodiscard]] FaultKind kind() const { return arming_.kind(); }
+    [[nodiscard]] int remaining() const { return arming_.remaining(); }
+    // "fault <kind> [n]" / "fault none", the words after "fault": the reply line.
+    [[nodiscard]] std::string command(std::span<const std::string_view> args);
 
     // The frame of a reply payload, with the armed fault applied when one is left.
     [[nodiscard]] std::vector<Transmission> transmit(std::string_view reply);
@@ -38,8 +36,7 @@ class FaultInjector {
   private:
     [[nodiscard]] std::string randomBytes(size_t count);
 
-    FaultKind kind_ = FaultKind::None;
-    int remaining_ = 0;
+    FaultArming<FaultKind> arming_;
     std::mt19937 random_{0x5eed};
 };
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <filesystem>
 #include <list>
-#include <map>
 
+#include "amp/delayed_output.h"
 #include "amp/emulator.h"
 #include "amp/emulator_control.h"
 #include "amp/emulator_pty.h"
@@ -130,11 +130,7 @@ class Loop {
         return fds;
     }
 
-    int timeoutMs() const {
-        if (scheduled_.empty()) return -1;
-        auto wait = std::chrono::ceil<std::chrono::milliseconds>(scheduled_.begin()->first - Clock::now());
-        return static_cast<int>(std::max<long long>(0, wait.count()));
-    }
+    int timeoutMs() const { return scheduled_.pollTimeoutMs(Clock::now()); }
 
     void serve(const std::vector<pollfd>& fds) {
         if (fds[0].revents & POLLIN) stopping_ = true;
@@ -163,21 +159,16 @@ class Loop {
                 assembler_.clear();
                 if (options_.verbose) platform::trace("amp-emulator << %s\n", printable(frame).c_str());
                 Clock::time_point now = Clock::now();
-                for (Transmission& t : emulator_.onFrame(frame, now))
-                    scheduled_.emplace(now + t.delay, std::move(t.bytes));
+                scheduled_.add(now, emulator_.onFrame(frame, now));
             }
         }
         sendDue();
     }
 
     void sendDue() {
-        Clock::time_point now = Clock::now();
-        while (!scheduled_.empty() && scheduled_.begin()->first <= now) {
-            const std::string& bytes = scheduled_.begin()->second;
-            if (options_.verbose) platform::trace("amp-emulator >> %s\n", printable(bytes).c_str());
-            portOut_ += bytes;
-            scheduled_.erase(scheduled_.begin());
-        }
+        const std::string due = scheduled_.takeDue(Clock::now());
+        if (!due.empty() && options_.verbose) platform::trace("amp-emulator >> %s\n", printable(due).c_str());
+        portOut_ += due;
         if (portOut_.size() > kPortBacklog) {
             platform::trace("amp-emulator: %zu bytes for the port discarded, nobody reads it\n",
                             portOut_.size());
@@ -255,7 +246,7 @@ class Loop {
     bool stopping_ = false;
     Emulator emulator_;
     amp::FrameAssembler assembler_;
-    std::multimap<Clock::time_point, std::string> scheduled_;
+    DelayedOutput scheduled_;
     std::string portOut_;
     std::list<Client> clients_;
     std::string stdinLine_;

@@ -21,16 +21,15 @@ int64_t fromBcd(uint8_t byte) {
 
 }  // namespace
 
-std::vector<uint8_t> Ft817Model::receive(const std::vector<uint8_t>& bytes) {
-    std::vector<uint8_t> out;
+std::vector<std::vector<uint8_t>> Ft817Model::receive(const std::vector<uint8_t>& bytes) {
+    std::vector<std::vector<uint8_t>> replies;
     for (uint8_t byte : bytes) {
         pending_.push_back(byte);
         if (pending_.size() < 5) continue;
-        std::vector<uint8_t> reply = answer(pending_.data());
-        out.insert(out.end(), reply.begin(), reply.end());
+        replies.push_back(answer(pending_.data()));
         pending_.clear();
     }
-    return out;
+    return replies;
 }
 
 std::vector<uint8_t> Ft817Model::answer(const uint8_t* command) {

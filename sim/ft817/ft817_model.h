@@ -11,8 +11,8 @@ namespace sim {
 class Ft817Model {
   public:
     // Takes bytes as they come; returns the radio's answer to every command
-    // they complete.
-    std::vector<uint8_t> receive(const std::vector<uint8_t>& bytes);
+    // they complete, one reply each.
+    std::vector<std::vector<uint8_t>> receive(const std::vector<uint8_t>& bytes);
 
     void setFrequency(int64_t hertz) { frequency_[vfoB_ ? 1 : 0] = hertz / 10 * 10; }
     [[nodiscard]] int64_t frequency() const { return frequency_[vfoB_ ? 1 : 0]; }

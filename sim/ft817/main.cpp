@@ -1,5 +1,6 @@
 // The FT-817 emulator: a transceiver's CAT port on a pseudo-terminal, so that
-// the controller's CAT poller, or any CAT client, runs against it unchanged.
+// the controller's CAT poller, or any CAT client, runs against it unchanged;
+// its replies can carry faults (ft817/ft817_control.h).
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -11,8 +12,10 @@
 #include <vector>
 
 #include "amp/control_line.h"
+#include "amp/delayed_output.h"
 #include "amp/emulator_pty.h"
 #include "ft817/ft817_control.h"
+#include "ft817/ft817_faults.h"
 #include "ft817/ft817_model.h"
 
 namespace {
@@ -44,14 +47,21 @@ bool parse(const std::vector<std::string>& arguments, Options& options) {
     return true;
 }
 
-void servePort(int master, sim::Ft817Model& radio) {
+using Clock = sim::DelayedOutput::Clock;
+
+// The radio's replies to what the port brought, each with its fault, held until due.
+void readPort(int master, sim::Ft817Model& radio, sim::Ft817Faults& faults, sim::DelayedOutput& output) {
     uint8_t buffer[256];
     ssize_t count = ::read(master, buffer, sizeof buffer);
     if (count <= 0) return;
-    std::vector<uint8_t> reply = radio.receive({buffer, buffer + count});
+    for (const std::vector<uint8_t>& reply : radio.receive({buffer, buffer + count}))
+        output.add(Clock::now(), faults.transmit(reply));
+}
+
+void writePort(int master, const std::string& bytes) {
     size_t done = 0;
-    while (done < reply.size()) {
-        ssize_t written = ::write(master, reply.data() + done, reply.size() - done);
+    while (done < bytes.size()) {
+        ssize_t written = ::write(master, bytes.data() + done, bytes.size() - done);
         if (written > 0)
             done += static_cast<size_t>(written);
         else if (errno != EAGAIN && errno != EINTR)
@@ -89,14 +99,20 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     sim::Ft817Model radio;
+    sim::Ft817Faults faults;
+    sim::DelayedOutput output;
     for (;;) {
         pollfd fds[] = {{pty.master(), POLLIN, 0}, {listener, POLLIN, 0}, {signals, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0 && errno != EINTR) break;
+        if (::poll(fds, 3, output.pollTimeoutMs(Clock::now())) < 0 && errno != EINTR) break;
         if ((fds[2].revents & POLLIN) != 0) break;
-        if ((fds[0].revents & POLLIN) != 0) servePort(pty.master(), radio);
+        if ((fds[0].revents & POLLIN) != 0) readPort(pty.master(), radio, faults, output);
+        writePort(pty.master(), output.takeDue(Clock::now()));
         if ((fds[1].revents & POLLIN) != 0)
             sim::answerControlLine(
-                listener, [&radio](std::string_view line) { return sim::runFt817Command(radio, line); },
+                listener,
+                [&radio, &faults](std::string_view line) {
+                    return sim::runFt817Command(radio, faults, line);
+                },
                 "ft817-emulator: control");
     }
     ::close(listener);

@@ -1,7 +1,8 @@
 // The maker's transceiver on its auxiliary serial link: a pseudo-terminal
 // that streams parameter blocks and spectrum lines as the radio does and
 // takes the controller's commands. Its tune carrier keys the amplifier
-// emulator through that emulator's control socket.
+// emulator through that emulator's control socket. Its messages can carry
+// faults (qor/qor_control.h).
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -21,6 +22,7 @@
 #include "amp/control_line.h"
 #include "amp/emulator_pty.h"
 #include "qor/qor_control.h"
+#include "qor/qor_faults.h"
 #include "qor/qor_model.h"
 #include "qor/qor_options.h"
 #include "qor/qor_stream.h"
@@ -61,14 +63,14 @@ class Stream {
           parameterPeriod_(scaled(kParameterPeriod, timeScale)),
           spectrumPeriod_(scaled(kSpectrumPeriod, timeScale)) {}
 
-    // Queues what is due and writes what the port takes.
-    void run(const sim::QorModel& radio, Clock::time_point now) {
+    // Queues what is due, each message with its fault, and writes what the port takes.
+    void run(const sim::QorModel& radio, sim::QorFaults& faults, Clock::time_point now) {
         if (now >= nextParameters_) {
-            queue(sim::kQorParameterType, sim::parameterBlock(radio.state()));
+            queue(faults, sim::kQorParameterType, sim::parameterBlock(radio.state()));
             nextParameters_ = now + parameterPeriod_;
         }
         if (now >= nextSpectrum_) {
-            queue(sim::kQorSpectrumType, sim::spectrumLine(radio.state(), lineNumber_++));
+            queue(faults, sim::kQorSpectrumType, sim::spectrumLine(radio.state(), lineNumber_++));
             nextSpectrum_ = now + spectrumPeriod_;
         }
         flush();
@@ -80,11 +82,11 @@ class Stream {
     static Clock::duration scaled(Clock::duration period, double timeScale) {
         return std::chrono::duration_cast<Clock::duration>(period / timeScale);
     }
-    void queue(uint8_t type, const std::vector<uint8_t>& data) {
+    void queue(sim::QorFaults& faults, uint8_t type, const std::vector<uint8_t>& data) {
         int unread = 0;
         if (::ioctl(reader_, FIONREAD, &unread) != 0) unread = 0;
         if (outgoing_.size() + static_cast<size_t>(unread) >= kBacklogBytes) return;
-        const std::vector<uint8_t> message = sim::qorMessage(type, data);
+        const std::vector<uint8_t> message = faults.transmit(sim::qorMessage(type, data));
         outgoing_.insert(outgoing_.end(), message.begin(), message.end());
     }
     void flush() {
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     sim::QorModel radio;
+    sim::QorFaults faults;
     const int reader = ::open(pty.slavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (reader < 0) {
         std::fprintf(stderr, "brisel-qor-emulator: %s: %s\n", pty.slavePath().c_str(), std::strerror(errno));
@@ -151,7 +154,7 @@ int main(int argc, char** argv) {
     }
     Stream stream(pty.master(), reader, options->timeScale);
     for (;;) {
-        stream.run(radio, Clock::now());
+        stream.run(radio, faults, Clock::now());
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(stream.nextDue() - Clock::now());
         const auto port = static_cast<short>(POLLIN | (stream.waiting() ? POLLOUT : 0));
         pollfd fds[] = {{pty.master(), port, 0}, {listener, POLLIN, 0}, {signals, POLLIN, 0}};
@@ -160,7 +163,8 @@ int main(int argc, char** argv) {
         if ((fds[0].revents & POLLIN) != 0) readPort(pty.master(), radio);
         if ((fds[1].revents & POLLIN) != 0)
             sim::answerControlLine(
-                listener, [&radio](std::string_view line) { return sim::runQorCommand(radio, line); },
+                listener,
+                [&radio, &faults](std::string_view line) { return sim::runQorCommand(radio, faults, line); },
                 "qor-emulator: control");
         keyAmplifier(radio, options->ampControl);
     }

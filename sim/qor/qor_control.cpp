@@ -1,11 +1,17 @@
 #include "qor/qor_control.h"
 
 #include <charconv>
+#include <span>
+#include <vector>
+
+#include "amp/control_line.h"
 
 namespace sim {
 namespace {
 
-constexpr const char* kHelp = "ok freq HZ | antenna 0-3 | tx on|off | state | received | help";
+constexpr const char* kHelp =
+    "ok freq HZ | antenna 0-3 | tx on|off | fault cut|stray|drop|garbage [n] | fault none | "
+    "state | received | help";
 
 // A whole decimal number from 0 to max, or nothing.
 bool number(std::string_view text, unsigned long max, unsigned long& value) {
@@ -15,11 +21,17 @@ bool number(std::string_view text, unsigned long max, unsigned long& value) {
 
 }  // namespace
 
-std::string runQorCommand(QorModel& radio, std::string_view line) {
+std::string runQorCommand(QorModel& radio, QorFaults& faults, std::string_view line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
     unsigned long value = 0;
     if (line == "help") return kHelp;
-    if (line == "state") return "ok " + radio.stateText();
+    if (line == "state")
+        return "ok " + radio.stateText() + " fault " + faults.name() + " fault_left " +
+               std::to_string(faults.remaining());
+    if (line == "fault" || line.starts_with("fault ")) {
+        const std::vector<std::string_view> args = controlWords(line);
+        return faults.command(std::span(args).subspan(1));
+    }
     if (line == "received") {
         std::string out = "ok";
         for (const std::string& command : radio.received()) out += " " + command;

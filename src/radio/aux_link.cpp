@@ -1,5 +1,6 @@
 #include "radio/aux_link.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/log.h"
@@ -31,6 +32,14 @@ bool marked(std::span<const uint8_t> block, size_t index, uint8_t mask, uint8_t 
     return block.size() > index && (block[index] & mask) == pattern;
 }
 
+// As far as the bytes go: the type's marker, then length characters.
+bool headerFits(uint8_t type, std::span<const uint8_t> header) {
+    if (!header.empty() && header[0] != '0' + type) return false;
+    for (size_t i = 1; i < header.size(); ++i)
+        if (header[i] < '0' || header[i] > '0' + 15) return false;
+    return true;
+}
+
 }  // namespace
 
 int decodeCmdParameters(std::span<const uint8_t, 4> length) {
@@ -41,6 +50,19 @@ int decodeCmdParameters(std::span<const uint8_t, 4> length) {
         value = kMaxDataLength;
     }
     return value;
+}
+
+bool headerConsistent(uint8_t type, std::span<const uint8_t, kHeaderSize> header) {
+    return (type == kSpectrumMessage || type == kParameterMessage) && headerFits(type, header);
+}
+
+bool nextMessageCanStart(std::span<const uint8_t> following) {
+    if (following.empty()) return true;
+    const uint8_t type = following[0];
+    if (type >= kFirstNonType) return false;
+    // Types the link does not use have no header of a known form.
+    if (type != kSpectrumMessage && type != kParameterMessage) return true;
+    return headerFits(type, following.subspan(1, std::min(following.size() - 1, kHeaderSize)));
 }
 
 void storeParameters(QorParams& w, std::span<const uint8_t> block) {

@@ -17,10 +17,23 @@ inline constexpr uint8_t kSpectrumMessage = 0, kParameterMessage = 1;
 // A type byte of this or more is not a message start.
 inline constexpr uint8_t kFirstNonType = 15;
 inline constexpr int kMaxDataLength = 1999;
+// After the type byte: the marker and the four length characters.
+inline constexpr size_t kHeaderSize = 5;
 
 // The length field: four characters '0' + a hexadecimal digit's value, least
 // significant first. A length over kMaxDataLength is cut to it, with the message.
 [[nodiscard]] int decodeCmdParameters(std::span<const uint8_t, 4> length);
+
+// Whether the header after a type byte starts a spectrum line or a parameter
+// block: the type's own marker ('0' + type) and four length characters '0'
+// to '?'. Bytes from the middle of a message nearly never are.
+[[nodiscard]] bool headerConsistent(uint8_t type, std::span<const uint8_t, kHeaderSize> header);
+
+// Whether the bytes already waiting after a message's data (none when the
+// stream pauses there) can start the next message, as far as they go. A
+// message cut short is completed from the bytes of the next one and ends
+// inside it, where no message starts.
+[[nodiscard]] bool nextMessageCanStart(std::span<const uint8_t> following);
 
 // Updates the record from one parameter block; words the block does not
 // carry keep their values.

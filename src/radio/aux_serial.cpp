@@ -1,6 +1,7 @@
 #include "radio/aux_serial.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -23,6 +24,8 @@ using namespace std::chrono_literals;
 
 constexpr int kTimeoutMs = 1500;
 constexpr int32_t kRetryDelayMs = 2000;
+// The radio's drive field holds four digits.
+constexpr int32_t kMaxDrivePower = 9999;
 
 void send(ByteLine& line, std::string_view text) {
     if (!line.writeAll({reinterpret_cast<const uint8_t*>(text.data()), text.size()}))
@@ -55,6 +58,34 @@ bool readSerialPort(core::Works& works, ByteLine& line, std::span<uint8_t> buffe
         if (line.readByte(byte) == 1) buffer[done++] = byte;
     }
     return true;
+}
+
+// Whether the message just read ends where the next one can start, judged by
+// the bytes already waiting, which are put back. With none waiting, one more
+// look a millisecond later: a line delivers a message's bytes back to back.
+bool endsWhole(core::Works& works, PutBackLine& line) {
+    if (line.bytesAvailable() <= 0) works.platform->clock().sleepFor(1ms);
+    std::array<uint8_t, 1 + kHeaderSize> following{};
+    size_t count = 0;
+    while (count < following.size() && line.bytesAvailable() > 0 && line.readByte(following[count]) == 1)
+        ++count;
+    line.putBack({following.data(), count});
+    return nextMessageCanStart({following.data(), count});
+}
+
+// A whole message: into the record or the plot, and on to the remote client.
+void applyMessage(core::Works& works, uint8_t type, std::span<const uint8_t> data) {
+    if (type == kParameterMessage) {
+        storeParameters(works, data);
+        remote::sendWebSockSerParFrame(works, data);
+        return;
+    }
+    storeFFT(works, data);
+    if (works.setup->enaUsbFFT != '0') return;
+    QorParams params{};
+    if (!getParameters(params, works)) return;
+    const std::vector<uint8_t> spectrum = remoteSpectrum(params, data);
+    if (!spectrum.empty()) remote::sendWebSockSerSpectrFrame(works, spectrum);
 }
 
 }  // namespace
@@ -91,7 +122,7 @@ void sendPendingCommands(core::Works& works, ByteLine& line) {
     }
     if ((works.powerRequest & core::powerRequest::Send) != 0) {
         char text[16];
-        std::snprintf(text, sizeof text, "TQ%04i;", works.powerValue.load());
+        std::snprintf(text, sizeof text, "TQ%04i;", std::clamp(works.powerValue.load(), 0, kMaxDrivePower));
         send(line, text);
         platform::trace("--------------- SENT POWER TQ;! (%s)\n", text);
         works.powerRequest =
@@ -123,7 +154,7 @@ void InstallRadioHooks(core::Works& works) {
     works.getParameters = getParameters;
 }
 
-void serialStep(core::Works& works, ByteLine& line) {
+void serialStep(core::Works& works, PutBackLine& line) {
     platform::Clock& clock = works.platform->clock();
     uint8_t type = kFirstNonType;
     for (int idle = 0; type >= kFirstNonType;) {
@@ -144,28 +175,21 @@ void serialStep(core::Works& works, ByteLine& line) {
             type = kFirstNonType;
         }
     }
-    uint8_t header[5]{};
+    uint8_t header[kHeaderSize]{};
     if (!readSerialPort(works, line, header)) return;
-    const uint8_t marker = header[0];
-    const int length = decodeCmdParameters(std::span<const uint8_t, 4>(header + 1, 4));
-    std::vector<uint8_t> data(2000, 0);
-    if (type == kSpectrumMessage && marker == '0') {
-        if (!readSerialPort(works, line, {data.data(), static_cast<size_t>(length)})) return;
-        storeFFT(works, {data.data(), static_cast<size_t>(length)});
-        if (works.setup->enaUsbFFT == '0') {
-            QorParams params{};
-            if (getParameters(params, works)) {
-                const std::vector<uint8_t> spectrum =
-                    remoteSpectrum(params, {data.data(), static_cast<size_t>(length)});
-                if (!spectrum.empty()) remote::sendWebSockSerSpectrFrame(works, spectrum);
-            }
-        }
-    } else if (type == kParameterMessage && marker == '1') {
-        if (!readSerialPort(works, line, {data.data(), static_cast<size_t>(length)})) return;
-        storeParameters(works, {data.data(), static_cast<size_t>(length)});
-        remote::sendWebSockSerParFrame(works, {data.data(), static_cast<size_t>(length)});
-    } else {
+    if (!headerConsistent(type, header)) {
         platform::logError("Error3");
+        // No message starts here after all: the next may start in the header's bytes.
+        line.putBack(header);
+    } else {
+        std::vector<uint8_t> data(
+            static_cast<size_t>(decodeCmdParameters(std::span<const uint8_t, 4>(header + 1, 4))));
+        if (!readSerialPort(works, line, data)) return;
+        if (endsWhole(works, line))
+            applyMessage(works, type, data);
+        else
+            platform::trace("EXT IO: %s of %zu bytes cut short, dropped\n",
+                            type == kSpectrumMessage ? "spectrum line" : "parameter block", data.size());
     }
     sendPendingCommands(works, line);
 }
@@ -173,21 +197,26 @@ void serialStep(core::Works& works, ByteLine& line) {
 void Serial(core::Works& works) {
     const std::string device = works.setup->text(works.setup->SerPort);
     platform::logInfo("Init Serial Port %s", device.c_str());
-    platform::TermiosSerialPort port;
-    if (!port.open(works.platform->root().resolve(device)) || !port.configure({115200, false})) {
+    platform::TermiosSerialPort& port = works.auxPort;
+    // An earlier run left the port open: set up again, as it stands.
+    const bool opened = port.isOpen() || port.open(works.platform->root().resolve(device));
+    if (!opened || !port.configure({115200, false})) {
         platform::logError("Unable to open device %s", device.c_str());
-        if (port.isOpen()) platform::trace("Serial: Unable to open device %s\n", device.c_str());
-        core::AddErrore(works, core::err::QorPortOpen);
+        if (opened) platform::trace("Serial: Unable to open device %s\n", device.c_str());
+        port.close();
+        works.serFD = -1;
+        // Only a unit set up for the maker's transceiver misses the port; on
+        // another the status page starts the link just to show what it finds.
+        if (works.ModeWorkIdx == 1) core::AddErrore(works, core::err::QorPortOpen);
         return;
     }
     works.serFD = port.fd();
     platform::logInfo("OK works->serFD=%d (%s)", port.fd(), device.c_str());
     platform::trace("------------------ OK works->serFD=%d (%s)\n", port.fd(), device.c_str());
-    SerialByteLine line(port);
+    SerialByteLine serial(port);
+    PutBackLine line(serial);
     while (works.running != 0 && works.setup->enaser == '1') serialStep(works, line);
     platform::trace("---------------------------------------Serial EXIT %x\n", works.setup->enaser.load());
-    // The port closes with the thread; the remote client's writes see it closed.
-    works.serFD = -1;
 }
 
 }  // namespace radio

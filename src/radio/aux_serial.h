@@ -25,8 +25,11 @@ bool getParameters(QorParams& destination, core::Works& works);
 void InstallRadioHooks(core::Works& works);
 
 // One message from the line: the header, the data, its handling and the
-// pending commands. Returns after 1.5 s without a message start too.
-void serialStep(core::Works& works, ByteLine& line);
+// pending commands. A header of no known message is put back to look for a
+// start in it; a message not followed by a message start (when bytes follow
+// at once) was cut short and is dropped. Returns after 1.5 s without a
+// message start too.
+void serialStep(core::Works& works, PutBackLine& line);
 
 // Thread body.
 void Serial(core::Works& works);

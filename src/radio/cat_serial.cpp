@@ -72,6 +72,10 @@ void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySi
 void catPollStep(core::Works& works, ByteLine& line, CatPoll& poll) {
     switch (poll.catProcessStatus) {
         case CatPoll::kSend:
+            // A byte left over from a late or disturbed reply would put every
+            // later reply one byte out of step.
+            if (const int stray = discardWaiting(line); stray > 0)
+                platform::trace("CAT: %d byte(s) left before the request discarded\n", stray);
             writeSerialCatPort(line, kCatFrequencyRequest, poll);
             poll.lastCommandSent = kCatReadFrequency;
             poll.catProcessStatus = CatPoll::kWait;

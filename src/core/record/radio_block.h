@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/linux/termios_serial_port.h"
+
 namespace core {
 
 struct Works;
@@ -27,6 +29,10 @@ inline constexpr size_t AntennaInput = 40;
 struct RadioBlock {
     // The FT-817 CAT port, negative while it is not open.
     std::atomic<int32_t> catSerFD{-1};
+    // The transceiver's auxiliary port, used by one run of its thread at a
+    // time. Once open it stays open for the whole run (serFD names it), so the
+    // remote client's data reaches the transceiver whichever thread reads it.
+    platform::TermiosSerialPort auxPort;
     // Guarded by serMut.
     QorParams qorParams{};
     // Installed by the transceiver layer, called by the main loop each tick: a

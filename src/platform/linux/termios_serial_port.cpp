@@ -30,7 +30,12 @@ speed_t speedOf(int baud) {
 }  // namespace
 
 TermiosSerialPort::~TermiosSerialPort() {
+    close();
+}
+
+void TermiosSerialPort::close() {
     if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 bool TermiosSerialPort::open(const std::string& device) {

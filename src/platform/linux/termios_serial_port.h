@@ -23,6 +23,7 @@ class TermiosSerialPort {
     // False on failure, with errno set.
     [[nodiscard]] bool open(const std::string& device);
     [[nodiscard]] bool configure(const SerialSettings& settings);
+    void close();
     [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
     [[nodiscard]] int fd() const { return fd_; }
 
