@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -197,7 +198,8 @@ void serialStep(core::Works& works, PutBackLine& line) {
 void Serial(core::Works& works) {
     const std::string device = works.setup->text(works.setup->SerPort);
     platform::logInfo("Init Serial Port %s", device.c_str());
-    platform::TermiosSerialPort& port = works.auxPort;
+    if (!works.auxPort) works.auxPort = std::make_shared<platform::TermiosSerialPort>();
+    platform::TermiosSerialPort& port = *works.auxPort;
     // An earlier run left the port open: set up again, as it stands.
     const bool opened = port.isOpen() || port.open(works.platform->root().resolve(device));
     if (!opened || !port.configure({115200, false})) {

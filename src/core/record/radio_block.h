@@ -4,8 +4,11 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
-#include "platform/linux/termios_serial_port.h"
+namespace platform {
+class TermiosSerialPort;
+}
 
 namespace core {
 
@@ -32,7 +35,8 @@ struct RadioBlock {
     // The transceiver's auxiliary port, used by one run of its thread at a
     // time. Once open it stays open for the whole run (serFD names it), so the
     // remote client's data reaches the transceiver whichever thread reads it.
-    platform::TermiosSerialPort auxPort;
+    // Made by that thread's first run.
+    std::shared_ptr<platform::TermiosSerialPort> auxPort;
     // Guarded by serMut.
     QorParams qorParams{};
     // Installed by the transceiver layer, called by the main loop each tick: a
