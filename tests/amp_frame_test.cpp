@@ -69,6 +69,23 @@ TEST_F(CommandTextTest, FormattedPayloads) {
     EXPECT_EQ(payload(33), "GM00020100;");
 }
 
+// A number from a settings file that does not fit its field would make a
+// longer or a signed command, which the amplifier refuses for ever.
+TEST_F(CommandTextTest, NumbersBeyondTheirFieldsAreClampedToIt) {
+    works.PSpar1 = 12345;
+    works.PSpar2 = -1;
+    EXPECT_EQ(payload(24), "PS9999000000000000;");
+    works.GMpar1 = 10000;
+    EXPECT_EQ(payload(33), "GM99990100;");
+    works.FreqSensIn = 12;
+    works.FreqPeriodTime = 123450;
+    EXPECT_EQ(payload(12), "FS99999;");
+    works.ampThresholds[2] = -5;
+    EXPECT_EQ(payload(22), "TS4095409500003700;");
+    works.fanSpeed = 1000;
+    EXPECT_EQ(payload(23), "FN1999;");
+}
+
 TEST_F(CommandTextTest, FixedPayloadsAndLetters) {
     const std::pair<int32_t, const char*> fixed[] = {
         {0, "VSM;"},  {1, "ST;"},      {8, "FM;"},      {10, "MT;"},     {13, "CPFFFF;"}, {16, "AT11;"},

@@ -1,5 +1,6 @@
 #include "amp/command_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/amp_commands.h"
@@ -10,6 +11,14 @@ namespace {
 constexpr size_t kGeneralSettingsLength = 10;
 // Of the second character of the general settings.
 constexpr unsigned kGenericModeBit = 1u << 1;
+
+// A number as a field of this many digits holds it: the values come from
+// settings files and would otherwise lengthen the command or give it a sign.
+int32_t inField(int32_t value, int digits) {
+    int32_t largest = 9;
+    while (--digits > 0) largest = largest * 10 + 9;
+    return std::clamp(value, 0, largest);
+}
 
 template <typename... Values>
 std::string format(const char* pattern, Values... values) {
@@ -70,8 +79,8 @@ std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
         case core::cmd::TunerBypass:
             return make("MT", tuneWordText(works));
         case core::cmd::FrequencySensor:
-            return make("SF",
-                        format("FS%01d%04d;", works.FreqSensIn.load(), works.FreqPeriodTime.load() / 10));
+            return make("SF", format("FS%01d%04d;", inField(works.FreqSensIn, 1),
+                                     inField(works.FreqPeriodTime / 10, 4)));
         case core::cmd::ClearProtections:
             return make("CP", "CPFFFF;");
         case core::cmd::Attenuator:
@@ -91,16 +100,17 @@ std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
         case core::cmd::AntennaInput:
             return make("AN", format("AN%d;", works.antennaIn.load()));
         case core::cmd::Thresholds:
-            return make("TS", format("TS%04d%04d%04d%04d;", works.ampThresholds[0].load(),
-                                     works.ampThresholds[1].load(), works.ampThresholds[2].load(),
-                                     works.ampThresholds[3].load()));
+            return make("TS", format("TS%04d%04d%04d%04d;", inField(works.ampThresholds[0], 4),
+                                     inField(works.ampThresholds[1], 4), inField(works.ampThresholds[2], 4),
+                                     inField(works.ampThresholds[3], 4)));
         case core::cmd::Fan:
             // Modes other than 1 and 2 run the fan as in the normal mode.
             return make("FN", format(works.FANmode == 1 || works.FANmode == 2 ? "FN2%03d;" : "FN1%03d;",
-                                     works.fanSpeed.load()));
+                                     inField(works.fanSpeed, 3)));
         case core::cmd::ProtectionParameters:
-            return make("PS", format("PS%04d%04d%04d%04d;", works.PSpar1.load(), works.PSpar2.load(),
-                                     works.PSpar3.load(), works.PSpar4.load()));
+            return make("PS",
+                        format("PS%04d%04d%04d%04d;", inField(works.PSpar1, 4), inField(works.PSpar2, 4),
+                               inField(works.PSpar3, 4), inField(works.PSpar4, 4)));
         case core::cmd::Filter:
             return make("SF", format("SF30000%02x;", works.filterMask.load()));
         case core::cmd::HoldMicro:
@@ -108,7 +118,7 @@ std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
         case core::cmd::ReleaseMicro:
             return make("MR", "MR0;");
         case core::cmd::GenericMode:
-            return make("GM", format("GM%04d%04d;", works.GMpar1.load(), works.GMpar2.load()));
+            return make("GM", format("GM%04d%04d;", inField(works.GMpar1, 4), inField(works.GMpar2, 4)));
         case core::cmd::GeneralSettingsQuery:
             return make("GS", "GS;");
         case core::cmd::GeneralSettings:
