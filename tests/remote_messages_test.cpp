@@ -254,6 +254,21 @@ TEST_F(RemoteMessagesTest, AudioConfigurationIsConvertedStoredAndEchoed) {
     }
 }
 
+// The heartbeat's answer carries the system clock, seconds and microseconds.
+TEST_F(RemoteMessagesTest, TheHeartbeatAnswerCarriesTheSystemClock) {
+    works.platform->clock().sleepFor(std::chrono::milliseconds(2500));
+    remote::sendWebSockHebFrame(works, Bytes(8, 9));
+    const Bytes answer = received();
+    ASSERT_EQ(answer.size(), 20u);
+    const Bytes expected = [] {
+        Bytes time = word(static_cast<uint32_t>(platform::ManualClock::kWallOrigin + 2));
+        const Bytes micros = word(500000);
+        time.insert(time.end(), micros.begin(), micros.end());
+        return time;
+    }();
+    EXPECT_EQ((Bytes{answer.begin() + 4, answer.begin() + 12}), expected);
+}
+
 TEST_F(RemoteMessagesTest, CatTextGoesToThePortUnlessItIsXX) {
     int port[2];
     ASSERT_EQ(pipe(port), 0);

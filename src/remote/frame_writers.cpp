@@ -75,11 +75,10 @@ void sendWebSockCfgFrame(core::Works& works, std::span<const uint8_t> data) {
 
 void sendWebSockHebFrame(core::Works& works, std::span<const uint8_t> client) {
     if (!connected(works)) return;
-    // The client only echoes these to measure the round trip: the station's own clock serves.
-    const auto sinceStart =
-        std::chrono::duration_cast<microseconds>(works.platform->clock().now().time_since_epoch());
-    const auto seconds = static_cast<uint32_t>(sinceStart.count() / 1000000);
-    const auto micros = static_cast<uint32_t>(sinceStart.count() % 1000000);
+    const auto sinceEpoch =
+        std::chrono::duration_cast<microseconds>(works.platform->clock().systemTime().time_since_epoch());
+    const auto seconds = static_cast<uint32_t>(sinceEpoch.count() / 1000000);
+    const auto micros = static_cast<uint32_t>(sinceEpoch.count() % 1000000);
     writeFrame(works, heartbeatFrame(seconds, micros, client), "mutex cannot be locked hebframe -1 10");
 }
 
