@@ -39,6 +39,12 @@ Bytes word(uint32_t value) {
     return bytes;
 }
 
+// The big-endian 32-bit value at data byte at.
+int32_t field(const Bytes& data, size_t at) {
+    return static_cast<int32_t>(static_cast<uint32_t>(data[at]) << 24 | data[at + 1] << 16 |
+                                data[at + 2] << 8 | data[at + 3]);
+}
+
 Bytes audioConfig(uint32_t bitrate, uint32_t coding, uint32_t captureUs, uint32_t playbackUs,
                   uint32_t chunks) {
     Bytes data = {0xAB, 0xCD};
@@ -251,6 +257,48 @@ TEST_F(RemoteMessagesTest, AudioConfigurationIsConvertedStoredAndEchoed) {
         Bytes echo = {0x82, 20, 'C', 'F'};
         echo.insert(echo.end(), test.data.begin(), test.data.begin() + 18);
         EXPECT_EQ(received(), test.taken ? echo : Bytes{});
+    }
+}
+
+// What the encoder, the playback ring or the fill correction cannot work
+// with is refused as a whole: logged, not echoed, the previous setting kept.
+TEST_F(RemoteMessagesTest, AudioConfigurationThatCannotWorkIsRefused) {
+    const Bytes previous = audioConfig(30000, 30000, 10000, 10000, 10);
+    struct Case {
+        const char* name;
+        Bytes data;
+        const char* logged;  // empty: taken
+    };
+    for (const Case& test : {
+             Case{"7 ms chunks to Opus", audioConfig(30000, 30000, 7000, 10000, 10), "CF refused"},
+             Case{"7 ms chunks from Opus", audioConfig(30000, 30000, 10000, 7000, 10), "CF refused"},
+             Case{"a depth of -1", audioConfig(30000, 30000, 10000, 10000, static_cast<uint32_t>(-1)),
+                  "CF refused: a jitter depth of -1 chunks"},
+             Case{"a depth of INT_MIN", audioConfig(30000, 30000, 10000, 10000, 0x80000000u),
+                  "CF refused: a jitter depth of -2147483648 chunks"},
+             Case{"a depth of 0", audioConfig(30000, 30000, 10000, 10000, 0), "CF refused"},
+             Case{"a depth over half the ring", audioConfig(30000, 30000, 10000, 10000, 101), "CF refused"},
+             Case{"7 ms raw both ways", audioConfig(0, 0, 7000, 7000, 10), ""},
+             Case{"2.5 ms Opus, the deepest ring", audioConfig(30000, 30000, 2500, 2500, 100), ""},
+             Case{"20 ms Opus, one chunk deep", audioConfig(30000, 30000, 20000, 20000, 1), ""},
+         }) {
+        SCOPED_TRACE(test.name);
+        dispatch("CF", previous);
+        received();
+        station.log.clear();
+        dispatch("CF", test.data);
+        const bool taken = *test.logged == '\0';
+        const Bytes& expected = taken ? test.data : previous;
+        EXPECT_EQ(works.txBitrate, field(expected, 2));
+        EXPECT_EQ(works.captureFrames, field(expected, 10) * 120 / 2500);
+        EXPECT_EQ(works.playbackFrames, field(expected, 14) * 120 / 2500);
+        EXPECT_EQ(works.bufferChunks, field(expected, 18));
+        Bytes echo = {0x82, 20, 'C', 'F'};
+        echo.insert(echo.end(), test.data.begin(), test.data.begin() + 18);
+        EXPECT_EQ(received(), taken ? echo : Bytes{});
+        if (!taken) {
+            EXPECT_TRUE(station.log.contains(test.logged));
+        }
     }
 }
 
