@@ -6,6 +6,7 @@
 //   tx on|off     the operator keys the radio himself, or lets go
 //   state         "ok frequency F tx 0|1 drive_mw D antenna A"
 //   received      the commands received on the link, oldest first
+//   lag           "ok lag_ms N": the longest a message waited to be read since the last ask
 //   help          this list
 #include <string>
 #include <string_view>
