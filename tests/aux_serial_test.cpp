@@ -41,13 +41,12 @@ class QueueLine : public radio::ByteLine {
 struct AuxSerialTest : ::testing::Test {
     AuxSerialTest() {
         works.serMut = &serMut;
-        works.wsMutex = &wsMutex;
         works.spectrum = &spectrum;
         works.running = 1;
         works.setup->enaser = '1';
         works.setup->enaUsbFFT = '0';
     }
-    core::TryMutex serMut, wsMutex;
+    core::TryMutex serMut;
     ui::SpectrumRecord spectrum;
     testing_support::TestStation station;
     core::Works& works = station.works;

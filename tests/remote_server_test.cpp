@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/try_mutex.h"
 #include "remote/frame_builder.h"
 #include "remote/frame_writers.h"
 #include "remote/remote_client.h"
@@ -32,7 +31,6 @@ const std::string kRequest =
 class RemoteServerTest : public ::testing::Test {
   protected:
     RemoteServerTest() {
-        works.wsMutex = &mutex;
         works.Passphrase.set("Secret7");
         works.TcpPort = static_cast<int16_t>(testing_support::freeLoopbackPort());
         works.running = 1;
@@ -90,7 +88,6 @@ class RemoteServerTest : public ::testing::Test {
 
     testing_support::TestStation station;
     core::Works& works = station.works;
-    core::TryMutex mutex;
 };
 
 TEST_F(RemoteServerTest, RequestsThatAreNotAnsweredEndTheirConnection) {
