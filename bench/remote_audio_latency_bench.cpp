@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "core/record/setup_record.h"
-#include "core/try_mutex.h"
 #include "core/works.h"
 #include "platform/log.h"
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/paced_pcm.h"
 #include "platform/sim/sim_platform.h"
+#include "remote/client_writer.h"
 #include "remote/frame_writers.h"
 #include "remote/opus_codecs.h"
 #include "remote/playback_ring.h"
@@ -25,8 +25,9 @@
 // Audio one-way latency at the default settings (10 ms chunks, 10 chunks of
 // jitter depth, 20 device periods of 192 frames, Opus at 30 kb/s):
 //  - capture to client: a chunk's first frame waits the chunk's length at the
-//    capture device, then the chunk is encoded, framed, sent over a socket
-//    and decoded by the client (the last three timed here);
+//    capture device, then the chunk is encoded, framed, handed to the
+//    connection's writer thread, sent over a socket and decoded by the
+//    client (the last four timed here);
 //  - client to playback: a marked chunk goes through the playback ring and a
 //    device paced at 48 kHz, on a simulated clock, until the device plays it.
 namespace {
@@ -57,7 +58,6 @@ class AudioStation {
         works.platform = machine_.get();
         works.setup = &setup_;
         core::InitGlobalVar(works);
-        works.wsMutex = &wsMutex_;
         works.captureFrames = kChunkFrames;
         works.playbackFrames = kChunkFrames;
         works.bufferChunks = 10;
@@ -82,7 +82,6 @@ class AudioStation {
     Silent silent_;
     platform::LogSink* previousSink_ = nullptr;
     config::SetupRecord setup_;
-    core::TryMutex wsMutex_;
     platform::ManualClock* clock_ = nullptr;
     std::unique_ptr<platform::SimPlatform> machine_;
 };
@@ -160,7 +159,8 @@ void BM_AudioCaptureToClient(benchmark::State& state) {
     remote::createOpusCodecs(works);
     int ends[2];
     socketpair(AF_UNIX, SOCK_STREAM, 0, ends);
-    works.wsSocket = ends[0];
+    auto writer = std::make_unique<remote::ClientWriter>(works, ends[0]);
+    works.clientFrames.admit();
     works.wsActive = 1;
     OpusDecoder* decoder = opus_decoder_create(48000, 2, nullptr);
     std::vector<int16_t> chunk(kChunkFrames * 2);
@@ -177,6 +177,7 @@ void BM_AudioCaptureToClient(benchmark::State& state) {
                                              kChunkFrames, 0));
     }
     opus_decoder_destroy(decoder);
+    writer.reset();
     close(ends[0]);
     close(ends[1]);
     state.counters["chunk_wait_ms"] = 1000.0 * kChunkFrames / 48000.0;

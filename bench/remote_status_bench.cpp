@@ -13,7 +13,6 @@
 
 #include "core/record/setup_record.h"
 #include "core/threads.h"
-#include "core/try_mutex.h"
 #include "core/works.h"
 #include "platform/log.h"
 #include "platform/sim/manual_clock.h"
@@ -55,7 +54,6 @@ class LoggedInClient {
         works.setup = &setup_;
         works.threads = &threads_;
         core::InitGlobalVar(works);
-        works.wsMutex = &wsMutex_;
         works.Passphrase.set("bench");
         works.TcpPort = static_cast<int16_t>(freeLoopbackPort());
         works.running = 1;
@@ -103,7 +101,6 @@ class LoggedInClient {
     platform::LogSink* previousSink_;
     config::SetupRecord setup_;
     core::ThreadSet threads_;
-    core::TryMutex wsMutex_;
 };
 
 // One second of the main loop's step: the status record every tick period.

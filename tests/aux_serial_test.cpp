@@ -54,13 +54,12 @@ class QueueLine : public radio::ByteLine {
 struct AuxSerialTest : ::testing::Test {
     AuxSerialTest() {
         works.serMut = &serMut;
-        works.wsMutex = &wsMutex;
         works.spectrum = &spectrum;
         works.running = 1;
         works.setup->enaser = '1';
         works.setup->enaUsbFFT = '0';
     }
-    core::TryMutex serMut, wsMutex;
+    core::TryMutex serMut;
     ui::SpectrumRecord spectrum;
     testing_support::TestStation station;
     core::Works& works = station.works;
@@ -274,9 +273,8 @@ TEST(AuxSerialPort, StaysOpenForTheRemoteClientWhenItsThreadEnds) {
         std::make_unique<platform::ScaledClock>(1.0));  // a real thread reads the port
     core::Works& works = station.works;
     config::resetSetupRecord(*works.setup);  // the port at /dev/QELTSER
-    core::TryMutex serMut, wsMutex;
+    core::TryMutex serMut;
     works.serMut = &serMut;
-    works.wsMutex = &wsMutex;
     works.running = 1;
     sim::PtyLink radio;
     std::string error;

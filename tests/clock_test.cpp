@@ -23,6 +23,9 @@ TEST(ManualClock, StandsStillUntilASleepOrAnAdvanceMovesIt) {
     clock.advance(500ms);
     EXPECT_EQ(clock.now() - start, 2s);
     EXPECT_EQ(clock.wallTime(), platform::ManualClock::kWallOrigin + 2);
+    clock.advance(250us);
+    EXPECT_EQ(clock.systemTime() - std::chrono::system_clock::from_time_t(platform::ManualClock::kWallOrigin),
+              2000250us);
 }
 
 TEST(ManualClock, ASleepWhileRunningPassesWholeOnlyWithTheFlagUp) {

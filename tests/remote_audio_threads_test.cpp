@@ -4,13 +4,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "core/error_codes.h"
 #include "core/errors.h"
-#include "core/try_mutex.h"
 #include "remote/audio_capture.h"
 #include "remote/audio_playback.h"
+#include "remote/client_writer.h"
 #include "test_station.h"
 
 namespace {
@@ -23,7 +24,6 @@ class AudioThreads : public ::testing::Test {
   protected:
     AudioThreads() {
         socketpair(AF_UNIX, SOCK_STREAM, 0, client_);
-        works.wsMutex = &wsMutex;
         works.running = 1;
         works.errorsHeld = 0;
         works.captureFrames = 480;
@@ -36,11 +36,13 @@ class AudioThreads : public ::testing::Test {
     }
     ~AudioThreads() override {
         works.running = 0;
+        writer.reset();
         ::close(client_[0]);
         ::close(client_[1]);
     }
     void connectClient() {
-        works.wsSocket = client_[0];
+        writer = std::make_unique<remote::ClientWriter>(works, client_[0]);
+        works.clientFrames.admit();
         works.wsActive = 1;
     }
     // Waits, in real time, for a condition another thread brings about.
@@ -57,8 +59,8 @@ class AudioThreads : public ::testing::Test {
     testing_support::TestStation station;
     core::Works& works = station.works;
     config::SetupRecord& setup = station.setup;
-    core::TryMutex wsMutex;
     int client_[2] = {-1, -1};
+    std::unique_ptr<remote::ClientWriter> writer;
 };
 
 // Clearing EnableWrite ends the playback thread wherever it waits, and
@@ -108,8 +110,6 @@ TEST_F(AudioThreads, CaptureSendsTheTestSignalToTheClient) {
         return received.size() >= 2 * (480 * 4 + 6);
     }));
     setup.EnableRead = '0';
-    // A client that reads no more: the unpaced capture may be waiting in a full socket.
-    ::shutdown(client_[1], SHUT_RDWR);
     capture.join();
     ASSERT_GE(received.size(), 6u + 480 * 4);
     // A long frame of "SO" with 480 stereo frames, the tone's first samples.

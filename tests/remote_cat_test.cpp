@@ -18,10 +18,10 @@
 #include "cat/cat_answers.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
-#include "core/try_mutex.h"
 #include "platform/sim/scaled_clock.h"
 #include "remote/cat_bridge.h"
 #include "remote/cat_port.h"
+#include "remote/client_writer.h"
 #include "remote/frame_builder.h"
 #include "remote/message_dispatch.h"
 #include "remote/remote_checks.h"
@@ -202,9 +202,8 @@ TEST_F(CatPort, TheBridgeCarriesCatTextBothWays) {
     devices.run();
     int client[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, client), 0);
-    core::TryMutex wsMutex;
-    works.wsMutex = &wsMutex;
-    works.wsSocket = client[0];
+    auto writer = std::make_unique<remote::ClientWriter>(works, client[0]);
+    works.clientFrames.admit();
     works.wsActive = 1;
     works.running = 1;
     works.setup->EnableCAT = '1';
@@ -245,6 +244,7 @@ TEST_F(CatPort, TheBridgeCarriesCatTextBothWays) {
     EXPECT_EQ(works.catFD, -1);
     EXPECT_EQ(works.status_cat, 0);
     EXPECT_TRUE(core::ExistError(works, core::err::RemoteCat));
+    writer.reset();
     ::close(client[0]);
     ::close(client[1]);
 }

@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "core/try_mutex.h"
 #include "remote/frame_builder.h"
 #include "remote/frame_reader.h"
 #include "remote/frame_writers.h"
@@ -39,6 +35,12 @@ Bytes word(uint32_t value) {
     return bytes;
 }
 
+// The big-endian 32-bit value at data byte at.
+int32_t field(const Bytes& data, size_t at) {
+    return static_cast<int32_t>(static_cast<uint32_t>(data[at]) << 24 | data[at + 1] << 16 |
+                                data[at + 2] << 8 | data[at + 3]);
+}
+
 Bytes audioConfig(uint32_t bitrate, uint32_t coding, uint32_t captureUs, uint32_t playbackUs,
                   uint32_t chunks) {
     Bytes data = {0xAB, 0xCD};
@@ -49,26 +51,23 @@ Bytes audioConfig(uint32_t bitrate, uint32_t coding, uint32_t captureUs, uint32_
     return data;
 }
 
-// A station with a connected client on a socket pair: the station's end is
-// wsSocket, the test reads what the client receives.
+// A station with an authenticated client; the test takes the frames queued
+// for it in place of the connection's writer.
 class RemoteMessagesTest : public ::testing::Test {
   protected:
     RemoteMessagesTest() {
-        socketpair(AF_UNIX, SOCK_STREAM, 0, ends_);
-        works.wsMutex = &mutex;
-        works.wsSocket = ends_[0];
+        works.clientFrames.open();
+        works.clientFrames.admit();
         works.wsActive = 1;
     }
-    ~RemoteMessagesTest() override {
-        close(ends_[0]);
-        close(ends_[1]);
-    }
 
-    // Every byte the client has received so far.
+    // Every byte queued for the client since the last call.
     Bytes received() {
-        Bytes bytes(65536);
-        const ssize_t got = recv(ends_[1], bytes.data(), bytes.size(), MSG_DONTWAIT);
-        bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        Bytes bytes;
+        while (works.clientFrames.waiting() > 0) {
+            const std::optional<Bytes> frame = works.clientFrames.pop();
+            bytes.insert(bytes.end(), frame->begin(), frame->end());
+        }
         return bytes;
     }
     Dispatch dispatch(const std::string& code, const Bytes& data) {
@@ -84,9 +83,7 @@ class RemoteMessagesTest : public ::testing::Test {
 
     testing_support::TestStation station;
     core::Works& works = station.works;
-    core::TryMutex mutex;
     remote::DroppedNotes notes;
-    int ends_[2] = {-1, -1};
 };
 
 TEST_F(RemoteMessagesTest, WritersSendOnlyToAnAuthenticatedClient) {
@@ -103,41 +100,15 @@ TEST_F(RemoteMessagesTest, WritersSendOnlyToAnAuthenticatedClient) {
         EXPECT_EQ(received().size(), test.heartbeatBytes)
             << "the heartbeat is answered from the handshake on";
     }
-    works.wsSocket = -1;
+    // A status record made for a client that has left meanwhile does not
+    // reach the next one before its pass phrase.
+    works.clientFrames.open();
+    works.wsActive = 1;
+    remote::sendWebSockStatusFrame(works, record);
+    EXPECT_TRUE(received().empty());
+    works.clientFrames.close();
     remote::sendWebSockHebFrame(works, Bytes(8, 1));
     EXPECT_TRUE(received().empty());
-}
-
-TEST_F(RemoteMessagesTest, AHeldLockDropsTheFrameButNoClientNeverTouchesTheLock) {
-    std::mutex gate;
-    std::condition_variable changed;
-    bool held = false, release = false;
-    std::thread holder([&] {
-        EXPECT_TRUE(mutex.lock(works.platform->clock(), "holder"));
-        std::unique_lock lock(gate);
-        held = true;
-        changed.notify_all();
-        changed.wait(lock, [&] { return release; });
-        mutex.unlock();
-    });
-    {
-        std::unique_lock lock(gate);
-        changed.wait(lock, [&] { return held; });
-    }
-    works.wsActive = 0;
-    remote::sendWebSockStatusFrame(works, Bytes(58, 'x'));
-    remote::sendWebSockSerSpectrFrame(works, Bytes(1024, 1));
-    EXPECT_FALSE(station.log.contains("mutex cannot be locked"));
-    works.wsActive = 1;
-    remote::sendWebSockStatusFrame(works, Bytes(58, 'x'));
-    EXPECT_TRUE(station.log.contains("mutex cannot be locked d"));
-    EXPECT_TRUE(received().empty());
-    {
-        std::lock_guard lock(gate);
-        release = true;
-    }
-    changed.notify_all();
-    holder.join();
 }
 
 TEST_F(RemoteMessagesTest, LongCatRepliesAndSpectraGoOutInPieces) {
@@ -252,6 +223,63 @@ TEST_F(RemoteMessagesTest, AudioConfigurationIsConvertedStoredAndEchoed) {
         echo.insert(echo.end(), test.data.begin(), test.data.begin() + 18);
         EXPECT_EQ(received(), test.taken ? echo : Bytes{});
     }
+}
+
+// What the encoder, the playback ring or the fill correction cannot work
+// with is refused as a whole: logged, not echoed, the previous setting kept.
+TEST_F(RemoteMessagesTest, AudioConfigurationThatCannotWorkIsRefused) {
+    const Bytes previous = audioConfig(30000, 30000, 10000, 10000, 10);
+    struct Case {
+        const char* name;
+        Bytes data;
+        const char* logged;  // empty: taken
+    };
+    for (const Case& test : {
+             Case{"7 ms chunks to Opus", audioConfig(30000, 30000, 7000, 10000, 10), "CF refused"},
+             Case{"7 ms chunks from Opus", audioConfig(30000, 30000, 10000, 7000, 10), "CF refused"},
+             Case{"a depth of -1", audioConfig(30000, 30000, 10000, 10000, static_cast<uint32_t>(-1)),
+                  "CF refused: a jitter depth of -1 chunks"},
+             Case{"a depth of INT_MIN", audioConfig(30000, 30000, 10000, 10000, 0x80000000u),
+                  "CF refused: a jitter depth of -2147483648 chunks"},
+             Case{"a depth of 0", audioConfig(30000, 30000, 10000, 10000, 0), "CF refused"},
+             Case{"a depth over half the ring", audioConfig(30000, 30000, 10000, 10000, 101), "CF refused"},
+             Case{"7 ms raw both ways", audioConfig(0, 0, 7000, 7000, 10), ""},
+             Case{"2.5 ms Opus, the deepest ring", audioConfig(30000, 30000, 2500, 2500, 100), ""},
+             Case{"20 ms Opus, one chunk deep", audioConfig(30000, 30000, 20000, 20000, 1), ""},
+         }) {
+        SCOPED_TRACE(test.name);
+        dispatch("CF", previous);
+        received();
+        station.log.clear();
+        dispatch("CF", test.data);
+        const bool taken = *test.logged == '\0';
+        const Bytes& expected = taken ? test.data : previous;
+        EXPECT_EQ(works.txBitrate, field(expected, 2));
+        EXPECT_EQ(works.captureFrames, field(expected, 10) * 120 / 2500);
+        EXPECT_EQ(works.playbackFrames, field(expected, 14) * 120 / 2500);
+        EXPECT_EQ(works.bufferChunks, field(expected, 18));
+        Bytes echo = {0x82, 20, 'C', 'F'};
+        echo.insert(echo.end(), test.data.begin(), test.data.begin() + 18);
+        EXPECT_EQ(received(), taken ? echo : Bytes{});
+        if (!taken) {
+            EXPECT_TRUE(station.log.contains(test.logged));
+        }
+    }
+}
+
+// The heartbeat's answer carries the system clock, seconds and microseconds.
+TEST_F(RemoteMessagesTest, TheHeartbeatAnswerCarriesTheSystemClock) {
+    works.platform->clock().sleepFor(std::chrono::milliseconds(2500));
+    remote::sendWebSockHebFrame(works, Bytes(8, 9));
+    const Bytes answer = received();
+    ASSERT_EQ(answer.size(), 20u);
+    const Bytes expected = [] {
+        Bytes time = word(static_cast<uint32_t>(platform::ManualClock::kWallOrigin + 2));
+        const Bytes micros = word(500000);
+        time.insert(time.end(), micros.begin(), micros.end());
+        return time;
+    }();
+    EXPECT_EQ((Bytes{answer.begin() + 4, answer.begin() + 12}), expected);
 }
 
 TEST_F(RemoteMessagesTest, CatTextGoesToThePortUnlessItIsXX) {

@@ -11,7 +11,6 @@
 #include <thread>
 #include <vector>
 
-#include "core/try_mutex.h"
 #include "remote/frame_builder.h"
 #include "remote/frame_writers.h"
 #include "remote/remote_client.h"
@@ -33,7 +32,6 @@ const std::string kRequest =
 class RemoteServerTest : public ::testing::Test {
   protected:
     RemoteServerTest() {
-        works.wsMutex = &mutex;
         works.Passphrase.set("Secret7");
         works.TcpPort = static_cast<int16_t>(testing_support::freeLoopbackPort());
         works.running = 1;
@@ -112,7 +110,6 @@ class RemoteServerTest : public ::testing::Test {
 
     testing_support::TestStation station;
     core::Works& works = station.works;
-    core::TryMutex mutex;
 };
 
 TEST_F(RemoteServerTest, RequestsThatAreNotAnsweredEndTheirConnection) {

@@ -50,7 +50,6 @@ class ScriptedUsb : public platform::UsbDevice {
 struct ReaderTest : ::testing::Test {
     ReaderTest() {
         works.serMut = &serMut;
-        works.wsMutex = &wsMutex;
         works.running = 1;
         works.setup->EnableFFT = '1';
         works.setup->enaUsbFFT = '1';
@@ -60,7 +59,7 @@ struct ReaderTest : ::testing::Test {
         core::InitErrorDescriptors(works);
         works.errorsHeld = 0;
     }
-    core::TryMutex serMut, wsMutex;
+    core::TryMutex serMut;
     TestStation station;
     core::Works& works = station.works;
     ScriptedUsb usb{works.platform->clock()};

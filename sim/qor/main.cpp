@@ -64,30 +64,40 @@ class Stream {
           spectrumPeriod_(scaled(kSpectrumPeriod, timeScale)) {}
 
     // Queues what is due, each message with its fault, and writes what the port takes.
-    void run(const sim::QorModel& radio, sim::QorFaults& faults, Clock::time_point now) {
+    void run(sim::QorModel& radio, sim::QorFaults& faults, Clock::time_point now) {
         if (now >= nextParameters_) {
-            queue(faults, sim::kQorParameterType, sim::parameterBlock(radio.state()));
+            queue(radio, faults, sim::kQorParameterType, sim::parameterBlock(radio.state()), now);
             nextParameters_ = now + parameterPeriod_;
         }
         if (now >= nextSpectrum_) {
-            queue(faults, sim::kQorSpectrumType, sim::spectrumLine(radio.state(), lineNumber_++));
+            queue(radio, faults, sim::kQorSpectrumType, sim::spectrumLine(radio.state(), lineNumber_++), now);
             nextSpectrum_ = now + spectrumPeriod_;
         }
         flush();
+        radio.readerLag().unread(outgoing_.size() + unreadOnPort(), now);
     }
-    [[nodiscard]] Clock::time_point nextDue() const { return std::min(nextParameters_, nextSpectrum_); }
+    // While a message waits for the reader, every millisecond, to time its wait.
+    [[nodiscard]] Clock::time_point nextDue(sim::QorModel& radio) const {
+        const Clock::time_point due = std::min(nextParameters_, nextSpectrum_);
+        return radio.readerLag().waiting() ? std::min(due, Clock::now() + 1ms) : due;
+    }
     [[nodiscard]] bool waiting() const { return !outgoing_.empty(); }
 
   private:
     static Clock::duration scaled(Clock::duration period, double timeScale) {
         return std::chrono::duration_cast<Clock::duration>(period / timeScale);
     }
-    void queue(sim::QorFaults& faults, uint8_t type, const std::vector<uint8_t>& data) {
+    [[nodiscard]] size_t unreadOnPort() const {
         int unread = 0;
         if (::ioctl(reader_, FIONREAD, &unread) != 0) unread = 0;
-        if (outgoing_.size() + static_cast<size_t>(unread) >= kBacklogBytes) return;
+        return static_cast<size_t>(unread);
+    }
+    void queue(sim::QorModel& radio, sim::QorFaults& faults, uint8_t type, const std::vector<uint8_t>& data,
+               Clock::time_point now) {
+        if (outgoing_.size() + unreadOnPort() >= kBacklogBytes) return;
         const std::vector<uint8_t> message = faults.transmit(sim::qorMessage(type, data));
         outgoing_.insert(outgoing_.end(), message.begin(), message.end());
+        radio.readerLag().sent(message.size(), now);
     }
     void flush() {
         while (!outgoing_.empty()) {
@@ -155,7 +165,7 @@ int main(int argc, char** argv) {
     Stream stream(pty.master(), reader, options->timeScale);
     for (;;) {
         stream.run(radio, faults, Clock::now());
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(stream.nextDue() - Clock::now());
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(stream.nextDue(radio) - Clock::now());
         const auto port = static_cast<short>(POLLIN | (stream.waiting() ? POLLOUT : 0));
         pollfd fds[] = {{pty.master(), port, 0}, {listener, POLLIN, 0}, {signals, POLLIN, 0}};
         if (::poll(fds, 3, static_cast<int>(std::max<int64_t>(wait.count(), 0))) < 0 && errno != EINTR) break;

@@ -11,7 +11,7 @@ namespace {
 
 constexpr const char* kHelp =
     "ok freq HZ | antenna 0-3 | tx on|off | fault cut|stray|drop|garbage [n] | fault none | "
-    "state | received | help";
+    "state | received | lag | help";
 
 // A whole decimal number from 0 to max, or nothing.
 bool number(std::string_view text, unsigned long max, unsigned long& value) {
@@ -37,6 +37,7 @@ std::string runQorCommand(QorModel& radio, QorFaults& faults, std::string_view l
         for (const std::string& command : radio.received()) out += " " + command;
         return out;
     }
+    if (line == "lag") return "ok lag_ms " + std::to_string(radio.readerLag().takeLongest().count());
     if (line.starts_with("freq ")) {
         // Eight hexadecimal digits on the link; no band of the radio reaches 1 GHz.
         if (!number(line.substr(5), 999'999'999, value) || value == 0)

@@ -11,6 +11,7 @@
 //   fault none    no more faults
 //   state         "ok frequency F tx 0|1 drive_mw D antenna A fault K fault_left L"
 //   received      the commands received on the link, oldest first
+//   lag           "ok lag_ms N": the longest a message waited to be read since the last ask
 //   help          this list
 #include <string>
 #include <string_view>

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "qor/qor_stream.h"
+#include "qor/reader_lag.h"
 
 namespace sim {
 
@@ -28,6 +29,8 @@ class QorModel {
     // The commands received, oldest first, the latest kKeptCommands.
     [[nodiscard]] const std::deque<std::string>& received() const { return received_; }
     [[nodiscard]] std::string stateText() const;
+    // How long its messages wait for the controller's reader.
+    ReaderLag& readerLag() { return readerLag_; }
 
     // The amplifier emulator's control line that brings its carrier in step
     // with the radio ("key <watts> <hz>" or "unkey"), once per change of the
@@ -51,6 +54,7 @@ class QorModel {
         bool operator==(const Carrier&) const = default;
     };
     std::optional<Carrier> keyed_;
+    ReaderLag readerLag_;
 };
 
 }  // namespace sim

@@ -189,7 +189,7 @@ int runStation(platform::Platform& machine) {
     Works works;
     config::SetupRecord setup;
     ThreadSet threads;
-    TryMutex wsMutex, serMut;
+    TryMutex serMut;
     ui::SpectrumRecord spectrum{};
     works.platform = &machine;
     works.setup = &setup;
@@ -201,7 +201,6 @@ int runStation(platform::Platform& machine) {
     net::InstallNetHooks(works);
     remote::InstallRemoteChecks(works);
     radio::InstallRadioHooks(works);
-    works.wsMutex = &wsMutex;
     works.serMut = &serMut;
     works.spectrum = &spectrum;
     works.swVersion.set(kSoftwareVersion);

@@ -42,7 +42,6 @@ struct Works : SetupValues, AmpBlock, TunerBlock, ErrorBlock, PanelBlock, Remote
     ui::FrameBuffer* fb = nullptr;
     config::SetupRecord* setup = nullptr;
     ThreadSet* threads = nullptr;
-    TryMutex* wsMutex = nullptr;
     TryMutex* serMut = nullptr;
 
     // The tune word's lock, timed by the platform's clock

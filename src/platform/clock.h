@@ -18,8 +18,10 @@ class Clock {
 
     // Monotonic time, for intervals and deadlines.
     virtual TimePoint now() = 0;
-    // Calendar time, for the panel's clock text, the screen saver and log lines.
-    virtual std::time_t wallTime() = 0;
+    // Calendar time to the microsecond, for what the remote client is told.
+    virtual std::chrono::system_clock::time_point systemTime() = 0;
+    // Calendar time in whole seconds, for the panel's clock text, the screen saver and log lines.
+    std::time_t wallTime() { return std::chrono::system_clock::to_time_t(systemTime()); }
     virtual void sleepFor(Duration duration) = 0;
 
     // Sleeps for duration, or less when running drops to 0 meanwhile. True when the

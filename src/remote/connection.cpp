@@ -5,9 +5,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 #include "platform/log.h"
 #include "platform/platform.h"
+#include "remote/client_writer.h"
 #include "remote/frame_reader.h"
 #include "remote/handshake.h"
 #include "remote/message_dispatch.h"
@@ -79,16 +81,6 @@ bool sendReply(int fd, const std::array<std::string, 5>& reply) {
     return sent;
 }
 
-// The client's socket for the frame writers; the writers hold wsMutex while
-// they use it, so it is published and withdrawn under the same lock.
-void publishSocket(core::Works& works, int fd) {
-    platform::Clock& clock = works.platform->clock();
-    while (!works.wsMutex->lock(clock, "mutex cannot be locked socket")) {
-    }
-    works.wsSocket = fd;
-    works.wsMutex->unlock();
-}
-
 // Frames from the client; an interrupted read is retried up to 11 times.
 // While the pass phrase is awaited no read starts after the client's deadline,
 // so that a frame sent a byte at a time cannot outlast it.
@@ -125,6 +117,7 @@ Login framePhase(core::Works& works, const Client& client) {
             isFirst = 2;
             if (!checkPassPhrase(works.Passphrase.get(), unmaskedText(frame))) return Login::Refused;
             restartRing(works);
+            works.clientFrames.admit();
             works.wsActive = 1;
             clock.sleepFor(milliseconds(1));
             platform::logInfo("Receiving data");
@@ -174,12 +167,12 @@ bool answerHandshake(const Client& client, const std::string& key) {
 }
 
 Login serveClient(core::Works& works, const Client& client) {
-    publishSocket(works, client.fd);
+    auto writer = std::make_unique<ClientWriter>(works, client.fd);
     const Login login = framePhase(works, client);
     platform::logInfo("TCP exiting");
     works.wsActive = 0;
+    writer.reset();
     platform::logInfo("TCP closed");
-    publishSocket(works, -1);
     return login;
 }
 

@@ -1,9 +1,7 @@
 #include "remote/frame_writers.h"
 
 #include <opus.h>
-#include <sys/socket.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -19,77 +17,57 @@
 namespace remote {
 namespace {
 
-using std::chrono::microseconds;
+using Needs = FrameQueue::Needs;
 
-// One frame in one call under wsMutex; the write's result, or -1 when the
-// lock was not had (lockFailure is logged then) or no client is connected.
-ssize_t writeFrame(core::Works& works, const std::vector<uint8_t>& frame, const char* lockFailure) {
-    platform::Clock& clock = works.platform->clock();
-    clock.sleepFor(microseconds(10));
-    if (!works.wsMutex->lock(clock, lockFailure)) return -1;
-    const int fd = works.wsSocket;
-    const ssize_t written = fd > 0 ? ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL) : -1;
-    const bool stalled = fd > 0 && written >= 0 && written < static_cast<ssize_t>(frame.size());
-    if (stalled || (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) {
-        // The client has stopped reading: a frame cut short would break its
-        // stream, and waiting on would hold every writer, the panel's tick
-        // among them. Its reader then ends the connection.
-        platform::logError("client not reading: connection ended");
-        ::shutdown(fd, SHUT_RDWR);
-    }
-    works.wsMutex->unlock();
-    return written;
+// False when the connection did not take the frame.
+bool queueFrame(core::Works& works, std::vector<uint8_t> frame, Needs needs) {
+    const FrameQueue::Push pushed = works.clientFrames.push(std::move(frame), needs);
+    if (pushed == FrameQueue::Push::Overflow)
+        platform::logError("client not reading: connection ended (more than %zu frames or %zu bytes waiting)",
+                           works.clientFrames.limits().frames, works.clientFrames.limits().bytes);
+    return pushed == FrameQueue::Push::Queued;
 }
 
 bool authenticated(core::Works& works) {
     return works.wsActive != 0;
 }
 
-bool connected(core::Works& works) {
-    return works.wsSocket > 0;
-}
-
-void sendShortFrames(core::Works& works, std::string_view code, std::span<const uint8_t> data,
-                     const char* lockFailure) {
+void sendShortFrames(core::Works& works, std::string_view code, std::span<const uint8_t> data) {
     if (!authenticated(works)) return;
-    for (const std::vector<uint8_t>& frame : shortFrames(code, data)) writeFrame(works, frame, lockFailure);
+    for (std::vector<uint8_t>& frame : shortFrames(code, data))
+        if (!queueFrame(works, std::move(frame), Needs::Login)) return;
 }
 
 }  // namespace
 
 void sendWebSockStatusFrame(core::Works& works, std::span<const uint8_t> data) {
-    if (authenticated(works)) writeFrame(works, shortFrame("ST", data), "mutex cannot be locked d");
+    if (authenticated(works)) queueFrame(works, shortFrame("ST", data), Needs::Login);
 }
 
 void sendWebSockCatFrame(core::Works& works, std::span<const uint8_t> data) {
-    sendShortFrames(works, "CA", data, "mutex cannot be locked e");
+    sendShortFrames(works, "CA", data);
 }
 
 void sendWebSockSerParFrame(core::Works& works, std::span<const uint8_t> data) {
-    sendShortFrames(works, "PA", data, "mutex cannot be locked c");
+    sendShortFrames(works, "PA", data);
 }
 
 void sendWebSockCfgFrame(core::Works& works, std::span<const uint8_t> data) {
-    if (connected(works)) writeFrame(works, shortFrame("CF", data), "mutex cannot be locked cfgframe -1 10");
+    queueFrame(works, shortFrame("CF", data), Needs::Handshake);
 }
 
 void sendWebSockHebFrame(core::Works& works, std::span<const uint8_t> client) {
-    if (!connected(works)) return;
-    // The client only echoes these to measure the round trip: the station's own clock serves.
-    const auto sinceStart =
-        std::chrono::duration_cast<microseconds>(works.platform->clock().now().time_since_epoch());
-    const auto seconds = static_cast<uint32_t>(sinceStart.count() / 1000000);
-    const auto micros = static_cast<uint32_t>(sinceStart.count() % 1000000);
-    writeFrame(works, heartbeatFrame(seconds, micros, client), "mutex cannot be locked hebframe -1 10");
+    const auto sinceEpoch = std::chrono::duration_cast<std::chrono::microseconds>(
+        works.platform->clock().systemTime().time_since_epoch());
+    const auto seconds = static_cast<uint32_t>(sinceEpoch.count() / 1000000);
+    const auto micros = static_cast<uint32_t>(sinceEpoch.count() % 1000000);
+    queueFrame(works, heartbeatFrame(seconds, micros, client), Needs::Handshake);
 }
 
 void sendWebSockSerSpectrFrame(core::Works& works, std::span<const uint8_t> spectrum) {
     if (!authenticated(works)) return;
-    for (size_t offset = 0; offset < spectrum.size(); offset += kSpectrumChunk) {
-        if (writeFrame(works, spectrumChunk(spectrum, static_cast<uint32_t>(offset)),
-                       "mutex cannot be locked a") < 0)
-            return;
-    }
+    for (size_t offset = 0; offset < spectrum.size(); offset += kSpectrumChunk)
+        if (!queueFrame(works, spectrumChunk(spectrum, static_cast<uint32_t>(offset)), Needs::Login)) return;
 }
 
 void sendWebSockAudioFrame(core::Works& works, std::span<const int16_t> chunk) {
@@ -112,9 +90,7 @@ void sendWebSockAudioFrame(core::Works& works, std::span<const int16_t> chunk) {
     }
     if (length <= 0) return;
     data.resize(static_cast<size_t>(length));
-    const ssize_t written = writeFrame(works, longFrame("SO", data), "mutex cannot be locked h");
-    if (written != length + 6)
-        platform::logError("rc(%d) != length+6(%d)", static_cast<int>(written), length + 6);
+    queueFrame(works, longFrame("SO", data), Needs::Login);
 }
 
 void sendStatusToClient(core::Works& works) {

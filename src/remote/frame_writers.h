@@ -1,8 +1,8 @@
 #pragma once
 // The frame writers every subsystem sends to the remote client with. Each
-// sends only while a client is authenticated (the heartbeat and "CF" echo
-// once the handshake is answered), waits at most about 10 ms for wsMutex
-// and otherwise drops its frame, and writes each frame with one call.
+// builds its frames and queues them for the connection's writer thread
+// (client_writer.h), only while a client is authenticated (the heartbeat and
+// "CF" echo once the handshake is answered); none waits on the client.
 #include <cstddef>
 #include <cstdint>
 #include <span>

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "core/record/frame_queue.h"
 #include "core/shared_text.h"
 
 struct OpusEncoder;
@@ -14,10 +15,12 @@ namespace core {
 struct Works;
 
 struct RemoteBlock {
-    // The connected client's socket once the handshake is answered, -1 without
-    // one; wsActive is 1 while that client is authenticated.
-    std::atomic<int32_t> wsSocket{-1};
+    // 1 while the connected client is authenticated.
     std::atomic<int32_t> wsActive{0};
+    // The frames on their way to the connected client. About three seconds of
+    // raw sound, or many more of the rest: enough for the network's hiccups;
+    // a client further behind is let go.
+    remote::FrameQueue clientFrames{{.bytes = 512 * 1024, .frames = 2048}};
     // The ports the client's CAT text ("CA") and auxiliary-link data ("SC",
     // "PA") are written to, -1 while closed.
     std::atomic<int32_t> catFD{-1}, serFD{-1};

@@ -53,7 +53,8 @@ void MyError(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
-AlsaSound::AlsaSound(const std::string& configuration) {
+AlsaSound::AlsaSound(const std::string& configuration, long captureBufferFrames)
+    : captureBufferFrames_(captureBufferFrames) {
     snd_lib_error_set_handler(MyError);
     if (configuration.empty()) return;
     snd_input_t* input = nullptr;
@@ -81,6 +82,7 @@ std::unique_ptr<PcmStream> AlsaSound::openCapture(const std::string& name, int c
     if (!steps(PcmStep::Open, open(&pcm, name, SND_PCM_STREAM_CAPTURE))) return nullptr;
     HardwareParams hw;
     unsigned int rate = kSampleRate;
+    auto buffer = static_cast<snd_pcm_uframes_t>(captureBufferFrames_);
     steps(PcmStep::AllocateParameters, snd_pcm_hw_params_malloc(&hw.params)) &&
         steps(PcmStep::InitializeParameters, snd_pcm_hw_params_any(pcm, hw.params)) &&
         steps(PcmStep::Access, snd_pcm_hw_params_set_access(pcm, hw.params, SND_PCM_ACCESS_RW_INTERLEAVED)) &&
@@ -88,6 +90,8 @@ std::unique_ptr<PcmStream> AlsaSound::openCapture(const std::string& name, int c
         steps(PcmStep::Rate, snd_pcm_hw_params_set_rate_near(pcm, hw.params, &rate, nullptr)) &&
         steps(PcmStep::Channels,
               snd_pcm_hw_params_set_channels(pcm, hw.params, static_cast<unsigned int>(channels))) &&
+        (buffer == 0 ||
+         steps(PcmStep::BufferSize, snd_pcm_hw_params_set_buffer_size_max(pcm, hw.params, &buffer))) &&
         steps(PcmStep::ApplyParameters, snd_pcm_hw_params(pcm, hw.params)) &&
         steps(PcmStep::Prepare, snd_pcm_prepare(pcm));
     closeOnFailure(pcm, steps);

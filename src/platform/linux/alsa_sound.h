@@ -11,7 +11,8 @@ namespace platform {
 class AlsaSound final : public Sound {
   public:
     // configuration: the text of an ALSA configuration, or empty for the host's.
-    explicit AlsaSound(const std::string& configuration = {});
+    // captureBufferFrames: the most a capture buffer may hold, or 0 for the device's choice.
+    explicit AlsaSound(const std::string& configuration = {}, long captureBufferFrames = 0);
     ~AlsaSound() override;
 
     std::unique_ptr<PcmStream> openCapture(const std::string& name, int channels,
@@ -24,6 +25,7 @@ class AlsaSound final : public Sound {
     int open(snd_pcm_t** pcm, const std::string& name, snd_pcm_stream_t stream);
 
     snd_config_t* config_ = nullptr;
+    long captureBufferFrames_;
 };
 
 }  // namespace platform

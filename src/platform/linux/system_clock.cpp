@@ -8,8 +8,8 @@ Clock::TimePoint SystemClock::now() {
     return std::chrono::steady_clock::now();
 }
 
-std::time_t SystemClock::wallTime() {
-    return std::time(nullptr);
+std::chrono::system_clock::time_point SystemClock::systemTime() {
+    return std::chrono::system_clock::now();
 }
 
 void SystemClock::sleepFor(Duration duration) {

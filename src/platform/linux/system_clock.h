@@ -7,7 +7,7 @@ namespace platform {
 class SystemClock : public Clock {
   public:
     TimePoint now() override;
-    std::time_t wallTime() override;
+    std::chrono::system_clock::time_point systemTime() override;
     void sleepFor(Duration duration) override;
 };
 

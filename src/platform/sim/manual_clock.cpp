@@ -6,8 +6,9 @@ Clock::TimePoint ManualClock::now() {
     return TimePoint(Duration(elapsed_.load()));
 }
 
-std::time_t ManualClock::wallTime() {
-    return kWallOrigin + std::chrono::duration_cast<std::chrono::seconds>(Duration(elapsed_.load())).count();
+std::chrono::system_clock::time_point ManualClock::systemTime() {
+    return std::chrono::system_clock::from_time_t(kWallOrigin) +
+           std::chrono::duration_cast<std::chrono::system_clock::duration>(Duration(elapsed_.load()));
 }
 
 void ManualClock::sleepFor(Duration duration) {

@@ -11,7 +11,7 @@ class ManualClock : public Clock {
     static constexpr std::time_t kWallOrigin = 1700000000;
 
     TimePoint now() override;
-    std::time_t wallTime() override;
+    std::chrono::system_clock::time_point systemTime() override;
     void sleepFor(Duration duration) override;
 
     // Moves the time on; negative durations are ignored.

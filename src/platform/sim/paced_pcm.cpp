@@ -2,10 +2,14 @@
 
 #include <cerrno>
 
+#include "platform/log.h"
+
 namespace platform {
 namespace {
 
 constexpr long kFramesPerSecond = 48000;
+// A capture reader away this long is reported: the sound waited for it in the device.
+constexpr Clock::Duration kLateReader = std::chrono::milliseconds(50);
 
 Clock::Duration durationOf(long frames) {
     return std::chrono::duration_cast<Clock::Duration>(
@@ -43,8 +47,20 @@ long PacedPcm::readFrames(int16_t* frames, long count) {
         frames_ += count;
     }
     const Clock::TimePoint now = clock_.now();
-    if (ready > now) clock_.sleepFor(ready - now);
+    if (ready > now)
+        clock_.sleepFor(ready - now);
+    else
+        noteLateness(now - ready);
     return device_->readFrames(frames, count);
+}
+
+// Once per absence: the reads after it catch up, each one less late.
+void PacedPcm::noteLateness(Clock::Duration late) {
+    const bool away = late > kLateReader;
+    if (away && !late_)
+        trace("sim: capture read %lld ms late\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(late).count()));
+    late_ = away;
 }
 
 long PacedPcm::writeFrames(const int16_t* frames, long count) {

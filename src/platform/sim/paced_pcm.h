@@ -35,6 +35,8 @@ class PacedPcm final : public PcmStream {
     long framesElapsed(Clock::TimePoint now) const;
     void startAt(Clock::TimePoint now);
     void waitForPeriods(std::function<void()> handler);
+    // Capture: the reader came this long after its frames were ready.
+    void noteLateness(Clock::Duration late);
 
     std::unique_ptr<PcmStream> device_;
     Clock& clock_;
@@ -43,7 +45,8 @@ class PacedPcm final : public PcmStream {
     bool running_ = false;
     bool underrun_ = false;
     Clock::TimePoint origin_{};
-    long frames_ = 0;  // written (playback) or read (capture) since the start
+    long frames_ = 0;    // written (playback) or read (capture) since the start
+    bool late_ = false;  // capture: catching up after the reader was away
     std::atomic<bool> stopWaiting_{false};
     std::thread waiter_;
 };

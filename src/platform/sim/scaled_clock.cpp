@@ -20,9 +20,8 @@ Clock::TimePoint ScaledClock::now() {
     return origin_ + elapsed();
 }
 
-std::time_t ScaledClock::wallTime() {
-    return std::chrono::system_clock::to_time_t(
-        wallOrigin_ + std::chrono::duration_cast<std::chrono::system_clock::duration>(elapsed()));
+std::chrono::system_clock::time_point ScaledClock::systemTime() {
+    return wallOrigin_ + std::chrono::duration_cast<std::chrono::system_clock::duration>(elapsed());
 }
 
 void ScaledClock::sleepFor(Duration duration) {

@@ -18,7 +18,7 @@ class ScaledClock : public Clock {
     explicit ScaledClock(double scale);
 
     TimePoint now() override;
-    std::time_t wallTime() override;
+    std::chrono::system_clock::time_point systemTime() override;
     void sleepFor(Duration duration) override;
 
   private:

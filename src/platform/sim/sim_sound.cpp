@@ -12,6 +12,11 @@
 namespace platform {
 namespace {
 
+// One second, about what a real capture device holds. Left to itself, ALSA
+// gives these plugins the largest buffer they accept (gigabytes), which the
+// capture then fills page by page for hours.
+constexpr long kCaptureBufferFrames = 48000;
+
 std::string configuration(const RunRoot& root) {
     // "hw" with the arguments of the real one, so the setup's device names stand as they are.
     return "pcm.hw {\n"
@@ -49,7 +54,7 @@ void writeTestSignal(const std::string& path) {
 }  // namespace
 
 SimSound::SimSound(const RunRoot& root, Clock& clock)
-    : root_(root), clock_(clock), alsa_(configuration(root)) {}
+    : root_(root), clock_(clock), alsa_(configuration(root), kCaptureBufferFrames) {}
 
 std::unique_ptr<PcmStream> SimSound::openCapture(const std::string& name, int channels, PcmFailure& failure) {
     writeTestSignal(root_.resolve("/tmp/audio-in.raw"));

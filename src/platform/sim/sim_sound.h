@@ -6,7 +6,8 @@
 // stereo S16_LE under the run root, at the pace of the platform's clock.
 // Each opening of the playback device writes a new file (ALSA numbers the
 // later ones /tmp/audio-out.raw.0001 and so on), so that reopening it for
-// the next client keeps what the last one sent.
+// the next client keeps what the last one sent. Capture keeps one second in
+// its buffer, as a real device does.
 #include "platform/clock.h"
 #include "platform/linux/alsa_sound.h"
 #include "platform/run_root.h"
