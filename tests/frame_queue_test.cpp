@@ -8,7 +8,7 @@
 
 namespace {
 
-using remote::FrameQueue;
+using core::FrameQueue;
 using Frame = FrameQueue::Frame;
 using Needs = FrameQueue::Needs;
 using Push = FrameQueue::Push;

@@ -23,7 +23,7 @@ enum class Sent { Whole, NotReading, Failed };
 
 // Each send waits at most the send time-out; a half-sent frame is finished
 // while the queue still takes frames, since the client reads on, however slowly.
-Sent sendWhole(const FrameQueue& queue, int fd, std::span<const uint8_t> frame, int& error) {
+Sent sendWhole(const core::FrameQueue& queue, int fd, std::span<const uint8_t> frame, int& error) {
     while (!frame.empty()) {
         const ssize_t sent = ::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
         if (sent > 0) {
@@ -54,8 +54,8 @@ ClientWriter::~ClientWriter() {
 }
 
 void ClientWriter::run() {
-    FrameQueue& queue = works_.clientFrames;
-    while (const std::optional<FrameQueue::Frame> frame = queue.pop()) {
+    core::FrameQueue& queue = works_.clientFrames;
+    while (const std::optional<core::FrameQueue::Frame> frame = queue.pop()) {
         int error = 0;
         const Sent sent = sendWhole(queue, fd_, *frame, error);
         if (sent == Sent::Whole) continue;

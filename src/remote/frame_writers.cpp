@@ -17,15 +17,15 @@
 namespace remote {
 namespace {
 
-using Needs = FrameQueue::Needs;
+using Needs = core::FrameQueue::Needs;
 
 // False when the connection did not take the frame.
 bool queueFrame(core::Works& works, std::vector<uint8_t> frame, Needs needs) {
-    const FrameQueue::Push pushed = works.clientFrames.push(std::move(frame), needs);
-    if (pushed == FrameQueue::Push::Overflow)
+    const core::FrameQueue::Push pushed = works.clientFrames.push(std::move(frame), needs);
+    if (pushed == core::FrameQueue::Push::Overflow)
         platform::logError("client not reading: connection ended (more than %zu frames or %zu bytes waiting)",
                            works.clientFrames.limits().frames, works.clientFrames.limits().bytes);
-    return pushed == FrameQueue::Push::Queued;
+    return pushed == core::FrameQueue::Push::Queued;
 }
 
 bool authenticated(core::Works& works) {

@@ -1,6 +1,6 @@
 #include "core/record/frame_queue.h"
 
-namespace remote {
+namespace core {
 
 void FrameQueue::open() {
     std::lock_guard lock(mutex_);
@@ -73,4 +73,4 @@ void FrameQueue::dropWaiting() {
     bytes_ = 0;
 }
 
-}  // namespace remote
+}  // namespace core

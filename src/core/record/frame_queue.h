@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-namespace remote {
+namespace core {
 
 class FrameQueue {
   public:
@@ -67,4 +67,4 @@ class FrameQueue {
     size_t bytes_ = 0;
 };
 
-}  // namespace remote
+}  // namespace core

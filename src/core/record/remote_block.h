@@ -20,7 +20,7 @@ struct RemoteBlock {
     // The frames on their way to the connected client. About three seconds of
     // raw sound, or many more of the rest: enough for the network's hiccups;
     // a client further behind is let go.
-    remote::FrameQueue clientFrames{{.bytes = 512 * 1024, .frames = 2048}};
+    FrameQueue clientFrames{{.bytes = 512 * 1024, .frames = 2048}};
     // The ports the client's CAT text ("CA") and auxiliary-link data ("SC",
     // "PA") are written to, -1 while closed.
     std::atomic<int32_t> catFD{-1}, serFD{-1};
