@@ -89,10 +89,12 @@ TEST(RemoteWriterProcess, AClientThatStopsReadingHoldsUpNoThreadThatFeedsIt) {
         "longest wait of the auxiliary link's messages %ld ms, of the capture thread %ld ms (real time)\n",
         auxiliaryLag, captureLate);
     EXPECT_GE(occurrences(episode, "client not reading"), 2u) << episode;
-    // The client is let go half a second after the station's sound stops fitting
-    // in the sockets; none of the threads that feed it may wait that long.
-    EXPECT_LT(auxiliaryLag, 200) << episode;
-    EXPECT_LT(captureLate, 200) << episode;
+    // The client is let go once a frame has waited half a second for it; a
+    // thread that fed it directly would have waited all that time. The margin
+    // below it is for a busy machine, not a speed goal.
+    constexpr long kHeldByTheClient = 350;
+    EXPECT_LT(auxiliaryLag, kHeldByTheClient) << episode;
+    EXPECT_LT(captureLate, kHeldByTheClient) << episode;
 
     std::string out;
     testing_support::ClientProcess next(
