@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "amp/mode_work.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "test_station.h"
+#include "tuner/memory_banks.h"
 
 namespace {
 
@@ -53,6 +56,55 @@ TEST(InterfaceSwitch, StartsTheNewTypesThreadEndsTheOtherAndDropsTheLinkError) {
         EXPECT_EQ(station.threads.alive(ThreadId::Serial), c.serialRuns) << c.from << "->" << c.to;
         works.running = 0;
     }
+}
+
+// The auxiliary port's open error and the FT-817 port's failure banner speak
+// of devices that only their own interface type uses.
+TEST(InterfaceSwitch, AFailedPortTheNewTypeDoesNotUseIsNoLongerShown) {
+    struct Case {
+        int32_t to;
+        bool auxErrorKept, catFailureShown;
+    } cases[] = {{0, false, false}, {1, true, false}, {2, false, true}};
+    for (const Case& c : cases) {
+        testing_support::TestStation station;
+        core::Works& works = station.works;
+        works.running = 1;
+        core::InitErrorDescriptors(works);
+        works.errorsHeld = 0;
+        station.threads.setBody(ThreadId::CatSerial, catBody);
+        station.threads.setBody(ThreadId::Serial, serialBody);
+        core::AddErrore(works, core::err::QorPortOpen);
+        works.failedThreadText.set("CAT: Unable to open device /dev/QELT817");
+        works.failedThread = core::kFailedCatSerial;
+        works.ModeWorkIdx = c.to;
+        amp::SetModeWorkIDX(works);
+        EXPECT_EQ(core::ExistError(works, core::err::QorPortOpen) != 0, c.auxErrorKept) << c.to;
+        EXPECT_EQ(works.failedThread, c.catFailureShown ? core::kFailedCatSerial : 0) << c.to;
+        works.running = 0;
+    }
+}
+
+TEST(InterfaceSwitch, ABankChangeToAGenericBankRemovesTheAuxiliaryPortsError) {
+    testing_support::TestStation station;
+    core::Works& works = station.works;
+    works.running = 1;
+    core::InitErrorDescriptors(works);
+    works.errorsHeld = 0;
+    station.threads.setBody(ThreadId::Serial, serialBody);
+    std::filesystem::create_directories(station.path("/opt/set"));
+    std::ofstream(station.path("/opt/set/antenna_b1.txt")) << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n";
+    tuner::LoadAllBankTable(works, 0);  // no file: the maker's transceiver
+    ASSERT_EQ(works.ModeWorkIdx, 1);
+    core::AddErrore(works, core::err::QorPortOpen);
+    works.failedThread = core::kFailedLinear;  // the amplifier's own port: not the bank's business
+
+    tuner::ChangeBanco(works);
+
+    EXPECT_EQ(works.NumBanco, 1);
+    EXPECT_EQ(works.ModeWorkIdx, 0);
+    EXPECT_EQ(core::ExistError(works, core::err::QorPortOpen), 0);
+    EXPECT_EQ(works.failedThread, core::kFailedLinear);
+    works.running = 0;
 }
 
 }  // namespace

@@ -202,7 +202,7 @@ void OpenLinear(core::Works& works, platform::TermiosSerialPort& port) {
         platform::trace("Unable to open device %s\n", device.c_str());
         std::snprintf(failure, sizeof failure, "Linear: Unable to open device %s", device.c_str());
         works.failedThreadText.set(failure);
-        works.failedThread = 1;
+        works.failedThread = core::kFailedLinear;
         return;
     }
     if (!port.configure({115200, false})) {
@@ -210,7 +210,7 @@ void OpenLinear(core::Works& works, platform::TermiosSerialPort& port) {
         platform::trace("Unable to set comm port %s\n", device.c_str());
         std::snprintf(failure, sizeof failure, "Linear: Unable to set comm port %s", device.c_str());
         works.failedThreadText.set(failure);
-        works.failedThread = 1;
+        works.failedThread = core::kFailedLinear;
         return;
     }
     works.linFD = port.fd();

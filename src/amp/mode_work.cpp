@@ -16,6 +16,10 @@ void SetModeWorkIDX(core::Works& works) {
     char serialBefore = setup.enaser.exchange(serial);
     char catSerialBefore = setup.enaCatSer.exchange(catSerial);
     if (serialBefore == '1' && serial == '0') core::DeleteErrore(works, core::err::QorLink);
+    // The failure of a port the new type does not use no longer concerns the panel.
+    if (serial == '0') core::DeleteQorPortError(works);
+    int32_t catFailure = core::kFailedCatSerial;
+    if (catSerial == '0') works.failedThread.compare_exchange_strong(catFailure, 0);
     if (serialBefore == '0' && serial == '1') core::StartThreadQOR(works);
     if (catSerialBefore == '0' && catSerial == '1') core::StartThreadCATserial(works);
     IncPNTIn_CMDLinear(core::cmd::GeneralSettings, works);

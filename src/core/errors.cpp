@@ -29,8 +29,13 @@ void AddErrore(ErrorBlock& state, int code) {
 }
 
 void DeleteErrore(ErrorBlock& state, int code) {
-    if (code == err::QorPortOpen) return;  // the auxiliary port stays unopened until the program ends
+    // The auxiliary port stays unopened while the unit works with the maker's transceiver.
+    if (code == err::QorPortOpen) return;
     state.errors.remove(code);
+}
+
+void DeleteQorPortError(ErrorBlock& state) {
+    state.errors.remove(err::QorPortOpen);
 }
 
 int ExistError(ErrorBlock& state, int code) {

@@ -8,6 +8,9 @@ namespace core {
 
 void AddErrore(ErrorBlock& state, int code);
 void DeleteErrore(ErrorBlock& state, int code);
+// The auxiliary port's open error, which DeleteErrore keeps: for an interface
+// type that does not use that port.
+void DeleteQorPortError(ErrorBlock& state);
 [[nodiscard]] int ExistError(ErrorBlock& state, int code);
 // The oldest listed code, or -1.
 [[nodiscard]] int ExistAnError(ErrorBlock& state);

@@ -20,7 +20,7 @@ void failPort(core::Works& works, const char* logFormat, const char* shown, cons
     char text[100];
     std::snprintf(text, sizeof text, shown, device.c_str());
     works.failedThreadText.set(text);
-    works.failedThread = 2;
+    works.failedThread = core::kFailedCatSerial;
 }
 
 void waitForReply(core::Works& works, ByteLine& line, CatPoll& poll) {

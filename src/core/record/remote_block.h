@@ -14,6 +14,11 @@ namespace core {
 
 struct Works;
 
+// failedThread: the device thread whose port could not be opened or set up
+// (its message in failedThreadText), 0 for none.
+inline constexpr int32_t kFailedLinear = 1;
+inline constexpr int32_t kFailedCatSerial = 2;
+
 struct RemoteBlock {
     // 1 while the connected client is authenticated.
     std::atomic<int32_t> wsActive{0};
