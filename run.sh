@@ -92,12 +92,12 @@ start_emulator "$root" "${emulator_options[@]}" || exit 1
 echo "Amplifier emulator: control socket $root/run/amp-emulator.sock, log $root/amp-emulator.log"
 if [ "$radio" = qor ]; then
   # The station reads the auxiliary link only with the maker's transceiver as its interface.
-  sed -i '1s/^!.*/!Qor/' "$root/opt/set/antenna.txt"
+  match_banks_to_radio "$root" qor
   start_radio_emulator "$root" "${radio_options[@]}" || exit 1
   echo "Transceiver emulator: control socket $root/run/qor-emulator.sock, log $root/qor-emulator.log"
 else
   # A root left on the transceiver's link by an earlier --radio qor would wait for a radio that is not there.
-  sed -i '1s/^!Qor.*/!Gen/' "$root/opt/set/antenna.txt"
+  match_banks_to_radio "$root" ""
 fi
 
 build/release/brisel-sim-web --root "$root" --port "$port" > "$root/sim-web.out" 2> "$root/sim-web.log" &

@@ -5,9 +5,30 @@
 # filter table and a setup with tuning enabled, so that the first start logs
 # no missing file and a tune can be tried at once. Files already there are left as they are.
 prepare_run_root() {
-  local root=$1 file
+  local root=$1 file bank
   mkdir -p "$root/opt/set"
   for file in antenna.txt ventola.txt ventolaSSB.txt ventolaDIG.txt config.txt filter.txt setup.txt; do
     [ -e "$root/opt/set/$file" ] || cp "sim/station/$file" "$root/opt/set/$file"
+  done
+  # The band table is every bank's that the sample setup cycles through: a bank
+  # without a file of its own starts on the maker's transceiver, in standby on every band.
+  for bank in 1 2; do
+    [ -e "$root/opt/set/antenna_b$bank.txt" ] || cp sim/station/antenna.txt "$root/opt/set/antenna_b$bank.txt"
+  done
+}
+
+# match_banks_to_radio ROOT RADIO puts the band table of every bank of ROOT on
+# the run's transceiver: with RADIO qor the first line becomes "!Qor"; without
+# it a table left at "!Qor" goes back to "!Gen" (a station would otherwise
+# wait for a radio that is not there).
+match_banks_to_radio() {
+  local root=$1 radio=$2 file
+  for file in "$root"/opt/set/antenna.txt "$root"/opt/set/antenna_b*.txt; do
+    [ -e "$file" ] || continue
+    if [ "$radio" = qor ]; then
+      sed -i '1s/^!.*/!Qor/' "$file"
+    else
+      sed -i '1s/^!Qor.*/!Gen/' "$file"
+    fi
   done
 }
