@@ -10,6 +10,7 @@
 #include "test_station.h"
 #include "ui/button_labels.h"
 #include "ui/fonts.h"
+#include "ui/settings_menu.h"
 
 namespace {
 
@@ -64,12 +65,23 @@ class ButtonBar : public ::testing::Test {
     core::Works& works = station.works;
 };
 
-// Drawn over a black background, each button fills its own columns only and
-// its labels stay inside it; the labels are left out of the comparison, the
-// first and last filled columns not. The screens where the error key
-// relabels button 6 are drawn with an error waiting too.
+// Drawn over a black background, each button fills its own columns only; the
+// labels are left out of the comparison, the first and last filled columns not.
 TEST_F(ButtonBar, EachButtonFillsItsOwnColumns) {
-    for (const int32_t state : {ui::screen::Main, ui::screen::TuneMenu}) {
+    const auto fb = testing_support::makeFrame(800, 480, 4);
+    works.fb = fb.get();
+    ui::LoadButtons(works, core::QorParams{});
+    works.fb = nullptr;
+    EXPECT_EQ(wrongColumns(*fb), "");
+}
+
+// A label past the right edge of the screen would be cut there and wrap onto
+// the next pixel row at column 0: in no screen state, with or without an
+// error waiting, does a label reach the columns before button 1's labels or
+// the last columns of the screen.
+TEST_F(ButtonBar, NoLabelRunsPastTheRightEdge) {
+    ui::InitMenuNova(works);
+    for (int32_t state = 0; state < ui::kScreenStates; ++state) {
         for (const bool errorWaits : {false, true}) {
             works.errors.removeWithFlags(0);
             works.screenState = state;
@@ -78,7 +90,16 @@ TEST_F(ButtonBar, EachButtonFillsItsOwnColumns) {
             works.fb = fb.get();
             ui::LoadButtons(works, core::QorParams{});
             works.fb = nullptr;
-            EXPECT_EQ(wrongColumns(*fb), "") << "state " << state << (errorWaits ? " with an error" : "");
+            std::string wrong;
+            for (int x = 0; x < 800; ++x) {
+                if (x >= 20 && x < 795) continue;
+                for (int y = 421; y <= 477; ++y) {
+                    if (pixelAt(*fb, x, y) == expectedAt(x)) continue;
+                    wrong += " x " + std::to_string(x);
+                    break;
+                }
+            }
+            EXPECT_EQ(wrong, "") << "state " << state << (errorWaits ? " with an error" : "");
         }
     }
 }
