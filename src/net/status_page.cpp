@@ -20,6 +20,8 @@ constexpr int kLabelX = 5, kValueX = 180;
 // From the value column to the screen's right edge: text drawn past it would
 // wrap onto the next pixel row, over the labels.
 constexpr int kValueWidth = 800 - kValueX;
+// Ends a shortened company name.
+constexpr const char* kCut = "…";
 // The search windows of the version texts' '.'.
 constexpr size_t kVersionWindow = 20, kHardwareWindow = 6;
 // Amperes of full-scale current reading.
@@ -60,7 +62,6 @@ std::string identityRow(const core::Works& works) {
     const std::string company = works.companyName.get();
     const std::string whole = withCompany(company);
     if (ui::getStringSpace(kSlot, whole.c_str()) <= kValueWidth) return whole;
-    const char* kCut = "…";
     const int room = kValueWidth - ui::getStringSpace(kSlot, withCompany(kCut).c_str());
     return withCompany(ui::textThatFits(kSlot, company, room) + kCut);
 }
