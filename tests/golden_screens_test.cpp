@@ -225,4 +225,28 @@ INSTANTIATE_TEST_SUITE_P(KeyScreens, GoldenPanelScreens,
                              return std::string(kPanelScreens[static_cast<size_t>(param.param)].name);
                          });
 
+// Screens reached while the two errors of the main screen wait for the error key.
+const PanelScreen kErrorScreens[] = {
+    {"tune_menu_with_errors", {{4, 0}}},
+};
+
+class GoldenErrorScreens : public GoldenScreens {};
+
+TEST_P(GoldenErrorScreens, ScreenWithErrorsMatchesItsReference) {
+    ASSERT_NE(fb, nullptr);
+    const PanelScreen screen = kErrorScreens[static_cast<size_t>(GetParam())];
+    works.mainWindow = 1;
+    ui::InitMenuNova(works);
+    ui::SetWorkImg(works);
+    for (const auto& [key, held] : screen.keys) ui::DecodeTasto(works, key, held);
+    ui::timerTick(works, kNow);
+    expectMatchesReference(*fb, screen.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyScreens, GoldenErrorScreens,
+                         ::testing::Range(0, static_cast<int>(std::size(kErrorScreens))),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                             return std::string(kErrorScreens[static_cast<size_t>(param.param)].name);
+                         });
+
 }  // namespace

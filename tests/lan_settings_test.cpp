@@ -187,6 +187,30 @@ TEST_F(LanSettings, MissingFileLeavesTheValuesEmpty) {
     EXPECT_TRUE(station.log.contains("Error opening network connection configuration file."));
 }
 
+// A new simulated unit gets the network file of sim/station, as a real unit
+// has one: the status page's texts and the settings menu's numbers show the
+// same addresses, and saving them unchanged leaves the file as it was.
+TEST_F(LanSettings, TheSimulatedUnitsSampleFileGivesTheTextsAndTheNumbersTheSameAddresses) {
+    std::ifstream sample(std::filesystem::path(BRISEL_SOURCE_DIR) / "sim" / "station" / "interfaces");
+    ASSERT_TRUE(sample.good());
+    const std::string text{std::istreambuf_iterator<char>(sample), {}};
+    write(text);
+    ASSERT_EQ(net::ReadLanParam(works), 0);
+    EXPECT_EQ(works.Gateway_none, 0);
+    EXPECT_EQ(works.DNS_none, 0);
+    const std::pair<std::string, const std::atomic<uint8_t>(&)[4]> addresses[] = {
+        {works.IP.get(), works.IP_v},
+        {works.NetMask.get(), works.NetMask_v},
+        {works.Gateway.get(), works.Gateway_v},
+        {works.DNS.get(), works.DNS_v}};
+    for (const auto& [shown, octets] : addresses) {
+        EXPECT_NE(shown, "");
+        EXPECT_EQ(shown, config::SplitAddrInv({octets[0], octets[1], octets[2], octets[3]}));
+    }
+    EXPECT_EQ(net::SaveLanParam(works), 0);
+    EXPECT_EQ(file(), text);
+}
+
 TEST(VersionCheck, OfferIsNewerByMajorThenMinor) {
     struct Case {
         const char* line;

@@ -125,6 +125,36 @@ TEST_F(MainLoop, TransmittingOrAFrequencyChangeStopsTheScreenSaver) {
     EXPECT_EQ(works.screenSaverOn, 0);
 }
 
+// A tripped protection waits for the operator's reset with its error box on
+// the main screen: the screen saver does not start over it, a protection
+// tripping while the saver shows brings the main screen back, and the idle
+// time counts again from the reset.
+TEST_F(MainLoop, ATrippedProtectionKeepsTheScreenSaverOff) {
+    core::InitErrorDescriptors(works);
+    works.errorsHeld = 0;
+    works.SaveScreenIdx = 5;  // one minute
+    ui::SetWorkImg(works);
+    core::AddErrore(works, core::err::AmpProtection);
+    ASSERT_NE(works.protFlags & core::protFlags::Tripped, 0);
+    ui::timerTick(works, kNow + 600);
+    EXPECT_EQ(works.screenSaverOn, 0);
+    EXPECT_EQ(works.imageName.get(), "img1");
+
+    core::DeleteErrore(works, core::err::AmpProtection);  // the operator's reset
+    works.protFlags = 0;
+    ui::timerTick(works, kNow + 659);
+    EXPECT_EQ(works.screenSaverOn, 0);
+    ui::timerTick(works, kNow + 660);
+    EXPECT_EQ(works.screenSaverOn, 1);
+
+    works.screenState = 3;
+    core::AddErrore(works, core::err::BandProtection);
+    ui::timerTick(works, kNow + 661);
+    EXPECT_EQ(works.screenSaverOn, 0);
+    EXPECT_EQ(works.screenState, 0);
+    EXPECT_EQ(works.imageName.get(), "img1");
+}
+
 TEST_F(MainLoop, FrequencyChangeFromTheSerialCatQueuesTheFrequencyAndThresholds) {
     works.ModeWorkIdx = 2;
     works.catSerialFreq = 7050000;

@@ -72,8 +72,21 @@ TEST_F(SettingsMenu, ValueTexts) {
     };
     const std::vector<Case> cases{
         {MaxBanks, [](core::Works& w) { w.MAXbank = 7; }, "7"},
-        {RxFilters, [](core::Works& w) { w.filterModify = 1; }, "Modify"},
-        {RxFilters, [](core::Works& w) { w.screenState = 1; }, ""},
+        {RxFilters,
+         [](core::Works& w) {
+             w.menuIndex = RxFilters;
+             w.filterModify = 1;
+         },
+         "Modify"},
+        {RxFilters, [](core::Works& w) { w.menuIndex = RxFilters; }, "Exit"},
+        {RxFilters,
+         [](core::Works& w) {
+             w.menuIndex = RxFilters;
+             w.screenState = 1;
+         },
+         ""},
+        // The row under the first item while that item is edited.
+        {RxFilters, [](core::Works& w) { w.menuIndex = MaxBanks; }, ""},
         {UseMode, [](core::Works& w) { w.useModeRemote = 1; }, "Remote"},
         {RemotePassword, [](core::Works& w) { w.Passphrase.set("Aq1Zz9"); }, "Aq1Zz9"},
         {RemotePassword, [](core::Works& w) { w.Passphrase.set(""); }, "not set"},

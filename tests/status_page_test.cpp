@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -18,7 +19,9 @@
 #include "radio/aux_serial.h"
 #include "test_frame.h"
 #include "test_station.h"
+#include "ui/fonts.h"
 #include "ui/settings_menu_actions.h"
+#include "ui/text.h"
 
 namespace {
 
@@ -110,6 +113,55 @@ TEST_F(StatusRows, VersionsIdentityLinkAndPassPhraseRows) {
     EXPECT_EQ(row(374), "(none)");
     works.Passphrase.set("");
     EXPECT_EQ(row(374), "Pass phrase not set: remote access closed");
+}
+
+// The identity texts come from the amplifier's memory, up to 31 characters
+// each. Drawn, the page leaves the label column to the labels and no value
+// runs past the right edge (where it would wrap onto the next pixel row);
+// the company name gives way first, so that the serial number, region and
+// power class stay whole.
+TEST_F(StatusRows, LongIdentityTextsStayOnTheirRow) {
+    struct Case {
+        std::string serial, company;
+        char model;
+        std::string start, end;
+    };
+    const Case cases[] = {
+        {"EMU060-000001", "Station simulator", '0', "EMU060-000001 (Station", "), TYPE: EU, MAXPOWER: 60W"},
+        {"BR0042", "BRISEL", '1', "BR0042 (BRISEL), TYPE: EU, MAXPOWER: 120W", ""},
+        {std::string(31, 'W'), std::string(31, 'M'), '1', std::string(20, 'W'), ""},
+    };
+    constexpr int kValueX = 180, kSlot = 8;
+    ui::loadFonts(works);
+    works.pageFlags = core::pageFlags::StatusPage;
+    works.TempMode = 1;
+    works.temperature1 = works.temperature2 = 100;
+    works.currentRaw = 4095;
+    for (const Case& c : cases) {
+        works.serialNumber.set(c.serial);
+        works.companyName.set(c.company);
+        works.ampModelFlag = c.model;
+        const std::string identity = row(132);
+        EXPECT_EQ(identity.substr(0, c.start.size()), c.start);
+        EXPECT_LE(c.end.size(), identity.size());
+        EXPECT_EQ(identity.substr(identity.size() - std::min(identity.size(), c.end.size())), c.end);
+
+        const auto page = testing_support::makeFrame(800, 480, 4);
+        const auto labelsAlone = testing_support::makeFrame(800, 480, 4);
+        works.fb = page.get();
+        net::ViewStatusInfo(works, transceiver);
+        works.fb = nullptr;
+        for (const net::StatusRow& entry : net::statusRows(works, transceiver)) {
+            EXPECT_LE(kValueX + ui::getStringSpace(kSlot, entry.value.c_str()), 800) << entry.value;
+            ui::putString(kSlot, 5, entry.y, entry.label, 255, 255, 255, labelsAlone.get());
+        }
+        int strayPixels = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < kValueX; ++x)
+                if (testing_support::pixelAt(*page, x, y) != testing_support::pixelAt(*labelsAlone, x, y))
+                    ++strayPixels;
+        EXPECT_EQ(strayPixels, 0) << identity;
+    }
 }
 
 TEST(StatusPage, OnAUnitWithoutTheMakersTransceiverItRaisesNoAlarmForTheMissingPort) {

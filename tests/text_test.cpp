@@ -232,6 +232,23 @@ TEST_F(TextTest, TextPastTheEdgesWrapsButNeverLeavesTheFrame) {
     EXPECT_EQ(box.right, 799);
 }
 
+// Whole characters only, never a part of a multi-byte one; a width short of
+// the first character leaves nothing, an empty slot cuts nothing.
+TEST_F(TextTest, TheFittingStartOfATextEndsOnAWholeCharacter) {
+    const std::string text = "Tbrd:41.30\u00B0C \u20AC";
+    const int whole = ui::getStringSpace(1, text.c_str());
+    EXPECT_EQ(ui::textThatFits(1, text, whole), text);
+    EXPECT_EQ(ui::textThatFits(1, text, 10000), text);
+    EXPECT_EQ(ui::textThatFits(1, text, whole - 1), "Tbrd:41.30\u00B0C ");
+    const int upToDegree = ui::getStringSpace(1, "Tbrd:41.30\u00B0");
+    EXPECT_EQ(ui::textThatFits(1, text, upToDegree), "Tbrd:41.30\u00B0");
+    EXPECT_EQ(ui::textThatFits(1, text, upToDegree - 1), "Tbrd:41.30");
+    EXPECT_EQ(ui::textThatFits(1, text, ui::getStringSpace(1, "T") - 1), "");
+    EXPECT_EQ(ui::textThatFits(1, text, -5), "");
+    EXPECT_EQ(ui::textThatFits(1, "", 0), "");
+    EXPECT_EQ(ui::textThatFits(3, text, 0), text);
+}
+
 TEST_F(TextTest, CachedAndUncachedDrawingAreIdentical) {
     struct Draw {
         int slot, x, y;

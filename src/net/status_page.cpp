@@ -17,6 +17,11 @@ namespace {
 
 constexpr int kSlot = 8;
 constexpr int kLabelX = 5, kValueX = 180;
+// From the value column to the screen's right edge: text drawn past it would
+// wrap onto the next pixel row, over the labels.
+constexpr int kValueWidth = 800 - kValueX;
+// Ends a shortened company name.
+constexpr const char* kCut = "…";
 // The search windows of the version texts' '.'.
 constexpr size_t kVersionWindow = 20, kHardwareWindow = 6;
 // Amperes of full-scale current reading.
@@ -44,10 +49,21 @@ std::string versionRow(const core::Works& works) {
                    hw.major, hw.minor);
 }
 
+// The maker's texts of the amplifier's memory can hold 31 characters each:
+// when the row is too long, the company name gives way first, so that the
+// serial number, region and power class stay whole.
 std::string identityRow(const core::Works& works) {
-    return printed("%s (%s), TYPE: %s, MAXPOWER: %s", works.serialNumber.get().c_str(),
-                   works.companyName.get().c_str(), works.ampRegionFlag == '1' ? "USA" : "EU",
-                   works.ampModelFlag == '1' ? "120W" : "60W");
+    const std::string serial = works.serialNumber.get();
+    const char* region = works.ampRegionFlag == '1' ? "USA" : "EU";
+    const char* power = works.ampModelFlag == '1' ? "120W" : "60W";
+    const auto withCompany = [&](const std::string& company) {
+        return printed("%s (%s), TYPE: %s, MAXPOWER: %s", serial.c_str(), company.c_str(), region, power);
+    };
+    const std::string company = works.companyName.get();
+    const std::string whole = withCompany(company);
+    if (ui::getStringSpace(kSlot, whole.c_str()) <= kValueWidth) return whole;
+    const int room = kValueWidth - ui::getStringSpace(kSlot, withCompany(kCut).c_str());
+    return withCompany(ui::textThatFits(kSlot, company, room) + kCut);
 }
 
 void temperatureRows(const core::Works& works, std::vector<StatusRow>& rows) {
@@ -111,6 +127,7 @@ std::vector<StatusRow> statusRows(core::Works& works, const core::QorParams& par
     // Without a pass phrase no remote client can log in: the technician must see why.
     if (works.Passphrase.get().empty())
         rows.push_back({"REMOTE", "Pass phrase not set: remote access closed", 374});
+    for (StatusRow& row : rows) row.value = ui::textThatFits(kSlot, row.value, kValueWidth);
     return rows;
 }
 

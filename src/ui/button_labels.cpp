@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/tune_value_bits.h"
 #include "tuner/tune_word.h"
@@ -75,6 +76,13 @@ void tuneKindLabels(const core::Works& works, ButtonRow& row) {
     line(row, button, 2) = works.tuneState != 0 ? "    On" : "   Off";
 }
 
+// On these screens button 6 runs the error key before its own action.
+void errorKeyLabels(core::Works& works, ButtonRow& row) {
+    if (!core::VerifyError(works)) return;
+    line(row, 6, 1) = "RESET";
+    line(row, 6, 2) = " Error ";
+}
+
 void statusPageLabels(const core::Works& works, ButtonRow& row) {
     if (works.debugOverlay == 0) return;
     line(row, 3, 1) = "SET stBy";
@@ -145,10 +153,12 @@ ButtonRow currentButtonLabels(core::Works& works) {
             SetAttenuatorLabel(works, labels);
             LblMenuAntenna(works, labels);
             line(labels, 6, 2) = printed("    %d", works.mainWindow.load());
+            errorKeyLabels(works, labels);
             break;
         case screen::TuneMenu:
             tuneKindLabels(works, labels);
             LabelByPassATU(works, labels);
+            errorKeyLabels(works, labels);
             break;
         case screen::ManualTune:
             ImpostaLblManuale(works, labels);

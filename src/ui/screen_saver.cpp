@@ -1,5 +1,6 @@
 #include <iterator>
 
+#include "core/flag_bits.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "ui/framebuffer.h"
@@ -24,6 +25,12 @@ int DisattivoScreenSave(core::Works& works) {
 }
 
 void ScreenSaverCheck(core::Works& works, std::time_t now) {
+    // A tripped protection waits for the operator's reset: nothing may hide
+    // its error box, and the idle time counts from the reset.
+    if ((works.protFlags & core::protFlags::Tripped) != 0) {
+        DisattivoScreenSave(works, now);
+        return;
+    }
     if (works.screenSaverOn != 0) return;
     const int index = works.SaveScreenIdx;
     if (index < 0 || index >= static_cast<int>(std::size(SaveScreen))) return;

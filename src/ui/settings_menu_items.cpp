@@ -130,7 +130,8 @@ std::string LoadParameterMenu(core::Works& works, int item, int) {
         case MaxBanks:
             return printed("%d", works.MAXbank.load());
         case RxFilters:
-            if (works.screenState != 2) return "";
+            // Its value belongs to its own editor, not to a neighbour's.
+            if (works.screenState != 2 || works.menuIndex != RxFilters) return "";
             return works.filterModify != 0 ? "Modify" : "Exit";
         case UseMode:
             return works.useModeRemote != 0 ? "Remote" : "Local";

@@ -146,6 +146,24 @@ int getStringSpace(int slot, const char* text) {
     return static_cast<int>(width / 64);
 }
 
+std::string textThatFits(int slot, const std::string& text, int width) {
+    std::lock_guard lock(textMutex);
+    FontSlot* font = loadedSlot(slot);
+    if (font == nullptr) return text;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
+    const int length = static_cast<int>(std::strlen(text.c_str()));
+    int position = 0, fitting = 0, valid = 0;
+    uint32_t codePoint = 0;
+    FT_Pos advance = 0;
+    while (utf8_get_next_char(bytes, length, &position, &valid, &codePoint) == 1) {
+        GlyphView glyph;
+        if (glyphAt(*font, codePoint, FT_Vector{0, 0}, glyph)) advance += glyph.advance.x;
+        if (advance / 64 > width) break;
+        fitting = position;
+    }
+    return text.substr(0, static_cast<size_t>(fitting));
+}
+
 void setGlyphCacheEnabled(bool enabled) {
     std::lock_guard lock(textMutex);
     cacheEnabled = enabled;

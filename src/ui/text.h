@@ -16,6 +16,9 @@ void TTFLoad(const std::string& path, int pixelSize, int slot);
 void putString(int slot, int x, int y, const char* text, int r, int g, int b, FrameBuffer* fb);
 // Width in whole pixels: the sum of the glyphs' horizontal advances.
 [[nodiscard]] int getStringSpace(int slot, const char* text);
+// The longest start of text, in whole characters, that is at most width
+// pixels wide; the whole text when the slot is empty.
+[[nodiscard]] std::string textThatFits(int slot, const std::string& text, int width);
 // Rendered glyphs are kept and reused unless the cache is switched off; the
 // pixels drawn are the same either way.
 void setGlyphCacheEnabled(bool enabled);
