@@ -166,7 +166,7 @@ if [ "$listen" != 127.0.0.1 ]; then
   echo "The page listens on $listen too: other computers that reach it can operate the station, without a password."
 fi
 if [ -n "$pass_phrase" ]; then
-  echo "Remote operation (once the start-up countdown is over):"
+  echo "Remote operation, once the station logs \"Listening on port $remote_port\" (about 16 s after its start):"
   echo "  $programs/brisel-remote --port $remote_port --pass $(printf %q "$pass_phrase") --count 20"
   echo "  (the pass phrase is the Passphrase line of $setup)"
 else

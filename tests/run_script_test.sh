@@ -65,6 +65,16 @@ BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --
   --remote-port "$remote_port" >"$out" 2>&1 &
 first=$!
 within 20 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed"
+# The command run.sh prints, as a user would paste it at once (the client's path from where run.sh was
+# started): it waits for the station to listen.
+within 5 printed "brisel-remote --port" || fail "no remote command printed"
+remote_command=$(grep -A1 "^Remote operation" "$out" | sed -n 's/^  //p')
+[[ $remote_command == "$source_dir/build/release/brisel-remote --port $remote_port --pass A"* ]] ||
+  fail "no remote command printed: $remote_command"
+eval "${remote_command/--count 20/--count 3}" >"$out.2" 2>&1 ||
+  fail "the printed remote command did not log in: $(cat "$out.2")"
+grep -q "^ST band=" "$out.2" || fail "no status record for the remote client: $(cat "$out.2")"
+
 within 20 printed "Keyboard function entered" || fail "the station did not reach its main screen"
 for file in antenna.txt ventola.txt ventolaSSB.txt ventolaDIG.txt config.txt filter.txt setup.txt; do
   [ -e "$root/opt/set/$file" ] || fail "the new run root has no $file"
@@ -72,16 +82,8 @@ done
 grep -q "^TUNEenabled: 1$" "$root/opt/set/setup.txt" || fail "tuning is not enabled in the new run root"
 grep -q "^TcpPort: $remote_port$" "$root/opt/set/setup.txt" || fail "--remote-port did not reach the setup file"
 grep -qE "^Passphrase: A[A-Za-z0-9]{6}$" "$root/opt/set/setup.txt" || fail "the new run root has no pass phrase"
-! grep -E "syslog<3>|not FOUND" "$out" || fail "a new run root starts with errors"
-
-# The command run.sh prints, as a user would paste it (the client's path from where run.sh was started).
-remote_command=$(grep -A1 "^Remote operation" "$out" | sed -n 's/^  //p')
-[[ $remote_command == "$source_dir/build/release/brisel-remote --port $remote_port --pass A"* ]] ||
-  fail "no remote command printed: $remote_command"
-within 20 printed "Listening on port $remote_port" || fail "the station's remote server did not listen"
-eval "${remote_command/--count 20/--count 3}" >"$out.2" 2>&1 ||
-  fail "the printed remote command did not log in: $(cat "$out.2")"
-grep -q "^ST band=" "$out.2" || fail "no status record for the remote client: $(cat "$out.2")"
+# (The remote client leaving is logged as a read error: no error of the start.)
+! grep -E "syslog<3>|not FOUND" "$out" | grep -v "TCP read Error" || fail "a new run root starts with errors"
 
 # Another station on the same ports: refused before it starts anything, with free ones named.
 web_port=$(sed -n 's|^Open http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$out")

@@ -24,6 +24,7 @@ namespace remote_client {
 namespace {
 
 constexpr int kHeartbeatMs = 300;
+constexpr int kRefusedRetryMs = 200;
 
 using Deadline = std::chrono::steady_clock::time_point;
 
@@ -98,24 +99,37 @@ RemoteClient::~RemoteClient() {
 
 std::string RemoteClient::connect(const Endpoint& endpoint) {
     const Deadline deadline = std::chrono::steady_clock::now() + endpoint.connectTimeout;
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd_ < 0) return "socket failed";
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    if (!endpoint.from.empty() && inet_pton(AF_INET, endpoint.from.c_str(), &from.sin_addr) != 1)
+        return "bad --from address";
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    if (!endpoint.from.empty()) {
-        if (inet_pton(AF_INET, endpoint.from.c_str(), &address.sin_addr) != 1) return "bad --from address";
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            return "cannot bind --from";
-    }
     if (inet_pton(AF_INET, endpoint.host.c_str(), &address.sin_addr) != 1) return "bad host address";
     address.sin_port = htons(endpoint.port);
-    if (!connectBy(fd_, address, deadline)) {
-        if (errno == ETIMEDOUT) return noAnswer(endpoint);
-        const std::string where = endpoint.host + ":" + std::to_string(endpoint.port);
-        if (errno == ECONNREFUSED)
-            return "connection refused: nothing listens on " + where +
-                   " (is the station running, and is this the TcpPort of its setup file?)";
-        return "cannot connect to " + where + ": " + std::strerror(errno);
+    const std::string where = endpoint.host + ":" + std::to_string(endpoint.port);
+    // A station that is starting listens only once its start-up is done: a refused connection
+    // is tried again until the time-out.
+    for (;;) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (fd_ < 0) return "socket failed";
+        if (!endpoint.from.empty() && ::bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0)
+            return "cannot bind --from";
+        if (connectBy(fd_, address, deadline)) break;
+        const int error = errno;
+        ::close(fd_);
+        fd_ = -1;
+        if (error == ETIMEDOUT) return noAnswer(endpoint);
+        if (error != ECONNREFUSED) return "cannot connect to " + where + ": " + std::strerror(error);
+        if (millisecondsUntil(deadline) <= kRefusedRetryMs) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "connection refused: nothing listens on %s within %g s (is the station running, past "
+                          "its start-up, and is this the TcpPort of its setup file?)",
+                          where.c_str(), std::chrono::duration<double>(endpoint.connectTimeout).count());
+            return text;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRefusedRetryMs));
     }
     const std::string key = newKey();
     const std::string request = requestFor(endpoint, key);
