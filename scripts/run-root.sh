@@ -32,3 +32,17 @@ match_banks_to_radio() {
     fi
   done
 }
+
+# give_pass_phrase ROOT: the remote pass phrase of a new simulated unit, drawn
+# as the unit's factory default draws one ("A" and six random letters or
+# digits) and written into ROOT's setup file, so that the remote client can
+# log in at once; an empty one would let nobody in.
+give_pass_phrase() {
+  local setup=$1/opt/set/setup.txt phrase
+  phrase=$(mktemp -u AXXXXXX)
+  if grep -q '^Passphrase:' "$setup"; then
+    sed -i "s/^Passphrase:.*/Passphrase: $phrase/" "$setup"
+  else
+    sed -i "1i Passphrase: $phrase" "$setup"
+  fi
+}

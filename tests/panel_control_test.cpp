@@ -11,6 +11,7 @@
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/virtual_framebuffer.h"
 #include "test_station.h"
+#include "web/line_channel.h"
 
 namespace {
 
@@ -67,6 +68,10 @@ TEST(PanelControl, AnswersEachCommandOrItsUsage) {
         {"frame 0", "error usage"},
         {"frame x /tmp/f.png", "error usage"},
         {"frame 0 /tmp/f.png", "error no screen"},
+        {"frame 0 /tmp/f.png 2001", "error usage"},
+        {"frame 0 /tmp/f.png -1", "error usage"},
+        {"frame 0 /tmp/f.png soon", "error usage"},
+        {"frame 0 /tmp/f.png 0", "error no screen"},
         {"push 1", "error unknown"},
     };
     for (const auto& test : cases)
@@ -131,6 +136,33 @@ TEST(PanelControl, FrameWritesOnlyAScreenNotYetSeen) {
     EXPECT_EQ(panel.execute("frame 1 " + picture), "ok 2");
     EXPECT_TRUE(written());
     EXPECT_TRUE(station.machine().system().calls().empty()) << "an observer's frames are no system actions";
+}
+
+// A viewer waits for the next frame on a connection of its own while the keys
+// are served on another; the new frame ends its wait at once.
+TEST(PanelControl, AViewerWaitingForTheNextFrameHoldsUpNoOtherClient) {
+    testing_support::TestStation station;
+    const std::string socket = station.path("/run/panel.sock");
+    platform::PanelControl panel(station.machine(), socket);
+    platform::VirtualFramebuffer display(station.path("/tmp/screen.png"), station.machine().system());
+    ASSERT_TRUE(display.open());
+    const uint32_t size = platform::VirtualFramebuffer::kWidth * platform::VirtualFramebuffer::kHeight * 4;
+    ASSERT_NE(display.map(size), nullptr);
+    std::vector<uint8_t> frame(size, 0);
+    display.present(frame.data(), size);
+    const std::string picture = station.path("/tmp/frame.png");
+
+    EXPECT_EQ(panel.execute("frame 1 " + picture + " 1"), "ok 1") << "nothing new within its wait";
+    EXPECT_FALSE(std::filesystem::exists(picture));
+    std::string waited;
+    std::thread viewer(
+        [&] { waited = sim::web::askChannel(socket, "frame 1 " + picture + " 2000", 5000).text; });
+    EXPECT_EQ(sim::web::askChannel(socket, "release", 5000).text, "ok");
+    frame[4 * 2000] = 0xFF;
+    display.present(frame.data(), size);
+    viewer.join();
+    EXPECT_EQ(waited, "ok 2") << "the viewer was held up or missed the new frame";
+    EXPECT_TRUE(std::filesystem::exists(picture));
 }
 
 }  // namespace

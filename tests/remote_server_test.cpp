@@ -306,4 +306,57 @@ TEST_F(RemoteServerTest, AClientWithoutItsPassPhraseLeavesTheSlotAfterTenSeconds
     EXPECT_TRUE(waitForLog("Receiving data"));
 }
 
+// What the client can tell: the station closes the connection on a wrong pass
+// phrase without a word, nothing listens on a wrong port, and silence is not a refusal.
+TEST_F(RemoteServerTest, TheClientSaysWhyItWasRefusedWhenItCanKnow) {
+    remote_client::RemoteClient client;
+    ASSERT_EQ(client.connect(endpoint()), "");
+    ASSERT_TRUE(client.login("Wrong1"));
+    while (client.receive(5000)) {
+    }
+    EXPECT_TRUE(client.closedByStation());
+    EXPECT_NE(
+        remote_client::whySessionEnded(false, client.closedByStation(), 2000)
+            .find("refused: the station closed the connection after the pass phrase: a wrong pass phrase, "
+                  "or none set on the station"),
+        std::string::npos);
+    EXPECT_EQ(remote_client::whySessionEnded(false, false, 2000),
+              "no status record: the station sent nothing for 2000 ms after the pass phrase");
+    EXPECT_EQ(remote_client::whySessionEnded(true, true, 2000), "connection ended by the station");
+    EXPECT_EQ(remote_client::whySessionEnded(true, false, 2000), "the station sent nothing for 2000 ms");
+
+    remote_client::RemoteClient elsewhere;
+    remote_client::Endpoint nobody;
+    nobody.port = static_cast<uint16_t>(testing_support::freeLoopbackPort());
+    nobody.connectTimeout = std::chrono::milliseconds(500);
+    EXPECT_EQ(elsewhere.connect(nobody).rfind("connection refused: nothing listens on 127.0.0.1:" +
+                                                  std::to_string(nobody.port) + " within 0.5 s (is the station running",
+                                              0),
+              0u);
+}
+
+// A port another program holds: the log names it and the reason, not only the error number.
+TEST(RemoteServerPort, APortInUseIsNamedWithItsReason) {
+    const int holder = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), size), 0);
+    ASSERT_EQ(listen(holder, 1), 0);
+    getsockname(holder, reinterpret_cast<sockaddr*>(&address), &size);
+    const int port = ntohs(address.sin_port);
+
+    testing_support::TestStation station;
+    station.works.TcpPort = static_cast<int16_t>(port);
+    station.works.running = 1;
+    station.threads.start(station.works, core::ThreadId::Wsocket, remote::Wsocket);
+    station.threads.join(core::ThreadId::Wsocket);  // it ends by itself without its port
+    close(holder);
+    EXPECT_TRUE(station.log.contains("Binding error " + std::to_string(EADDRINUSE)));
+    EXPECT_TRUE(station.log.contains("remote port " + std::to_string(port) +
+                                     ": Address already in use; no remote operation until a restart with "
+                                     "another TcpPort"));
+}
+
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 using sim::web::RequestOrigin;
 
 TEST(SimWebAccess, OnlyThisComputerNamingThisServer) {
-    constexpr int kPort = 8470;
+    const sim::web::ServedAt served = sim::web::servedAt("127.0.0.1", 8470, {"127.0.0.1", "192.168.1.5"});
     const struct {
         RequestOrigin request;
         bool allowed;
@@ -23,6 +23,7 @@ TEST(SimWebAccess, OnlyThisComputerNamingThisServer) {
         {{"192.168.1.20", "127.0.0.1:8470", ""}, false},                      // another computer
         {{"::ffff:10.0.0.2", "127.0.0.1:8470", ""}, false},                   // the same, mapped
         {{"127.0.0.1", "attacker.example:8470", ""}, false},                  // a name rebound to loopback
+        {{"127.0.0.1", "192.168.1.5:8470", ""}, false},                       // not listened on
         {{"127.0.0.1", "127.0.0.1:8471", ""}, false},                         // another server's port
         {{"127.0.0.1", "127.0.0.1", ""}, false},                              // no port
         {{"127.0.0.1", "127.0.0.1:8470", "http://attacker.example"}, false},  // a cross-site form
@@ -30,8 +31,36 @@ TEST(SimWebAccess, OnlyThisComputerNamingThisServer) {
         {{"127.0.0.1", "127.0.0.1:8470", "https://127.0.0.1:8470"}, false},
     };
     for (const auto& test : cases)
-        EXPECT_EQ(sim::web::fromThisComputer(test.request, kPort), test.allowed)
+        EXPECT_EQ(sim::web::requestAllowed(test.request, served), test.allowed)
             << test.request.peer << " " << test.request.host << " " << test.request.origin;
+}
+
+// Listening beyond loopback serves other computers, still only under this
+// server's own addresses: a rebound name or a cross-site form stays out.
+TEST(SimWebAccess, AnotherAddressServesOtherComputersUnderItsOwnNames) {
+    const std::vector<std::string> machine = {"127.0.0.1", "192.168.1.5", "10.0.0.7"};
+    const struct {
+        const char* listen;
+        RequestOrigin request;
+        bool allowed;
+    } cases[] = {
+        {"192.168.1.5", {"192.168.1.20", "192.168.1.5:8470", "http://192.168.1.5:8470"}, true},
+        {"192.168.1.5", {"192.168.1.20", "10.0.0.7:8470", ""}, false},  // not listened on
+        {"192.168.1.5", {"192.168.1.20", "station.example:8470", ""}, false},
+        {"192.168.1.5", {"192.168.1.20", "192.168.1.5:8470", "http://attacker.example"}, false},
+        {"0.0.0.0", {"10.0.0.9", "10.0.0.7:8470", ""}, true},
+        {"0.0.0.0", {"192.168.1.20", "192.168.1.5:8470", ""}, true},
+        {"0.0.0.0", {"127.0.0.1", "localhost:8470", ""}, true},
+        {"0.0.0.0", {"10.0.0.9", "0.0.0.0:8470", ""}, false},
+        {"0.0.0.0", {"10.0.0.9", "10.0.0.8:8470", ""}, false},
+        {"127.0.0.2", {"127.0.0.1", "127.0.0.2:8470", ""}, true},  // another loopback address
+        {"127.0.0.2", {"192.168.1.20", "127.0.0.2:8470", ""}, false},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(sim::web::requestAllowed(test.request, sim::web::servedAt(test.listen, 8470, machine)),
+                  test.allowed)
+            << test.listen << ": " << test.request.peer << " " << test.request.host << " "
+            << test.request.origin;
 }
 
 TEST(SimWebAccess, PassesOnOnlyThePagesOwnCommands) {
@@ -69,19 +98,25 @@ TEST(SimWebAccess, PassesOnOnlyThePagesOwnCommands) {
 }
 
 TEST(SimWebOptions, ReadsTheCommandLine) {
+    constexpr const char* kNotAddress = "--listen must be an IPv4 address, such as 0.0.0.0 or 192.168.1.20";
     const struct {
         std::vector<std::string> arguments;
         std::optional<int> port;  // nothing: refused
-        const char* error;
+        const char* listenOrError;
     } cases[] = {
-        {{"--root", "/r"}, 8470, ""},
-        {{"--root", "/r", "--port", "0"}, 0, ""},
-        {{"--port", "9000", "--root", "/r"}, 9000, ""},
+        {{"--root", "/r"}, 8470, "127.0.0.1"},
+        {{"--root", "/r", "--port", "0"}, 0, "127.0.0.1"},
+        {{"--port", "9000", "--root", "/r"}, 9000, "127.0.0.1"},
+        {{"--root", "/r", "--listen", "0.0.0.0"}, 8470, "0.0.0.0"},
+        {{"--listen", "192.168.1.5", "--root", "/r", "--port", "80"}, 80, "192.168.1.5"},
         {{"--port", "9000"}, std::nullopt, "--root DIR is needed"},
         {{"--root", "/r", "--port", "65536"}, std::nullopt, "--port must be 0 to 65535"},
         {{"--root", "/r", "--port", "80x"}, std::nullopt, "--port must be 0 to 65535"},
         {{"--root"}, std::nullopt, "--root needs a value"},
         {{"--root", "/r", "--host", "0.0.0.0"}, std::nullopt, "unknown option --host"},
+        {{"--root", "/r", "--listen", "station.example"}, std::nullopt, kNotAddress},
+        {{"--root", "/r", "--listen", "::"}, std::nullopt, kNotAddress},
+        {{"--root", "/r", "--listen", "192.168.1"}, std::nullopt, kNotAddress},
     };
     for (const auto& test : cases) {
         std::string error;
@@ -89,10 +124,11 @@ TEST(SimWebOptions, ReadsTheCommandLine) {
         ASSERT_EQ(options.has_value(), test.port.has_value()) << error;
         if (options) {
             EXPECT_EQ(options->port, *test.port);
+            EXPECT_EQ(options->listen, test.listenOrError);
             EXPECT_EQ(options->root, "/r");
             EXPECT_EQ(options->pageDir, "/page");
         } else {
-            EXPECT_EQ(error, test.error);
+            EXPECT_EQ(error, test.listenOrError);
         }
     }
 }

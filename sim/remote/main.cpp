@@ -23,6 +23,12 @@ constexpr const char* kUsage =
     "Audio is Opus both ways unless --config sets a bit rate (to the client) or a coding (from it) of 0.\n"
     "The station serves one client at a time: --connect-timeout (default 10 s) bounds the wait for it.\n";
 
+// Status records come every tick once the pass phrase is taken, heartbeat
+// answers every 300 ms even before: this long without anything, the station is gone or stuck.
+constexpr int kQuietLimitMs = 2000;
+// The pass phrase travels in one short text frame.
+constexpr size_t kLongestPassPhrase = 125;
+
 struct Options {
     remote_client::Endpoint endpoint;
     std::string passPhrase;
@@ -163,8 +169,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brisel-remote: %s\n", failure.c_str());
         return 1;
     }
+    if (options.passPhrase.size() > kLongestPassPhrase) {
+        std::fprintf(stderr, "brisel-remote: a pass phrase has at most %zu bytes\n", kLongestPassPhrase);
+        return 1;
+    }
     if (!client.login(options.passPhrase)) {
-        std::fprintf(stderr, "brisel-remote: pass phrase not sent\n");
+        // The station already closed the connection: it refuses at once when it has no pass phrase.
+        std::fprintf(stderr, "brisel-remote: %s\n", remote_client::whySessionEnded(false, true, 0).c_str());
         return 1;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -173,10 +184,11 @@ int main(int argc, char** argv) {
     while (options.seconds <= 0 ||
            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
                options.seconds) {
-        const std::optional<remote_client::Received> message = client.receive(2000);
+        const std::optional<remote_client::Received> message = client.receive(kQuietLimitMs);
         if (!message) {
-            // Status records come every tick once the pass phrase is taken: none means refused or gone.
-            std::fprintf(stderr, "brisel-remote: %s\n", records == 0 ? "refused" : "connection ended");
+            std::fprintf(
+                stderr, "brisel-remote: %s\n",
+                remote_client::whySessionEnded(records > 0, client.closedByStation(), kQuietLimitMs).c_str());
             return 1;
         }
         print(*message);

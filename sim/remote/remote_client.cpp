@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "remote/frame_builder.h"
@@ -23,6 +24,7 @@ namespace remote_client {
 namespace {
 
 constexpr int kHeartbeatMs = 300;
+constexpr int kRefusedRetryMs = 200;
 
 using Deadline = std::chrono::steady_clock::time_point;
 
@@ -97,19 +99,38 @@ RemoteClient::~RemoteClient() {
 
 std::string RemoteClient::connect(const Endpoint& endpoint) {
     const Deadline deadline = std::chrono::steady_clock::now() + endpoint.connectTimeout;
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd_ < 0) return "socket failed";
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    if (!endpoint.from.empty() && inet_pton(AF_INET, endpoint.from.c_str(), &from.sin_addr) != 1)
+        return "bad --from address";
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    if (!endpoint.from.empty()) {
-        if (inet_pton(AF_INET, endpoint.from.c_str(), &address.sin_addr) != 1) return "bad --from address";
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            return "cannot bind --from";
-    }
     if (inet_pton(AF_INET, endpoint.host.c_str(), &address.sin_addr) != 1) return "bad host address";
     address.sin_port = htons(endpoint.port);
-    if (!connectBy(fd_, address, deadline))
-        return errno == ETIMEDOUT ? noAnswer(endpoint) : "connection refused";
+    const std::string where = endpoint.host + ":" + std::to_string(endpoint.port);
+    // A station that is starting listens only once its start-up is done: a refused connection
+    // is tried again until the time-out.
+    for (;;) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (fd_ < 0) return "socket failed";
+        if (!endpoint.from.empty() && ::bind(fd_, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0)
+            return "cannot bind --from";
+        if (connectBy(fd_, address, deadline)) break;
+        const int error = errno;
+        ::close(fd_);
+        fd_ = -1;
+        if (error == ETIMEDOUT) return noAnswer(endpoint);
+        if (error != ECONNREFUSED) return "cannot connect to " + where + ": " + std::strerror(error);
+        if (millisecondsUntil(deadline) <= kRefusedRetryMs) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "connection refused: nothing listens on %s within %g s (is the station running, past "
+                          "its start-up, and is this the TcpPort of its setup file?)",
+                          where.c_str(), std::chrono::duration<double>(endpoint.connectTimeout).count());
+            return text;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRefusedRetryMs));
+    }
     const std::string key = newKey();
     const std::string request = requestFor(endpoint, key);
     if (!sendRaw({reinterpret_cast<const uint8_t*>(request.data()), request.size()}))
@@ -119,10 +140,13 @@ std::string RemoteClient::connect(const Endpoint& endpoint) {
     uint8_t byte;
     while (!reply.ends_with("\r\n\r\n")) {
         if (!readExactly(&byte, 1, millisecondsUntil(deadline)))
-            return std::chrono::steady_clock::now() >= deadline ? noAnswer(endpoint) : "no handshake reply";
+            return std::chrono::steady_clock::now() >= deadline
+                       ? noAnswer(endpoint)
+                       : "the station closed the connection before answering the handshake";
         reply.push_back(static_cast<char>(byte));
     }
-    if (!reply.starts_with("HTTP/1.1 101")) return "handshake refused";
+    if (!reply.starts_with("HTTP/1.1 101"))
+        return "handshake refused: the answer is no WebSocket upgrade (is this the station's TcpPort?)";
     if (reply.find("Sec-WebSocket-Accept: " + remote::acceptValue(key) + "\r\n") == std::string::npos)
         return "wrong accept value";
     return {};
@@ -184,7 +208,10 @@ bool RemoteClient::readExactly(uint8_t* into, size_t count, int timeoutMs) {
         pollfd ready{fd_, POLLIN, 0};
         if (::poll(&ready, 1, timeoutMs) <= 0) return false;
         const ssize_t got = ::recv(fd_, into, count, 0);
-        if (got <= 0) return false;
+        if (got <= 0) {
+            closed_ = true;
+            return false;
+        }
         into += got;
         count -= static_cast<size_t>(got);
     }
@@ -210,6 +237,17 @@ void RemoteClient::close() {
     if (heartbeat_.joinable()) heartbeat_.join();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+}
+
+std::string whySessionEnded(bool loggedIn, bool closedByStation, int waitedMs) {
+    const std::string silence = "the station sent nothing for " + std::to_string(waitedMs) + " ms";
+    if (loggedIn) return closedByStation ? "connection ended by the station" : silence;
+    // The station answers every heartbeat even before the pass phrase is taken: a closed connection
+    // without a status record is its refusal, which it does not explain on the wire.
+    if (closedByStation)
+        return "refused: the station closed the connection after the pass phrase: a wrong pass phrase, or "
+               "none set on the station (the Passphrase line of its setup file)";
+    return "no status record: " + silence + " after the pass phrase";
 }
 
 std::string describeStatus(std::span<const uint8_t> record) {

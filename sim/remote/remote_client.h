@@ -52,6 +52,9 @@ class RemoteClient {
     bool sendRaw(std::span<const uint8_t> bytes);
     // The next message, or nothing when the connection ended or nothing came within timeoutMs.
     std::optional<Received> receive(int timeoutMs);
+    // After a receive that gave nothing: true when the station had closed the
+    // connection, false when it only sent nothing in time.
+    [[nodiscard]] bool closedByStation() const { return closed_; }
     void close();
 
   private:
@@ -59,10 +62,16 @@ class RemoteClient {
     void heartbeat();
 
     int fd_ = -1;
+    bool closed_ = false;
     std::mutex writeMutex_;
     std::atomic<bool> beating_{false};
     std::thread heartbeat_;
 };
+
+// Why a session ended, as far as the client can tell: before any status
+// record (`loggedIn` false) a connection closed right after the pass phrase
+// is a refusal; silence is only silence.
+[[nodiscard]] std::string whySessionEnded(bool loggedIn, bool closedByStation, int waitedMs);
 
 // The status record as one line: "ST band=20m  mode=0 att=0 ant=0 bypass=0 tuner=T tune=0 swr=001.00 ..."
 [[nodiscard]] std::string describeStatus(std::span<const uint8_t> record);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -11,12 +12,17 @@
 namespace sim::web {
 namespace {
 
-// 20 asks a second: the page gets at least 10 frames a second while the
-// screen changes, even when the station takes a while to encode one.
-constexpr std::chrono::milliseconds kPollInterval{50};
+// How long the station holds one ask for the next frame: a still screen is
+// asked about again this often.
+constexpr int kFrameWaitMs = 1000;
+// The station encodes the frame after its wait: room for that on a busy machine.
+constexpr int kFrameAnswerMs = kFrameWaitMs + 4000;
+// After a failed ask (the station starting or gone), so as not to spin.
+constexpr std::chrono::milliseconds kRetryPause{500};
 // The state changes with the heat sinks' slow model: five times a second is live enough.
-constexpr int kPollsPerState = 4;
+constexpr std::chrono::milliseconds kStateInterval{200};
 constexpr int kChannelTimeoutMs = 2000;
+constexpr const char* kRadioAbsent = "absent";
 
 std::optional<std::string> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -26,11 +32,13 @@ std::optional<std::string> readFile(const std::string& path) {
 
 }  // namespace
 
-StationFeed::StationFeed(FeedPaths paths) : paths_(std::move(paths)), poller_([this] { poll(); }) {}
+StationFeed::StationFeed(FeedPaths paths)
+    : paths_(std::move(paths)), frames_([this] { followFrames(); }), states_([this] { followStates(); }) {}
 
 StationFeed::~StationFeed() {
     stop();
-    poller_.join();
+    frames_.join();
+    states_.join();
 }
 
 void StationFeed::stop() {
@@ -53,31 +61,40 @@ void StationFeed::unwatch(uint64_t watcher) {
     changed_.notify_all();
 }
 
-std::optional<FeedUpdate> StationFeed::next(uint64_t watcher, uint64_t seenFrame, uint64_t seenState) {
+std::optional<FeedUpdate> StationFeed::next(uint64_t watcher, const FeedSeen& seen) {
     std::unique_lock lock(mutex_);
     auto watching = [&] { return std::find(watchers_.begin(), watchers_.end(), watcher) != watchers_.end(); };
+    auto newer = [](const Versioned& part, uint64_t number) {
+        return part.number != 0 && part.number != number;
+    };
     changed_.wait(lock, [&] {
-        return stopping_ || !watching() || (frameNumber_ != 0 && frameNumber_ != seenFrame) ||
-               (stateNumber_ != 0 && stateNumber_ != seenState);
+        return stopping_ || !watching() || newer(frame_, seen.frame) || newer(state_, seen.state) ||
+               newer(radio_, seen.radio);
     });
     if (stopping_ || !watching()) return std::nullopt;
-    FeedUpdate update{frameNumber_, {}, stateNumber_, {}};
-    if (frameNumber_ != seenFrame) update.framePng = framePng_;
-    if (stateNumber_ != seenState) update.state = state_;
+    FeedUpdate update{{frame_.number, {}}, {state_.number, {}}, {radio_.number, {}}};
+    if (frame_.number != seen.frame) update.frame.text = frame_.text;
+    if (state_.number != seen.state) update.state.text = state_.text;
+    if (radio_.number != seen.radio) update.radio.text = radio_.text;
     return update;
 }
 
-void StationFeed::poll() {
-    for (int round = 0;; ++round) {
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return stopping_ || !watchers_.empty(); });
-            if (stopping_) return;
-        }
-        askFrame();
-        if (round % kPollsPerState == 0) askState();
+bool StationFeed::awaitWatchers() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stopping_ || !watchers_.empty(); });
+    return !stopping_;
+}
+
+void StationFeed::followFrames() {
+    while (awaitWatchers()) askFrame();
+}
+
+void StationFeed::followStates() {
+    while (awaitWatchers()) {
+        askState();
+        askRadio();
         std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, kPollInterval, [this] { return stopping_; });
+        changed_.wait_for(lock, kStateInterval, [this] { return stopping_; });
     }
 }
 
@@ -85,22 +102,28 @@ void StationFeed::askFrame() {
     uint64_t known = 0;
     {
         std::lock_guard lock(mutex_);
-        known = frameNumber_;
+        known = frameShown_;
     }
     ChannelAnswer answer = askChannel(
-        paths_.panelSocket, "frame " + std::to_string(known) + " " + paths_.frameFile, kChannelTimeoutMs);
+        paths_.panelSocket,
+        "frame " + std::to_string(known) + " " + paths_.frameFile + " " + std::to_string(kFrameWaitMs),
+        kFrameAnswerMs);
     uint64_t shown = 0;
     const bool understood = answer.reached && std::sscanf(answer.text.c_str(), "ok %lu", &shown) == 1;
-    std::lock_guard lock(mutex_);
+    const bool fresh = understood && shown != known && shown != 0;
+    std::optional<std::string> png = fresh ? readFile(paths_.frameFile) : std::nullopt;
+    std::unique_lock lock(mutex_);
     // Said once per outage: the station may not have started yet, or be restarting.
-    if (!understood && !channelsFailing_)
+    if (!understood && !panelFailing_)
         std::fprintf(stderr, "brisel-sim-web: panel channel: %s\n", answer.text.c_str());
-    channelsFailing_ = !understood;
-    if (!understood || shown == known || shown == 0) return;
-    std::optional<std::string> png = readFile(paths_.frameFile);
-    if (!png) return;
-    frameNumber_ = shown;
-    framePng_ = std::move(*png);
+    panelFailing_ = !understood;
+    if (!understood || (fresh && !png)) {
+        changed_.wait_for(lock, kRetryPause, [this] { return stopping_; });
+        return;
+    }
+    if (!fresh) return;
+    frameShown_ = shown;
+    frame_ = {shown, std::move(*png)};
     changed_.notify_all();
 }
 
@@ -108,9 +131,23 @@ void StationFeed::askState() {
     ChannelAnswer answer = askChannel(paths_.emulatorSocket, "state", kChannelTimeoutMs);
     if (!answer.reached || !answer.text.starts_with("ok ")) return;
     std::lock_guard lock(mutex_);
-    if (answer.text.substr(3) == state_) return;
-    state_ = answer.text.substr(3);
-    ++stateNumber_;
+    update(state_, answer.text.substr(3));
+}
+
+void StationFeed::askRadio() {
+    std::string text = kRadioAbsent;
+    std::error_code ignored;
+    if (std::filesystem::exists(paths_.radioSocket, ignored)) {
+        ChannelAnswer answer = askChannel(paths_.radioSocket, "state", kChannelTimeoutMs);
+        if (answer.reached && answer.text.starts_with("ok ")) text = answer.text.substr(3);
+    }
+    std::lock_guard lock(mutex_);
+    update(radio_, std::move(text));
+}
+
+void StationFeed::update(Versioned& part, std::string text) {
+    if (part.number != 0 && part.text == text) return;
+    part = {part.number + 1, std::move(text)};
     changed_.notify_all();
 }
 

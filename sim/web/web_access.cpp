@@ -1,6 +1,5 @@
 #include "web/web_access.h"
 
-#include <array>
 #include <regex>
 #include <string_view>
 
@@ -11,21 +10,34 @@ bool loopbackPeer(const std::string& peer) {
     return peer == "::1" || peer == "::ffff:127.0.0.1" || peer.starts_with("127.");
 }
 
-bool namesThisServer(const std::string& authority, int port) {
-    const std::string suffix = ":" + std::to_string(port);
-    for (std::string_view name : {"127.0.0.1", "localhost", "[::1]"})
-        if (authority == std::string(name) + suffix) return true;
+bool namesThisServer(const std::string& authority, const ServedAt& served) {
+    const std::string suffix = ":" + std::to_string(served.port);
+    for (const std::string& name : served.names)
+        if (authority == name + suffix) return true;
     return false;
 }
 
 }  // namespace
 
-bool fromThisComputer(const RequestOrigin& request, int port) {
-    if (!loopbackPeer(request.peer) || !namesThisServer(request.host, port)) return false;
+ServedAt servedAt(const std::string& listenAddress, int port,
+                  const std::vector<std::string>& machineAddresses) {
+    ServedAt served{port, !listenAddress.starts_with("127."), {"127.0.0.1", "localhost", "[::1]"}};
+    if (listenAddress == "0.0.0.0") {
+        for (const std::string& address : machineAddresses)
+            if (!address.starts_with("127.")) served.names.push_back(address);
+    } else if (listenAddress != "127.0.0.1") {
+        served.names.push_back(listenAddress);
+    }
+    return served;
+}
+
+bool requestAllowed(const RequestOrigin& request, const ServedAt& served) {
+    if (!served.otherComputers && !loopbackPeer(request.peer)) return false;
+    if (!namesThisServer(request.host, served)) return false;
     if (request.origin.empty()) return true;
     constexpr std::string_view kScheme = "http://";
     return request.origin.starts_with(kScheme) &&
-           namesThisServer(request.origin.substr(kScheme.size()), port);
+           namesThisServer(request.origin.substr(kScheme.size()), served);
 }
 
 bool panelCommandAllowed(const std::string& line) {

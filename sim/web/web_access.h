@@ -1,10 +1,12 @@
 #pragma once
-// Who may use the web front end and what it passes on. It serves the person
-// at this computer only: the peer must be the loopback address, and the
-// Host and Origin headers must name this server on the loopback address, so
-// that neither another machine nor a page from elsewhere open in the same
-// browser (by a rebound name or a cross-site form) reaches the station.
+// Who may use the web front end and what it passes on. By default it serves
+// the person at this computer only: the peer must be a loopback address. In
+// every case the Host and Origin headers must name this server by an address
+// it listens on (or a loopback name), so that a page from elsewhere open in
+// the same browser (by a rebound name or a cross-site form) never reaches the
+// station.
 #include <string>
+#include <vector>
 
 namespace sim::web {
 
@@ -14,7 +16,19 @@ struct RequestOrigin {
     std::string origin;  // the Origin header, empty when the browser sent none
 };
 
-[[nodiscard]] bool fromThisComputer(const RequestOrigin& request, int port);
+// Where the page is served.
+struct ServedAt {
+    int port = 0;
+    bool otherComputers = false;     // peers from elsewhere are served (listening beyond loopback)
+    std::vector<std::string> names;  // the host names a request may give, without the port
+};
+
+// For a server listening on listenAddress (IPv4; 0.0.0.0 is every one of
+// machineAddresses, this computer's own).
+[[nodiscard]] ServedAt servedAt(const std::string& listenAddress, int port,
+                                const std::vector<std::string>& machineAddresses);
+
+[[nodiscard]] bool requestAllowed(const RequestOrigin& request, const ServedAt& served);
 
 // The panel commands a page may send: a key down and up ("down K", "up K",
 // K 1 to 6) and "release". The screen comes from the server itself.

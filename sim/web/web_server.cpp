@@ -1,10 +1,18 @@
 #include "web/web_server.h"
 
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "web/base64.h"
 #include "web/line_channel.h"
@@ -43,21 +51,58 @@ void streamEvents(StationFeed& feed, httplib::Response& response) {
     response.set_header("Cache-Control", "no-store");
     response.set_chunked_content_provider(
         "text/event-stream",
-        [&feed, watcher, seenFrame = uint64_t{0}, seenState = uint64_t{0}](size_t,
-                                                                           httplib::DataSink& sink) mutable {
-            std::optional<FeedUpdate> update = feed.next(watcher, seenFrame, seenState);
+        [&feed, watcher, seen = FeedSeen{}](size_t, httplib::DataSink& sink) mutable {
+            std::optional<FeedUpdate> update = feed.next(watcher, seen);
             if (!update) {
                 sink.done();
                 return true;
             }
             std::string text;
-            if (update->frameNumber != seenFrame) text += event("frame", base64(update->framePng));
-            if (update->stateNumber != seenState) text += event("state", update->state);
-            seenFrame = update->frameNumber;
-            seenState = update->stateNumber;
+            if (update->frame.number != seen.frame) text += event("frame", base64(update->frame.text));
+            if (update->state.number != seen.state) text += event("state", update->state.text);
+            if (update->radio.number != seen.radio) text += event("radio", update->radio.text);
+            seen = {update->frame.number, update->state.number, update->radio.number};
             return sink.write(text.data(), text.size());
         },
         [&feed, watcher](bool) { feed.unwatch(watcher); });
+}
+
+// Only SO_REUSEADDR: the library's default would also set SO_REUSEPORT, and
+// then a second server on the same port shares its requests with the first.
+void reuseAddressOnly(socket_t socket) {
+    const int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+}
+
+// Why the port cannot be had, by trying it the same way.
+std::string bindFailure(const std::string& address, int port) {
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) return std::strerror(errno);
+    reuseAddressOnly(probe);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, address.c_str(), &where.sin_addr);
+    const bool bound = ::bind(probe, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
+    const std::string reason = bound ? "refused by the web library" : std::strerror(errno);
+    ::close(probe);
+    return reason;
+}
+
+// This computer's IPv4 addresses: the names a page may use when the server listens on all of them.
+std::vector<std::string> machineAddresses() {
+    std::vector<std::string> addresses;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return addresses;
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, text,
+                  sizeof text);
+        addresses.emplace_back(text);
+    }
+    freeifaddrs(list);
+    return addresses;
 }
 
 }  // namespace
@@ -71,14 +116,15 @@ int serveStation(const WebOptions& options) {
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
     StationFeed feed({options.root + "/run/panel.sock", options.root + "/run/amp-emulator.sock",
-                      options.root + "/tmp/web-frame.png"});
+                      options.root + "/run/qor-emulator.sock", options.root + "/tmp/web-frame.png"});
     httplib::Server server;
     server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
-    int port = options.port;
-    server.set_pre_routing_handler([&port](const httplib::Request& request, httplib::Response& response) {
+    server.set_socket_options(reuseAddressOnly);
+    ServedAt served = servedAt(options.listen, options.port, machineAddresses());
+    server.set_pre_routing_handler([&served](const httplib::Request& request, httplib::Response& response) {
         RequestOrigin origin{request.remote_addr, request.get_header_value("Host"),
                              request.get_header_value("Origin")};
-        if (fromThisComputer(origin, port)) return httplib::Server::HandlerResponse::Unhandled;
+        if (requestAllowed(origin, served)) return httplib::Server::HandlerResponse::Unhandled;
         response.status = 403;
         response.set_content("This page serves this computer only.\n", "text/plain");
         return httplib::Server::HandlerResponse::Handled;
@@ -100,25 +146,34 @@ int serveStation(const WebOptions& options) {
         forward(options.root + "/run/qor-emulator.sock", request, response, radioCommandAllowed);
     });
 
-    const bool bound = port == 0 ? (port = server.bind_to_any_port("127.0.0.1")) > 0
-                                 : server.bind_to_port("127.0.0.1", port);
+    const bool bound = served.port == 0 ? (served.port = server.bind_to_any_port(options.listen)) > 0
+                                        : server.bind_to_port(options.listen, served.port);
     if (!bound) {
-        std::fprintf(stderr, "brisel-sim-web: cannot listen on 127.0.0.1:%d\n", options.port);
+        std::fprintf(stderr, "brisel-sim-web: cannot listen on %s:%d: %s\n", options.listen.c_str(),
+                     options.port, bindFailure(options.listen, options.port).c_str());
         return 1;
     }
+    if (served.otherComputers)
+        std::fprintf(
+            stderr,
+            "brisel-sim-web: listening on %s:%d: other computers that reach this address can see and "
+            "operate the station, without a password\n",
+            options.listen.c_str(), served.port);
     std::thread signals([&] {
         int signal = 0;
         sigwait(&endSignals, &signal);
         feed.stop();
         server.stop();
     });
-    std::printf("brisel-sim-web ready http://127.0.0.1:%d/\n", port);
+    // Every address includes loopback, which this computer's browser reaches.
+    const std::string shown = options.listen == "0.0.0.0" ? kLoopback : options.listen;
+    std::printf("brisel-sim-web ready http://%s:%d/\n", shown.c_str(), served.port);
     std::fflush(stdout);
-    const bool served = server.listen_after_bind();
+    const bool listened = server.listen_after_bind();
     // Ends the signal thread too when the server stopped for another reason.
     pthread_kill(signals.native_handle(), SIGTERM);
     signals.join();
-    return served ? 0 : 1;
+    return listened ? 0 : 1;
 }
 
 }  // namespace sim::web

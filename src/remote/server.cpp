@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/log.h"
@@ -48,7 +49,11 @@ int openListener(core::Works& works) {
     address.sin_addr.s_addr = htonl(works.platform->remoteServerAddress());
     address.sin_port = htons(static_cast<uint16_t>(listenPort(works)));
     if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        platform::logError("Binding error %d", errno);
+        const int error = errno;
+        platform::logError("Binding error %d", error);
+        // The number alone does not tell a person which port, or that another station may hold it.
+        platform::logError("remote port %d: %s; no remote operation until a restart with another TcpPort",
+                           listenPort(works), std::strerror(error));
         ::close(fd);
         return -1;
     }

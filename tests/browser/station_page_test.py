@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
 """The station's web page in a real browser (headless Chromium): the screen
-arrives, a setting is changed with the page's keys and reaches the screen and
-the setup file, and a held key repeats in the manual tune screen.
+arrives, a tripped protection is cleared with the page's control, the load
+presets reach the emulator, the transceiver's controls are hidden without
+it, the page fits a phone's width, a setting is changed with the page's keys
+and reaches the screen and the setup file, and a held key repeats in the
+manual tune screen. It prints the frames a second the page draws while the
+meters move and the time from a key's release to the new screen.
 
-Exits 77 (skipped) when Chromium, its driver or Selenium is not installed."""
+Exits 77 (skipped) when Chromium, its driver or Selenium is not installed.
+With --screenshots DIR it leaves the page at desktop and phone width there."""
 import argparse
 import os
 import shutil
@@ -21,6 +26,11 @@ CHROMEDRIVER = "/usr/bin/chromedriver"
 # 0.5 s of a long press.
 TIME_SCALE = "2"
 MENU_ROWS = (285, 365)  # the screen rows of the menu's value line
+PHONE = (412, 915)  # a phone's viewport, CSS pixels
+# While the drive changes every main-loop tick the page must keep up with
+# the station: at least this share of its new images, and this many a second.
+FRAME_SHARE = 0.5
+FRAME_FLOOR = 10
 
 try:
     from selenium import webdriver
@@ -90,6 +100,17 @@ class Station:
     def emulator(self, line):
         return ask(os.path.join(self.root, "run/amp-emulator.sock"), line)
 
+    def emulator_field(self, field):
+        for pair in self.emulator("state").split():
+            if pair.startswith(field + "="):
+                return pair.split("=", 1)[1]
+        return None
+
+    def frame_number(self):
+        """The number of the frame the station shows (it writes it as a PNG to ask)."""
+        return int(ask(os.path.join(self.root, "run/panel.sock"),
+                       "frame 0 " + os.path.join(self.root, "tmp/count.png")).split()[1])
+
     def stop(self):
         for process in reversed(self.processes):
             process.terminate()
@@ -105,7 +126,7 @@ def browser(profile):
     options.binary_location = CHROMIUM
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--window-size=1400,1000", f"--user-data-dir={profile}"):
+                 "--hide-scrollbars", "--window-size=1400,1000", f"--user-data-dir={profile}"):
         options.add_argument(flag)
     return webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
 
@@ -123,6 +144,32 @@ for (let i = 0; i < data.length; i += 4) {
   hash = Math.imul(hash ^ colour, 16777619) >>> 0;
 }
 return [hash, colours.size];
+"""
+
+
+# Notes when each frame is drawn, with a fingerprint of it, and when a key is let go.
+TIMING_SCRIPT = """
+if (!window.timing) {
+  window.timing = {draws: [], releases: []};
+  const draw = CanvasRenderingContext2D.prototype.drawImage;
+  CanvasRenderingContext2D.prototype.drawImage = function (...args) {
+    const result = draw.apply(this, args);
+    const data = this.getImageData(0, 0, 800, 480).data;
+    let hash = 0;
+    for (let i = 0; i < data.length; i += 4 * 97) hash = (Math.imul(hash, 31) + data[i] + (data[i + 1] << 8)) >>> 0;
+    window.timing.draws.push([performance.now(), hash]);
+    return result;
+  };
+  document.addEventListener("pointerup", () => window.timing.releases.push(performance.now()), true);
+}
+"""
+
+# The page's keys and screen as laid out: each one's left and right edge, and the viewport's width.
+LAYOUT_SCRIPT = """
+const box = (element) => { const r = element.getBoundingClientRect(); return [r.left, r.right]; };
+return {width: document.documentElement.clientWidth,
+        screen: box(document.getElementById('screen')),
+        keys: [...document.querySelectorAll('.key')].map(box)};
 """
 
 
@@ -153,6 +200,78 @@ class Page:
     def state(self, field):
         return self.driver.find_element(By.ID, f"state-{field}").text
 
+    def click(self, element_id):
+        self.driver.find_element(By.ID, element_id).click()
+
+    def shown(self, element_id):
+        return self.driver.find_element(By.ID, element_id).is_displayed()
+
+
+def frames_while_meters_move(page, station, seconds=4.0):
+    """The drive changes every main-loop tick: the page's frames a second and the station's new images a second."""
+    drawn, made, start = page.frames(), station.frame_number(), time.monotonic()
+    for step in range(int(seconds / 0.04)):
+        station.emulator(f"key {1 + step % 10} 14074000")
+        time.sleep(0.04)
+    elapsed = time.monotonic() - start
+    rates = ((page.frames() - drawn) / elapsed, (station.frame_number() - made) / elapsed)
+    station.emulator("unkey")
+    return rates
+
+
+def key_latencies(page, presses=5):
+    """Milliseconds from letting key 6 go (the next window) to the page drawing the changed screen."""
+    page.driver.execute_script(TIMING_SCRIPT)
+    latencies = []
+    for _ in range(presses):
+        ActionChains(page.driver).move_to_element(page.key(6)).click_and_hold().pause(0.15).release().perform()
+        time.sleep(1.0)
+        timing = page.driver.execute_script("return window.timing")
+        released = timing["releases"][-1]
+        before = [fingerprint for when, fingerprint in timing["draws"] if when <= released]
+        changed = [when for when, fingerprint in timing["draws"]
+                   if when > released and (not before or fingerprint != before[-1])]
+        if changed:
+            latencies.append(changed[0] - released)
+    return latencies
+
+
+def check_protection_cleared(page, station):
+    """A carrier into a bad load trips the reflected-power protection; the page's control clears it."""
+    station.emulator("load swr 20")
+    station.emulator("key 5 14074000")
+    wait_for(lambda: station.emulator_field("protection") not in (None, "00"), 10, "a tripped protection")
+    station.emulator("unkey")
+    station.emulator("load swr 1")
+    page.click("clear-protection")
+    wait_for(lambda: station.emulator_field("protection") == "00", 10, "the protection cleared by key 6")
+    wait_for(lambda: page.driver.find_element(By.ID, "protection-bits").text == "none", 5,
+             "the page showing no latches")
+
+
+def check_presets(page, station):
+    for preset, expected in (("SWR 3", "load_swr=3.00"), ("SWR 1.5", "load_swr=1.50")):
+        page.driver.find_element(By.XPATH, f'//button[text()="{preset}"]').click()
+        wait_for(lambda: expected in station.emulator("state"), 5, f"the preset {preset}")
+    page.click("load-dipole-off")
+    # 3 % above the page's frequency of 14074000 Hz.
+    wait_for(lambda: "load=dipole:14496220" in station.emulator("state"), 5, "the dipole off resonance")
+    page.driver.find_element(By.XPATH, '//button[text()="50 Ω"]').click()
+
+
+def check_phone_width(driver, screenshots):
+    driver.set_window_size(*PHONE)
+    time.sleep(0.5)
+    layout = driver.execute_script(LAYOUT_SCRIPT)
+    width = layout["width"]
+    outside = [number for number, (left, right) in enumerate(layout["keys"], 1) if left < 0 or right > width + 0.5]
+    if screenshots:
+        driver.save_screenshot(os.path.join(screenshots, "screenshot-phone.png"))
+    driver.set_window_size(1400, 1000)
+    if len(layout["keys"]) != 6 or outside or layout["screen"][1] > width + 0.5:
+        raise AssertionError(f"at {width} px: keys {outside} or the screen {layout['screen']} off the page")
+    return width
+
 
 def run(args):
     if webdriver is None or not (os.access(CHROMIUM, os.X_OK) and os.access(CHROMEDRIVER, os.X_OK)):
@@ -174,6 +293,37 @@ def run(args):
             if colours < 8:
                 raise AssertionError(f"the screen is blank: {colours} colours")
             print(f"screen with {colours} colours after {page.frames()} frames")
+
+            if not page.shown("radio-absent") or page.shown("radio-row"):
+                failures.append("the transceiver's controls show without its emulator")
+            for check in (check_protection_cleared, check_presets):
+                try:
+                    check(page, station)
+                    print(f"{check.__name__}: done")
+                except AssertionError as error:
+                    failures.append(f"{check.__name__}: {error}")
+            try:
+                print(f"keys 1 to 6 and the screen fit {check_phone_width(driver, args.screenshots)} px")
+            except AssertionError as error:
+                failures.append(f"phone width: {error}")
+
+            page_rate, station_rate = frames_while_meters_move(page, station)
+            print(f"while the meters move: the page drew {page_rate:.1f} frames a second, "
+                  f"the station made {station_rate:.1f} new images a second")
+            if page_rate < min(FRAME_FLOOR, FRAME_SHARE * station_rate):
+                failures.append(f"the page fell behind: {page_rate:.1f} frames a second of {station_rate:.1f}")
+            latencies = key_latencies(page)
+            if latencies:
+                print(f"from a key's release to the new screen: {sorted(latencies)[len(latencies) // 2]:.0f} ms "
+                      f"(median of {[round(value) for value in latencies]}; the station's clock at x{TIME_SCALE})")
+            else:
+                failures.append("key 6 never changed the screen")
+            if args.screenshots:
+                time.sleep(1)
+                driver.save_screenshot(os.path.join(args.screenshots, "screenshot.png"))
+            # Back to window 1, as the first start shows it.
+            while "ViewType: 1" not in read(os.path.join(root, "opt/set/setup.txt")):
+                page.press(6)
 
             try:
                 page.press(5)  # SET
@@ -234,4 +384,5 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     for name in ("station", "emulator", "web", "source"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--screenshots", help="a folder for the page at desktop and phone width")
     sys.exit(run(parser.parse_args()))

@@ -1,6 +1,6 @@
 // The simulated station's page: the live screen from the server's event
-// stream, the six keys passed on as presses and releases, and the amplifier
-// emulator's controls and state.
+// stream, the six keys passed on as presses and releases, and the
+// emulators' controls and state.
 "use strict";
 
 const screen = document.getElementById("screen");
@@ -29,9 +29,15 @@ for (const [field, label] of shownFields) {
   stateCells[field] = cell;
 }
 
+// Pictures decode in the background: one that finishes after a newer one is not drawn.
+let framesArrived = 0;
+let frameDrawn = 0;
 function showFrame(base64Png) {
+  const number = ++framesArrived;
   const picture = new Image();
   picture.onload = () => {
+    if (number < frameDrawn) return;
+    frameDrawn = number;
     context.drawImage(picture, 0, 0);
     window.brisel.frames += 1;
     screenStatus.textContent = "";
@@ -39,17 +45,29 @@ function showFrame(base64Png) {
   picture.src = "data:image/png;base64," + base64Png;
 }
 
+const protectionBits = document.getElementById("protection-bits");
 function showState(line) {
   for (const pair of line.split(" ")) {
     const equals = pair.indexOf("=");
     const field = pair.slice(0, equals);
     if (equals > 0 && field in stateCells) stateCells[field].textContent = pair.slice(equals + 1);
   }
+  const latches = stateCells.protection.textContent;
+  protectionBits.textContent = latches === "00" ? "none" : latches;
+}
+
+// The maker's transceiver's controls only while its emulator runs.
+function showRadio(line) {
+  const present = line !== "absent";
+  document.getElementById("radio-row").hidden = !present;
+  document.getElementById("radio-absent").hidden = present;
+  if (present) document.getElementById("radio-state").textContent = line;
 }
 
 const events = new EventSource("events");
 events.addEventListener("frame", (event) => showFrame(event.data));
 events.addEventListener("state", (event) => showState(event.data));
+events.addEventListener("radio", (event) => showRadio(event.data));
 events.onerror = () => { screenStatus.textContent = "The web server is not answering; retrying…"; };
 
 // Every panel command goes out in order, so a release never overtakes its press.
@@ -131,9 +149,18 @@ on("key-off", () => emulator("unkey"));
 on("radio-freq", () => radio(`freq ${value("frequency")}`));
 on("radio-tx-on", () => radio("tx on"));
 on("radio-tx-off", () => radio("tx off"));
+for (const preset of document.querySelectorAll(".load-preset"))
+  preset.addEventListener("click", () => emulator("load " + preset.dataset.load));
+// 3 % off resonance: about 50 Ω of reactance beside the dipole's 70 Ω.
+on("load-dipole-off", () => emulator(`load dipole ${Math.round(Number(value("frequency")) * 1.03)}`));
 on("load-z", () => emulator(`load z ${value("load-r")} ${value("load-x")}`));
 on("load-dipole", () => emulator(`load dipole ${value("dipole")}`));
 on("temp-set", () => emulator(`temp ${value("temp1")} ${value("temp2")}`));
 on("temp-auto", () => emulator("temp auto"));
 on("fault-arm", () => emulator(`fault ${value("fault-kind")} ${value("fault-count")}`));
 on("fault-none", () => emulator("fault none"));
+// What the operator does on the unit: a short press of key 6, the error key.
+on("clear-protection", () => {
+  keyDown("6");
+  keyUp("6");
+});

@@ -21,6 +21,9 @@ constexpr int kFirstKeyPin = 22;
 constexpr int kKeys = 6;
 constexpr int kPressMs = 100;
 constexpr int kLongestHoldMs = 60000;
+constexpr int kLongestFrameWaitMs = 2000;
+// Clients served at once: a viewer waiting for frames, the keys, a script.
+constexpr int kClientsAtOnce = 4;
 constexpr std::chrono::milliseconds kReleaseSettle{30};
 // Reads of the key levels that cover the debounce (six passes) even when
 // a transfer to the small controller, which reads the levels twelve times,
@@ -36,7 +39,8 @@ int listenOn(const std::string& path) {
     std::error_code ignored;
     fs::create_directories(fs::path(path).parent_path(), ignored);
     fs::remove(path, ignored);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking: every serving thread polls it, and only one takes each client.
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     if (fd >= 0 &&
@@ -56,30 +60,30 @@ bool readable(int fd) {
 
 PanelControl::PanelControl(SimPlatform& machine, std::string socketPath)
     : machine_(machine), socketPath_(std::move(socketPath)) {
-    int listener = listenOn(socketPath_);
-    if (listener < 0) {
+    listener_ = listenOn(socketPath_);
+    if (listener_ < 0) {
         trace("sim: panel control %s: %s\n", socketPath_.c_str(), std::strerror(errno));
         return;
     }
-    thread_ = std::thread([this, listener] { serve(listener); });
+    for (int i = 0; i < kClientsAtOnce; ++i) threads_.emplace_back([this] { serve(); });
 }
 
 PanelControl::~PanelControl() {
     stopping_ = true;
-    if (thread_.joinable()) thread_.join();
+    for (std::thread& thread : threads_) thread.join();
+    if (listener_ >= 0) ::close(listener_);
     std::error_code ignored;
     fs::remove(socketPath_, ignored);
 }
 
-void PanelControl::serve(int listener) {
+void PanelControl::serve() {
     while (!stopping_) {
-        if (!readable(listener)) continue;
-        int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (!readable(listener_)) continue;
+        int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
         serveClient(client);
         ::close(client);
     }
-    ::close(listener);
 }
 
 void PanelControl::serveClient(int client) {
@@ -152,15 +156,20 @@ std::string PanelControl::execute(const std::string& line) {
     if (command == "frame") {
         uint64_t known = 0;
         std::string path;
+        int waitMs = 0;
         words >> known >> path;
-        if (words.fail() || path.empty()) return "error usage: frame N PATH";
+        if (!words.fail() && !words.eof() && !(words >> std::ws).eof()) words >> waitMs;
+        if (words.fail() || path.empty() || waitMs < 0 || waitMs > kLongestFrameWaitMs)
+            return "error usage: frame N PATH [MS] (MS 0..2000)";
         // Written by the display itself, not through the station's screenshot
-        // action: an observer polling for frames neither fills the record of
+        // action: an observer waiting for frames neither fills the record of
         // system actions nor has an unchanged screen encoded again.
-        std::optional<uint64_t> shown = machine_.system().writeFrame(path, known);
+        std::optional<uint64_t> shown =
+            machine_.system().writeFrame(path, known, std::chrono::milliseconds(waitMs));
         return shown ? "ok " + std::to_string(*shown) : "error no screen";
     }
-    return "error unknown command: press K, hold K MS, down K, up K, release, screenshot PATH, frame N PATH";
+    return "error unknown command: press K, hold K MS, down K, up K, release, screenshot PATH, frame N PATH "
+           "[MS]";
 }
 
 }  // namespace platform

@@ -8,14 +8,18 @@
 //   up K           key K up
 //   release        every key up
 //   screenshot P   the screen as shown, as the PNG file P
-//   frame N P      the screen as the PNG file P unless frame N is still
-//                  shown; answers "ok M" with the number M of the frame shown
+//   frame N P [MS] the screen as the PNG file P unless frame N is still
+//                  shown, after waiting up to MS milliseconds (up to 2000)
+//                  for another frame; answers "ok M" with the number M of the
+//                  frame shown
 // The keys are driven on the GPIO pins, so the station's own debounce and
 // timing see them; a command that lets a key up answers once the station has
-// seen it up.
+// seen it up. A few clients are served at once, so that a viewer waiting for
+// the next frame does not hold up the keys.
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/sim/sim_platform.h"
 
@@ -33,7 +37,7 @@ class PanelControl {
     std::string execute(const std::string& line);
 
   private:
-    void serve(int listener);
+    void serve();
     void serveClient(int client);
     void holdKey(int key, int milliseconds);
     void driveKey(int key, bool down);
@@ -41,7 +45,8 @@ class PanelControl {
     SimPlatform& machine_;
     std::string socketPath_;
     std::atomic<bool> stopping_{false};
-    std::thread thread_;
+    int listener_ = -1;
+    std::vector<std::thread> threads_;
 };
 
 }  // namespace platform

@@ -164,14 +164,15 @@ void SimSystem::setScreenshotWriter(std::function<bool(const std::string& path)>
 }
 
 void SimSystem::setFrameWriter(FrameWriter writer) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(frameWriterMutex_);
     frameWriter_ = std::move(writer);
 }
 
-std::optional<uint64_t> SimSystem::writeFrame(const std::string& path, uint64_t known) {
-    std::lock_guard lock(mutex_);
+std::optional<uint64_t> SimSystem::writeFrame(const std::string& path, uint64_t known,
+                                              std::chrono::milliseconds wait) {
+    std::shared_lock lock(frameWriterMutex_);
     if (!frameWriter_) return std::nullopt;
-    return frameWriter_(path, known);
+    return frameWriter_(path, known, wait);
 }
 
 void SimSystem::setAfterAction(std::function<void(const SystemCall& call)> observer) {

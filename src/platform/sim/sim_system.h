@@ -4,12 +4,14 @@
 // reboots, network restarts and the console are only recorded, the
 // screenshot photographs the simulated display and the board reports the
 // temperatures set here. Tests read the record.
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -91,13 +93,17 @@ class SimSystem final : public System {
     // the call returns only when no screenshot is in progress.
     void setScreenshotWriter(std::function<bool(const std::string& path)> writer);
     // What an observer of the display reads, not an action of the station and
-    // so not recorded: writes the screen as a PNG file at the path (not
-    // resolved) unless frame number `known` is still shown, and returns the
-    // number of the frame shown (0 before the first); nothing without a
-    // display or when the file cannot be written.
-    using FrameWriter = std::function<std::optional<uint64_t>(const std::string& path, uint64_t known)>;
+    // so not recorded: waits up to `wait` for a frame other than number
+    // `known`, writes the screen as a PNG file at the path (not resolved)
+    // unless frame `known` is still shown, and returns the number of the
+    // frame shown (0 before the first); nothing without a display or when the
+    // file cannot be written. Several observers may wait at once; setting a
+    // writer returns once no call of the previous one is in progress.
+    using FrameWriter = std::function<std::optional<uint64_t>(const std::string& path, uint64_t known,
+                                                              std::chrono::milliseconds wait)>;
     void setFrameWriter(FrameWriter writer);
-    std::optional<uint64_t> writeFrame(const std::string& path, uint64_t known);
+    std::optional<uint64_t> writeFrame(const std::string& path, uint64_t known,
+                                       std::chrono::milliseconds wait = std::chrono::milliseconds(0));
     // Called with every action once it has run, outside the lock, so that a
     // test can hold the action's caller at that point.
     void setAfterAction(std::function<void(const SystemCall& call)> observer);
@@ -129,6 +135,9 @@ class SimSystem final : public System {
     // A connected unit that is offered nothing newer.
     std::optional<std::string> lanStatusReport_ = "00.000      000.000\nLAN OK\n";
     std::function<bool(const std::string& path)> screenshotWriter_;
+    // Apart from mutex_: an observer waiting for a frame holds it shared and
+    // must not hold up the station's actions.
+    std::shared_mutex frameWriterMutex_;
     FrameWriter frameWriter_;
     std::function<void(const SystemCall& call)> afterAction_;
     std::function<void()> rebooted_;

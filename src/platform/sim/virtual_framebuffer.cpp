@@ -12,22 +12,24 @@ VirtualFramebuffer::VirtualFramebuffer(std::string picturePath, SimSystem& syste
     : picturePath_(std::move(picturePath)), system_(system) {}
 
 VirtualFramebuffer::~VirtualFramebuffer() {
-    // Waits for a screenshot in progress, so the system never calls into a
-    // display that is gone.
-    system_.setScreenshotWriter(nullptr);
-    system_.setFrameWriter(nullptr);
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
+    // Observers waiting for a frame give up at once; then the system waits
+    // for the calls in progress, so that it never calls into a display that is gone.
+    newFrame_.notify_all();
+    system_.setScreenshotWriter(nullptr);
+    system_.setFrameWriter(nullptr);
     wake_.notify_all();
     if (refresher_.joinable()) refresher_.join();
 }
 
 bool VirtualFramebuffer::open() {
     system_.setScreenshotWriter([this](const std::string& path) { return writeScreenshot(path); });
-    system_.setFrameWriter(
-        [this](const std::string& path, uint64_t known) { return writeFrameUnlessShown(path, known); });
+    system_.setFrameWriter([this](const std::string& path, uint64_t known, std::chrono::milliseconds wait) {
+        return writeFrameUnlessShown(path, known, wait);
+    });
     refresher_ = std::thread([this] { refreshPicture(); });
     return true;
 }
@@ -48,12 +50,14 @@ uint8_t* VirtualFramebuffer::map(uint32_t size) {
 
 void VirtualFramebuffer::present(const uint8_t* frame, uint32_t size) {
     std::lock_guard lock(mutex_);
-    if (!shown_ || std::memcmp(memory_.data(), frame, size) != 0) {
+    const bool changed = !shown_ || std::memcmp(memory_.data(), frame, size) != 0;
+    if (changed) {
         changed_ = true;
         ++frameNumber_;
     }
     std::memcpy(memory_.data(), frame, size);
     shown_ = true;
+    if (changed) newFrame_.notify_all();
 }
 
 bool VirtualFramebuffer::writeScreenshot(const std::string& path) {
@@ -66,11 +70,14 @@ bool VirtualFramebuffer::writeScreenshot(const std::string& path) {
     return savePng(path, picture);
 }
 
-std::optional<uint64_t> VirtualFramebuffer::writeFrameUnlessShown(const std::string& path, uint64_t known) {
+std::optional<uint64_t> VirtualFramebuffer::writeFrameUnlessShown(const std::string& path, uint64_t known,
+                                                                  std::chrono::milliseconds wait) {
     PngPicture picture;
     uint64_t number = 0;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        // Real time, not the station's clock: the observer's own patience.
+        newFrame_.wait_for(lock, wait, [&] { return stopping_ || (shown_ && frameNumber_ != known); });
         number = frameNumber_;
         if (number == known || !shown_) return number;
         picture = pictureLocked();

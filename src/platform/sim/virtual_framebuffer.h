@@ -3,6 +3,7 @@
 // A person watches it as a PNG file that a background thread rewrites about
 // once a second while the screen changes; the simulated system's screenshot
 // writes the same picture on demand.
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -33,8 +34,9 @@ class VirtualFramebuffer final : public FramebufferDevice {
     // The screen as shown now, as an RGB PNG file.
     bool writeScreenshot(const std::string& path);
     // The screen as an RGB PNG file unless frame number `known` is still
-    // shown (see SimSystem::writeFrame).
-    std::optional<uint64_t> writeFrameUnlessShown(const std::string& path, uint64_t known);
+    // shown once `wait` has passed or another frame came (see SimSystem::writeFrame).
+    std::optional<uint64_t> writeFrameUnlessShown(const std::string& path, uint64_t known,
+                                                  std::chrono::milliseconds wait);
 
     static constexpr uint32_t kWidth = 800;
     static constexpr uint32_t kHeight = 480;
@@ -47,10 +49,11 @@ class VirtualFramebuffer final : public FramebufferDevice {
     SimSystem& system_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::vector<uint8_t> memory_;  // b, g, r, 0 per pixel
-    bool shown_ = false;           // a frame was presented
-    bool changed_ = false;         // since the picture file was last written
-    uint64_t frameNumber_ = 0;     // counts the frames that changed the screen
+    std::condition_variable newFrame_;  // a frame that changed the screen, or stopping
+    std::vector<uint8_t> memory_;       // b, g, r, 0 per pixel
+    bool shown_ = false;                // a frame was presented
+    bool changed_ = false;              // since the picture file was last written
+    uint64_t frameNumber_ = 0;          // counts the frames that changed the screen
     bool stopping_ = false;
     std::thread refresher_;
 };
