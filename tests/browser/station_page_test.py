@@ -249,6 +249,21 @@ def check_protection_cleared(page, station):
              "the page showing no latches")
 
 
+def save_screenshots(page, station, folder):
+    """The page with a carrier into a dipole a little off resonance, at desktop and at phone width."""
+    page.click("load-dipole-off")
+    station.emulator("key 4 14074000")
+    time.sleep(2)
+    for name, size in (("screenshot.png", (1380, 1000)), ("screenshot-phone.png", PHONE)):
+        page.driver.set_window_size(*size)
+        height = page.driver.execute_script("return document.documentElement.scrollHeight")
+        page.driver.set_window_size(size[0], height if name == "screenshot.png" else size[1])
+        time.sleep(1)
+        page.driver.save_screenshot(os.path.join(folder, name))
+    station.emulator("unkey")
+    page.driver.set_window_size(1400, 1000)
+
+
 def check_presets(page, station):
     for preset, expected in (("SWR 3", "load_swr=3.00"), ("SWR 1.5", "load_swr=1.50")):
         page.driver.find_element(By.XPATH, f'//button[text()="{preset}"]').click()
@@ -259,14 +274,12 @@ def check_presets(page, station):
     page.driver.find_element(By.XPATH, '//button[text()="50 Ω"]').click()
 
 
-def check_phone_width(driver, screenshots):
+def check_phone_width(driver):
     driver.set_window_size(*PHONE)
     time.sleep(0.5)
     layout = driver.execute_script(LAYOUT_SCRIPT)
     width = layout["width"]
     outside = [number for number, (left, right) in enumerate(layout["keys"], 1) if left < 0 or right > width + 0.5]
-    if screenshots:
-        driver.save_screenshot(os.path.join(screenshots, "screenshot-phone.png"))
     driver.set_window_size(1400, 1000)
     if len(layout["keys"]) != 6 or outside or layout["screen"][1] > width + 0.5:
         raise AssertionError(f"at {width} px: keys {outside} or the screen {layout['screen']} off the page")
@@ -303,7 +316,7 @@ def run(args):
                 except AssertionError as error:
                     failures.append(f"{check.__name__}: {error}")
             try:
-                print(f"keys 1 to 6 and the screen fit {check_phone_width(driver, args.screenshots)} px")
+                print(f"keys 1 to 6 and the screen fit {check_phone_width(driver)} px")
             except AssertionError as error:
                 failures.append(f"phone width: {error}")
 
@@ -318,12 +331,13 @@ def run(args):
                       f"(median of {[round(value) for value in latencies]}; the station's clock at x{TIME_SCALE})")
             else:
                 failures.append("key 6 never changed the screen")
-            if args.screenshots:
-                time.sleep(1)
-                driver.save_screenshot(os.path.join(args.screenshots, "screenshot.png"))
             # Back to window 1, as the first start shows it.
-            while "ViewType: 1" not in read(os.path.join(root, "opt/set/setup.txt")):
+            for _ in range(5):
+                if "ViewType: 1" in read(os.path.join(root, "opt/set/setup.txt")):
+                    break
                 page.press(6)
+            if args.screenshots:
+                save_screenshots(page, station, args.screenshots)
 
             try:
                 page.press(5)  # SET
