@@ -564,7 +564,7 @@ TEST(AmpEmulatorProcess, ServesTheStatusPollOnItsPtyAndAnswersTheControlSocket) 
     platform::TermiosSerialPort port;
     ASSERT_TRUE(port.open(link.string()));
     ASSERT_TRUE(port.configure({}));
-    ASSERT_TRUE(port.writeAll(amp::encodeFrame("ST;")));
+    ASSERT_TRUE(port.writeText(amp::encodeFrame("ST;")));
     std::string frame = readUntil(port.fd(), ';');
     amp::CheckedFrame checked = amp::checkFrame(frame, amp::HexCase::Upper);
     EXPECT_EQ(checked.status, amp::FrameStatus::Good) << frame;

@@ -18,6 +18,7 @@
 #include "core/flag_bits.h"
 #include "core/record/spectrum_data.h"
 #include "core/threads.h"
+#include "fake_serial_port.h"
 #include "platform/sim/scaled_clock.h"
 #include "qor/qor_stream.h"
 #include "remote/frame_builder.h"
@@ -28,7 +29,7 @@
 namespace {
 
 // The transceiver's side of the link: bytes it has sent, and what it received.
-class QueueLine : public radio::ByteLine {
+class QueueLine : public testing_support::ScriptedPortBase {
   public:
     std::deque<uint8_t> in;
     std::string out;

@@ -6,6 +6,7 @@
 #include <deque>
 #include <vector>
 
+#include "fake_serial_port.h"
 #include "radio/cat_reply.h"
 #include "test_station.h"
 
@@ -16,7 +17,7 @@ using testing_support::TestStation;
 // A CAT port on a script: each reply goes out once the next request is
 // written, each byte after a given count of empty polls; stray bytes are on
 // the line at once.
-class ScriptedLine : public radio::ByteLine {
+class ScriptedLine : public testing_support::ScriptedPortBase {
   public:
     struct Arrival {
         int silentPolls;

@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 #include "amp/command_text.h"
-#include "amp/frame.h"
 #include "amp/next_command.h"
 #include "amp/reply_decoder.h"
 #include "amp/reply_match.h"
@@ -89,14 +89,14 @@ void afterSending(core::Works& works, int32_t code, const std::string& payload) 
 }
 
 // Bytes waiting when a command is sent again answer an earlier send.
-void discardStaleBytes(platform::TermiosSerialPort& port) {
+void discardStaleBytes(platform::SerialPort& port) {
     int count = 0;
-    char byte;
+    uint8_t byte;
     while (port.bytesAvailable() > 0 && port.readByte(byte) == 1) ++count;
     if (count > 0) platform::trace("Linear: %d stale bytes dropped before the resend\n", count);
 }
 
-void sendCommand(core::Works& works, platform::TermiosSerialPort& port, int32_t code) {
+void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
     if (const char* reason = withheldReason(works, code)) {
         platform::trace("%s", reason);
         NextCmdPriority(works, core::cmd::Status);
@@ -132,7 +132,7 @@ void sendCommand(core::Works& works, platform::TermiosSerialPort& port, int32_t 
     works.linearProcessStatus = code == core::cmd::HoldMicro ? core::cmd::Resting : core::cmd::AwaitReply;
 }
 
-void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAssembler& assembler) {
+void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler) {
     platform::Clock& clock = works.platform->clock();
     if (port.bytesAvailable() <= 0) {
         ++works.counterrortimeout;
@@ -143,7 +143,7 @@ void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAss
         }
         return;
     }
-    char byte;
+    uint8_t byte;
     int result = port.readByte(byte);
     if (result != 1) {
         platform::logError("timeout %d\n", result);
@@ -152,7 +152,7 @@ void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAss
         clock.sleepFor(milliseconds(20));
         return;
     }
-    switch (assembler.push(byte)) {
+    switch (assembler.push(static_cast<char>(byte))) {
         case FrameAssembler::Result::More:
             return;
         case FrameAssembler::Result::Overflow:
@@ -193,7 +193,7 @@ void receiveStep(core::Works& works, platform::TermiosSerialPort& port, FrameAss
 
 }  // namespace
 
-void OpenLinear(core::Works& works, platform::TermiosSerialPort& port) {
+void OpenLinear(core::Works& works, platform::SerialPort& port) {
     std::string device = works.setup->text(works.setup->LinPort);
     platform::logInfo("Init Linear Port %s", device.c_str());
     char failure[100];
@@ -219,9 +219,9 @@ void OpenLinear(core::Works& works, platform::TermiosSerialPort& port) {
     platform::logInfo("OK works->linFD=%d (%s)", port.fd(), device.c_str());
 }
 
-void writeLinearPort(platform::TermiosSerialPort& port, std::string_view payload, core::Works& works) {
+void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::Works& works) {
     works.counterrortimeout = 0;
-    if (!port.writeAll(encodeFrame(payload)) && port.isOpen())
+    if (!port.writeText(encodeFrame(payload)) && port.isOpen())
         platform::logError("Linear: write failed error %d", errno);
 }
 
@@ -231,7 +231,7 @@ void LastCmdSent(core::Works& works, char letter1, char letter2, int32_t code) {
     works.lastCmdCode = code;
 }
 
-void SetAttenuatorCMD(core::Works& works, platform::TermiosSerialPort& port, int value, int32_t code) {
+void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value, int32_t code) {
     const char* text = attenuatorText(value);
     LastCmdSent(works, 'A', 'T', code);
     writeLinearPort(port, text, works);
@@ -239,21 +239,23 @@ void SetAttenuatorCMD(core::Works& works, platform::TermiosSerialPort& port, int
     platform::trace("................AT>> %s\n", text);
 }
 
+void linearStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler) {
+    int32_t state = works.linearProcessStatus;
+    if (state == core::cmd::AwaitReply) {
+        receiveStep(works, port, assembler);
+    } else if (state == core::cmd::Resting) {
+        works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running);
+    } else if (state != core::cmd::DecodeReply) {
+        sendCommand(works, port, state);
+    }
+}
+
 void Linear(core::Works& works) {
     works.linearProcessStatus = core::cmd::Status;
-    platform::TermiosSerialPort port;
-    OpenLinear(works, port);
+    std::unique_ptr<platform::SerialPort> port = works.platform->serialPort();
+    OpenLinear(works, *port);
     FrameAssembler assembler;
-    while (works.running != 0) {
-        int32_t state = works.linearProcessStatus;
-        if (state == core::cmd::AwaitReply) {
-            receiveStep(works, port, assembler);
-        } else if (state == core::cmd::Resting) {
-            works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running);
-        } else if (state != core::cmd::DecodeReply) {
-            sendCommand(works, port, state);
-        }
-    }
+    while (works.running != 0) linearStep(works, *port, assembler);
 }
 
 }  // namespace amp

@@ -4,18 +4,22 @@
 #include <cstdint>
 #include <string_view>
 
+#include "amp/frame.h"
 #include "core/works.h"
-#include "platform/linux/termios_serial_port.h"
+#include "platform/serial_port.h"
 
 namespace amp {
 
 void Linear(core::Works& works);
 // Opens and configures the port; failures are shown on the panel and the
 // link goes on, failing every exchange.
-void OpenLinear(core::Works& works, platform::TermiosSerialPort& port);
+void OpenLinear(core::Works& works, platform::SerialPort& port);
+// One pass of the link's loop: send the command of the state, take a byte of
+// the reply or wait a millisecond for one, or rest after "MR1;".
+void linearStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler);
 // Sends one frame (lower-case CRC, then the payload).
-void writeLinearPort(platform::TermiosSerialPort& port, std::string_view payload, core::Works& works);
+void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::Works& works);
 void LastCmdSent(core::Works& works, char letter1, char letter2, int32_t code);
-void SetAttenuatorCMD(core::Works& works, platform::TermiosSerialPort& port, int value, int32_t code);
+void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value, int32_t code);
 
 }  // namespace amp

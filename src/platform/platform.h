@@ -17,6 +17,7 @@
 #include "platform/gpio.h"
 #include "platform/keyboard_device.h"
 #include "platform/run_root.h"
+#include "platform/serial_port.h"
 #include "platform/sound.h"
 #include "platform/system.h"
 #include "platform/usb_device.h"
@@ -50,6 +51,8 @@ class Platform {
     virtual std::unique_ptr<FramebufferDevice> openFramebuffer() = 0;
     // The transceiver's USB side, not yet initialised.
     virtual std::unique_ptr<UsbDevice> usbDevice() = 0;
+    // A serial device, not yet opened: the amplifier, the transceivers' ports.
+    virtual std::unique_ptr<SerialPort> serialPort() = 0;
     // The service keyboard's device, not yet opened.
     virtual std::unique_ptr<KeyboardDevice> keyboardDevice() = 0;
     // The file of the background image of this name.

@@ -28,9 +28,8 @@ constexpr int32_t kRetryDelayMs = 2000;
 // The radio's drive field holds four digits.
 constexpr int32_t kMaxDrivePower = 9999;
 
-void send(ByteLine& line, std::string_view text) {
-    if (!line.writeAll({reinterpret_cast<const uint8_t*>(text.data()), text.size()}))
-        platform::logError("EXT IO: write failed");
+void send(platform::SerialPort& port, std::string_view text) {
+    if (!port.writeText(text)) platform::logError("EXT IO: write failed");
 }
 
 // No data for 1.5 s: error 8 once per hold-off, with the interface in use.
@@ -42,7 +41,7 @@ void linkTimeout(core::Works& works, const char* text) {
 }
 
 // Exactly count bytes, waiting as long as the link stays enabled.
-bool readSerialPort(core::Works& works, ByteLine& line, std::span<uint8_t> buffer) {
+bool readSerialPort(core::Works& works, PutBackLine& line, std::span<uint8_t> buffer) {
     platform::Clock& clock = works.platform->clock();
     int idle = 0;
     for (size_t done = 0; done < buffer.size();) {
@@ -91,23 +90,23 @@ void applyMessage(core::Works& works, uint8_t type, std::span<const uint8_t> dat
 
 }  // namespace
 
-void sendPendingCommands(core::Works& works, ByteLine& line) {
+void sendPendingCommands(core::Works& works, platform::SerialPort& port) {
     using namespace core::tuneTxState;
     namespace carrier = core::carrierControl;
     if ((works.tuneTxState & SendRx) != 0) {
-        send(line, "RX;");
+        send(port, "RX;");
         platform::trace("SENT QOR RX;! (0x%x)\n", works.tuneTxState.load());
         works.tuneTxState = static_cast<uint8_t>((works.tuneTxState & ~SendRx) | RxSent);
     }
     if ((works.tuneTxState & SendCarrier) != 0) {
-        send(line, "TU120;TX2;");
+        send(port, "TU120;TX2;");
         platform::trace("SENT QOR TX2;! (0x%x)\n", works.tuneTxState.load());
         works.tuneTxState = static_cast<uint8_t>((works.tuneTxState & ~SendCarrier) | CarrierSent);
     }
     const uint8_t control = works.carrierControl;
     if ((control & carrier::ChangePending) != 0) {
         if ((control & carrier::TransmitWanted) == 0) {
-            send(line, "RX;");
+            send(port, "RX;");
             platform::trace("SENT QOR RX...\n");
             works.carrierHoldoff = 30;
             works.carrierControl &= static_cast<uint8_t>(~carrier::ChangePending);
@@ -115,7 +114,7 @@ void sendPendingCommands(core::Works& works, ByteLine& line) {
             const bool cleared = (control & carrier::AntennaInputCleared) != 0;
             const bool confirmed = (control & carrier::AntennaInputConfirmed) != 0;
             if (cleared == confirmed) {
-                send(line, "TU120;TX2;");
+                send(port, "TU120;TX2;");
                 platform::trace("SENT QOR TX2...\n");
                 works.carrierControl &= static_cast<uint8_t>(~carrier::ChangePending);
             }
@@ -124,7 +123,7 @@ void sendPendingCommands(core::Works& works, ByteLine& line) {
     if ((works.powerRequest & core::powerRequest::Send) != 0) {
         char text[16];
         std::snprintf(text, sizeof text, "TQ%04i;", std::clamp(works.powerValue.load(), 0, kMaxDrivePower));
-        send(line, text);
+        send(port, text);
         platform::trace("--------------- SENT POWER TQ;! (%s)\n", text);
         works.powerRequest =
             static_cast<uint8_t>((works.powerRequest & ~core::powerRequest::Send) | core::powerRequest::Sent);
@@ -192,14 +191,14 @@ void serialStep(core::Works& works, PutBackLine& line) {
             platform::trace("EXT IO: %s of %zu bytes cut short, dropped\n",
                             type == kSpectrumMessage ? "spectrum line" : "parameter block", data.size());
     }
-    sendPendingCommands(works, line);
+    sendPendingCommands(works, line.port());
 }
 
 void Serial(core::Works& works) {
     const std::string device = works.setup->text(works.setup->SerPort);
     platform::logInfo("Init Serial Port %s", device.c_str());
-    if (!works.auxPort) works.auxPort = std::make_shared<platform::TermiosSerialPort>();
-    platform::TermiosSerialPort& port = *works.auxPort;
+    if (!works.auxPort) works.auxPort = works.platform->serialPort();
+    platform::SerialPort& port = *works.auxPort;
     // An earlier run left the port open: set up again, as it stands.
     const bool opened = port.isOpen() || port.open(works.platform->root().resolve(device));
     if (!opened || !port.configure({115200, false})) {
@@ -215,8 +214,7 @@ void Serial(core::Works& works) {
     works.serFD = port.fd();
     platform::logInfo("OK works->serFD=%d (%s)", port.fd(), device.c_str());
     platform::trace("------------------ OK works->serFD=%d (%s)\n", port.fd(), device.c_str());
-    SerialByteLine serial(port);
-    PutBackLine line(serial);
+    PutBackLine line(port);
     while (works.running != 0 && works.setup->enaser == '1') serialStep(works, line);
     platform::trace("---------------------------------------Serial EXIT %x\n", works.setup->enaser.load());
 }

@@ -6,14 +6,15 @@
 #include <span>
 
 #include "core/works.h"
+#include "platform/serial_port.h"
 #include "radio/aux_link.h"
-#include "radio/byte_line.h"
+#include "radio/put_back_line.h"
 
 namespace radio {
 
 // The pending requests, in their fixed order: receive for a tune, the tune
 // carrier, the panel's transmit change, the drive power.
-void sendPendingCommands(core::Works& works, ByteLine& line);
+void sendPendingCommands(core::Works& works, platform::SerialPort& port);
 
 // Under serMut; on a lock failure the update is skipped.
 void storeParameters(core::Works& works, std::span<const uint8_t> block);

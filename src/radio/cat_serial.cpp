@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "platform/log.h"
@@ -23,9 +24,9 @@ void failPort(core::Works& works, const char* logFormat, const char* shown, cons
     works.failedThread = core::kFailedCatSerial;
 }
 
-void waitForReply(core::Works& works, ByteLine& line, CatPoll& poll) {
+void waitForReply(core::Works& works, platform::SerialPort& port, CatPoll& poll) {
     platform::Clock& clock = works.platform->clock();
-    if (line.bytesAvailable() <= 0) {
+    if (port.bytesAvailable() <= 0) {
         ++poll.counterimeoutCAT;
         clock.sleepFor(1ms);
         if (poll.counterimeoutCAT > kReplyTimeoutMs) {
@@ -37,7 +38,7 @@ void waitForReply(core::Works& works, ByteLine& line, CatPoll& poll) {
         return;
     }
     uint8_t byte = 0;
-    int result = line.readByte(byte);
+    int result = port.readByte(byte);
     if (result != 1) {
         platform::logError("timeout %d\n", result);
         clock.sleepFor(20ms);
@@ -52,8 +53,8 @@ void waitForReply(core::Works& works, ByteLine& line, CatPoll& poll) {
 
 }  // namespace
 
-void writeSerialCatPort(ByteLine& line, std::span<const uint8_t> bytes, CatPoll& poll) {
-    if (!line.writeAll(bytes)) platform::logError("CAT: write failed");
+void writeSerialCatPort(platform::SerialPort& port, std::span<const uint8_t> bytes, CatPoll& poll) {
+    if (!port.writeAll(bytes)) platform::logError("CAT: write failed");
     poll.counterimeoutCAT = 0;
 }
 
@@ -69,19 +70,19 @@ void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySi
     poll.lastCommandSent = 0;
 }
 
-void catPollStep(core::Works& works, ByteLine& line, CatPoll& poll) {
+void catPollStep(core::Works& works, platform::SerialPort& port, CatPoll& poll) {
     switch (poll.catProcessStatus) {
         case CatPoll::kSend:
             // A byte left over from a late or disturbed reply would put every
             // later reply one byte out of step.
-            if (const int stray = discardWaiting(line); stray > 0)
+            if (const int stray = platform::discardWaiting(port); stray > 0)
                 platform::trace("CAT: %d byte(s) left before the request discarded\n", stray);
-            writeSerialCatPort(line, kCatFrequencyRequest, poll);
+            writeSerialCatPort(port, kCatFrequencyRequest, poll);
             poll.lastCommandSent = kCatReadFrequency;
             poll.catProcessStatus = CatPoll::kWait;
             break;
         case CatPoll::kWait:
-            waitForReply(works, line, poll);
+            waitForReply(works, port, poll);
             break;
         default:
             DecodeCatSerialCmd(works, poll.reply, poll);
@@ -94,7 +95,8 @@ void catPollStep(core::Works& works, ByteLine& line, CatPoll& poll) {
 void CatSerial(core::Works& works) {
     const std::string device = works.setup->text(works.setup->CatSerialPort);
     platform::logInfo("Init CATSerial Port %s", device.c_str());
-    platform::TermiosSerialPort port;
+    const std::unique_ptr<platform::SerialPort> opened = works.platform->serialPort();
+    platform::SerialPort& port = *opened;
     if (!port.open(works.platform->root().resolve(device))) {
         failPort(works, "Unable to open device %s", "CAT: Unable to open device %s", device);
         return;
@@ -106,9 +108,8 @@ void CatSerial(core::Works& works) {
     works.catSerFD = port.fd();
     platform::logInfo("OK works->catSerFD=%d (%s)", port.fd(), device.c_str());
     platform::trace("---------------- OK works->catSerFD=%d (%s)\n", port.fd(), device.c_str());
-    SerialByteLine line(port);
     CatPoll poll;
-    while (works.running != 0 && works.setup->enaCatSer == '1') catPollStep(works, line, poll);
+    while (works.running != 0 && works.setup->enaCatSer == '1') catPollStep(works, port, poll);
     // The port closes with the thread; the next start opens it again.
     works.catSerFD = -1;
 }

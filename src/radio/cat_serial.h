@@ -7,7 +7,7 @@
 #include <span>
 
 #include "core/works.h"
-#include "radio/byte_line.h"
+#include "platform/serial_port.h"
 #include "radio/cat_reply.h"
 
 namespace radio {
@@ -22,11 +22,11 @@ struct CatPoll {
     int received = 0;
 };
 
-void writeSerialCatPort(ByteLine& line, std::span<const uint8_t> bytes, CatPoll& poll);
+void writeSerialCatPort(platform::SerialPort& port, std::span<const uint8_t> bytes, CatPoll& poll);
 // One reply; it counts only when the read-frequency request is the one awaited.
 void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySize> reply, CatPoll& poll);
 // One pass of the poll loop: send, wait for a byte, or decode.
-void catPollStep(core::Works& works, ByteLine& line, CatPoll& poll);
+void catPollStep(core::Works& works, platform::SerialPort& port, CatPoll& poll);
 
 // Thread body; returns when the port fails or enaCatSer leaves '1'.
 void CatSerial(core::Works& works);

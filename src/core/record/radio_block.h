@@ -7,7 +7,7 @@
 #include <memory>
 
 namespace platform {
-class TermiosSerialPort;
+class SerialPort;
 }
 
 namespace core {
@@ -36,7 +36,7 @@ struct RadioBlock {
     // time. Once open it stays open for the whole run (serFD names it), so the
     // remote client's data reaches the transceiver whichever thread reads it.
     // Made by that thread's first run.
-    std::shared_ptr<platform::TermiosSerialPort> auxPort;
+    std::shared_ptr<platform::SerialPort> auxPort;
     // Guarded by serMut.
     QorParams qorParams{};
     // Installed by the transceiver layer, called by the main loop each tick: a

@@ -5,6 +5,7 @@
 #include "platform/linux/libusb_device.h"
 #include "platform/linux/linux_framebuffer.h"
 #include "platform/linux/linux_keyboard.h"
+#include "platform/linux/termios_serial_port.h"
 
 namespace platform {
 
@@ -24,6 +25,10 @@ std::unique_ptr<KeyboardDevice> LinuxPlatform::keyboardDevice() {
 
 std::unique_ptr<UsbDevice> LinuxPlatform::usbDevice() {
     return std::make_unique<LibusbDevice>();
+}
+
+std::unique_ptr<SerialPort> LinuxPlatform::serialPort() {
+    return std::make_unique<TermiosSerialPort>();
 }
 
 std::unique_ptr<Platform> makeTargetPlatform() {

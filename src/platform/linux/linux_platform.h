@@ -27,6 +27,7 @@ class LinuxPlatform final : public Platform {
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;
     std::unique_ptr<KeyboardDevice> keyboardDevice() override;
     std::unique_ptr<UsbDevice> usbDevice() override;
+    std::unique_ptr<SerialPort> serialPort() override;
     // Name + ".png" in the working directory.
     [[nodiscard]] std::string imagePath(const std::string& name) const override { return name + ".png"; }
     void whenPoweredOff(std::function<void()>) override {}

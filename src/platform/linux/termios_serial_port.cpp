@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace platform {
@@ -47,7 +48,8 @@ bool TermiosSerialPort::configure(const SerialSettings& settings) {
     termios options{};
     options.c_iflag = IGNPAR;
     options.c_oflag = 0;
-    options.c_cflag = CS8 | HUPCL | CLOCAL | CREAD | (settings.twoStopBits ? CSTOPB : 0);
+    options.c_cflag =
+        CS8 | CLOCAL | CREAD | (settings.hangUpOnClose ? HUPCL : 0) | (settings.twoStopBits ? CSTOPB : 0);
     options.c_lflag = 0;
     options.c_cc[VMIN] = 1;
     options.c_cc[VTIME] = 5;
@@ -57,22 +59,33 @@ bool TermiosSerialPort::configure(const SerialSettings& settings) {
     return ::tcsetattr(fd_, TCSANOW, &options) == 0;
 }
 
-int TermiosSerialPort::bytesAvailable() const {
+int TermiosSerialPort::bytesAvailable() {
     int count = 0;
     if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &count) != 0) return 0;
     return count;
 }
 
-int TermiosSerialPort::readByte(char& byte) {
+int TermiosSerialPort::readByte(uint8_t& byte) {
     return static_cast<int>(::read(fd_, &byte, 1));
 }
 
-bool TermiosSerialPort::writeAll(std::string_view data) {
+bool TermiosSerialPort::setReadTimeout(std::chrono::milliseconds timeout) {
+    termios options{};
+    if (::tcgetattr(fd_, &options) != 0) return false;
+    // VTIME counts tenths of a second, at most 255 of them.
+    const auto tenths = std::clamp<std::chrono::milliseconds::rep>(timeout.count() / 100, 0, 255);
+    options.c_lflag &= static_cast<tcflag_t>(~ICANON);
+    options.c_cc[VMIN] = 0;
+    options.c_cc[VTIME] = static_cast<cc_t>(tenths);
+    return ::tcsetattr(fd_, TCSANOW, &options) == 0;
+}
+
+bool TermiosSerialPort::writeAll(std::span<const uint8_t> data) {
     if (fd_ < 0) return false;
     while (!data.empty()) {
         ssize_t written = ::write(fd_, data.data(), data.size());
         if (written > 0) {
-            data.remove_prefix(static_cast<size_t>(written));
+            data = data.subspan(static_cast<size_t>(written));
             continue;
         }
         // A short pause and again, as the line drains; a dead device gives up.
@@ -80,6 +93,10 @@ bool TermiosSerialPort::writeAll(std::string_view data) {
         ::usleep(1000);
     }
     return true;
+}
+
+bool TermiosSerialPort::flushInput() {
+    return ::tcflush(fd_, TCIFLUSH) == 0;
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/linux/termios_serial_port.h"
 #include "platform/sim/sim_keyboard.h"
 #include "platform/sim/sim_usb_device.h"
 #include "platform/sim/virtual_framebuffer.h"
@@ -86,6 +87,10 @@ std::unique_ptr<KeyboardDevice> SimPlatform::keyboardDevice() {
 
 std::unique_ptr<UsbDevice> SimPlatform::usbDevice() {
     return std::make_unique<SimUsbDevice>(*clock_);
+}
+
+std::unique_ptr<SerialPort> SimPlatform::serialPort() {
+    return std::make_unique<TermiosSerialPort>();
 }
 
 std::string SimPlatform::imagePath(const std::string& name) const {

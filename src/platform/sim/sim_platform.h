@@ -47,6 +47,7 @@ class SimPlatform final : public Platform {
     // The FIFO /dev/input/by-id/sim-event-kbd, created with the run root.
     std::unique_ptr<KeyboardDevice> keyboardDevice() override;
     std::unique_ptr<UsbDevice> usbDevice() override;
+    std::unique_ptr<SerialPort> serialPort() override;
     // /opt/Brisel/<name>.png under the run root.
     [[nodiscard]] std::string imagePath(const std::string& name) const override;
     // The small controller's power-off and a reboot both end the simulated unit.
