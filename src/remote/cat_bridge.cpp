@@ -1,15 +1,13 @@
 #include "remote/cat_bridge.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <memory>
 
 #include "core/error_codes.h"
 #include "core/errors.h"
-#include "platform/linux/cat_serial.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/cat_port.h"
@@ -27,17 +25,17 @@ bool enabled(core::Works& works) {
 }
 
 // Forwards replies until the bridge is stopped or the port fails.
-void forwardReplies(core::Works& works, int fd) {
+void forwardReplies(core::Works& works, platform::SerialPort& port) {
     platform::Clock& clock = works.platform->clock();
     std::array<uint8_t, kReplyBytes> reply{};
     size_t length = 0;
     while (enabled(works)) {
-        if (platform::catBytesWaiting(fd) == 0) {
+        if (port.bytesAvailable() == 0) {
             clock.sleepFor(milliseconds(5));
             continue;
         }
         uint8_t byte = 0;
-        if (::read(fd, &byte, 1) != 1) return;
+        if (port.readByte(byte) != 1) return;
         // Bytes that never end in ';' within the buffer are dropped.
         if (length == reply.size()) length = 0;
         reply[length++] = byte;
@@ -60,18 +58,24 @@ void Cat(core::Works& works) {
         ExitCAT(works);
         return;
     }
-    const int fd = works.catFD;
+    // Held here, the port stays open while the bridge reads it, whoever closes the bridge.
+    const std::shared_ptr<platform::SerialPort> port = works.catPort.load();
+    if (!port) {
+        ExitCAT(works);
+        return;
+    }
     // The probe read only the first five bytes of "DT001;": its ';' would go to the client as a reply.
-    if (!platform::flushCatInput(fd)) platform::logError("CAT input not flushed: %s", std::strerror(errno));
-    platform::logInfo("OK works->catFD=%d (%s)", fd, works.setup->text(works.setup->CatPort).c_str());
+    if (!port->flushInput()) platform::logError("CAT input not flushed: %s", std::strerror(errno));
+    platform::logInfo("OK works->catFD=%d (%s)", port->fd(), works.setup->text(works.setup->CatPort).c_str());
     works.status_cat = 1;
-    forwardReplies(works, fd);
+    forwardReplies(works, *port);
     ExitCAT(works);
 }
 
 void ExitCAT(core::Works& works) {
-    const int fd = works.catFD.exchange(-1);
-    if (works.status_cat.exchange(0) == 1 && fd >= 0) ::close(fd);
+    works.catFD = -1;
+    works.status_cat = 0;
+    works.catPort.store(nullptr);
     works.remoteFault = 1;
     works.setup->EnableCAT = '0';
     core::AddErrore(works, core::err::RemoteCat);

@@ -9,7 +9,8 @@ namespace remote {
 // The bridge thread: finds the port, then forwards replies while EnableCAT is '1'.
 void Cat(core::Works& works);
 
-// Closes the bridge: the port (when it was found), EnableCAT down, error 20.
+// Closes the bridge: lets go of the port (it closes once the bridge thread
+// has let go too), EnableCAT down, error 20.
 void ExitCAT(core::Works& works);
 
 }  // namespace remote

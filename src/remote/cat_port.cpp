@@ -1,15 +1,13 @@
 #include "remote/cat_port.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
-#include "platform/linux/cat_serial.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -19,46 +17,44 @@ namespace {
 constexpr size_t kAnswerBytes = 5;
 
 // The first five bytes of the answer, or fewer when the port fell silent for a second.
-std::string readAnswer(int fd, const std::string& path) {
+std::string readAnswer(platform::SerialPort& port, const std::string& path) {
     std::array<char, 200> received{};
     size_t count = 0;
     while (count < kAnswerBytes) {
-        const ssize_t read = ::read(fd, &received[count], 1);
-        if (read <= 0) break;
-        ++count;
+        uint8_t byte = 0;
+        if (port.readByte(byte) <= 0) break;
+        received[count++] = static_cast<char>(byte);
         platform::logInfo("Received %d \"%s\" %s", static_cast<int>(count), received.data(), path.c_str());
     }
     platform::logInfo("Received \"%s\" %s", received.data(), path.c_str());
     return std::string(received.data(), count);
 }
 
-// The port's descriptor when it answered as the transceiver, else -1 (closed).
-int probe(const std::string& path, const std::string& device) {
-    const int fd = platform::openCatPort(device);
-    if (fd < 0) {
+// The port when it answered as the transceiver, else null (closed).
+std::unique_ptr<platform::SerialPort> probe(core::Works& works, const std::string& path) {
+    std::unique_ptr<platform::SerialPort> port = works.platform->serialPort();
+    if (!port->open(works.platform->root().resolve(path))) {
         platform::logError("Cannot open %s, error %d -%s", path.c_str(), errno, std::strerror(errno));
-        return -1;
+        return nullptr;
     }
     platform::logInfo("Opened  %s", path.c_str());
     platform::trace("Opened %s---------------------------------------------\n", path.c_str());
-    if (!platform::configureCatPort(fd)) {
+    if (!port->configure({.baud = 115200, .twoStopBits = false, .hangUpOnClose = false})) {
         platform::logError("Cannot set %s, error %d -%s", path.c_str(), errno, std::strerror(errno));
-        ::close(fd);
-        return -1;
+        return nullptr;
     }
     platform::logInfo("Set %s", path.c_str());
     platform::trace("set %s---------------------------------------------\n", path.c_str());
     platform::logInfo("Send \"DT;\" %s", path.c_str());
-    const bool sent = ::write(fd, "DT;", 3) == 3;
+    const bool sent = port->writeText("DT;");
     platform::logInfo("Sent \"DT;\" %s", path.c_str());
     platform::trace("sent %s---------------------------------------------\n", path.c_str());
-    if (sent && platform::setCatReadTimeout(fd, 10) && readAnswer(fd, path) == "DT001") {
+    if (sent && port->setReadTimeout(std::chrono::seconds(1)) && readAnswer(*port, path) == "DT001") {
         platform::trace("received DT001; %s---------------------------------------------\n", path.c_str());
-        return fd;
+        return port;
     }
-    ::close(fd);
     platform::logInfo("Cannot connect QOR using %s", path.c_str());
-    return -1;
+    return nullptr;
 }
 
 }  // namespace
@@ -85,9 +81,9 @@ int VerifyCAT(core::Works& works) {
     }
     const std::string catPort = works.setup->text(works.setup->CatPort);
     for (auto path = candidates.rbegin(); path != candidates.rend(); ++path) {
-        const int fd = probe(*path, works.platform->root().resolve(*path));
-        if (fd >= 0) {
-            works.catFD = fd;
+        if (std::shared_ptr<platform::SerialPort> port = probe(works, *path)) {
+            works.catFD = port->fd();
+            works.catPort = std::move(port);
             platform::trace("CAT serial found:  %s---------------------------------------------\n",
                             path->c_str());
             return 0;

@@ -1,7 +1,5 @@
 #include "remote/remote_checks.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -28,8 +26,8 @@ int Find_Remote_Settings(core::Works& works) {
             return 2;
         }
         // The bridge searches anew when it starts: the port found here is not kept open.
-        const int fd = works.catFD.exchange(-1);
-        if (fd >= 0) ::close(fd);
+        works.catFD = -1;
+        works.catPort.store(nullptr);
     }
     return VerifyAudioQOR(works) < 1 ? 3 : 0;
 }

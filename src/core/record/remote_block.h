@@ -2,6 +2,7 @@
 // Remote operation's part of the shared record.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "core/record/frame_queue.h"
@@ -9,6 +10,10 @@
 
 struct OpusEncoder;
 struct OpusDecoder;
+
+namespace platform {
+class SerialPort;
+}
 
 namespace core {
 
@@ -29,6 +34,10 @@ struct RemoteBlock {
     // The ports the client's CAT text ("CA") and auxiliary-link data ("SC",
     // "PA") are written to, -1 while closed.
     std::atomic<int32_t> catFD{-1}, serFD{-1};
+    // The transceiver's CAT port that answered (catFD names it), null while
+    // none is held. It closes when the last holder lets go: the bridge reads
+    // it while other threads may drop it.
+    std::atomic<std::shared_ptr<platform::SerialPort>> catPort;
     // Set when the client asks for another jitter depth, so the playback ring is rebuilt.
     std::atomic<uint8_t> buffersChanged{0};
     // The playback ring, published by the playback thread once its device is
