@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Fails when a file of one subsystem includes a header of a subsystem above
-# it, or of a sibling: the layers only ever look down.
+# it, or of a sibling: the layers only ever look down. Fails too when a
+# subsystem other than platform and app names a concrete platform
+# (platform/linux/, platform/sim/): the others reach the machine through the
+# platform's interfaces, and app chooses the implementation.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 rank() {
@@ -20,5 +23,13 @@ for folder in */; do
     fi
   done < <(grep -rnoE '#include "[a-z]+/' "$layer" | sed -E 's|#include "([a-z]+)/|\1|')
 done
-[ "$faults" -eq 0 ] && echo "layers: every include looks down"
+for folder in */; do
+  layer="${folder%/}"
+  case "$layer" in platform | app) continue ;; esac
+  while IFS=: read -r file line _; do
+    echo "$file:$line includes a concrete platform, which only platform and app may"
+    faults=$((faults + 1))
+  done < <(grep -rnE '#include "platform/(linux|sim)/' "$layer" || true)
+done
+[ "$faults" -eq 0 ] && echo "layers: every include looks down; only platform and app name a concrete platform"
 exit $((faults > 0))

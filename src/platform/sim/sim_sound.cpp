@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "platform/linux/alsa_sound.h"
 #include "platform/log.h"
 #include "platform/sim/paced_pcm.h"
 
@@ -54,18 +55,26 @@ void writeTestSignal(const std::string& path) {
 }  // namespace
 
 SimSound::SimSound(const RunRoot& root, Clock& clock)
-    : root_(root), clock_(clock), alsa_(configuration(root), kCaptureBufferFrames) {}
+    : root_(root),
+      clock_(clock),
+      alsa_(std::make_unique<AlsaSound>(configuration(root), kCaptureBufferFrames)) {}
+
+SimSound::~SimSound() = default;
+
+std::string SimSound::errorText(int error) const {
+    return alsa_->errorText(error);
+}
 
 std::unique_ptr<PcmStream> SimSound::openCapture(const std::string& name, int channels, PcmFailure& failure) {
     writeTestSignal(root_.resolve("/tmp/audio-in.raw"));
-    std::unique_ptr<PcmStream> device = alsa_.openCapture(name, channels, failure);
+    std::unique_ptr<PcmStream> device = alsa_->openCapture(name, channels, failure);
     if (!device) return nullptr;
     return std::make_unique<PacedPcm>(std::move(device), clock_);
 }
 
 std::unique_ptr<PcmStream> SimSound::openPlayback(const std::string& name, const PlaybackLayout& layout,
                                                   PcmFailure& failure) {
-    std::unique_ptr<PcmStream> device = alsa_.openPlayback(name, layout, failure);
+    std::unique_ptr<PcmStream> device = alsa_->openPlayback(name, layout, failure);
     if (!device) return nullptr;
     return std::make_unique<PacedPcm>(std::move(device), clock_, layout);
 }
