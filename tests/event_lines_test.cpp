@@ -208,6 +208,12 @@ TEST(TuneEvents, ATuneEndedWithoutStoringSaysWhy) {
              station.run(constant(0.0f));
          },
          "EVENT tune ended without storing: no forward power measured"},
+        {"no tune memory for the antenna",
+         [&](TuneStation& station) {
+             station.works.NumAntenna = 3;
+             station.run(bowl);
+         },
+         "EVENT tune ended without storing: no tune memory of bank 0 antenna 4 at 14.074000 MHz"},
         {"the transceiver's transmission ended",
          [&](TuneStation& station) {
              station.works.ModeWorkIdx = 1;
