@@ -2,12 +2,15 @@
 // with the amplifier emulator on its link.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "emulator_process.h"
 #include "station_process.h"
@@ -51,6 +54,10 @@ class PanelProcess : public ::testing::Test {
             if (received(payload, 3s)) return;
         }
         FAIL() << payload << " never reached the amplifier\n" << emulator.control("received");
+    }
+
+    bool logged(const std::string& text, std::chrono::seconds limit) {
+        return station->waitFor([&] { return station->log().find(text) != std::string::npos; }, limit);
     }
 
     fs::path root = StationProcess::makeRoot();
@@ -100,6 +107,7 @@ TEST_F(PanelProcess, AnAutomaticTuneFromTheTuneMenuIsStored) {
     ASSERT_TRUE(
         station->waitFor([&] { return station->log().find("ANTENNA TAB") != std::string::npos; }, 30s))
         << emulator.control("received");
+    ASSERT_EQ(emulator.control("load z 12 25").rfind("ok", 0), 0u);
     ASSERT_EQ(emulator.control("key 10 14100000").rfind("ok", 0), 0u);
     press(4);
     press(3);  // complete tune
@@ -112,6 +120,58 @@ TEST_F(PanelProcess, AnAutomaticTuneFromTheTuneMenuIsStored) {
         << emulator.control("state") << "\n"
         << station->log();
     emulator.control("unkey");
+}
+
+// The event lines of the station's log, without their time stamps.
+std::vector<std::string> eventLines(const std::string& log) {
+    std::vector<std::string> events;
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);) {
+        const auto at = line.find("] EVENT ");
+        if (at != std::string::npos) events.push_back(line.substr(at + 2));
+    }
+    return events;
+}
+
+long told(const std::vector<std::string>& events, const std::string& start) {
+    return std::count_if(events.begin(), events.end(),
+                         [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+TEST_F(PanelProcess, ABankChangeAndATuneAreToldInTheLogOnceEach) {
+    std::ofstream(root / "opt/set/antenna_b1.txt") << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n";
+    start();
+    ASSERT_EQ(emulator.control("key 10 14100000").rfind("ok", 0), 0u);
+    ASSERT_EQ(emulator.control("unkey").rfind("ok", 0), 0u);
+    ASSERT_TRUE(logged("EVENT band 20m: 14.100000 MHz", 30s)) << station->log();
+
+    press(1);  // the next bank: receiving, no protection locks the key
+    ASSERT_TRUE(logged("EVENT bank 1: interface Generic", 10s)) << station->log();
+    // The new bank's table applies at once, at the frequency known.
+    ASSERT_TRUE(station->waitFor(
+        [&] { return told(eventLines(station->log()), "EVENT band 20m: 14.100000 MHz") >= 2; }, 10s))
+        << station->log();
+
+    ASSERT_EQ(emulator.control("load z 12 25").rfind("ok", 0), 0u);
+    ASSERT_EQ(emulator.control("key 10 14100000").rfind("ok", 0), 0u);
+    press(4);
+    press(3);  // complete tune
+    // A sanitizer build on a busy machine runs the search many times slower.
+    ASSERT_TRUE(logged("EVENT tune stored: SWR ", 100s)) << emulator.control("state") << "\n"
+                                                         << station->log();
+    emulator.control("unkey");
+
+    const std::vector<std::string> events = eventLines(station->log());
+    EXPECT_EQ(told(events, "EVENT bank "), 1) << station->log();
+    EXPECT_EQ(told(events, "EVENT tune started from the panel: complete search at 14.100000 MHz, antenna 1"),
+              1)
+        << station->log();
+    EXPECT_EQ(told(events, "EVENT tune "), 2) << "one start, one end\n" << station->log();
+    const auto stored = std::find_if(events.begin(), events.end(), [](const std::string& line) {
+        return line.rfind("EVENT tune stored: ", 0) == 0;
+    });
+    ASSERT_NE(stored, events.end());
+    EXPECT_NE(stored->find(", 14.100000 MHz, antenna 1, bank 1"), std::string::npos) << *stored;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/errors.h"
 #include "remote/audio_capture.h"
 #include "remote/audio_playback.h"
+#include "platform/sim/scaled_clock.h"
 #include "remote/client_writer.h"
 #include "test_station.h"
 
@@ -19,10 +20,13 @@ namespace {
 using namespace std::chrono_literals;
 
 // The audio threads on the simulated sound devices (ALSA's file plugin under
-// the run root), with a clock that costs no time.
+// the run root). The devices are paced by the station's clock as a real one
+// is by its sample rate; a clock that cost no time would let capture fill the
+// client's queue before its writer ever ran. Ten times real speed keeps the
+// waits short and leaves the writer and the client seconds of queue.
 class AudioThreads : public ::testing::Test {
   protected:
-    AudioThreads() {
+    AudioThreads() : station(std::make_unique<platform::ScaledClock>(10.0)) {
         socketpair(AF_UNIX, SOCK_STREAM, 0, client_);
         works.running = 1;
         works.errorsHeld = 0;

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <string>
@@ -249,6 +250,39 @@ TEST_F(RemoteServerTest, AHeartbeatKeepsTheConnectionAndStatusRecordsFollow) {
     }
 }
 
+TEST_F(RemoteServerTest, LoginLogoutAndEachRefusalAreToldOnceInWords) {
+    const auto told = [&](const std::string& text) {
+        const std::vector<std::string> events = station.log.lines(platform::LogChannel::Event);
+        return std::count(events.begin(), events.end(), "EVENT " + text);
+    };
+    {
+        remote_client::RemoteClient client;
+        ASSERT_EQ(client.connect(endpoint()), "");
+        ASSERT_TRUE(client.login("Secret7"));
+        ASSERT_TRUE(waitForLog("EVENT remote login: 127.0.0.1"));
+    }
+    ASSERT_TRUE(waitForLog("EVENT remote logout: 127.0.0.1"));
+
+    remote_client::Endpoint from = endpoint();
+    from.from = "127.0.0.5";
+    remote_client::RemoteClient guesser;
+    ASSERT_EQ(guesser.connect(from), "");
+    ASSERT_TRUE(guesser.login("Secret8"));
+    ASSERT_TRUE(waitForLog("EVENT remote refused 127.0.0.5: wrong pass phrase"));
+
+    works.Passphrase.set("");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        remote_client::RemoteClient client;
+        ASSERT_EQ(client.connect(endpoint()), "") << attempt;
+        EXPECT_FALSE(client.receive(5000)) << attempt;
+    }
+    EXPECT_EQ(told("remote refused 127.0.0.1: no pass phrase is set (told once until one is)"), 1);
+    EXPECT_EQ(told("remote login: 127.0.0.1"), 1);
+    EXPECT_EQ(told("remote logout: 127.0.0.1"), 1);
+    EXPECT_EQ(told("remote refused 127.0.0.5: wrong pass phrase"), 1);
+    EXPECT_FALSE(station.log.contains("Secret")) << "no pass phrase in the log";
+}
+
 TEST_F(RemoteServerTest, BinaryMessagesBeforeThePassPhraseAreDroppedButTheHeartbeat) {
     const int fd = connectRaw();
     sendText(fd, kRequest);
@@ -299,6 +333,7 @@ TEST_F(RemoteServerTest, AClientWithoutItsPassPhraseLeavesTheSlotAfterTenSeconds
     EXPECT_EQ(untilClosed(fd).find("(still open)"), std::string::npos);
     close(fd);
     EXPECT_TRUE(waitForLog("no pass phrase from 127.0.0.1 within 10 s: connection ended"));
+    EXPECT_TRUE(waitForLog("EVENT remote refused 127.0.0.1: no pass phrase within 10 s"));
 
     remote_client::RemoteClient next;
     ASSERT_EQ(next.connect(endpoint()), "");

@@ -55,6 +55,9 @@ TEST(SimLogSink, StampsEachLineAndLeavesItsTextAlone) {
         {"a system-log line ends an open trace line",
          {{0ms, LogChannel::Trace, "half"}, {1ms, LogChannel::Error, "bad\n"}},
          "[     0.000] half\n[     0.001] syslog<3> bad\n"},
+        {"an event line carries no mark and ends an open trace line",
+         {{0ms, LogChannel::Trace, "2-1) Err 0 SWR 3.10 "}, {3ms, LogChannel::Event, "EVENT tune started"}},
+         "[     0.000] 2-1) Err 0 SWR 3.10 \n[     0.003] EVENT tune started\n"},
     };
     for (const auto& test : cases) EXPECT_EQ(logOf(test.writes), test.log) << test.name;
 }

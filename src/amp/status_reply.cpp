@@ -3,6 +3,7 @@
 #include "amp/error_recovery.h"
 #include "amp/fan_control.h"
 #include "amp/measurements.h"
+#include "amp/protection_events.h"
 #include "amp/thermal.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
@@ -176,6 +177,7 @@ void ApplyStatusReply(core::Works& works, const StatusReply& reply, std::string_
     trackBypass(works, reply.status, payload);
     trackAttenuator(works, reply.status0);
     trackProtections(works, reply.status, reply.prot);
+    logProtectionChanges(works, reply.status, reply.prot);
     startTemperatureLog(works, reply.status);
     updatePowers(works, reply);
     works.currentRaw = static_cast<float>(reply.current);

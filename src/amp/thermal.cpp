@@ -8,6 +8,7 @@
 #include "amp/startup_commands.h"
 #include "config/text_lines.h"
 #include "core/amp_commands.h"
+#include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
@@ -31,6 +32,13 @@ void reportCpuTempFault(core::Works& works, const char* what) {
     if (works.cpuTempFault.exchange(1) != 0) return;
     platform::logError("%s, CPU temperatures kept at %.1f and %.1f", what,
                        static_cast<double>(works.cpuTemp.load()), static_cast<double>(works.cpuTemp2.load()));
+}
+
+// A heat sink's alarm in words, for a person reading the log.
+void logTemperatureProtection(int alarmCode, const char* what, float temperature, float limit) {
+    const int sensor = alarmCode == core::err::Temp1Alarm ? 1 : 2;
+    platform::event("protection %s: heat sink %d at %.1f °C, limit %.1f °C (%d-High temperature)", what,
+                    sensor, static_cast<double>(temperature), static_cast<double>(limit), sensor);
 }
 
 }  // namespace
@@ -62,6 +70,7 @@ void GestTemperatureFunction(core::Works& works, int alarmCode, int endCode, int
         }
         IncPNTIn_CMDLinear(core::cmd::LeaveBypass, works);
         platform::trace("!!!!  TEMP ALLARM: %02.02f (%i)\n", static_cast<double>(temperature), alarmCode);
+        logTemperatureProtection(alarmCode, "raised", temperature, limit);
         return;
     }
     if (temperature < warningFrom) {
@@ -70,6 +79,7 @@ void GestTemperatureFunction(core::Works& works, int alarmCode, int endCode, int
             IncPNTIn_CMDLinear(core::cmd::Bypass, works);
             core::AddErrore(works, endCode);
             platform::trace("!!!! END TEMPERATURE ERROR (%i)\n", endCode);
+            logTemperatureProtection(alarmCode, "cleared", temperature, limit);
         }
         if (core::ExistError(works, warnCode)) {
             core::DeleteErrore(works, warnCode);

@@ -30,6 +30,8 @@ bool pastDeadline(core::Works& works, const Client& client) {
 void logPastDeadline(const Client& client) {
     platform::logError("no pass phrase from %s within %d s: connection ended", client.addressText.c_str(),
                        static_cast<int>(kPassPhraseDeadline.count()));
+    platform::event("remote refused %s: no pass phrase within %d s", client.addressText.c_str(),
+                    static_cast<int>(kPassPhraseDeadline.count()));
 }
 
 enum class LineRead { Line, Ended, Failed, PastDeadline };
@@ -121,6 +123,7 @@ Login framePhase(core::Works& works, const Client& client) {
             works.wsActive = 1;
             clock.sleepFor(milliseconds(1));
             platform::logInfo("Receiving data");
+            platform::event("remote login: %s", client.addressText.c_str());
             continue;
         }
         if (works.wsActive == 0) {

@@ -70,6 +70,15 @@ void closeClient(int fd) {
     if (::close(fd) != 0) platform::logError("TCP close Error");
 }
 
+void logWrongPassPhrase(const Client& client, seconds wait) {
+    if (wait.count() == 0)
+        platform::event("remote refused %s: wrong pass phrase", client.addressText.c_str());
+    else
+        platform::event(
+            "remote refused %s: wrong pass phrase; its next handshake waits %lld s (guessing delay)",
+            client.addressText.c_str(), static_cast<long long>(wait.count()));
+}
+
 struct WaitingClient {
     Client client;
     std::string key;
@@ -136,18 +145,20 @@ class Server {
         const auto same = std::find_if(waiting_.begin(), waiting_.end(), [&](const WaitingClient& other) {
             return other.client.address == waiting.client.address;
         });
-        if (same != waiting_.end()) {
-            closeClient(same->client.fd);
-            waiting_.erase(same);
-        }
-        if (waiting_.size() >= kWaitingClients) {
-            closeClient(waiting_.front().client.fd);
-            waiting_.erase(waiting_.begin());
-        }
+        if (same != waiting_.end())
+            refuseWaiting(same, "a newer connection from it waits out the guessing delay");
+        if (waiting_.size() >= kWaitingClients)
+            refuseWaiting(waiting_.begin(), "more clients wait out the guessing delay than are kept");
         const auto left = std::chrono::duration_cast<milliseconds>(waiting.answerAt - clock_.now());
         platform::logInfo("handshake of %s answered in %lld ms", waiting.client.addressText.c_str(),
                           static_cast<long long>(left.count()));
         waiting_.push_back(std::move(waiting));
+    }
+
+    void refuseWaiting(std::vector<WaitingClient>::iterator waiting, const char* why) {
+        platform::event("remote refused %s: %s", waiting->client.addressText.c_str(), why);
+        closeClient(waiting->client.fd);
+        waiting_.erase(waiting);
     }
 
     bool answerWaitingClient() {
@@ -169,7 +180,11 @@ class Server {
             return;
         }
         if (works_.Passphrase.get().empty()) {
-            if (!refusalLogged_) platform::logError("no pass phrase is set: every remote client is refused");
+            if (!refusalLogged_) {
+                platform::logError("no pass phrase is set: every remote client is refused");
+                platform::event("remote refused %s: no pass phrase is set (told once until one is)",
+                                client.addressText.c_str());
+            }
             refusalLogged_ = true;
             closeClient(client.fd);
             return;
@@ -177,13 +192,17 @@ class Server {
         refusalLogged_ = false;
         const Login login = serveClient(works_, client);
         closeClient(client.fd);
-        if (login == Login::Accepted) guesses_.succeeded(client.address);
+        if (login == Login::Accepted) {
+            guesses_.succeeded(client.address);
+            platform::event("remote logout: %s", client.addressText.c_str());
+        }
         if (login != Login::Refused) return;
         const seconds wait = guesses_.failed(client.address, clock_.now());
         if (wait.count() > 0)
             platform::logError("%d wrong pass phrases in a row from %s: its next handshake waits %lld s",
                                guesses_.failures(client.address), client.addressText.c_str(),
                                static_cast<long long>(wait.count()));
+        logWrongPassPhrase(client, wait);
         limitGuessing();
     }
 

@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "tuner/antenna_file.h"
 #include "tuner/antenna_selection.h"
+#include "tuner/bank_events.h"
 #include "tuner/tune_memory_file.h"
 
 namespace tuner {
@@ -78,6 +79,7 @@ void ChangeBanco(core::Works& works) {
     works.NumBanco = next;
     config::writeSetup(works);  // a failure is logged by the file store
     LoadAllBankTable(works, next);
+    logBankChange(works);
     works.antennaRow = -1;
 }
 
@@ -86,6 +88,7 @@ void ChangeInterfaceBanco(core::Works& works) {
     if (next > kLastInterfaceType || next < 0) next = 0;
     works.ModeWorkIdx = next;
     amp::SetModeWorkIDX(works);
+    logInterfaceChange(works);
     SaveToBank(works, works.NumBanco, works.NumAntenna);
 }
 

@@ -103,7 +103,7 @@ void LoadTuneFromMEM(core::Works& works, int32_t antenna) {
                     static_cast<long>(frequency), index, works.tuneC.load(), works.tuneL.load());
 }
 
-void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
+bool InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
     const int32_t frequency = works.frequency;
     const int32_t index = AtuIdxSearch(frequency);
     platform::trace("--------------> Save Tune To File idx %d (idx:%d)\n", frequency, index);
@@ -117,11 +117,11 @@ void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
     if (antenna < 0 || antenna >= kTuneAntennaCount) {
         platform::logError("tune of antenna %d not stored: only antennas 1 to %d have tune memories",
                            antenna + 1, kTuneAntennaCount);
-        return;
+        return false;
     }
     if (index < 0 || index >= kTuneIndexCount) {
         platform::logError("tune at %d Hz not stored: no tune memory covers it", frequency);
-        return;
+        return false;
     }
     // Checked and stored under one lock, so a bank change cannot slip in between.
     const bool stored = works.tuneMemory.with([&](TuneTables& memory) {
@@ -130,6 +130,7 @@ void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
         return true;
     });
     if (stored) SaveTabAtu(works, bank, antenna);
+    return stored;
 }
 
 }  // namespace tuner

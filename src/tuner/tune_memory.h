@@ -20,7 +20,8 @@ void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index,
                                         int32_t antenna);
 // The stored tune nearest to `frequency` into tuneValue; the caller holds the tune lock.
 void LoadTuneFromMEM(core::Works& works, int32_t antenna);
-// tuneValue stored at the index of `frequency`, and the antenna's file rewritten.
-void InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna);
+// tuneValue stored at the index of `frequency`, and the antenna's file rewritten;
+// false when no memory of the bank and antenna covers the frequency.
+bool InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna);
 
 }  // namespace tuner

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/works.h"
+#include "tuner/tune_events.h"
 
 namespace tuner {
 
@@ -13,12 +14,16 @@ namespace tuner {
 inline constexpr int32_t SWRTimeoutCICLI[5] = {600, 400, 300, 200, 100};
 inline constexpr const char* SWRTimeout[5] = {"25sec", "20sec", "15sec", "10sec", "5sec"};
 
+// A search whose best SWR is above this stores nothing.
+inline constexpr float kMaxStoredSwr = 6.0f;
+
 // One step of the search; nothing while the start commands are still going out
 // or once the search was stopped.
 void TuneTask(core::Works& works);
 // Ends a running search once, whichever thread calls first; store 1 saves the best
 // tune when it is acceptable. A search that measured nothing gives back the word it started from.
-void EscAutoTune(core::Works& works, int store);
+// why: what the log tells of the end.
+void EscAutoTune(core::Works& works, int store, TuneExit why = TuneExit::Finished);
 // The tune key: starts a search, or stops a running one without storing.
 void GoTune(core::Works& works);
 // Starts a search (fine or complete by tuneFine), unless the tuner is in by-pass.

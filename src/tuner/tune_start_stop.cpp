@@ -17,7 +17,6 @@
 namespace tuner {
 namespace {
 
-constexpr float kMaxStoredSwr = 6.0f;
 constexpr int32_t kMakerTransceiver = 1;  // ModeWorkIdx
 
 // The band's input-power trip, lifted for the search, is back on whatever ended it.
@@ -38,7 +37,7 @@ void restoreWordBeforeSearch(core::Works& works) {
 
 }  // namespace
 
-void EscAutoTune(core::Works& works, int store) {
+void EscAutoTune(core::Works& works, int store, TuneExit why) {
     // Whoever clears the state ends the search: a stop racing the search's own
     // end neither stores nor ends it twice.
     uint8_t state = works.tuneState;
@@ -47,6 +46,7 @@ void EscAutoTune(core::Works& works, int store) {
     } while (!works.tuneState.compare_exchange_weak(state, 0));
 
     const float best = works.tuneBestSwr;
+    bool stored = false;
     if (works.tuneMeasured == 0) {
         restoreWordBeforeSearch(works);
         if (store == 1) {
@@ -57,8 +57,9 @@ void EscAutoTune(core::Works& works, int store) {
         core::AddErrore(works, core::err::TuneMaxSwr);
         platform::trace("------- ERRORE MAX TUNE (%f)\n", static_cast<double>(best));
     } else if (store == 1) {
-        InsertTuneToMem(works, works.NumBanco, works.NumAntenna);
+        stored = InsertTuneToMem(works, works.NumBanco, works.NumAntenna);
     }
+    logTuneEnded(works, why, stored);
     works.platform->clock().sleepFor(std::chrono::milliseconds(1000));
     amp::IncPNTIn_CMDLinear(core::cmd::Attenuator, works);
     works.cnttune = 0;
@@ -72,16 +73,18 @@ void GoTune(core::Works& works) {
     if (works.TUNEenabled < 0) return;
     if (works.tuneState != 0) {
         platform::trace("esc tune TUNEMENU\n");
-        EscAutoTune(works, 0);
+        EscAutoTune(works, 0, TuneExit::StoppedByUser);
         return;
     }
     platform::trace("c-START TUNE (%x)!!\n", static_cast<unsigned>(works.tuneTxState.load()));
     if (!(works.AutoTuneMode & 1) || (works.tuneTxState & core::tuneTxState::RxSent)) {
         platform::trace("NO TUNE!!\n");
+        logTuneRefused(works.AutoTuneMode & 1 ? "the last tune is still ending" : "automatic tune is off");
         works.panelFlags |= core::panelFlags::TuneDisabled;
         return;
     }
     StartAutotune(works);
+    logTuneStarted(works, TuneOrigin::Panel);
     platform::trace("b-START TUNE %i!!\n", works.tuneStep.load());
     // A start refused (tuner in by-pass) must not have the transceiver send a carrier.
     if (works.ModeWorkIdx == 1 && works.tuneState != 0) {

@@ -133,7 +133,7 @@ void WaitTune2(core::Works& works) {
 
 void VerifyStopAutotune(core::Works& works) {
     if (works.ModeWorkIdx != kMakerTransceiver || works.transceiverTx != 0) return;
-    EscAutoTune(works, 0);
+    EscAutoTune(works, 0, TuneExit::TransmissionEnded);
     works.tuneTxState |= core::tuneTxState::RxSent;
 }
 

@@ -306,7 +306,7 @@ void TuneTask(core::Works& works) {
     if (works.cnttune > SWRTimeoutCICLI[budgetIndex]) {
         platform::trace("%d max cicli-> esco\n", works.cnttune.load());
         TuneEnd(works);
-        EscAutoTune(works, 0);
+        EscAutoTune(works, 0, TuneExit::TimeOut);
         core::AddErrore(works,
                         works.SWRescAutoTune != 0.0f ? core::err::TuneSwrTimeout : core::err::TuneTimeout);
         amp::AttivaDisattivaProtezione(works, 1);

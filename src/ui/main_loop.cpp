@@ -18,6 +18,7 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/antenna_selection.h"
+#include "tuner/bank_events.h"
 #include "ui/button_bar.h"
 #include "ui/framebuffer.h"
 #include "ui/meters.h"
@@ -110,6 +111,7 @@ void followFrequency(core::Works& works, std::time_t now, const std::optional<co
     amp::SetFilterFromfreq(works);
     amp::SearchCambioSoglie_TS(works);
     tuner::GestioneAntennaAutomatica(works);
+    tuner::logBandChange(works);
     works.lastFrequency = works.frequency.load();
     works.tuneFine = 0;
     DisattivoScreenSave(works, now);

@@ -23,6 +23,7 @@ void resetCounters(core::Works& works) {
 void startOnTransmission(core::Works& works) {
     if (works.carrierControl == 0 && works.carrierHoldoff == 0) {
         tuner::StartAutotune(works);
+        tuner::logTuneStarted(works, tuner::TuneOrigin::Transmission);
         works.tuneTxState |= core::tuneTxState::StartedByTransmission;
         resetCounters(works);
     } else if (works.carrierHoldoff > 0) {
@@ -45,7 +46,7 @@ void settleAfterRx(core::Works& works, bool transmitting) {
 void waitForCarrier(core::Works& works) {
     if (works.tuneTickCount < kCarrierWaitTicks) ++works.tuneTickCount;
     if (works.tuneTickCount < kCarrierWaitTicks) return;
-    tuner::EscAutoTune(works, 0);
+    tuner::EscAutoTune(works, 0, tuner::TuneExit::NoCarrier);
     core::AddErrore(works, core::err::TuneAborted);
     clearBits(works,
               core::tuneTxState::PanelTune | core::tuneTxState::SendCarrier | core::tuneTxState::CarrierSent);

@@ -36,6 +36,8 @@ struct AmpBlock {
     std::atomic<int8_t> ampProt{0};
     std::atomic<uint8_t> bypass{0}, attenuator{0};
     std::atomic<uint8_t> microResetFlags{0};
+    // The protections the log has told as raised and not yet as cleared; the link thread's alone
+    std::atomic<uint16_t> protectionsLogged{0};
     std::atomic<int32_t> ampThresholds[4]{};
     std::atomic<int32_t> thresholdRow{0};  // band row of the thresholds sent, or a negative marker
     // The input-power threshold in force before a tune search lifted it

@@ -42,6 +42,8 @@ struct TunerBlock {
     // Frequency and antenna selection
     std::atomic<int32_t> frequency{0}, lastFrequency{0};
     std::atomic<int32_t> antennaRow{0};
+    // The bank and band row the log named last; main loop's thread only
+    int32_t bandLoggedBank = -1, bandLoggedRow = -1;
 };
 
 }  // namespace core

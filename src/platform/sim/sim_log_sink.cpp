@@ -9,7 +9,8 @@ SimLogSink::SimLogSink(Clock& clock, std::FILE* out) : clock_(clock), out_(out),
 void SimLogSink::write(LogChannel channel, std::string_view text) {
     std::string body;
     if (channel != LogChannel::Trace) {
-        body = channel == LogChannel::Info ? "syslog<6> " : "syslog<3> ";
+        if (channel == LogChannel::Info) body = "syslog<6> ";
+        if (channel == LogChannel::Error) body = "syslog<3> ";
         body.append(text);
         if (body.back() != '\n') body.push_back('\n');
     } else {
@@ -20,7 +21,7 @@ void SimLogSink::write(LogChannel channel, std::string_view text) {
     std::snprintf(stamp, sizeof stamp, "[%10.3f] ", seconds);
 
     std::lock_guard lock(mutex_);
-    // A system-log line always starts a line of its own.
+    // A system-log or event line always starts a line of its own.
     if (channel != LogChannel::Trace && !atLineStart_) body.insert(body.begin(), '\n');
     std::string lines;
     for (size_t start = 0; start < body.size();) {

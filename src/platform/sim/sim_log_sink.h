@@ -1,6 +1,7 @@
 #pragma once
 // The simulated station's log: every line to standard error, system-log lines
-// marked with their priority ("syslog<6> ", "syslog<3> "), each line stamped
+// marked with their priority ("syslog<6> ", "syslog<3> "), event lines as they
+// are (the system log of the unit is not the host's), each line stamped
 // with the seconds since the sink was made on the station's clock, so a run
 // read afterwards shows when things happened. The texts are unchanged.
 #include <cstdio>

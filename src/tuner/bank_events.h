@@ -1,0 +1,15 @@
+#pragma once
+// The lines a person reads about the station's set-up: the band the
+// frequency entered, with what it selected, and the memory bank in use.
+#include "core/works.h"
+
+namespace tuner {
+
+// After the antenna table was applied: one line when the band (or the bank
+// whose row applies) differs from the one told last. Main loop only.
+void logBandChange(core::Works& works);
+// After a bank change or a change of the bank's interface type.
+void logBankChange(const core::Works& works);
+void logInterfaceChange(const core::Works& works);
+
+}  // namespace tuner
