@@ -8,13 +8,13 @@ set -uo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh || exit 1
 failed=0
+summary=()
 echo "== format"
 if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
-  echo "format: sources not formatted as .clang-format says"
+  summary+=("format: sources not formatted as .clang-format says (clang-format -i FILE)")
   failed=1
 fi
 jobs=$(nproc)
-summary=()
 for preset in release asan tsan; do
   echo "== $preset"
   extra=()

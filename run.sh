@@ -149,7 +149,7 @@ fi
 build/release/brisel-sim-web --root "$root" --port "$port" --listen "$listen" > "$root/sim-web.out" 2> "$root/sim-web.log" &
 web=$!
 address=""
-for _ in $(seq 50); do
+for _ in $(seq 300); do
   address=$(sed -n 's/^brisel-sim-web ready //p' "$root/sim-web.out" 2>/dev/null)
   [ -n "$address" ] && break
   kill -0 "$web" 2>/dev/null || break

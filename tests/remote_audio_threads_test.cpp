@@ -9,9 +9,9 @@
 
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "platform/sim/scaled_clock.h"
 #include "remote/audio_capture.h"
 #include "remote/audio_playback.h"
-#include "platform/sim/scaled_clock.h"
 #include "remote/client_writer.h"
 #include "test_station.h"
 

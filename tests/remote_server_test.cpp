@@ -364,9 +364,10 @@ TEST_F(RemoteServerTest, TheClientSaysWhyItWasRefusedWhenItCanKnow) {
     remote_client::Endpoint nobody;
     nobody.port = static_cast<uint16_t>(testing_support::freeLoopbackPort());
     nobody.connectTimeout = std::chrono::milliseconds(500);
-    EXPECT_EQ(elsewhere.connect(nobody).rfind("connection refused: nothing listens on 127.0.0.1:" +
-                                                  std::to_string(nobody.port) + " within 0.5 s (is the station running",
-                                              0),
+    EXPECT_EQ(elsewhere.connect(nobody).rfind(
+                  "connection refused: nothing listens on 127.0.0.1:" + std::to_string(nobody.port) +
+                      " within 0.5 s (is the station running",
+                  0),
               0u);
 }
 

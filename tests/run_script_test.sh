@@ -64,7 +64,7 @@ remote_port=$(free_port)
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 \
   --remote-port "$remote_port" >"$out" 2>&1 &
 first=$!
-within 20 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed"
+within 60 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed"
 # The command run.sh prints, as a user would paste it at once (the client's path from where run.sh was
 # started): it waits for the station to listen.
 within 5 printed "brisel-remote --port" || fail "no remote command printed"
@@ -75,7 +75,7 @@ eval "${remote_command/--count 20/--count 3}" >"$out.2" 2>&1 ||
   fail "the printed remote command did not log in: $(cat "$out.2")"
 grep -q "^ST band=" "$out.2" || fail "no status record for the remote client: $(cat "$out.2")"
 
-within 20 printed "Keyboard function entered" || fail "the station did not reach its main screen"
+within 60 printed "Keyboard function entered" || fail "the station did not reach its main screen"
 for file in antenna.txt ventola.txt ventolaSSB.txt ventolaDIG.txt config.txt filter.txt setup.txt interfaces; do
   [ -e "$root/opt/set/$file" ] || fail "the new run root has no $file"
 done
@@ -117,16 +117,16 @@ within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
 
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 --radio qor >"$out" 2>&1 &
 first=$!
-within 20 printed "OK works->serFD=" || fail "the station did not open the transceiver's link"
+within 60 printed "OK works->serFD=" || fail "the station did not open the transceiver's link"
 [ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!Qor" ] || fail "the band table does not name the transceiver"
-within 20 follows_radio || fail "the station did not pass the transceiver's frequency on: $(amp_state)"
+within 60 follows_radio || fail "the station did not pass the transceiver's frequency on: $(amp_state)"
 kill -TERM "$first"
 within 15 ended "$first" || fail "run.sh with the transceiver did not end on SIGTERM"
 within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
 
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 >"$out" 2>&1 &
 first=$!
-within 20 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed after --radio qor"
+within 60 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed after --radio qor"
 [ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!Gen" ] || fail "the band table stayed on the absent transceiver"
 kill -TERM "$first"
 within 15 ended "$first" || fail "run.sh did not end on SIGTERM after --radio qor"

@@ -123,10 +123,11 @@ std::string RemoteClient::connect(const Endpoint& endpoint) {
         if (error != ECONNREFUSED) return "cannot connect to " + where + ": " + std::strerror(error);
         if (millisecondsUntil(deadline) <= kRefusedRetryMs) {
             char text[200];
-            std::snprintf(text, sizeof text,
-                          "connection refused: nothing listens on %s within %g s (is the station running, past "
-                          "its start-up, and is this the TcpPort of its setup file?)",
-                          where.c_str(), std::chrono::duration<double>(endpoint.connectTimeout).count());
+            std::snprintf(
+                text, sizeof text,
+                "connection refused: nothing listens on %s within %g s (is the station running, past "
+                "its start-up, and is this the TcpPort of its setup file?)",
+                where.c_str(), std::chrono::duration<double>(endpoint.connectTimeout).count());
             return text;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(kRefusedRetryMs));
