@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -33,6 +34,8 @@ class QueueLine : public testing_support::ScriptedPortBase {
   public:
     std::deque<uint8_t> in;
     std::string out;
+    // Another thread's work while a write is under way.
+    std::function<void()> duringWrite;
     int bytesAvailable() override { return static_cast<int>(in.size()); }
     int readByte(uint8_t& byte) override {
         byte = in.front();
@@ -41,6 +44,7 @@ class QueueLine : public testing_support::ScriptedPortBase {
     }
     bool writeAll(std::span<const uint8_t> bytes) override {
         out.append(bytes.begin(), bytes.end());
+        if (duringWrite) duringWrite();
         return true;
     }
     void message(uint8_t type, char marker, const std::vector<uint8_t>& data) {
@@ -100,6 +104,22 @@ TEST_F(AuxSerialTest, PendingCommandsGoOutInTheirOrder) {
             EXPECT_EQ(works.powerRequest, core::powerRequest::Sent);
         }
     }
+}
+
+// The main loop changes the same flag bytes while a command goes out: what it
+// set stays set, and a request it withdrew is not marked sent.
+TEST_F(AuxSerialTest, FlagsChangedByTheMainLoopDuringASendAreKept) {
+    using namespace core::tuneTxState;
+    works.tuneTxState = PanelTune | SendCarrier;
+    works.powerRequest = core::powerRequest::Send;
+    line.duringWrite = [this] {
+        if (line.out == "TU120;TX2;") works.tuneTxState &= static_cast<uint8_t>(~(PanelTune | SendCarrier));
+        if (line.out.ends_with("TQ0000;")) works.tuneTxState |= SendRx;
+    };
+    radio::sendPendingCommands(works, line);
+    EXPECT_EQ(line.out, "TU120;TX2;TQ0000;");
+    EXPECT_EQ(works.tuneTxState, SendRx) << "the withdrawn carrier request is not marked sent";
+    EXPECT_EQ(works.powerRequest, core::powerRequest::Sent);
 }
 
 TEST_F(AuxSerialTest, TheDrivePowerGoesOutAsFourDigitsWhateverItsValue) {

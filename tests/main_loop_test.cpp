@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "amp/startup_commands.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
@@ -262,6 +263,66 @@ TEST_F(MainLoop, APanelTuneWhoseCarrierNeverComesIsAborted) {
     EXPECT_EQ(works.tuneTxState & (core::tuneTxState::PanelTune | core::tuneTxState::SendCarrier |
                                    core::tuneTxState::CarrierSent),
               0);
+}
+
+// The maker's transceiver moves while a panel tune waits for its carrier:
+// the band follows once the tune has ended, and the carrier is still asked for.
+TEST_F(MainLoop, ABandChangeDuringATuneWaitsForTheTuneToEnd) {
+    works.fb = nullptr;
+    works.ModeWorkIdx = 1;
+    works.TUNEenabled = 1;
+    works.AutoTuneMode = 1;
+    tuner::GoTune(works);
+    ASSERT_EQ(works.tuneState, 1);
+    works.cmdRing.clear();
+    works.cmdBurst = 0;  // the link sent the tune's first commands
+    works.qorParams[core::qorWord::ActiveFrequency] = 7100000;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.frequency, 7100000);
+    EXPECT_EQ(works.lastFrequency, 14070000);
+    EXPECT_TRUE(queued().empty());
+    EXPECT_TRUE(works.tuneTxState & core::tuneTxState::SendCarrier);
+
+    tuner::EscAutoTune(works, 0, tuner::TuneExit::NoCarrier);
+    works.cmdRing.clear();
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.lastFrequency, 7100000);
+    ASSERT_FALSE(queued().empty());
+    EXPECT_EQ(queued().front(), core::cmd::Frequency);
+}
+
+// Commands queued after the tune's first ones wait for its end; they must not
+// keep the carrier from being asked for, or the tune waits for ever.
+TEST_F(MainLoop, APanelTuneAsksForItsCarrierOnceItsFirstCommandsAreOut) {
+    works.fb = nullptr;
+    works.ModeWorkIdx = 1;
+    works.TUNEenabled = 1;
+    works.AutoTuneMode = 1;
+    works.errorsHeld = 0;
+    tuner::GoTune(works);
+    works.cmdRing.clear();
+    works.cmdBurst = 0;
+    amp::IncPNTIn_CMDLinear(core::cmd::Thresholds, works);
+    ui::timerTick(works, kNow);
+    EXPECT_TRUE(works.tuneTxState & core::tuneTxState::SendCarrier);
+}
+
+TEST_F(MainLoop, APanelTuneWhoseFirstCommandsNeverGoOutIsAborted) {
+    works.fb = nullptr;
+    works.ModeWorkIdx = 1;
+    works.TUNEenabled = 1;
+    works.AutoTuneMode = 1;
+    works.errorsHeld = 0;
+    tuner::GoTune(works);
+    ASSERT_FALSE(works.cmdRing.empty());
+    ASSERT_EQ(works.cmdBurst, 1);
+    for (int tick = 0; tick < 124; ++tick) ui::timerTick(works, kNow);
+    EXPECT_EQ(works.tuneState, 1);
+    EXPECT_FALSE(works.tuneTxState & core::tuneTxState::SendCarrier);
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.tuneState, 0);
+    EXPECT_EQ(core::ExistError(works, core::err::TuneAborted), 1);
+    EXPECT_FALSE(works.tuneTxState & core::tuneTxState::PanelTune);
 }
 
 TEST(TimerAges, RetryDelayCountsDownToZero) {

@@ -19,6 +19,7 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "platform/sim/scaled_clock.h"
+#include "fake_serial_port.h"
 #include "remote/cat_bridge.h"
 #include "remote/cat_port.h"
 #include "remote/client_writer.h"
@@ -318,7 +319,8 @@ TEST_F(CatPort, UseModeEnterAfterAStartUpThatWentRemoteKeepsIt) {
 TEST_F(CatPort, ACatPortThatCannotBeWrittenClosesTheBridgeAndTheConnection) {
     works.errorsHeld = 0;
     works.setup->EnableCAT = '1';
-    works.catFD = ::open("/dev/null", O_RDONLY);
+    // Closed, the port refuses every write.
+    works.catPort.store(std::make_shared<testing_support::FakeSerialPort>(works.platform->clock()));
     works.status_cat = 1;
     remote::DroppedNotes notes;
     const std::vector<uint8_t> bytes = remote::shortFrame("CA", Bytes{'F', 'A', ';'});

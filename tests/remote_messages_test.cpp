@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "fake_serial_port.h"
 #include "remote/frame_builder.h"
 #include "remote/frame_reader.h"
 #include "remote/frame_writers.h"
@@ -283,24 +284,34 @@ TEST_F(RemoteMessagesTest, TheHeartbeatAnswerCarriesTheSystemClock) {
 }
 
 TEST_F(RemoteMessagesTest, CatTextGoesToThePortUnlessItIsXX) {
-    int port[2];
-    ASSERT_EQ(pipe(port), 0);
-    works.catFD = port[1];
+    auto port = std::make_shared<testing_support::FakeSerialPort>(works.platform->clock());
+    ASSERT_TRUE(port->open("/dev/ttyUSB0"));
+    works.catPort.store(port);
     EXPECT_EQ(dispatch("CA", text("XX;")), Dispatch::Continue);
     EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
-    char bytes[16] = {};
-    EXPECT_EQ(read(port[0], bytes, sizeof bytes), 3);
-    EXPECT_STREQ(bytes, "FA;");
-    close(port[0]);
-    close(port[1]);
+    EXPECT_EQ(port->written(), "FA;");
 
-    works.catFD = 9999;  // a port that fails
+    port->close();  // a port that fails
     EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::EndConnection);
     EXPECT_TRUE(station.log.contains("TCP read Error 7a"));
-    works.catFD = -1;
+    EXPECT_EQ(works.catPort.load(), nullptr) << "the bridge closes with its port";
     EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
     EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
     EXPECT_EQ(logged("CA message dropped: its port is not open"), 1u) << "once per connection";
+}
+
+TEST_F(RemoteMessagesTest, AuxiliaryLinkDataGoesToTheTransceiversPort) {
+    EXPECT_EQ(dispatch("SC", text("RX;")), Dispatch::Continue);
+    EXPECT_EQ(logged("SC message dropped: its port is not open"), 1u);
+    auto port = std::make_shared<testing_support::FakeSerialPort>(works.platform->clock());
+    ASSERT_TRUE(port->open("/dev/QELTSER"));
+    works.auxPort.store(port);
+    EXPECT_EQ(dispatch("SC", text("RX;")), Dispatch::Continue);
+    EXPECT_EQ(dispatch("PA", text("TX2;")), Dispatch::Continue);
+    EXPECT_EQ(port->written(), "RX;TX2;");
+    port->close();
+    EXPECT_EQ(dispatch("PA", text("TX2;")), Dispatch::EndConnection);
+    EXPECT_TRUE(station.log.contains("TCP read Error 8a"));
 }
 
 TEST_F(RemoteMessagesTest, UnknownMessagesAreDroppedAndTheConnectionGoesOn) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -30,6 +31,16 @@ constexpr int32_t kMaxDrivePower = 9999;
 
 void send(platform::SerialPort& port, std::string_view text) {
     if (!port.writeText(text)) platform::logError("EXT IO: write failed");
+}
+
+// Replaces the request bit by its done bit in one step: the main loop sets and
+// clears other bits of the same byte meanwhile, and may have withdrawn the
+// request, which then stays withdrawn.
+void markSent(std::atomic<uint8_t>& flags, uint8_t request, uint8_t done) {
+    uint8_t now = flags.load();
+    while ((now & request) != 0 &&
+           !flags.compare_exchange_weak(now, static_cast<uint8_t>((now & ~request) | done))) {
+    }
 }
 
 // No data for 1.5 s: error 8 once per hold-off, with the interface in use.
@@ -96,12 +107,12 @@ void sendPendingCommands(core::Works& works, platform::SerialPort& port) {
     if ((works.tuneTxState & SendRx) != 0) {
         send(port, "RX;");
         platform::trace("SENT QOR RX;! (0x%x)\n", works.tuneTxState.load());
-        works.tuneTxState = static_cast<uint8_t>((works.tuneTxState & ~SendRx) | RxSent);
+        markSent(works.tuneTxState, SendRx, RxSent);
     }
     if ((works.tuneTxState & SendCarrier) != 0) {
         send(port, "TU120;TX2;");
         platform::trace("SENT QOR TX2;! (0x%x)\n", works.tuneTxState.load());
-        works.tuneTxState = static_cast<uint8_t>((works.tuneTxState & ~SendCarrier) | CarrierSent);
+        markSent(works.tuneTxState, SendCarrier, CarrierSent);
     }
     const uint8_t control = works.carrierControl;
     if ((control & carrier::ChangePending) != 0) {
@@ -125,8 +136,7 @@ void sendPendingCommands(core::Works& works, platform::SerialPort& port) {
         std::snprintf(text, sizeof text, "TQ%04i;", std::clamp(works.powerValue.load(), 0, kMaxDrivePower));
         send(port, text);
         platform::trace("--------------- SENT POWER TQ;! (%s)\n", text);
-        works.powerRequest =
-            static_cast<uint8_t>((works.powerRequest & ~core::powerRequest::Send) | core::powerRequest::Sent);
+        markSent(works.powerRequest, core::powerRequest::Send, core::powerRequest::Sent);
     }
 }
 
@@ -197,20 +207,26 @@ void serialStep(core::Works& works, PutBackLine& line) {
 void Serial(core::Works& works) {
     const std::string device = works.setup->text(works.setup->SerPort);
     platform::logInfo("Init Serial Port %s", device.c_str());
-    if (!works.auxPort) works.auxPort = works.platform->serialPort();
-    platform::SerialPort& port = *works.auxPort;
     // An earlier run left the port open: set up again, as it stands.
-    const bool opened = port.isOpen() || port.open(works.platform->root().resolve(device));
-    if (!opened || !port.configure({115200, false})) {
+    std::shared_ptr<platform::SerialPort> held = works.auxPort.load();
+    bool opened = held != nullptr;
+    if (!opened) {
+        held = works.platform->serialPort();
+        opened = held->open(works.platform->root().resolve(device));
+    }
+    if (!opened || !held->configure({115200, false})) {
         platform::logError("Unable to open device %s", device.c_str());
         if (opened) platform::trace("Serial: Unable to open device %s\n", device.c_str());
-        port.close();
+        // Closes once a client's write in progress lets go of it.
+        works.auxPort.store(nullptr);
         works.serFD = -1;
         // Only a unit set up for the maker's transceiver misses the port; on
         // another the status page starts the link just to show what it finds.
         if (works.ModeWorkIdx == 1) core::AddErrore(works, core::err::QorPortOpen);
         return;
     }
+    works.auxPort.store(held);
+    platform::SerialPort& port = *held;
     works.serFD = port.fd();
     platform::logInfo("OK works->serFD=%d (%s)", port.fd(), device.c_str());
     platform::trace("------------------ OK works->serFD=%d (%s)\n", port.fd(), device.c_str());

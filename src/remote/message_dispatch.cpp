@@ -1,12 +1,11 @@
 #include "remote/message_dispatch.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <cstring>
 
 #include "platform/log.h"
+#include "platform/serial_port.h"
 #include "remote/audio_config.h"
 #include "remote/cat_bridge.h"
 #include "remote/commands.h"
@@ -16,26 +15,17 @@
 namespace remote {
 namespace {
 
-bool writeAll(int fd, std::span<const uint8_t> data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data = data.subspan(static_cast<size_t>(written));
-    }
-    return true;
-}
-
 // To a port of another subsystem; a port not open drops the data (noted once).
-Dispatch toPort(const std::atomic<int32_t>& port, std::span<const uint8_t> data, const char* failure,
-                bool& noted, const char* code) {
-    const int fd = port;
-    if (fd < 0) {
+Dispatch toPort(const std::atomic<std::shared_ptr<platform::SerialPort>>& published,
+                std::span<const uint8_t> data, const char* failure, bool& noted, const char* code) {
+    // Held while writing: the port's own thread may let go of it meanwhile.
+    const std::shared_ptr<platform::SerialPort> port = published.load();
+    if (!port) {
         if (!noted) platform::logError("%s message dropped: its port is not open", code);
         noted = true;
         return Dispatch::Continue;
     }
-    if (writeAll(fd, data)) return Dispatch::Continue;
+    if (port->writeAll(data)) return Dispatch::Continue;
     platform::logError(failure, errno);
     return Dispatch::EndConnection;
 }
@@ -44,7 +34,7 @@ Dispatch catCommand(core::Works& works, std::span<const uint8_t> data, DroppedNo
     std::array<char, 200> buffer{};
     std::memcpy(buffer.data(), data.data(), std::min(data.size(), buffer.size() - 1));
     if (std::strncmp(buffer.data(), "XX;", 3) == 0) return Dispatch::Continue;
-    const Dispatch result = toPort(works.catFD, data, "TCP read Error 7a %d", notes.noCatPort, "CA");
+    const Dispatch result = toPort(works.catPort, data, "TCP read Error 7a %d", notes.noCatPort, "CA");
     // A CAT port that cannot be written is gone: the bridge closes with it.
     if (result == Dispatch::EndConnection) ExitCAT(works);
     return result;
@@ -82,10 +72,10 @@ Dispatch dispatchMessage(core::Works& works, const Frame& frame, DroppedNotes& n
             return Dispatch::Continue;
         }
         if (message.code == "SC")
-            return toPort(works.serFD, message.data, "TCP read Error 7a %d", notes.noSerialPort, "SC");
+            return toPort(works.auxPort, message.data, "TCP read Error 7a %d", notes.noSerialPort, "SC");
         if (message.code == "PA") {
             platform::trace("S BUFFER WEB SERVER : %s\n", reinterpret_cast<const char*>(frame.bytes.data()));
-            return toPort(works.serFD, message.data, "TCP read Error 8a %d", notes.noSerialPort, "PA");
+            return toPort(works.auxPort, message.data, "TCP read Error 8a %d", notes.noSerialPort, "PA");
         }
     }
     if (message.form == MessageForm::LongBinary) {

@@ -106,7 +106,11 @@ void followFrequency(core::Works& works, std::time_t now, const std::optional<co
             break;
     }
     // antennaRow -1 is the bank-reload marker: the new bank's table applies at once.
-    if (transmitting(works) || (works.frequency == works.lastFrequency && works.antennaRow != -1)) return;
+    if (works.frequency == works.lastFrequency && works.antennaRow != -1) return;
+    // A running tune holds the band as a transmission does: the link keeps
+    // the band's commands back until the tune ends, and the tune's own setting
+    // would be replaced by the band's.
+    if (transmitting(works) || works.tuneState != 0) return;
     if (works.ModeWorkIdx != 0) amp::IncPNTIn_CMDLinear(core::cmd::Frequency, works);
     amp::SetFilterFromfreq(works);
     amp::SearchCambioSoglie_TS(works);

@@ -10,6 +10,8 @@ namespace {
 
 constexpr int32_t kRxSettleTicks = 10;
 constexpr int32_t kCarrierWaitTicks = 31;
+// Five seconds of ticks for the tune's first commands to reach the amplifier.
+constexpr int32_t kBurstWaitTicks = 125;
 
 void clearBits(core::Works& works, uint8_t bits) {
     works.tuneTxState &= static_cast<uint8_t>(~bits);
@@ -42,14 +44,17 @@ void settleAfterRx(core::Works& works, bool transmitting) {
     ++works.tuneTickCount;
 }
 
-// The carrier was asked for and the transceiver does not transmit.
-void waitForCarrier(core::Works& works) {
-    if (works.tuneTickCount < kCarrierWaitTicks) ++works.tuneTickCount;
-    if (works.tuneTickCount < kCarrierWaitTicks) return;
+void abortTune(core::Works& works) {
     tuner::EscAutoTune(works, 0, tuner::TuneExit::NoCarrier);
     core::AddErrore(works, core::err::TuneAborted);
     clearBits(works,
               core::tuneTxState::PanelTune | core::tuneTxState::SendCarrier | core::tuneTxState::CarrierSent);
+}
+
+// The carrier was asked for and the transceiver does not transmit.
+void waitForCarrier(core::Works& works) {
+    if (works.tuneTickCount < kCarrierWaitTicks) ++works.tuneTickCount;
+    if (works.tuneTickCount >= kCarrierWaitTicks) abortTune(works);
 }
 
 void followPanelTune(core::Works& works, bool transmitting) {
@@ -62,9 +67,13 @@ void followPanelTune(core::Works& works, bool transmitting) {
     // tune would otherwise wait for a carrier for ever.
     if ((state & (core::tuneTxState::SendCarrier | core::tuneTxState::CarrierSent)) != 0) {
         waitForCarrier(works);
-    } else if (works.cmdRing.empty()) {
+    } else if (works.cmdRing.empty() || works.cmdBurst == 0) {
+        // The tune's first commands are out. Whatever was queued after them
+        // waits for the tune's end, so the ring need not be empty.
         works.tuneTxState |= core::tuneTxState::SendCarrier;
         resetCounters(works);
+    } else if (++works.tuneTickCount >= kBurstWaitTicks) {
+        abortTune(works);
     }
 }
 

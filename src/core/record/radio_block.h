@@ -32,11 +32,11 @@ inline constexpr size_t AntennaInput = 40;
 struct RadioBlock {
     // The FT-817 CAT port, negative while it is not open.
     std::atomic<int32_t> catSerFD{-1};
-    // The transceiver's auxiliary port, used by one run of its thread at a
-    // time. Once open it stays open for the whole run (serFD names it), so the
-    // remote client's data reaches the transceiver whichever thread reads it.
-    // Made by that thread's first run.
-    std::shared_ptr<platform::SerialPort> auxPort;
+    // The transceiver's auxiliary port (serFD names it), null until a run of
+    // its thread has opened and set it up. Once open it stays open for the
+    // whole run, so the remote client's data reaches the transceiver whichever
+    // run reads it; the client's writes hold it while a failed set-up drops it.
+    std::atomic<std::shared_ptr<platform::SerialPort>> auxPort;
     // Guarded by serMut.
     QorParams qorParams{};
     // Installed by the transceiver layer, called by the main loop each tick: a

@@ -31,8 +31,9 @@ struct RemoteBlock {
     // raw sound, or many more of the rest: enough for the network's hiccups;
     // a client further behind is let go.
     FrameQueue clientFrames{{.bytes = 512 * 1024, .frames = 2048}};
-    // The ports the client's CAT text ("CA") and auxiliary-link data ("SC",
-    // "PA") are written to, -1 while closed.
+    // The descriptors of the CAT and auxiliary ports, for the log; -1 while
+    // closed. The client's CAT text ("CA") goes to catPort, its auxiliary-link
+    // data ("SC", "PA") to the radio's auxPort.
     std::atomic<int32_t> catFD{-1}, serFD{-1};
     // The transceiver's CAT port that answered (catFD names it), null while
     // none is held. It closes when the last holder lets go: the bridge reads
