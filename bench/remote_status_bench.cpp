@@ -17,6 +17,7 @@
 #include "platform/log.h"
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/sim_platform.h"
+#include "remote/frame_writers.h"
 #include "remote/remote_client.h"
 #include "remote/server.h"
 
@@ -57,7 +58,6 @@ class LoggedInClient {
         works.Passphrase.set("bench");
         works.TcpPort = static_cast<int16_t>(freeLoopbackPort());
         works.running = 1;
-        remote::InstallRemoteHooks(works);
         threads_.start(works, core::ThreadId::Wsocket, remote::Wsocket);
         remote_client::Endpoint endpoint;
         endpoint.port = static_cast<uint16_t>(works.TcpPort.load());
@@ -111,7 +111,7 @@ void BM_RemoteStatusAtTheTickRate(benchmark::State& state) {
         std::atomic<bool> ticking{true};
         std::thread ticker([&] {
             for (auto next = std::chrono::steady_clock::now(); ticking; next += period) {
-                station.works.sendStatusToClient(station.works);
+                remote::sendStatusToClient(station.works);
                 std::this_thread::sleep_until(next + period);
             }
         });
@@ -133,7 +133,7 @@ BENCHMARK(BM_RemoteStatusAtTheTickRate)->Iterations(1)->Unit(benchmark::kMillise
 void BM_RemoteStatusCapacity(benchmark::State& state) {
     LoggedInClient station;
     for (auto _ : state) {
-        station.works.sendStatusToClient(station.works);
+        remote::sendStatusToClient(station.works);
         if (!station.nextStatus()) state.SkipWithError("the connection ended");
     }
     state.SetItemsProcessed(state.iterations());

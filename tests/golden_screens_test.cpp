@@ -17,7 +17,6 @@
 #include "core/errors.h"
 #include "core/record/spectrum_data.h"
 #include "core/try_mutex.h"
-#include "net/net_hooks.h"
 #include "platform/png_writer.h"
 #include "qor/qor_stream.h"
 #include "radio/aux_serial.h"
@@ -194,7 +193,6 @@ TEST_P(GoldenPanelScreens, PanelScreenMatchesItsReference) {
     core::DeleteErrore(works, core::err::Communication);
     core::DeleteErrore(works, core::err::AudioRead);
     works.protFlags = 0;
-    net::InstallNetHooks(works);
     works.filterTable.with([](config::FilterRows& rows) {
         rows = {{{1800000, 2000000, 1}, {3500000, 4000000, 1}, {7000000, 7300000, 0}, {0, 54000000, 1}}};
     });

@@ -17,17 +17,21 @@ using namespace std::chrono_literals;
 
 std::vector<std::pair<int, int>> keyEvents;
 
-int recordKey(core::Works&, int key, int held) {
-    keyEvents.emplace_back(key, held);
-    return 0;
-}
+// Takes the keys down instead of acting on them.
+class KeyRecorder final : public core::Services {
+  public:
+    int keyHandler(core::Works&, int key, int held) override {
+        keyEvents.emplace_back(key, held);
+        return 0;
+    }
+};
 
 // The loop's passes on the manual clock, keys driven on the simulated pins.
 class GpioPasses : public ::testing::Test {
   protected:
     GpioPasses() {
         keyEvents.clear();
-        works.keyHandler = recordKey;
+        works.services = &recorder;
         works.tinyCommand = ui::kTinyIdle;
         ui::setUpPanelPins(station.gpio());
     }
@@ -41,6 +45,7 @@ class GpioPasses : public ::testing::Test {
         }
     }
 
+    KeyRecorder recorder;
     testing_support::TestStation station;
     core::Works& works = station.works;
     ui::PanelInput input;
@@ -58,7 +63,7 @@ TEST_F(GpioPasses, KeysOnThePinsReachTheKeyHandler) {
 }
 
 TEST_F(GpioPasses, WithoutAKeyDispatchTheLongPressMessageDoesNotStay) {
-    works.keyHandler = nullptr;
+    works.services = &core::Services::none();
     hold({}, 10);
     hold({2}, 400);
     hold({}, 10);
@@ -69,7 +74,7 @@ TEST_F(GpioPasses, WithoutAKeyDispatchTheLongPressMessageDoesNotStay) {
 // repeating and goes with the key's release, also when the key dispatch did
 // not act on the press.
 TEST_F(GpioPasses, TheLongPressMessageGoesWhenTheKeyIsReleased) {
-    works.keyHandler = ui::DecodeTasto;
+    works.services = &station.services;
     hold({}, 10);
     struct Case {
         const char* name;

@@ -34,7 +34,6 @@ class MainLoop : public ::testing::Test {
         works.ModeWorkIdx = 0;
         works.ampFrequency = works.frequency.load();
         works.lastActivity = kNow;
-        radio::InstallRadioHooks(works);
     }
     ~MainLoop() override { works.fb = nullptr; }
 

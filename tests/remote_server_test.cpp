@@ -36,7 +36,6 @@ class RemoteServerTest : public ::testing::Test {
         works.Passphrase.set("Secret7");
         works.TcpPort = static_cast<int16_t>(testing_support::freeLoopbackPort());
         works.running = 1;
-        remote::InstallRemoteHooks(works);
         station.threads.start(works, core::ThreadId::Wsocket, remote::Wsocket);
         while (!station.log.contains("Listening on port"))
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -240,7 +239,7 @@ TEST_F(RemoteServerTest, AHeartbeatKeepsTheConnectionAndStatusRecordsFollow) {
     // Three receive time-outs' worth of heartbeats
     std::this_thread::sleep_for(std::chrono::milliseconds(2700));
     EXPECT_EQ(works.wsActive, 1);
-    works.sendStatusToClient(works);
+    remote::sendStatusToClient(works);
     for (;;) {
         const auto message = client.receive(2000);
         ASSERT_TRUE(message.has_value());

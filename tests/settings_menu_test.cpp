@@ -420,42 +420,45 @@ TEST_F(SettingsMenu, UpdateMessages) {
     }
 }
 
-int installedFound = 0, installedAudio = 0;
+// The remote prerequisites as a test sets them.
+class RemoteChecks final : public core::Services {
+  public:
+    RemoteChecks(int found, int audio) : found_(found), audio_(audio) {}
+    int findRemoteSettings(core::Works&) override { return found_; }
+    int getAudioQOR(core::Works&) override { return audio_; }
+
+  private:
+    int found_, audio_;
+};
 
 TEST_F(SettingsMenu, UseModeTowardRemote) {
     struct Case {
         const char* name;
-        bool checks;
         int found, audio;
         char enaser, enableFft;
         std::vector<int> errors;
         bool remote;
     };
     const std::vector<Case> cases{
-        {"no auxiliary link", false, 0, 0, '0', '0', {core::err::QorModeOff}, false},
-        {"all present", true, 0, 1, '1', '0', {}, true},
-        {"USB spectrum enabled", false, 0, 0, '0', '1', {}, true},
-        {"CAT silent", true, 2, 1, '1', '0', {core::err::RemoteCat}, false},
+        {"no auxiliary link", 0, 1, '0', '0', {core::err::QorModeOff}, false},
+        {"all present", 0, 1, '1', '0', {}, true},
+        {"USB spectrum enabled", 0, 0, '0', '1', {}, true},
+        {"CAT silent", 2, 1, '1', '0', {core::err::RemoteCat}, false},
         {"no transceiver, no audio",
-         true,
          1,
          0,
          '0',
          '0',
          {core::err::RemoteUsb, core::err::AudioNotFound, core::err::QorModeOff},
          false},
-        {"audio missing", true, 3, 0, '1', '0', {core::err::AudioRead, core::err::AudioNotFound}, false},
+        {"audio missing", 3, 0, '1', '0', {core::err::AudioRead, core::err::AudioNotFound}, false},
     };
     for (const Case& c : cases) {
         TestStation fresh;
+        RemoteChecks checks(c.found, c.audio);
         core::Works& w = fresh.works;
+        w.services = &checks;
         w.errorsHeld = 0;
-        installedFound = c.found;
-        installedAudio = c.audio;
-        if (c.checks) {
-            w.findRemoteSettings = [](core::Works&) { return installedFound; };
-            w.getAudioQOR = [](core::Works&) { return installedAudio; };
-        }
         w.setup->enaser = c.enaser;
         w.setup->EnableFFT = c.enableFft;
         w.menuIndex = UseMode;

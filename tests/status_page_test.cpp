@@ -13,7 +13,6 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
-#include "net/net_hooks.h"
 #include "net/update_runner.h"
 #include "platform/sim/scaled_clock.h"
 #include "radio/aux_serial.h"
@@ -191,7 +190,6 @@ TEST(StatusPage, OnAUnitWithoutTheMakersTransceiverItRaisesNoAlarmForTheMissingP
 
 class UpdateRun : public ::testing::Test {
   protected:
-    UpdateRun() { net::InstallNetHooks(works); }
     void script(const char* path, const std::string& output) {
         const std::filesystem::path file = station.path(path);
         std::filesystem::create_directories(file.parent_path());

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "app/station_services.h"
 #include "core/record/setup_record.h"
 #include "core/threads.h"
 #include "core/works.h"
 #include "platform/log.h"
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/sim_platform.h"
-#include "tuner/link_hooks.h"
 
 namespace platform {
 
@@ -72,7 +72,7 @@ class TestStation {
         works.setup = &setup;
         works.threads = &threads;
         core::InitGlobalVar(works);
-        tuner::InstallLinkHooks(works);
+        works.services = &services;
     }
     ~TestStation() {
         works.running = 0;
@@ -104,6 +104,8 @@ class TestStation {
 
     CapturedLog log;
     config::SetupRecord setup;
+    // The station's own: a test that needs another answer sets works.services.
+    app::StationServices services;
     core::Works works;
     // After works: destroyed first, it joins the threads while the record they use still exists.
     core::ThreadSet threads;

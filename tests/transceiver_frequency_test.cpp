@@ -27,7 +27,6 @@ class TransceiverTick : public ::testing::Test {
         works.ModeWorkIdx = 1;
         works.frequency = 7'000'000;
         works.lastFrequency = 7'000'000;
-        radio::InstallRadioHooks(works);
     }
     [[nodiscard]] bool queued(int32_t command) const {
         const std::vector<int32_t> pending = works.cmdRing.pending();

@@ -26,7 +26,7 @@ void prepareTuneWord(core::Works& works, int32_t code) {
     uint32_t word = works.tuneValue;
     switch (code) {
         case core::cmd::RecallTune:
-            if (works.recallStoredTune != nullptr) works.recallStoredTune(works, works.NumAntenna);
+            works.services->recallStoredTune(works, works.NumAntenna);
             works.tunerBypass = 0;
             break;
         case core::cmd::TunerBypassKeep:

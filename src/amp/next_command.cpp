@@ -45,7 +45,7 @@ std::chrono::milliseconds NextCmdAfterStatus(core::Works& works) {
             break;
         case 1:
             if (works.swr <= 10.0f) moveTuneState(works, 1, 3);
-            if (works.tuneSearchStep != nullptr) works.tuneSearchStep(works);
+            works.services->tuneSearchStep(works);
             works.linearProcessStatus = core::cmd::TuneWord;
             break;
         case 2:

@@ -7,6 +7,7 @@
 
 #include "amp/fan_table.h"
 #include "amp/startup_commands.h"
+#include "app/station_services.h"
 #include "app/thread_table.h"
 #include "config/band_config_file.h"
 #include "config/config_offset_file.h"
@@ -17,17 +18,14 @@
 #include "core/tiny_mailbox.h"
 #include "core/works.h"
 #include "net/lan_param.h"
-#include "net/net_hooks.h"
 #include "platform/log.h"
 #include "radio/aux_serial.h"
 #include "remote/opus_codecs.h"
 #include "remote/remote_checks.h"
 #include "remote/server.h"
-#include "tuner/link_hooks.h"
 #include "tuner/memory_banks.h"
 #include "ui/fonts.h"
 #include "ui/framebuffer.h"
-#include "ui/key_dispatch.h"
 #include "ui/panel_screens.h"
 #include "ui/settings_menu.h"
 #include "ui/spectrum_plot.h"
@@ -195,12 +193,8 @@ int runStation(platform::Platform& machine) {
     works.setup = &setup;
     works.threads = &threads;
     registerThreadBodies(threads);
-    tuner::InstallLinkHooks(works);
-    works.keyHandler = ui::DecodeTasto;
-    remote::InstallRemoteHooks(works);
-    net::InstallNetHooks(works);
-    remote::InstallRemoteChecks(works);
-    radio::InstallRadioHooks(works);
+    StationServices services;
+    works.services = &services;
     works.serMut = &serMut;
     works.spectrum = &spectrum;
     works.swVersion.set(kSoftwareVersion);

@@ -17,6 +17,7 @@
 #include "core/record/setup_record.h"
 #include "core/record/setup_values.h"
 #include "core/record/tuner_block.h"
+#include "core/services.h"
 #include "core/shared_text.h"
 #include "core/try_mutex.h"
 #include "core/tune_lock.h"
@@ -43,6 +44,8 @@ struct Works : SetupValues, AmpBlock, TunerBlock, ErrorBlock, PanelBlock, Remote
     config::SetupRecord* setup = nullptr;
     ThreadSet* threads = nullptr;
     TryMutex* serMut = nullptr;
+    // What this record's lower layers ask of the higher ones; set before any thread starts.
+    Services* services = &Services::none();
 
     // The tune word's lock, timed by the platform's clock
     TuneLock tuneLock{platform};

@@ -160,10 +160,6 @@ bool getParameters(QorParams& destination, core::Works& works) {
     return static_cast<bool>(lock);
 }
 
-void InstallRadioHooks(core::Works& works) {
-    works.getParameters = getParameters;
-}
-
 void serialStep(core::Works& works, PutBackLine& line) {
     platform::Clock& clock = works.platform->clock();
     uint8_t type = kFirstNonType;

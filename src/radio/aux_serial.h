@@ -22,9 +22,6 @@ void storeFFT(core::Works& works, std::span<const uint8_t> data);
 // A copy of the parameter record under serMut; false, and nothing copied, on a lock failure.
 bool getParameters(QorParams& destination, core::Works& works);
 
-// Lets the main loop reach getParameters.
-void InstallRadioHooks(core::Works& works);
-
 // One message from the line: the header, the data, its handling and the
 // pending commands. A header of no known message is put back to look for a
 // start in it; a message not followed by a message start (when bytes follow

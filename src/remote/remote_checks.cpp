@@ -54,11 +54,6 @@ int Get_AudioQOR(core::Works& works) {
     return count;
 }
 
-void InstallRemoteChecks(core::Works& works) {
-    works.findRemoteSettings = Find_Remote_Settings;
-    works.getAudioQOR = Get_AudioQOR;
-}
-
 void decideRemoteAtStartUp(core::Works& works) {
     config::SetupRecord& setup = *works.setup;
     const bool anyEnabled = setup.EnableWrite == '1' || setup.EnableRead == '1' || setup.EnableCAT == '1' ||

@@ -13,9 +13,6 @@ int VerifyAudioQOR(core::Works& works);
 // The count of C-Media USB devices, each listed on standard error.
 int Get_AudioQOR(core::Works& works);
 
-// Lets the settings menu, below this layer, run the two checks.
-void InstallRemoteChecks(core::Works& works);
-
 // The start-up decision: when any remote thread is enabled, stops them all,
 // checks the prerequisites and starts them again only when all are present.
 void decideRemoteAtStartUp(core::Works& works);

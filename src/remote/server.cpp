@@ -247,8 +247,4 @@ void Wsocket(core::Works& works) {
     ::close(listener);
 }
 
-void InstallRemoteHooks(core::Works& works) {
-    works.sendStatusToClient = sendStatusToClient;
-}
-
 }  // namespace remote

@@ -9,7 +9,4 @@ namespace remote {
 // listener cannot be made.
 void Wsocket(core::Works& works);
 
-// Lets the main loop, below this layer, send the status record each tick.
-void InstallRemoteHooks(core::Works& works);
-
 }  // namespace remote

@@ -66,7 +66,7 @@ void LoadButtons(core::Works& works, const core::QorParams& transceiver) {
     }
     DrawParameters(works);
     DrawError(works);
-    if (works.viewStatusInfo != nullptr) works.viewStatusInfo(works, transceiver);
+    works.services->viewStatusInfo(works, transceiver);
     ViewStatusTX(works);
 }
 

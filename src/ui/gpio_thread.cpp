@@ -33,8 +33,7 @@ constexpr auto kShutdownRelease = 300ms;
 constexpr auto kShutdownDelay = 1500ms;
 
 int dispatchKey(core::Works& works, int key, int held) {
-    const core::KeyHandler handler = works.keyHandler;
-    return handler != nullptr ? handler(works, key, held) : 0;
+    return works.services->keyHandler(works, key, held);
 }
 
 void showSecondFunction(core::Works& works, bool near) {

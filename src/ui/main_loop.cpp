@@ -81,8 +81,7 @@ void resetAntennaInput(core::Works& works) {
 // interface or its record could not be copied.
 std::optional<core::QorParams> transceiverState(core::Works& works) {
     core::QorParams params{};
-    if (works.ModeWorkIdx != 1 || works.getParameters == nullptr || !works.getParameters(params, works))
-        return std::nullopt;
+    if (works.ModeWorkIdx != 1 || !works.services->getParameters(params, works)) return std::nullopt;
     return params;
 }
 
@@ -206,7 +205,7 @@ void timerTick(core::Works& works, std::time_t now) {
         if (fb != nullptr) drawMainScreen(works, transceiver.value_or(core::QorParams{}));
     }
     if (fb != nullptr) fbRealize(fb);
-    if (works.sendStatusToClient != nullptr) works.sendStatusToClient(works);
+    works.services->sendStatusToClient(works);
 }
 
 void ageTimers(core::Works& works, int elapsedMs, TimerAges& ages) {

@@ -37,10 +37,8 @@ bool refusedWhileTransmitting(core::Works& works) {
 // The prerequisites of remote operation without the USB spectrum: the
 // transceiver with its CAT port and audio device, and the auxiliary link.
 void checkRemotePrerequisites(core::Works& works) {
-    const bool checkable = works.findRemoteSettings != nullptr && works.getAudioQOR != nullptr;
-    if (!checkable) platform::logError("remote prerequisites cannot be checked");
-    const int found = checkable ? works.findRemoteSettings(works) : -1;
-    const int audio = checkable ? works.getAudioQOR(works) : 0;
+    const int found = works.services->findRemoteSettings(works);
+    const int audio = works.services->getAudioQOR(works);
     const char enaser = works.setup->enaser;
     platform::trace("j=%d i=%d enaser=%c\n", found, audio, enaser);
     if (found == 0 && audio > 0 && enaser == '1') {
@@ -63,7 +61,7 @@ void checkRemotePrerequisites(core::Works& works) {
         default:
             break;
     }
-    if (checkable && audio <= 0) core::AddErrore(works, core::err::AudioNotFound);
+    if (audio <= 0) core::AddErrore(works, core::err::AudioNotFound);
     if (enaser != '1') core::AddErrore(works, core::err::QorModeOff);
     platform::trace("Remote ERROR!\n");
 }
@@ -74,13 +72,13 @@ void checkRemotePrerequisites(core::Works& works) {
 std::optional<int> runUpdateScript(core::Works& works) {
     if ((works.serviceFlags & core::serviceFlags::RemoteService) != 0) {
         platform::trace("!!!!!!!!!!!!!!!!!!!Start SERVICE AGG UI...\n");
-        const int result = works.readSystemGetpack2 != nullptr ? works.readSystemGetpack2(works) : -1;
+        const int result = works.services->readSystemGetpack2(works);
         platform::trace("!!!!!!!!!!!!!!!!!!!AGG SW SERVICE end: exit %i\n", result);
         return result;
     }
     if (works.updateAvailable != 1) return std::nullopt;
     platform::trace("!!!!!!!!!!!!!!!!!!!Start AGG UI...\n");
-    const int result = works.readSystemGetpack != nullptr ? works.readSystemGetpack(works) : -1;
+    const int result = works.services->readSystemGetpack(works);
     platform::trace("!!!!!!!!!!!!!!!!!!!AGG SW end: exit %i\n", result);
     return result;
 }

@@ -286,8 +286,7 @@ int ModifyParameter(core::Works& works, int code) {
     if (item < 0 || item >= kMenuItemCount) return 0;
     if (menuPar[static_cast<size_t>(item)].address) {
         if (code == editCode::Enter) {
-            if (works.saveLanParam == nullptr || works.saveLanParam(works) != 0)
-                platform::logError("LAN settings not saved");
+            if (works.services->saveLanParam(works) != 0) platform::logError("LAN settings not saved");
             return 0;
         }
         std::atomic<int32_t>& cursor = menuOctetCursor(works, item);

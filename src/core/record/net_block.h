@@ -28,14 +28,6 @@ struct NetBlock {
     std::atomic<uint8_t> Gateway_none{0}, DNS_none{0};
     // The LAN addresses as the settings menu edits them, most significant octet first
     std::atomic<uint8_t> IP_v[4]{}, NetMask_v[4]{}, Gateway_v[4]{}, DNS_v[4]{};
-
-    // The network service's share of the panel, installed by it so that the
-    // panel does not depend on it: the status page, saving the edited LAN
-    // settings and the two update scripts (their result, or -1 without one).
-    void (*viewStatusInfo)(Works& works, const QorParams& params) = nullptr;
-    int (*saveLanParam)(Works& works) = nullptr;
-    int (*readSystemGetpack)(Works& works) = nullptr;
-    int (*readSystemGetpack2)(Works& works) = nullptr;
 };
 
 }  // namespace core

@@ -16,11 +16,6 @@ inline constexpr uint8_t WorkImage = 1;  // the background of the current main w
 inline constexpr uint8_t ImageName = 2;  // the image named by imageName, a full-screen page
 }  // namespace redraw
 
-struct Works;
-// Takes a front-panel key: key 1..6, held 0 for a short press, else the held
-// mask of a long press or repeat. Non-zero asks for repeat.
-using KeyHandler = int (*)(Works& works, int key, int held);
-
 struct PanelBlock {
     // Screens
     SharedText<32> imageName;
@@ -54,10 +49,8 @@ struct PanelBlock {
     std::atomic<uint8_t> tuneFine{0};
     std::atomic<uint8_t> panelFlags{0}, debugOverlay{0};
 
-    // Front-panel keys: their dispatch (none yet: keys are ignored), the byte
-    // a start-up key chord sets, and the power-off sequence (0 none, 1 and 2
-    // waiting for key 1's release, 3 shutting down)
-    std::atomic<KeyHandler> keyHandler{nullptr};
+    // Front-panel keys: the byte a start-up key chord sets, and the power-off
+    // sequence (0 none, 1 and 2 waiting for key 1's release, 3 shutting down)
     std::atomic<uint8_t> serviceMode{0};
     std::atomic<int32_t> shutdownState{0};
     std::atomic<uint8_t> useModeRemote{0}, remoteStopped{0};

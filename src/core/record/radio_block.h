@@ -39,10 +39,6 @@ struct RadioBlock {
     std::atomic<std::shared_ptr<platform::SerialPort>> auxPort;
     // Guarded by serMut.
     QorParams qorParams{};
-    // Installed by the transceiver layer, called by the main loop each tick: a
-    // copy of qorParams taken under serMut; false, nothing copied, when the
-    // lock was not obtained.
-    bool (*getParameters)(QorParams& destination, Works& works) = nullptr;
 };
 
 }  // namespace core

@@ -50,9 +50,6 @@ struct RemoteBlock {
     std::atomic<int32_t> sndWriteIdx{0}, sndReadIdx{0}, sndPlaying{0}, sndPrefill{0}, playbackReady{0};
     // 1 while the CAT bridge has found its port and runs.
     std::atomic<int32_t> status_cat{0};
-    // Installed by the remote server, called by the main loop each tick: the
-    // status record to the authenticated client.
-    void (*sendStatusToClient)(Works& works) = nullptr;
     std::atomic<uint8_t> remoteFault{0}, remoteChecked{0};
     OpusEncoder* opusEncoder = nullptr;
     OpusDecoder* opusDecoder = nullptr;
@@ -63,12 +60,6 @@ struct RemoteBlock {
     // Drive power for the maker's transceiver; powerRequest bit 0: send it, bit 1: sent
     std::atomic<int32_t> powerValue{0};
     std::atomic<uint8_t> powerRequest{0};
-    // The remote prerequisites, installed by remote operation so that the
-    // settings menu does not depend on it; null until then. The transceiver
-    // check returns 0 all present, 1 not on USB, 2 its CAT port silent, 3 its
-    // audio device missing; the audio check the count of its audio devices.
-    int (*findRemoteSettings)(Works& works) = nullptr;
-    int (*getAudioQOR)(Works& works) = nullptr;
 };
 
 }  // namespace core
