@@ -5,6 +5,8 @@
 #include <array>
 #include <utility>
 
+#include "core/works.h"
+
 namespace {
 
 using amp::CalcolaTemp;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/amp_commands.h"
+#include "core/works.h"
 
 namespace amp {
 namespace {

@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

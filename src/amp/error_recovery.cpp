@@ -7,6 +7,7 @@
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
 #include "core/threads.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

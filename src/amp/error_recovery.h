@@ -2,7 +2,10 @@
 // Recovering from errors: the error key's recovery resets the amplifier's
 // protection and bias, clears the list and restarts the remote threads an
 // error had stopped.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

@@ -5,6 +5,7 @@
 #include "amp/fan_table.h"
 #include "amp/startup_commands.h"
 #include "core/amp_commands.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

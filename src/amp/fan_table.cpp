@@ -6,6 +6,7 @@
 #include <string>
 
 #include "config/text_lines.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -3,6 +3,7 @@
 #include "amp/startup_commands.h"
 #include "config/filter_files.h"
 #include "core/amp_commands.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

@@ -3,7 +3,10 @@
 #include <cstdint>
 
 #include "core/record/filter_table.h"
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

@@ -11,6 +11,7 @@
 #include "amp/reply_match.h"
 #include "core/amp_commands.h"
 #include "core/tune_value_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -5,8 +5,11 @@
 #include <string_view>
 
 #include "amp/frame.h"
-#include "core/works.h"
 #include "platform/serial_port.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

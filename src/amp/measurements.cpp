@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 
+#include "core/works.h"
+
 namespace amp {
 namespace {
 

@@ -2,7 +2,11 @@
 // Turning the amplifier's raw readings into watts, SWR, degrees and volts.
 #include <cstdint>
 
-#include "core/works.h"
+#include "core/record/amp_block.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

@@ -5,6 +5,7 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/threads.h"
+#include "core/works.h"
 
 namespace amp {
 

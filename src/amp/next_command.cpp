@@ -5,6 +5,7 @@
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

@@ -1,6 +1,7 @@
 #include "amp/protection_events.h"
 
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

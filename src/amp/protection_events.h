@@ -4,7 +4,9 @@
 // of its box on the panel.
 #include <cstdint>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

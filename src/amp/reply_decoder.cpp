@@ -13,6 +13,7 @@
 #include "config/info_file.h"
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

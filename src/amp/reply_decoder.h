@@ -4,7 +4,9 @@
 #include <chrono>
 #include <string_view>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/amp_commands.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

@@ -3,7 +3,9 @@
 // the band in use.
 #include <cstdint>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {

@@ -12,6 +12,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -7,7 +7,10 @@
 #include <string_view>
 
 #include "amp/fan_control.h"
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace amp {
 

@@ -5,6 +5,7 @@
 
 #include "config/last_good_link.h"
 #include "core/tiny_mailbox.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "ui/panel_screens.h"

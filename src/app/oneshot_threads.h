@@ -1,7 +1,10 @@
 #pragma once
 // Threads that run once: the start-up countdown, the LAN check and the
 // confirmation of a software update.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace app {
 

@@ -8,6 +8,7 @@
 
 #include "config/scan_fields.h"
 #include "config/text_lines.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "core/record/band_config.h"
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace config {
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "config/text_lines.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace config {
 

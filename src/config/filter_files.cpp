@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/filter_file.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -1,7 +1,10 @@
 #pragma once
 // The receive filter file /opt/set/filter.txt and the filter files offered on
 // a USB stick mounted at /mnt.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace config {
 

@@ -1,5 +1,6 @@
 #include "config/info_file.h"
 
+#include "core/works.h"
 #include "platform/platform.h"
 
 namespace config {

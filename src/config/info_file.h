@@ -3,7 +3,9 @@
 // reported its versions, serial number and model.
 #include <string>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace config {
 

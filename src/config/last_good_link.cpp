@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

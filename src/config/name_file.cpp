@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "config/text_lines.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

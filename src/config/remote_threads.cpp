@@ -6,6 +6,7 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/threads.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -1,7 +1,10 @@
 #pragma once
 // Switching the remote threads (audio, CAT, spectrum) on and off: their enable
 // characters are their run conditions, and the setup file keeps them.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace config {
 

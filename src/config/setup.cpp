@@ -13,6 +13,7 @@
 #include "config/setup_file.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

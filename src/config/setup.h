@@ -1,7 +1,10 @@
 #pragma once
 // The setup file /opt/set/setup.txt: reading, saving, the temperature
 // limits and the default values.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace config {
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/text_lines.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace config {

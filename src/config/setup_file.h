@@ -6,7 +6,10 @@
 #include <string_view>
 
 #include "core/record/setup_record.h"
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace config {
 

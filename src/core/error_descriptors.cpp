@@ -1,5 +1,6 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/works.h"
 
 namespace core {
 namespace {

@@ -2,9 +2,11 @@
 // The error list: raising and clearing errors. The list functions need only
 // the error block of the record. Recovering from them acts on
 // the amplifier and lives with its link.
-#include "core/works.h"
+#include "core/record/error_block.h"
 
 namespace core {
+
+struct Works;
 
 void AddErrore(ErrorBlock& state, int code);
 void DeleteErrore(ErrorBlock& state, int code);

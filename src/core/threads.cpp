@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "core/errors.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -8,9 +8,9 @@
 #include <mutex>
 #include <thread>
 
-#include "core/works.h"
-
 namespace core {
+
+struct Works;
 
 enum class ThreadId {
     GPIO,

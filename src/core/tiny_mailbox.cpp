@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "core/threads.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-#include "core/works.h"
-
 namespace core {
+
+struct Works;
 
 // Hands a command byte to the front panel's tiny controller, twice, through
 // the mailbox that the GPIO thread serves.

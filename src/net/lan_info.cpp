@@ -6,6 +6,7 @@
 
 #include "config/text_lines.h"
 #include "config/version_text.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

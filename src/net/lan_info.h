@@ -1,7 +1,10 @@
 #pragma once
 // The connection and version check: asks the system's status program whether
 // the LAN works and which software and firmware versions are offered.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace net {
 

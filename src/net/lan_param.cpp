@@ -7,6 +7,7 @@
 
 #include "config/interfaces_file.h"
 #include "core/threads.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -1,7 +1,10 @@
 #pragma once
 // The LAN settings of the interfaces file: read at start-up for the panel,
 // written back when the operator confirms new addresses.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace net {
 

@@ -10,6 +10,7 @@
 #include "core/error_codes.h"
 #include "core/flag_bits.h"
 #include "core/threads.h"
+#include "core/works.h"
 #include "ui/text.h"
 
 namespace net {

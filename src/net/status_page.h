@@ -4,7 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "core/works.h"
+#include "core/record/radio_block.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace net {
 

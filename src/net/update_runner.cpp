@@ -4,6 +4,7 @@
 #include <string>
 
 #include "config/version_text.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,9 @@
 #pragma once
 // The runners of the installation's software-update scripts.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace net {
 

@@ -14,6 +14,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/record/spectrum_data.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/frame_writers.h"

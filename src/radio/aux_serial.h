@@ -5,10 +5,13 @@
 // radio.
 #include <span>
 
-#include "core/works.h"
 #include "platform/serial_port.h"
 #include "radio/aux_link.h"
 #include "radio/put_back_line.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace radio {
 

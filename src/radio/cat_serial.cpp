@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <span>
 
-#include "core/works.h"
 #include "platform/serial_port.h"
 #include "radio/cat_reply.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace radio {
 

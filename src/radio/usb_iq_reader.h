@@ -7,9 +7,12 @@
 #include <span>
 #include <vector>
 
-#include "core/works.h"
 #include "platform/usb_device.h"
 #include "radio/spectrum_fft.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace radio {
 

@@ -8,6 +8,7 @@
 
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/frame_writers.h"

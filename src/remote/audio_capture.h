@@ -1,6 +1,9 @@
 #pragma once
 // The transceiver's receive audio to the remote client.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

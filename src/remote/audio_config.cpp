@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace remote {

@@ -7,8 +7,11 @@
 #include <optional>
 #include <span>
 
-#include "core/works.h"
 #include "remote/playback_ring.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

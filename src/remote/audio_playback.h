@@ -1,7 +1,10 @@
 #pragma once
 // The operator's audio out of the playback ring onto the transceiver's
 // microphone input.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

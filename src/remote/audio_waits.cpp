@@ -1,5 +1,6 @@
 #include "remote/audio_waits.h"
 
+#include "core/works.h"
 #include "platform/platform.h"
 
 namespace remote {

@@ -5,7 +5,9 @@
 #include <chrono>
 #include <functional>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

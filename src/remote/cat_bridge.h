@@ -2,7 +2,10 @@
 // The CAT bridge: the transceiver's replies on its CAT port go to the remote
 // client as "CA" messages, one complete reply (ending in ';') each. What the
 // client sends the other way the WebSocket thread writes to catFD.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

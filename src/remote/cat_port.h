@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

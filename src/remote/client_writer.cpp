@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <span>
 
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace remote {

@@ -9,7 +9,9 @@
 // what waits still goes out while the client takes it.
 #include <thread>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

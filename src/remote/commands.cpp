@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/tiny_mailbox.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/frame_builder.h"

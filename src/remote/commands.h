@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <span>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/client_writer.h"

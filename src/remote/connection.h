@@ -5,9 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "core/works.h"
 #include "platform/clock.h"
 #include "remote/guess_delay.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

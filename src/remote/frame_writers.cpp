@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/frame_builder.h"

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/serial_port.h"
 #include "remote/audio_config.h"

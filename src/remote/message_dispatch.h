@@ -2,8 +2,11 @@
 // What the server does with each frame after the pass phrase: the message
 // codes of the client, by form. Before the pass phrase only the heartbeat
 // is answered.
-#include "core/works.h"
 #include "remote/frame_reader.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

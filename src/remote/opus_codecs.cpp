@@ -2,6 +2,7 @@
 
 #include <opus.h>
 
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace remote {

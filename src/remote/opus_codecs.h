@@ -1,6 +1,9 @@
 #pragma once
 // The one Opus encoder and decoder of the remote audio, 48 kHz stereo.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/try_mutex.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

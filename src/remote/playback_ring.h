@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <span>
 
-#include "core/works.h"
 #include "platform/sound.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

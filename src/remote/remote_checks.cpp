@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/remote_threads.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/usb_ids.h"

@@ -1,7 +1,10 @@
 #pragma once
 // Whether remote operation is possible at all: the transceiver on USB, its
 // CAT port answering and its USB audio interface present.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/connection.h"

@@ -1,6 +1,9 @@
 #pragma once
 // The remote server: one operator at a time over the WebSocket dialect.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "amp/measurements.h"
+#include "core/works.h"
 
 namespace remote {
 namespace {

@@ -3,8 +3,11 @@
 // band name, interface, attenuator, antenna, by-pass, tuner, tune, SWR,
 // powers, temperature, supply voltage, current, bank, error, versions, ';'.
 #include <array>
+#include <cstddef>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace remote {
 

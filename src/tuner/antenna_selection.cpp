@@ -7,6 +7,7 @@
 #include "amp/startup_commands.h"
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory.h"

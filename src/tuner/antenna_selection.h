@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

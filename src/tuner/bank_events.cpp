@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace tuner {

@@ -1,7 +1,10 @@
 #pragma once
 // The lines a person reads about the station's set-up: the band the
 // frequency entered, with what it selected, and the memory bank in use.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

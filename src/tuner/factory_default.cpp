@@ -2,6 +2,7 @@
 
 #include "amp/startup_commands.h"
 #include "config/setup.h"
+#include "core/works.h"
 #include "tuner/memory_banks.h"
 
 namespace tuner {

@@ -1,7 +1,10 @@
 #pragma once
 // The factory default: every memory bank's files removed, the setup back to
 // its defaults, the amplifier's start-up list sent again and the bank reloaded.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

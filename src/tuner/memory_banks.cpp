@@ -8,6 +8,7 @@
 #include "amp/startup_commands.h"
 #include "config/setup.h"
 #include "core/amp_commands.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/antenna_file.h"

@@ -3,7 +3,9 @@
 // memories, kept in their own files under /opt/set.
 #include <cstdint>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

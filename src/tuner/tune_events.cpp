@@ -1,6 +1,7 @@
 #include "tuner/tune_events.h"
 
 #include "core/tune_value_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/tune_search.h"
 

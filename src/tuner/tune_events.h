@@ -1,7 +1,10 @@
 #pragma once
 // The lines a person reads about the automatic tune: how it started and how
 // it ended, once each.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

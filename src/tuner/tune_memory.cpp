@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory_file.h"

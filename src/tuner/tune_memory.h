@@ -3,7 +3,10 @@
 #include <cstdint>
 
 #include "core/record/tune_memory_table.h"
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

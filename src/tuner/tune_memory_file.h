@@ -6,7 +6,10 @@
 #include <string_view>
 
 #include "core/record/tune_memory_table.h"
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "core/tune_value_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/tune_word.h"
 

@@ -3,7 +3,10 @@
 // history of the last settings, the coarse table and the fine results, and
 // how a record is put back on the tuner.
 #include "core/record/tune_search_state.h"
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

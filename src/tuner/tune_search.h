@@ -5,8 +5,11 @@
 // or the user.
 #include <cstdint>
 
-#include "core/works.h"
 #include "tuner/tune_events.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

@@ -4,6 +4,7 @@
 
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_records.h"

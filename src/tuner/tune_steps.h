@@ -1,7 +1,11 @@
 #pragma once
 // The evaluations of the tune search, each taking the reading of the setting
 // sent last, and the waits for the transceiver's carrier.
-#include "core/works.h"
+#include <cstdint>
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

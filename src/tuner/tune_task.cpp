@@ -6,6 +6,7 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_records.h"

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/tune_value_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 
 namespace tuner {

@@ -4,7 +4,9 @@
 // amplifier's microcontroller expects them.
 #include <cstdint>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace tuner {
 

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "tuner/memory_banks.h"
 #include "ui/button_labels.h"
 #include "ui/key_dispatch.h"

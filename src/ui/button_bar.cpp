@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "ui/button_labels.h"
 #include "ui/error_boxes.h"
 #include "ui/framebuffer.h"

@@ -3,7 +3,11 @@
 // current screen state, a mark under the buttons with a long-press function,
 // and then the dialogs drawn over the screen: menu rows and pages, error
 // keys and the transmit indicator.
-#include "core/works.h"
+#include "core/record/radio_block.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

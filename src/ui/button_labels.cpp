@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/tune_value_bits.h"
+#include "core/works.h"
 #include "tuner/tune_word.h"
 #include "ui/printed.h"
 #include "ui/status_bar.h"

@@ -1,5 +1,6 @@
 #include <ctime>
 
+#include "core/works.h"
 #include "ui/main_loop.h"
 
 namespace ui {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/works.h"
 #include "ui/framebuffer.h"
 
 namespace ui {

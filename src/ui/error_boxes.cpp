@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/works.h"
 #include "ui/framebuffer.h"
 #include "ui/text.h"
 

@@ -1,7 +1,10 @@
 #pragma once
 // The error boxes along the bottom of the plain main screen: the newest six
 // listed errors, newest on the left, red for alarms and orange otherwise.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

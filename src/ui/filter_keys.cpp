@@ -1,6 +1,7 @@
 #include "amp/filter_select.h"
 #include "config/filter_files.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "ui/button_labels.h"
 #include "ui/key_dispatch.h"

@@ -1,5 +1,6 @@
 #include "ui/fonts.h"
 
+#include "core/works.h"
 #include "platform/platform.h"
 #include "ui/text.h"
 

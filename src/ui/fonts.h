@@ -1,5 +1,8 @@
 #pragma once
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

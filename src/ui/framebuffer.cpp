@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -8,8 +8,11 @@
 #include <span>
 #include <vector>
 
-#include "core/works.h"
 #include "platform/framebuffer_device.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "ui/tiny_link.h"

@@ -8,10 +8,13 @@
 #include <array>
 #include <cstdint>
 
-#include "core/works.h"
 #include "platform/clock.h"
 #include "platform/gpio.h"
 #include "ui/key_timing.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

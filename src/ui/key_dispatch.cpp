@@ -2,6 +2,7 @@
 
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "ui/button_labels.h"
 #include "ui/key_states.h"
 #include "ui/main_loop.h"

@@ -3,7 +3,9 @@
 // thread, which never draws: a new background is asked of the main loop.
 #include <cstdint>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

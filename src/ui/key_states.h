@@ -1,7 +1,10 @@
 #pragma once
 // The key actions of each screen state, one function per group of states;
 // each returns the repeat request.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

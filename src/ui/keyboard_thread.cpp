@@ -8,6 +8,7 @@
 
 #include "config/setup.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/keyboard_device.h"
 #include "platform/log.h"
 #include "platform/platform.h"

@@ -3,7 +3,10 @@
 // keyboard, and when one is plugged in reads four service keys from it:
 // Print Screen takes a screenshot, F10 starts the remote service shell, F11
 // saves the setup, and F12 ends the program.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

@@ -15,6 +15,7 @@
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
 #include "core/threads.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/antenna_selection.h"

@@ -4,7 +4,9 @@
 // time the tick took.
 #include <ctime>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/memory_banks.h"
 #include "ui/button_labels.h"

@@ -1,4 +1,5 @@
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "ui/button_labels.h"
 #include "ui/key_states.h"
 #include "ui/settings_menu.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/works.h"
 #include "ui/framebuffer.h"
 #include "ui/meter_geometry.h"
 #include "ui/spectrum_plot.h"

@@ -4,7 +4,9 @@
 // and, when enabled, a peak needle that holds a new peak and then decays.
 #include <string>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "core/works.h"
 #include "ui/framebuffer.h"
 #include "ui/text.h"
 

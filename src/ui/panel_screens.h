@@ -1,7 +1,10 @@
 #pragma once
 // The full-screen pictures of start-up and shutdown: a background image,
 // optionally with one line of white text.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

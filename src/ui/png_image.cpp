@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "ui/framebuffer.h"

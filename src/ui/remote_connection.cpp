@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "config/last_good_link.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -1,6 +1,7 @@
 #include <iterator>
 
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "ui/framebuffer.h"

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

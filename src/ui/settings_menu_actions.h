@@ -1,7 +1,10 @@
 #pragma once
 // The settings menu's actions beyond storing a value: the use mode, the
 // updates and the complete reset. They run on the key thread and never draw.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "ui/framebuffer.h"
 #include "ui/printed.h"
 #include "ui/settings_menu.h"

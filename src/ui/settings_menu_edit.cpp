@@ -8,6 +8,7 @@
 #include "config/setup.h"
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/factory_default.h"
 #include "ui/main_loop.h"

@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "tuner/tune_search.h"
 #include "ui/main_loop.h"
 #include "ui/printed.h"

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/works.h"
 #include "ui/printed.h"
 #include "ui/status_bar.h"
 #include "ui/text.h"

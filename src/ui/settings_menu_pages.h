@@ -1,7 +1,10 @@
 #pragma once
 // The full-screen pages the settings menu and the key dispatch open over the
 // main screen. The caller holds works.fb->composeLock and works.fb is set.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

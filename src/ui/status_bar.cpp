@@ -7,6 +7,7 @@
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
 #include "core/tune_value_bits.h"
+#include "core/works.h"
 #include "tuner/antenna_selection.h"
 #include "ui/framebuffer.h"
 #include "ui/printed.h"

@@ -8,7 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/works.h"
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

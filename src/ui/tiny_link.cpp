@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 

@@ -4,9 +4,12 @@
 // comes back; the GPIO thread sends at most one command every 200 passes.
 #include <cstdint>
 
-#include "core/works.h"
 #include "platform/clock.h"
 #include "platform/gpio.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

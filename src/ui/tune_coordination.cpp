@@ -3,6 +3,7 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/works.h"
 #include "tuner/tune_search.h"
 
 namespace ui {

@@ -2,7 +2,10 @@
 // The automatic tune as the maker's transceiver sees it: its transmission can
 // start a tune, and a tune started from the panel waits for its carrier and is
 // aborted when none comes.
-#include "core/works.h"
+
+namespace core {
+struct Works;
+}  // namespace core
 
 namespace ui {
 

@@ -5,6 +5,7 @@
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/antenna_selection.h"
 #include "tuner/memory_banks.h"

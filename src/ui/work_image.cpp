@@ -1,5 +1,6 @@
 #include "core/flag_bits.h"
 #include "core/record/setup_record.h"
+#include "core/works.h"
 #include "ui/framebuffer.h"
 #include "ui/main_loop.h"
 #include "ui/spectrum_plot.h"
