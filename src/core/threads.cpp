@@ -12,7 +12,7 @@
 namespace core {
 namespace {
 
-using EnableChar = std::atomic<char> config::SetupRecord::*;
+using EnableChar = std::atomic<char> SetupRecord::*;
 
 struct ThreadEntry {
     const char* name;             // as shown by ps; at most 15 characters
@@ -21,8 +21,6 @@ struct ThreadEntry {
     const char* priorityFailure;  // logged with the call's result and errno
     const char* startMessage;     // written to standard error before the start
 };
-
-using config::SetupRecord;
 
 // Indexed by ThreadId.
 const ThreadEntry kThreads[] = {

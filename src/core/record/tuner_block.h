@@ -24,15 +24,15 @@ struct TunerBlock {
     // The tuner word before the search, restored when the search measured nothing
     std::atomic<uint32_t> tuneWordBeforeSearch{0};
     std::atomic<uint8_t> tuneMeasured{0};
-    tuner::TuneSearchState tuneSearch;
+    TuneSearchState tuneSearch;
     // The tuner's share of the link's work, installed by the tuner so that the link does not
     // depend on it: one search step after a status reply, and the recall of the stored tune.
     void (*tuneSearchStep)(Works& works) = nullptr;
     void (*recallStoredTune)(Works& works, int32_t antenna) = nullptr;
 
     // Tune memories and the antenna table of the bank in use
-    tuner::TuneMemory tuneMemory;
-    tuner::AntennaTable antennaTable;
+    TuneMemory tuneMemory;
+    AntennaTable antennaTable;
     std::atomic<int32_t> antennaRowCount{0};
     std::atomic<uint8_t> carrierControl{0};
     std::atomic<int32_t> carrierHoldoff{0};  // ticks before a transmission may start a tune again
