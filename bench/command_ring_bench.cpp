@@ -5,7 +5,7 @@
 // Queuing from the main loop and popping on the link thread happen on every
 // tick and every reply; both take the ring's lock.
 static void BM_CommandRingPushPop(benchmark::State& state) {
-    amp::CommandRing ring;
+    core::CommandRing ring;
     for (auto _ : state) {
         ring.push(23);
         benchmark::DoNotOptimize(ring.pop());

@@ -90,10 +90,10 @@ class MeterScreen {
     platform::LogSink* previousSink_ = nullptr;
     std::filesystem::path root_;
     std::unique_ptr<platform::Platform> machine_;
-    config::SetupRecord setup_;
+    core::SetupRecord setup_;
     core::ThreadSet threads_;
     core::TryMutex serMut_;
-    ui::SpectrumRecord spectrum_;
+    core::SpectrumRecord spectrum_;
 
   public:
     core::Works works;

@@ -81,7 +81,7 @@ class AudioStation {
     std::filesystem::path root_;
     Silent silent_;
     platform::LogSink* previousSink_ = nullptr;
-    config::SetupRecord setup_;
+    core::SetupRecord setup_;
     platform::ManualClock* clock_ = nullptr;
     std::unique_ptr<platform::SimPlatform> machine_;
 };

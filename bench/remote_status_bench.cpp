@@ -99,7 +99,7 @@ class LoggedInClient {
     std::unique_ptr<platform::SimPlatform> machine_;
     Silent silent_;
     platform::LogSink* previousSink_;
-    config::SetupRecord setup_;
+    core::SetupRecord setup_;
     core::ThreadSet threads_;
 };
 

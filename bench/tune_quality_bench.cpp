@@ -148,7 +148,7 @@ class SearchRun {
     }
 
     sim::Emulator::Clock::time_point now_{};
-    config::SetupRecord setup_;
+    core::SetupRecord setup_;
     core::Works works_;
     sim::Emulator emulator_;
     double hz_;

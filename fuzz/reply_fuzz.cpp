@@ -36,7 +36,7 @@ struct Station {
 
     std::filesystem::path root;
     std::unique_ptr<platform::SimPlatform> machine;
-    config::SetupRecord setup;
+    core::SetupRecord setup;
     core::Works works;
     core::ThreadSet threads;
 };

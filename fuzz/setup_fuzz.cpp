@@ -5,7 +5,7 @@
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static config::SetupRecord setup;
+    static core::SetupRecord setup;
     static core::Works works;
     static const bool ready = (fuzzing::silenceLog(), works.setup = &setup, true);
     (void)ready;

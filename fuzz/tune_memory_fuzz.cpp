@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Bad indices are reported on standard output as well.
     static const bool quiet = (fuzzing::silenceLog(), std::freopen("/dev/null", "w", stdout) != nullptr);
     (void)quiet;
-    static tuner::TuneTable table;
+    static core::TuneTable table;
     tuner::parseTuneMemory(fuzzing::text(data, size), table);
     return 0;
 }

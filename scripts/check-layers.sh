@@ -3,7 +3,9 @@
 # it, or of a sibling: the layers only ever look down. Fails too when a
 # subsystem other than platform and app names a concrete platform
 # (platform/linux/, platform/sim/): the others reach the machine through the
-# platform's interfaces, and app chooses the implementation.
+# platform's interfaces, and app chooses the implementation. Fails too when a
+# file declares something outside the namespace of its folder
+# (check-namespaces.py).
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 rank() {
@@ -31,5 +33,7 @@ for folder in */; do
     faults=$((faults + 1))
   done < <(grep -rnE '#include "platform/(linux|sim)/' "$layer" || true)
 done
-[ "$faults" -eq 0 ] && echo "layers: every include looks down; only platform and app name a concrete platform"
+python3 ../scripts/check-namespaces.py . || faults=$((faults + 1))
+[ "$faults" -eq 0 ] && echo "layers: every include looks down; only platform and app name a concrete platform;" \
+  "every declaration is in the namespace of its folder"
 exit $((faults > 0))

@@ -18,7 +18,7 @@ namespace {
 namespace cmd = core::cmd;
 
 // The default table; the 40 m row (index 3) is returned for the test to set up.
-tuner::AntennaRow& fortyMetres(TestStation& station) {
+core::AntennaRow& fortyMetres(TestStation& station) {
     tuner::InitTabAntenna(station.works, 0);
     return station.antennaRows()[3];
 }
@@ -34,7 +34,7 @@ std::vector<int32_t> apply(core::Works& works, int32_t frequency) {
 TEST(AntennaSelection, EndFrequencyIsInTheRowAndOneHertzMoreInNone) {
     TestStation station;
     core::Works& works = station.works;
-    tuner::AntennaRow& row = fortyMetres(station);
+    core::AntennaRow& row = fortyMetres(station);
     row = {"40m", 7000000, 7300000, 1, 2, 1, 2, 2.55f};
     works.bypass = 1;
     EXPECT_EQ(apply(works, 7300000), (std::vector<int32_t>{cmd::SelectAntenna, cmd::TunerBypass,
@@ -56,7 +56,7 @@ TEST(AntennaSelection, EndFrequencyIsInTheRowAndOneHertzMoreInNone) {
 TEST(AntennaSelection, AntennaIsSelectedOnlyWhenItChangesAndExists) {
     TestStation station;
     core::Works& works = station.works;
-    tuner::AntennaRow& row = fortyMetres(station);  // tuner by-pass 1, amplifier off and in by-pass
+    core::AntennaRow& row = fortyMetres(station);  // tuner by-pass 1, amplifier off and in by-pass
     for (int antenna : {0, 3, 4, 200}) {
         row.antenna = static_cast<uint8_t>(antenna);
         works.NumAntenna = 2;
@@ -114,7 +114,7 @@ TEST(AntennaSelection, AmplifierFollowsTheRow) {
     for (const Case& c : {Case{1, 1, 0, {44, 19}}, Case{1, 0, 3, {44, 14}}, Case{1, 0, 0, {44}},
                           Case{0, 0, 0, {44, 20}}, Case{0, 1, 0, {44}}}) {
         TestStation station;
-        tuner::AntennaRow& row = fortyMetres(station);
+        core::AntennaRow& row = fortyMetres(station);
         row.ampOn = c.ampOn;
         row.attenuator = c.attenuator;
         station.works.bypass = c.bypass;

@@ -65,7 +65,7 @@ struct AuxSerialTest : ::testing::Test {
         works.setup->enaUsbFFT = '0';
     }
     core::TryMutex serMut;
-    ui::SpectrumRecord spectrum;
+    core::SpectrumRecord spectrum;
     testing_support::TestStation station;
     core::Works& works = station.works;
     QueueLine line;

@@ -6,7 +6,7 @@
 namespace testing_support {
 
 struct BandRows {
-    config::BandConfigRow low, high, end;
+    core::BandConfigRow low, high, end;
 };
 
 inline BandRows twoBandRows() {

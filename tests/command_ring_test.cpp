@@ -7,7 +7,7 @@
 namespace {
 
 TEST(CommandRing, AFullRingDropsTheOldestCodeInsteadOfLosingAll) {
-    amp::CommandRing ring;
+    core::CommandRing ring;
     for (int32_t code = 1; code <= 31; ++code) ring.push(code);
     std::vector<int32_t> expected;
     for (int32_t code = 3; code <= 31; ++code) expected.push_back(code);
@@ -16,7 +16,7 @@ TEST(CommandRing, AFullRingDropsTheOldestCodeInsteadOfLosingAll) {
 }
 
 TEST(CommandRing, AFullRingNeverDropsAFanCommand) {
-    amp::CommandRing ring;
+    core::CommandRing ring;
     ring.push(1);
     ring.push(core::cmd::Fan);  // fan control queues no other until this one has gone out
     for (int32_t code = 2; code <= 30; ++code) ring.push(code);
@@ -25,7 +25,7 @@ TEST(CommandRing, AFullRingNeverDropsAFanCommand) {
 }
 
 TEST(CommandRing, PopsInOrderAcrossTheWrap) {
-    amp::CommandRing ring;
+    core::CommandRing ring;
     for (int round = 0; round < 3; ++round) {
         for (int32_t code = 0; code < 20; ++code) ring.push(code);
         for (int32_t code = 0; code < 20; ++code) EXPECT_EQ(ring.pop(), code);

@@ -278,9 +278,8 @@ struct BandStation : EventStation {
         std::ofstream(path("/opt/set/antenna.txt"))
             << "!Gen\n20m 14000000 14350000 1 2 0 0 0.0\n40m 7000000 7300000 0 1 1 0 0.0\n";
         std::ofstream(path("/opt/set/antenna_b1.txt")) << "!Qor\n20m 14000000 14350000 1 3 1 0 0.0\n";
-        works.filterTable.with([](config::FilterRows& rows) {
-            rows[2] = {.Fstart = 10000000, .Fstop = 15000000, .enabled = 1};
-        });
+        works.filterTable.with(
+            [](core::FilterRows& rows) { rows[2] = {.Fstart = 10000000, .Fstop = 15000000, .enabled = 1}; });
         tuner::LoadAllBankTable(works, 0);
     }
     void tuneTo(int32_t frequency) {

@@ -10,17 +10,17 @@
 
 using testing_support::TestStation;
 
-namespace config {
+namespace core {
 bool operator==(const FanRow& a, const FanRow& b) {
     return a.temperature == b.temperature && a.percent == b.percent;
 }
-}  // namespace config
+}  // namespace core
 
 namespace {
 
 namespace cmd = core::cmd;
 
-const std::vector<config::FanRow> kDefault{{45.0f, 70}, {50.0f, 80}, {55.0f, 100}};
+const std::vector<core::FanRow> kDefault{{45.0f, 70}, {50.0f, 80}, {55.0f, 100}};
 
 // A station past the start-up countdown with the default table loaded.
 struct FanStation : TestStation {
@@ -43,8 +43,8 @@ TEST(FanTable, ParsesRowsSkipsCommentsAndBlankLinesAndKeepsPercentInRange) {
     EXPECT_TRUE(amp::parseFanTable(";temp perc\n;only comments\r\n\n \r\n").empty());
     auto rows = amp::parseFanTable("; t  %\n45 70.9\r\n\n50\t80\n \t\r\n60 250\n30 -5\n\n");
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0], (config::FanRow{45.0f, 70}));
-    EXPECT_EQ(rows[1], (config::FanRow{50.0f, 80}));
+    EXPECT_EQ(rows[0], (core::FanRow{45.0f, 70}));
+    EXPECT_EQ(rows[1], (core::FanRow{50.0f, 80}));
     EXPECT_EQ(rows[2].percent, 100);
     EXPECT_EQ(rows[3].percent, 0);
 }
@@ -64,7 +64,7 @@ TEST(FanTable, MissingFilesFallBackToTheDefaultAndToTableZeroAndFileRowsReplaceI
 
     std::ofstream(station.path("/opt/set/ventola.txt")) << ";t %\n40 50\n60 90\n";
     amp::ReadVentolaFile(station.works, 0);
-    EXPECT_EQ(station.works.fanTable[0], (std::vector<config::FanRow>{{40.0f, 50}, {60.0f, 90}}));
+    EXPECT_EQ(station.works.fanTable[0], (std::vector<core::FanRow>{{40.0f, 50}, {60.0f, 90}}));
     EXPECT_TRUE(station.log.contains("->t:60.00: 90 \n"));
 }
 

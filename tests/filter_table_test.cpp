@@ -13,18 +13,18 @@
 
 namespace {
 
-using config::FilterRow;
-using config::FilterRows;
+using core::FilterRow;
+using core::FilterRows;
 using testing_support::TestStation;
 
-FilterRows rowsOf(std::initializer_list<FilterRow> rows) {
-    FilterRows table{};
+core::FilterRows rowsOf(std::initializer_list<core::FilterRow> rows) {
+    core::FilterRows table{};
     std::copy(rows.begin(), rows.end(), table.begin());
     return table;
 }
 
 TEST(FilterSelection, FirstEnabledRowHoldingTheFrequencyWins) {
-    const FilterRows rows =
+    const core::FilterRows rows =
         rowsOf({{0, 2000000, 0}, {1800000, 2000000, 1}, {1900000, 30000000, 1}, {0, 54000000, 1}});
     struct Case {
         int32_t frequency;
@@ -41,8 +41,8 @@ TEST(FilterSelection, FirstEnabledRowHoldingTheFrequencyWins) {
 
 class FilterTable : public ::testing::Test {
   protected:
-    void setRows(const FilterRows& rows) {
-        works.filterTable.with([&rows](FilterRows& table) { table = rows; });
+    void setRows(const core::FilterRows& rows) {
+        works.filterTable.with([&rows](core::FilterRows& table) { table = rows; });
     }
     [[nodiscard]] std::string file(const std::string& path) const {
         std::ifstream in(station.path(path));
@@ -82,7 +82,7 @@ TEST_F(FilterTable, DisablingTheRowInUseSelectsTheNextMatchingRowWithOneCommand)
 }
 
 TEST_F(FilterTable, SavedFileStartsWithTheHeaderAndReadsBackTheSameTable) {
-    const FilterRows rows = rowsOf({{1800000, 2000000, 1}, {3500000, 4000000, 0}, {0, 54000000, 1}});
+    const core::FilterRows rows = rowsOf({{1800000, 2000000, 1}, {3500000, 4000000, 0}, {0, 54000000, 1}});
     setRows(rows);
     config::SaveTabFiltri(works);
     const std::string text = file(config::kFilterPath);
@@ -90,7 +90,7 @@ TEST_F(FilterTable, SavedFileStartsWithTheHeaderAndReadsBackTheSameTable) {
     EXPECT_EQ(text.substr(160, 24), "1800000\t\t2000000\t\t1 \n350");
     setRows({});
     config::LoadTabFiltri(works);
-    EXPECT_EQ(works.filterTable.with([](const FilterRows& table) { return table; })[2].Fstop, 54000000);
+    EXPECT_EQ(works.filterTable.with([](const core::FilterRows& table) { return table; })[2].Fstop, 54000000);
     EXPECT_EQ(config::filterRowsOf(text)[0].Fstart, rows[0].Fstart);
 }
 
@@ -100,7 +100,7 @@ TEST_F(FilterTable, LoadReadsTheFirstEightDataLinesInAnyBase) {
         text += std::to_string(line) + " " + std::to_string(line * 10) + " 1\n";
     write(config::kFilterPath, text);
     config::LoadTabFiltri(works);
-    const FilterRows rows = works.filterTable.with([](const FilterRows& table) { return table; });
+    const core::FilterRows rows = works.filterTable.with([](const core::FilterRows& table) { return table; });
     EXPECT_EQ(rows[0].Fstart, 16);
     EXPECT_EQ(rows[0].Fstop, 8);
     EXPECT_EQ(rows[7].Fstart, 8);
@@ -114,7 +114,7 @@ TEST_F(FilterTable, BlankLinesAreNoRows) {
         ";c\n0 2000000 1\n0 4000000 1\n0 7300000 1\n\n14000000 14350000 1\n \t\r\n0 54000000 1\n\r\n";
     write(config::kFilterPath, text);
     config::LoadTabFiltri(works);
-    const FilterRows rows = works.filterTable.with([](const FilterRows& table) { return table; });
+    const core::FilterRows rows = works.filterTable.with([](const core::FilterRows& table) { return table; });
     EXPECT_EQ(rows[3].Fstart, 14000000);
     EXPECT_EQ(rows[4].Fstop, 54000000);
     EXPECT_EQ(rows[5].Fstop, 0);
@@ -138,7 +138,7 @@ TEST_F(FilterTable, BlankLinesAreNoRows) {
 TEST_F(FilterTable, MissingFileLeavesEveryFilterDisabled) {
     setRows(rowsOf({{0, 54000000, 1}}));
     config::LoadTabFiltri(works);
-    EXPECT_EQ(works.filterTable.with([](const FilterRows& table) { return table; })[0].enabled, 0);
+    EXPECT_EQ(works.filterTable.with([](const core::FilterRows& table) { return table; })[0].enabled, 0);
     EXPECT_TRUE(station.log.contains("Filter File not FOUND!!"));
 }
 

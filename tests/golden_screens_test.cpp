@@ -137,7 +137,7 @@ class GoldenScreens : public ::testing::TestWithParam<int> {
     TestStation station;
     core::Works& works = station.works;
     core::TryMutex serMut;
-    ui::SpectrumRecord spectrum;
+    core::SpectrumRecord spectrum;
     std::unique_ptr<ui::FrameBuffer> fb;
 };
 
@@ -193,7 +193,7 @@ TEST_P(GoldenPanelScreens, PanelScreenMatchesItsReference) {
     core::DeleteErrore(works, core::err::Communication);
     core::DeleteErrore(works, core::err::AudioRead);
     works.protFlags = 0;
-    works.filterTable.with([](config::FilterRows& rows) {
+    works.filterTable.with([](core::FilterRows& rows) {
         rows = {{{1800000, 2000000, 1}, {3500000, 4000000, 1}, {7000000, 7300000, 0}, {0, 54000000, 1}}};
     });
     if (screen.name == std::string_view("status_page")) {

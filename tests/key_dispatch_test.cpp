@@ -226,7 +226,7 @@ TEST_F(KeyDispatch, BandTableCellsStayWithinTheirRanges) {
     press(5);  // antenna past 3 becomes 1
     press(3);
     press(4);  // ATU toggled
-    const tuner::AntennaRow& row = station.antennaRows()[0];
+    const core::AntennaRow& row = station.antennaRows()[0];
     EXPECT_FLOAT_EQ(row.drivePower, 5.0f);
     EXPECT_EQ(row.attenuator, 0);
     EXPECT_EQ(row.ampOn, 0);

@@ -42,7 +42,7 @@ class MainLoop : public ::testing::Test {
     TestStation station;
     core::Works& works = station.works;
     core::TryMutex serMut;
-    ui::SpectrumRecord spectrum;
+    core::SpectrumRecord spectrum;
     std::unique_ptr<ui::FrameBuffer> fb;
 };
 

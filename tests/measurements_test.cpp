@@ -53,7 +53,7 @@ TEST(CharToIntTest, HexDigitsOfBothCases) {
 
 TEST(SearchKTest, RowOfTheWorkingFrequencyOrElseTheNearestSegment) {
     core::Works works;
-    config::BandConfigRow low, high, end;
+    core::BandConfigRow low, high, end;
     low.startFrequency = 1800000;
     low.kForw = 1.0e-6f, low.kRefl = 2.0e-6f, low.kPwrIn = 3.0e-6f, low.reflCorrection = -0.01f;
     high.startFrequency = 14000000;

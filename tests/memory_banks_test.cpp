@@ -144,7 +144,7 @@ TEST_F(MemoryBanks, InterfaceChangeRewritesTheHeader) {
 
 TEST_F(MemoryBanks, SaveToBankStoresThePresentBand) {
     tuner::InitTabAntenna(works, 0);
-    const tuner::AntennaRow& row = station.antennaRows()[5];  // 20 m
+    const core::AntennaRow& row = station.antennaRows()[5];  // 20 m
     works.frequency = 14200000;
     works.tunerBypass = 0;
     works.attenuator = 2;

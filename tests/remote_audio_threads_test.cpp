@@ -62,7 +62,7 @@ class AudioThreads : public ::testing::Test {
 
     testing_support::TestStation station;
     core::Works& works = station.works;
-    config::SetupRecord& setup = station.setup;
+    core::SetupRecord& setup = station.setup;
     int client_[2] = {-1, -1};
     std::unique_ptr<remote::ClientWriter> writer;
 };

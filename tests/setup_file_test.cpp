@@ -188,7 +188,7 @@ class SetupFileTest : public ::testing::Test {
 
     TestStation station;
     core::Works& works = station.works;
-    config::SetupRecord& setup = station.setup;
+    core::SetupRecord& setup = station.setup;
 };
 
 TEST_F(SetupFileTest, EveryKeyComesBackAsItWasRead) {
@@ -306,7 +306,7 @@ TEST(SetupFile, ConcurrentSavesAlwaysLeaveOneCompleteFile) {
     core::Works& works = station.works;
     config::initSetup(works);
     auto saver = [&](std::atomic<int32_t>& field) {
-        config::SetupRecord record;
+        core::SetupRecord record;
         core::Works check;
         check.setup = &record;
         for (int32_t round = 0; round < 50; ++round) {

@@ -37,8 +37,8 @@ TEST(SpectrumScaleTest, ReferenceLevelAtTheGivenDivisionFromTheBottom) {
 }
 
 TEST(CalculatePointTest, ValuesOffTheScaleOrOnAZeroDbScaleLieOnTheOuterGridLines) {
-    ui::SpectrumGrid grid;
-    ui::recomputeGrid(grid, ui::kLineSpan);
+    core::SpectrumGrid grid;
+    ui::recomputeGrid(grid, core::kLineSpan);
     EXPECT_FLOAT_EQ(CalculatePoint(grid, -40, 60, 0, -1000).y, 230.0f);
     EXPECT_FLOAT_EQ(CalculatePoint(grid, -40, 60, 0, 1000).y, 60.0f);
     EXPECT_FLOAT_EQ(CalculatePoint(grid, -40, 60, 0, -40).y, 230.0f);
@@ -98,7 +98,7 @@ class SpectrumDrawTest : public ::testing::Test {
     std::unique_ptr<ui::FrameBuffer> frame;
     ui::FrameBuffer& fb;
     core::TryMutex serMut;
-    ui::SpectrumRecord spectrum;
+    core::SpectrumRecord spectrum;
 };
 
 TEST_F(SpectrumDrawTest, FlatTraceAtTheReferenceLevelLiesOnItsGridRow) {

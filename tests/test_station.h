@@ -95,15 +95,15 @@ class TestStation {
         return result;
     }
     // The guarded tables, reached without their lock: a test runs on one thread.
-    tuner::AntennaRows& antennaRows() {
-        return works.antennaTable.with([](tuner::AntennaRows& rows) -> tuner::AntennaRows& { return rows; });
+    core::AntennaRows& antennaRows() {
+        return works.antennaTable.with([](core::AntennaRows& rows) -> core::AntennaRows& { return rows; });
     }
-    tuner::TuneTables& tuneTables() {
-        return works.tuneMemory.with([](tuner::TuneTables& memory) -> tuner::TuneTables& { return memory; });
+    core::TuneTables& tuneTables() {
+        return works.tuneMemory.with([](core::TuneTables& memory) -> core::TuneTables& { return memory; });
     }
 
     CapturedLog log;
-    config::SetupRecord setup;
+    core::SetupRecord setup;
     // The station's own: a test that needs another answer sets works.services.
     app::StationServices services;
     core::Works works;

@@ -36,7 +36,7 @@ class TransceiverTick : public ::testing::Test {
     testing_support::TestStation station;
     core::Works& works = station.works;
     core::TryMutex serMut;
-    ui::SpectrumRecord spectrum;
+    core::SpectrumRecord spectrum;
 };
 
 TEST_F(TransceiverTick, TheActiveFrequencyOfTheRecordUnlessTheAmplifierTransmits) {

@@ -74,7 +74,7 @@ TEST(TuneMemoryFile, CodecSkipsCommentsAndRefusesBadIndices) {
     EXPECT_EQ(tuner::tuneMemoryPath(0, 0), "/opt/set/atu_ant1.txt");
     EXPECT_EQ(tuner::tuneMemoryPath(20, 2), "/opt/set/atu_ant3.txt");
     EXPECT_EQ(tuner::tuneMemoryPath(19, 2), "/opt/set/atu_ant3_b19.txt");
-    tuner::TuneTable table{};
+    core::TuneTable table{};
     table[4].valid = 1;  // cleared by the parse
     testing::internal::CaptureStdout();
     tuner::parseTuneMemory(

@@ -59,7 +59,7 @@ struct TuneSearchRig : TestStation {
         return steps;
     }
 
-    [[nodiscard]] tuner::TuneMemRecord stored() const {
+    [[nodiscard]] core::TuneMemRecord stored() const {
         return tuner::LoadTuneValFromTabRam(tuner::AtuIdxSearch(kFrequency), 0, works);
     }
     [[nodiscard]] bool memoryFileWritten() { return std::filesystem::exists(path("/opt/set/atu_ant1.txt")); }
@@ -88,7 +88,7 @@ TEST(TuneSearch, CompleteSearchEndsAtTheBowlMinimumAndStoresIt) {
     EXPECT_EQ(rig.works.tuneC, 70);
     EXPECT_EQ(rig.works.tuneL, 40);
     EXPECT_EQ(tuner::DecodeModoFromTuneval(rig.works.tuneValue), tuner::kModeCL);
-    tuner::TuneMemRecord record = rig.stored();
+    core::TuneMemRecord record = rig.stored();
     EXPECT_EQ(record.valid, 1);
     EXPECT_EQ(record.C, 70);
     EXPECT_EQ(record.L, 40);
@@ -106,7 +106,7 @@ TEST(TuneSearch, TargetMetAtACoarseStepEndsAndStoresAtOnce) {
     EXPECT_LT(steps, 71);
     EXPECT_EQ(rig.works.tuneState, 0);
     EXPECT_TRUE(rig.log.contains("ESC AUTO TUNE TARGET FOUND! 01.40"));
-    tuner::TuneMemRecord record = rig.stored();
+    core::TuneMemRecord record = rig.stored();
     EXPECT_EQ(record.valid, 1);
     EXPECT_EQ(record.mode, tuner::kModeLC);
     EXPECT_EQ(record.C, 8);

@@ -81,7 +81,7 @@ void VerificaEsistonoErrori(core::Works& works) {
 }
 
 void GestErroreRemote(core::Works& works) {
-    config::SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     platform::trace(">>> RESTART REMOTE: %i %i audio %x %x\n", works.remoteChecked.load(),
                     works.remoteFault.load(), setup.EnableWrite.load(), setup.EnableRead.load());
     if (works.remoteChecked != 1 || works.remoteFault != 1) return;

@@ -13,7 +13,7 @@ namespace {
 
 // Below the first row the first row's percent applies; each row holds from
 // its temperature up to the next row's.
-int32_t percentFor(const std::vector<config::FanRow>& table, float temperature) {
+int32_t percentFor(const std::vector<core::FanRow>& table, float temperature) {
     int32_t percent = table.front().percent;
     for (size_t i = 0; i + 1 < table.size(); ++i)
         if (table[i].temperature <= temperature && temperature < table[i + 1].temperature)
@@ -26,14 +26,14 @@ int32_t percentFor(const std::vector<config::FanRow>& table, float temperature) 
 // fallen the hysteresis below the row that set the present speed. A present
 // speed that is in no row (the start-up 100 % with a table that never asks
 // for it) has no such row, so the lower speed goes out at once.
-bool mayLower(const std::vector<config::FanRow>& table, int32_t active, float hysteresis, float temperature) {
+bool mayLower(const std::vector<core::FanRow>& table, int32_t active, float hysteresis, float temperature) {
     bool inTable = std::any_of(table.begin(), table.end(),
-                               [&](const config::FanRow& row) { return row.percent == active; });
+                               [&](const core::FanRow& row) { return row.percent == active; });
     if (!inTable) return true;
     return SearchTemperatureFromVentola(active, table) - hysteresis > temperature;
 }
 
-void heatSinkFan(core::Works& works, const std::vector<config::FanRow>& table, float temperature) {
+void heatSinkFan(core::Works& works, const std::vector<core::FanRow>& table, float temperature) {
     int32_t speed = percentFor(table, temperature);
     works.fanSpeed = speed;
     int32_t active = works.fanSpeedActive;
@@ -64,9 +64,9 @@ void cpuFan(core::Works& works) {
 
 }  // namespace
 
-float SearchTemperatureFromVentola(int32_t speed, const std::vector<config::FanRow>& table) {
+float SearchTemperatureFromVentola(int32_t speed, const std::vector<core::FanRow>& table) {
     auto row =
-        std::find_if(table.begin(), table.end(), [&](const config::FanRow& r) { return r.percent == speed; });
+        std::find_if(table.begin(), table.end(), [&](const core::FanRow& r) { return r.percent == speed; });
     return row == table.end() ? 0.0f : row->temperature;
 }
 
@@ -74,7 +74,7 @@ void searchPercentVentola(core::Works& works) {
     if (works.initDone == 0 || works.fanCmdPending == 1) return;
     // The fan command knows modes 0 to 2; any other value runs the normal table.
     uint8_t mode = works.FANmode;
-    const std::vector<config::FanRow>& table = works.fanTable[mode < kFanTables ? mode : 0];
+    const std::vector<core::FanRow>& table = works.fanTable[mode < kFanTables ? mode : 0];
     // A table without rows names no speed: the fan keeps the one it has.
     if (!table.empty())
         heatSinkFan(works, table, std::max(works.temperature1.load(), works.temperature2.load()));

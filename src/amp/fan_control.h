@@ -17,6 +17,6 @@ namespace amp {
 void searchPercentVentola(core::Works& works);
 
 // The temperature of the first row with this percent; 0 when no row has it.
-[[nodiscard]] float SearchTemperatureFromVentola(int32_t speed, const std::vector<config::FanRow>& table);
+[[nodiscard]] float SearchTemperatureFromVentola(int32_t speed, const std::vector<core::FanRow>& table);
 
 }  // namespace amp

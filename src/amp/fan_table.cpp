@@ -13,7 +13,7 @@
 namespace amp {
 namespace {
 
-const std::vector<config::FanRow> kDefaultTable{{45.0f, 70}, {50.0f, 80}, {55.0f, 100}};
+const std::vector<core::FanRow> kDefaultTable{{45.0f, 70}, {50.0f, 80}, {55.0f, 100}};
 
 // The fan command carries the percent in three digits; a percent outside
 // 0..100 is no speed the amplifier knows.
@@ -23,11 +23,11 @@ int32_t percentOf(float value) {
     return static_cast<int32_t>(value);
 }
 
-config::FanRow parseRow(std::string_view line) {
+core::FanRow parseRow(std::string_view line) {
     std::string text(line);
     const char* cursor = text.c_str();
     char* end = nullptr;
-    config::FanRow row;
+    core::FanRow row;
     float temperature = std::strtof(cursor, &end);
     if (end == cursor) return row;
     row.temperature = temperature;
@@ -39,8 +39,8 @@ config::FanRow parseRow(std::string_view line) {
 
 }  // namespace
 
-std::vector<config::FanRow> parseFanTable(std::string_view text) {
-    std::vector<config::FanRow> rows;
+std::vector<core::FanRow> parseFanTable(std::string_view text) {
+    std::vector<core::FanRow> rows;
     while (!text.empty()) {
         std::string_view line = config::takeTextLine(text);
         if (config::isBlankLine(line) || line.front() == ';') continue;
@@ -54,7 +54,7 @@ void ReadVentolaFile(core::Works& works, int table) {
         platform::logError("no fan table %i", table);
         return;
     }
-    std::vector<config::FanRow>& rows = works.fanTable[table];
+    std::vector<core::FanRow>& rows = works.fanTable[table];
     rows.clear();
     const char* path = kFanTablePaths[table];
     std::optional<std::string> text = works.platform->files().read(path);
@@ -62,13 +62,13 @@ void ReadVentolaFile(core::Works& works, int table) {
         platform::trace("Ventola File %i not FOUND!!\n", table);
         platform::logError("can't open %s", path);
         rows = table == 0 ? kDefaultTable : works.fanTable[0];
-        for (const config::FanRow& row : rows)
+        for (const core::FanRow& row : rows)
             platform::trace("->FAN :%.02f: %d \n", static_cast<double>(row.temperature), row.percent);
         return;
     }
     rows = parseFanTable(*text);
     platform::trace("N %i row - Ventola File %i \n", static_cast<int>(rows.size()), table);
-    for (const config::FanRow& row : rows)
+    for (const core::FanRow& row : rows)
         platform::trace("->t:%.02f: %d \n", static_cast<double>(row.temperature), row.percent);
     if (rows.empty()) platform::logError("%s holds no rows, the fan keeps its speed", path);
 }

@@ -18,7 +18,7 @@ inline constexpr const char* kFanTablePaths[kFanTables] = {"/opt/set/ventola.txt
 
 // Every line that is neither blank nor begins with ';' is a row; the percent
 // is truncated and kept between 0 and 100.
-[[nodiscard]] std::vector<config::FanRow> parseFanTable(std::string_view text);
+[[nodiscard]] std::vector<core::FanRow> parseFanTable(std::string_view text);
 
 // Table 0 must be read first: a missing table 1 or 2 takes its rows.
 void ReadVentolaFile(core::Works& works, int table);

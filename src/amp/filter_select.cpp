@@ -8,9 +8,9 @@
 
 namespace amp {
 
-uint8_t filterMaskFor(const config::FilterRows& rows, int32_t frequency) {
+uint8_t filterMaskFor(const core::FilterRows& rows, int32_t frequency) {
     for (size_t index = 0; index < rows.size(); ++index) {
-        const config::FilterRow& row = rows[index];
+        const core::FilterRow& row = rows[index];
         if (row.enabled == 1 && row.Fstart <= frequency && frequency <= row.Fstop)
             return static_cast<uint8_t>(1u << index);
     }
@@ -18,8 +18,7 @@ uint8_t filterMaskFor(const config::FilterRows& rows, int32_t frequency) {
 }
 
 void SetFilterFromfreq(core::Works& works) {
-    const config::FilterRows rows =
-        works.filterTable.with([](const config::FilterRows& table) { return table; });
+    const core::FilterRows rows = works.filterTable.with([](const core::FilterRows& table) { return table; });
     const uint8_t mask = filterMaskFor(rows, works.frequency);
     if (mask == works.filterMask) return;
     works.filterMask = mask;
@@ -32,9 +31,9 @@ void SetFilterFromfreq(core::Works& works) {
 
 void EnDisFilter(core::Works& works, uint8_t value) {
     const int row = works.filterSel;
-    if (row < 0 || row >= config::kFilterRows) return;
+    if (row < 0 || row >= core::kFilterRows) return;
     works.filterTable.with(
-        [row, value](config::FilterRows& table) { table[static_cast<size_t>(row)].enabled = value; });
+        [row, value](core::FilterRows& table) { table[static_cast<size_t>(row)].enabled = value; });
     SetFilterFromfreq(works);
     config::SaveTabFiltri(works);
 }

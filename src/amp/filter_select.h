@@ -12,7 +12,7 @@ namespace amp {
 
 // The mask of the first enabled row whose range holds the frequency (both
 // ends included); 0 when none does.
-[[nodiscard]] uint8_t filterMaskFor(const config::FilterRows& rows, int32_t frequency);
+[[nodiscard]] uint8_t filterMaskFor(const core::FilterRows& rows, int32_t frequency);
 // Tells the amplifier the filter for `frequency` when it differs from the one in line.
 void SetFilterFromfreq(core::Works& works);
 // Sets the enable flag of the row filterSel, chooses the filter again and saves the table.

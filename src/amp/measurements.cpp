@@ -44,7 +44,7 @@ float defaultK(int channel) {
     }
 }
 
-float rowK(const config::BandConfigRow& row, int channel) {
+float rowK(const core::BandConfigRow& row, int channel) {
     switch (channel) {
         case 0:
             return row.kForw;

@@ -10,7 +10,7 @@
 namespace amp {
 
 void SetModeWorkIDX(core::Works& works) {
-    config::SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     int32_t mode = works.ModeWorkIdx;
     char serial = mode == 1 ? '1' : '0';     // the maker's transceiver: auxiliary serial stream
     char catSerial = mode == 2 ? '1' : '0';  // FT-817: serial CAT

@@ -63,7 +63,7 @@ void SearchCambioSoglie_TS(core::Works& works) {
     for (size_t i = 0; i + 1 < rows.size(); ++i) {
         if (rows[i].startFrequency > frequency || frequency >= rows[i + 1].startFrequency) continue;
         if (static_cast<int32_t>(i) == works.thresholdRow) return;
-        const config::BandConfigRow& row = rows[i];
+        const core::BandConfigRow& row = rows[i];
         works.ampThresholds[0] = countsFor(row.limitPwrIn, row.kPwrIn);
         works.ampThresholds[1] = countsFor(row.limitFwd, row.kForw);
         works.ampThresholds[2] = countsFor(row.limitRefl, row.kRefl);

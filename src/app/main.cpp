@@ -10,6 +10,7 @@
 #include "platform/sim/scaled_clock.h"
 #include "platform/sim/sim_platform.h"
 
+namespace app {
 namespace {
 
 constexpr const char* kUsage = "usage: brisel [--root DIR [--time-scale X]] [--version] [--help]\n";
@@ -20,6 +21,7 @@ int usage() {
 }
 
 }  // namespace
+}  // namespace app
 
 int main(int argc, char** argv) {
     std::string root;
@@ -27,7 +29,7 @@ int main(int argc, char** argv) {
     bool timeScaleGiven = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
+            std::fputs(app::kUsage, stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
@@ -40,15 +42,15 @@ int main(int argc, char** argv) {
         }
         if (std::strcmp(argv[i], "--time-scale") == 0 && i + 1 < argc) {
             const std::optional<double> scale = platform::parseTimeScale(argv[++i]);
-            if (!scale) return usage();
+            if (!scale) return app::usage();
             timeScale = *scale;
             timeScaleGiven = true;
             continue;
         }
-        return usage();
+        return app::usage();
     }
     // Only the simulated station's clock can run faster than real time.
-    if (root.empty() && timeScaleGiven) return usage();
+    if (root.empty() && timeScaleGiven) return app::usage();
     if (root.empty()) return app::runStation(*platform::makeTargetPlatform());
     std::unique_ptr<platform::SimPlatform> machine =
         platform::makeSimPlatform(root, std::make_unique<platform::ScaledClock>(timeScale));

@@ -185,10 +185,10 @@ int runStation(platform::Platform& machine) {
     platform::logInfo("BRISEL version %s", kSoftwareVersion);
 
     Works works;
-    config::SetupRecord setup;
+    core::SetupRecord setup;
     ThreadSet threads;
     TryMutex serMut;
-    ui::SpectrumRecord spectrum{};
+    core::SpectrumRecord spectrum{};
     works.platform = &machine;
     works.setup = &setup;
     works.threads = &threads;

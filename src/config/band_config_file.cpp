@@ -25,7 +25,7 @@ float coefficient(float gain, int32_t offset, float column) {
 BandConfigLine parseLine(std::string_view line, const AdcOffsets& offsets) {
     ScanFields columns(line);
     BandConfigLine parsed;
-    BandConfigRow& row = parsed.row;
+    core::BandConfigRow& row = parsed.row;
     row.startFrequency = columns.unsignedInteger(0);
     row.secondFrequency = columns.unsignedInteger(0);
     float forwGain = columns.real();
@@ -78,7 +78,7 @@ void ReadConfigFile(core::Works& works) {
     platform::trace("N row Config File %d \n", static_cast<int>(lines.size()));
     works.bandConfig.reserve(lines.size());
     for (const BandConfigLine& line : lines) {
-        const BandConfigRow& row = line.row;
+        const core::BandConfigRow& row = line.row;
         platform::trace(
             "->%u,%u,%02.07f,%02.07f,%02.07f,%02.07f (%02.02f,%02.02f) Soglie: PWIN %02.01f, Corrente: "
             "%02.01f, "

@@ -23,7 +23,7 @@ struct AdcOffsets {
 // One data line: the record, and the input-power columns 7 and 8 that only
 // the trace shows.
 struct BandConfigLine {
-    BandConfigRow row;
+    core::BandConfigRow row;
     float inputGain = 0, inputOffset = 0;
 };
 

@@ -46,8 +46,8 @@ std::vector<FilterLine> filterLinesOf(std::string_view text) {
     return lines;
 }
 
-FilterRows filterRowsOf(std::string_view text) {
-    FilterRows rows{};
+core::FilterRows filterRowsOf(std::string_view text) {
+    core::FilterRows rows{};
     const std::vector<FilterLine> lines = filterLinesOf(text);
     for (size_t index = 0; index < rows.size() && index < lines.size(); ++index)
         rows[index] = lines[index].row;
@@ -58,9 +58,9 @@ bool filterLinePasses(const FilterLine& line) {
     return line.complete && line.row.Fstart >= 0 && line.row.Fstop >= 0 && line.row.enabled <= 1;
 }
 
-std::string filterFileText(const FilterRows& rows) {
+std::string filterFileText(const core::FilterRows& rows) {
     std::string text = kFilterHeader;
-    for (const FilterRow& row : rows) {
+    for (const core::FilterRow& row : rows) {
         char line[64];
         std::snprintf(line, sizeof line, "%ld\t\t%ld\t\t%i \n", static_cast<long>(row.Fstart),
                       static_cast<long>(row.Fstop), row.enabled);

@@ -15,7 +15,7 @@ inline constexpr const char* kFilterHeader =
     "attivazione   j23 ultimo by pass (0 ,54000000)  verso esterno\n";
 
 struct FilterLine {
-    FilterRow row;
+    core::FilterRow row;
     // All three fields were read; a line missing one reads the missing ones as 0.
     bool complete = false;
 };
@@ -24,10 +24,10 @@ struct FilterLine {
 [[nodiscard]] std::vector<FilterLine> filterLinesOf(std::string_view text);
 // The table a filter file gives: its first eight data lines, every row it
 // does not fill disabled with an empty range.
-[[nodiscard]] FilterRows filterRowsOf(std::string_view text);
+[[nodiscard]] core::FilterRows filterRowsOf(std::string_view text);
 // A line of a file offered for loading: both frequencies not negative and
 // the enable flag 0 or 1.
 [[nodiscard]] bool filterLinePasses(const FilterLine& line);
-[[nodiscard]] std::string filterFileText(const FilterRows& rows);
+[[nodiscard]] std::string filterFileText(const core::FilterRows& rows);
 
 }  // namespace config

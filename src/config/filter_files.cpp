@@ -19,7 +19,7 @@ namespace {
 // outside the list or the file cannot be read.
 std::optional<std::string> selectedUsbFile(core::Works& works) {
     const int selected = works.usbFileSel;
-    if (selected < 0 || selected >= works.usbFileCount || selected >= kUsbFiles) return std::nullopt;
+    if (selected < 0 || selected >= works.usbFileCount || selected >= core::kUsbFiles) return std::nullopt;
     const std::string name =
         works.usbFileList.with([selected](const auto& list) { return list[static_cast<size_t>(selected)]; });
     return works.platform->files().read(std::string(kUsbFolder) + "/" + name);
@@ -28,7 +28,7 @@ std::optional<std::string> selectedUsbFile(core::Works& works) {
 // 0 passed, 2 at the first line that fails.
 int checkLines(const std::vector<FilterLine>& lines) {
     for (size_t index = 0; index < lines.size(); ++index) {
-        const FilterRow& row = lines[index].row;
+        const core::FilterRow& row = lines[index].row;
         const bool passes = filterLinePasses(lines[index]);
         platform::trace(passes ? "USB Filter %i %ld,%ld,%x\n" : "!ERR USB Filter %i %ld,%ld,%x\n",
                         static_cast<int>(index), static_cast<long>(row.Fstart), static_cast<long>(row.Fstop),
@@ -47,25 +47,25 @@ bool isRegularFile(const std::string& folder, const dirent& entry) {
 }  // namespace
 
 void LoadTabFiltri(core::Works& works) {
-    works.filterTable.with([](FilterRows& rows) {
-        for (FilterRow& row : rows) row.enabled = 0;
+    works.filterTable.with([](core::FilterRows& rows) {
+        for (core::FilterRow& row : rows) row.enabled = 0;
     });
     const std::optional<std::string> text = works.platform->files().read(kFilterPath);
     if (!text) {
         platform::trace("Filter File not FOUND!!\n");
         return;
     }
-    const FilterRows rows = filterRowsOf(*text);
+    const core::FilterRows rows = filterRowsOf(*text);
     for (size_t index = 0; index < rows.size(); ++index)
         platform::trace("Filter %i %ld,%ld,%x\n", static_cast<int>(index),
                         static_cast<long>(rows[index].Fstart), static_cast<long>(rows[index].Fstop),
                         rows[index].enabled);
-    works.filterTable.with([&rows](FilterRows& table) { table = rows; });
+    works.filterTable.with([&rows](core::FilterRows& table) { table = rows; });
 }
 
 void SaveTabFiltri(core::Works& works) {
     platform::trace("SaveTabFiltri \n");
-    const FilterRows rows = works.filterTable.with([](const FilterRows& table) { return table; });
+    const core::FilterRows rows = works.filterTable.with([](const core::FilterRows& table) { return table; });
     if (!works.platform->files().save(kFilterPath, filterFileText(rows)))
         platform::logError("can't save %s", kFilterPath);
 }
@@ -78,7 +78,7 @@ int ListFile_Filter(core::Works& works) {
     platform::trace("---------------READ FILE... %i\n", 4);
     works.usbFileCount = 0;
     int count = 0;
-    while (count < kUsbFiles) {
+    while (count < core::kUsbFiles) {
         const dirent* entry = ::readdir(directory.get());
         if (entry == nullptr) break;
         const std::string name = entry->d_name;
@@ -105,8 +105,8 @@ bool LoadFilterFileUSB(core::Works& works) {
         platform::logError("filter file from /mnt not loaded");
         return false;
     }
-    const FilterRows rows = filterRowsOf(*text);
-    works.filterTable.with([&rows](FilterRows& table) { table = rows; });
+    const core::FilterRows rows = filterRowsOf(*text);
+    works.filterTable.with([&rows](core::FilterRows& table) { table = rows; });
     SaveTabFiltri(works);
     return true;
 }

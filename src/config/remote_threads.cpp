@@ -14,7 +14,7 @@ namespace config {
 
 void StartThreadCommRemote(core::Works& works) {
     works.remoteFault = 0;
-    SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     struct Remote {
         std::atomic<char>& enable;
         void (*starter)(core::Works&);
@@ -32,7 +32,7 @@ void StartThreadCommRemote(core::Works& works) {
 }
 
 void ExitThreadRemote(core::Works& works) {
-    SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     setup.EnableWrite = '0';
     setup.EnableRead = '0';
     setup.EnableCAT = '0';

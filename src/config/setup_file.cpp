@@ -18,6 +18,7 @@
 namespace config {
 namespace {
 
+using core::SetupRecord;
 using core::Works;
 using CharSlot = std::atomic<char> SetupRecord::*;
 template <std::size_t N>

@@ -14,7 +14,7 @@ struct Works;
 namespace config {
 
 // The texts initSetup puts in every slot before a file is read.
-void resetSetupRecord(SetupRecord& setup);
+void resetSetupRecord(core::SetupRecord& setup);
 // Fills the slots and fields from the lines of the file that name a key.
 void parseSetup(std::string_view text, core::Works& works);
 // Refreshes the slots from the fields and returns the whole file.

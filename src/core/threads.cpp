@@ -13,7 +13,7 @@
 namespace core {
 namespace {
 
-using EnableChar = std::atomic<char> config::SetupRecord::*;
+using EnableChar = std::atomic<char> SetupRecord::*;
 
 struct ThreadEntry {
     const char* name;             // as shown by ps; at most 15 characters
@@ -22,8 +22,6 @@ struct ThreadEntry {
     const char* priorityFailure;  // logged with the call's result and errno
     const char* startMessage;     // written to standard error before the start
 };
-
-using config::SetupRecord;
 
 // Indexed by ThreadId.
 const ThreadEntry kThreads[] = {

@@ -41,7 +41,7 @@ struct Works : SetupValues, AmpBlock, TunerBlock, ErrorBlock, PanelBlock, Remote
     // Objects owned by main for the whole run.
     platform::Platform* platform = nullptr;
     ui::FrameBuffer* fb = nullptr;
-    config::SetupRecord* setup = nullptr;
+    SetupRecord* setup = nullptr;
     ThreadSet* threads = nullptr;
     TryMutex* serMut = nullptr;
     // What this record's lower layers ask of the higher ones; set before any thread starts.

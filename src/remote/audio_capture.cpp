@@ -70,7 +70,7 @@ std::unique_ptr<platform::PcmStream> openCapture(core::Works& works, const std::
 }  // namespace
 
 void th_leggi(core::Works& works) {
-    config::SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     const std::string name = setup.text(setup.AudioIn);
     int channels = 0;
     if (std::sscanf(setup.text(setup.InChannels).c_str(), "%d", &channels) == 1)

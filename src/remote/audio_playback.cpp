@@ -103,7 +103,7 @@ enum class Served { ClientLeft, Stopped, Failed };
 
 // One client's playback, from waiting for it to its leaving.
 Served serveClient(core::Works& works, platform::PcmStream& device) {
-    config::SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     platform::Clock& clock = works.platform->clock();
     if (!waitUntil(works, setup.EnableWrite, milliseconds(10), [&] { return clientIn(works); }))
         return Served::Stopped;
@@ -132,7 +132,7 @@ Served serveClient(core::Works& works, platform::PcmStream& device) {
 }  // namespace
 
 void th_scrivi(core::Works& works) {
-    config::SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     platform::Clock& clock = works.platform->clock();
     works.playbackReady = 0;
     clock.sleepWhileRunning(seconds(3), works.running);

@@ -56,7 +56,7 @@ int Get_AudioQOR(core::Works& works) {
 }
 
 void decideRemoteAtStartUp(core::Works& works) {
-    config::SetupRecord& setup = *works.setup;
+    core::SetupRecord& setup = *works.setup;
     const bool anyEnabled = setup.EnableWrite == '1' || setup.EnableRead == '1' || setup.EnableCAT == '1' ||
                             setup.EnableFFT == '1';
     if (!anyEnabled) return;

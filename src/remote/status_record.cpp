@@ -40,10 +40,10 @@ class RecordWriter {
 
 std::string bandName(core::Works& works) {
     const int32_t frequency = works.frequency;
-    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, tuner::kAntennaRows);
-    return works.antennaTable.with([&](const tuner::AntennaRows& rows) {
+    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
+    return works.antennaTable.with([&](const core::AntennaRows& rows) {
         for (int32_t i = 0; i < count; ++i) {
-            const tuner::AntennaRow& row = rows[static_cast<size_t>(i)];
+            const core::AntennaRow& row = rows[static_cast<size_t>(i)];
             if (row.start <= frequency && frequency <= row.end) {
                 char name[8];
                 std::snprintf(name, sizeof name, "%-4.4s", row.name);

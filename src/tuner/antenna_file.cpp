@@ -14,10 +14,10 @@ namespace tuner {
 namespace {
 
 constexpr size_t kLineLength = 511;
-constexpr size_t kNameLength = sizeof(AntennaRow::name) - 1;
+constexpr size_t kNameLength = sizeof(core::AntennaRow::name) - 1;
 
-AntennaRow parseRow(std::string_view line) {
-    AntennaRow row;
+core::AntennaRow parseRow(std::string_view line) {
+    core::AntennaRow row;
     size_t space = line.find(' ');
     std::string_view name = line.substr(0, std::min(space, kNameLength));
     name.copy(row.name, name.size());
@@ -48,7 +48,7 @@ std::string antennaFilePath(int32_t bank) {
 
 AntennaFile parseAntennaFile(std::string_view text) {
     AntennaFile file;
-    while (!text.empty() && file.rowCount < kAntennaRows) {
+    while (!text.empty() && file.rowCount < core::kAntennaRows) {
         size_t end = text.find('\n');
         std::string_view line = text.substr(0, std::min(end, kLineLength));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
@@ -64,10 +64,10 @@ AntennaFile parseAntennaFile(std::string_view text) {
     return file;
 }
 
-std::string formatAntennaFile(int32_t interfaceType, const AntennaRow* rows, int32_t rowCount) {
+std::string formatAntennaFile(int32_t interfaceType, const core::AntennaRow* rows, int32_t rowCount) {
     std::string text = interfaceType == 1 ? "!Qor\n" : interfaceType == 2 ? "!817\n" : "!Gen\n";
-    for (int32_t i = 0; i < std::clamp(rowCount, 0, kAntennaRows); ++i) {
-        const AntennaRow& row = rows[i];
+    for (int32_t i = 0; i < std::clamp(rowCount, 0, core::kAntennaRows); ++i) {
+        const core::AntennaRow& row = rows[i];
         char line[128];
         std::snprintf(line, sizeof line, "%.*s %ld %ld %i %i %i %i %2.1f\n", static_cast<int>(kNameLength),
                       row.name, static_cast<long>(row.start), static_cast<long>(row.end), row.ampOn,

@@ -16,12 +16,13 @@ namespace tuner {
 
 struct AntennaFile {
     int32_t interfaceType = 1;  // 0 generic, 1 the maker's transceiver, 2 FT-817
-    std::array<AntennaRow, kAntennaRows> rows{};
+    std::array<core::AntennaRow, core::kAntennaRows> rows{};
     int32_t rowCount = 0;
 };
 
 // Pure codec.
 [[nodiscard]] AntennaFile parseAntennaFile(std::string_view text);
-[[nodiscard]] std::string formatAntennaFile(int32_t interfaceType, const AntennaRow* rows, int32_t rowCount);
+[[nodiscard]] std::string formatAntennaFile(int32_t interfaceType, const core::AntennaRow* rows,
+                                            int32_t rowCount);
 
 }  // namespace tuner

@@ -24,7 +24,7 @@ struct DefaultRow {
     int32_t start, end;
 };
 
-constexpr DefaultRow kDefaultRows[kAntennaRows] = {
+constexpr DefaultRow kDefaultRows[core::kAntennaRows] = {
     {"160m", 1800000, 2000000},  {"80m", 3500000, 4000000},   {"60m", 5330500, 5450000},
     {"40m", 7000000, 7300000},   {"30m", 10100000, 10150000}, {"20m", 14000000, 14350000},
     {"17m", 18068000, 18168000}, {"15m", 21000000, 21450000}, {"12m", 24890000, 24990000},
@@ -33,14 +33,14 @@ constexpr DefaultRow kDefaultRows[kAntennaRows] = {
 
 struct FoundRow {
     int32_t index;
-    AntennaRow row;
+    core::AntennaRow row;
 };
 
 std::optional<FoundRow> rowOfFrequency(const core::Works& works, int32_t frequency) {
-    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
-    return works.antennaTable.with([&](const AntennaRows& rows) -> std::optional<FoundRow> {
+    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
+    return works.antennaTable.with([&](const core::AntennaRows& rows) -> std::optional<FoundRow> {
         for (int32_t i = 0; i < count; ++i) {
-            const AntennaRow& row = rows[static_cast<size_t>(i)];
+            const core::AntennaRow& row = rows[static_cast<size_t>(i)];
             if (row.start <= frequency && frequency <= row.end) return FoundRow{i, row};
         }
         return std::nullopt;
@@ -65,7 +65,7 @@ void applyDrivePower(core::Works& works, float watts) {
 }
 
 void applyAmplifier(core::Works& works, const FoundRow& found) {
-    const AntennaRow& row = found.row;
+    const core::AntennaRow& row = found.row;
     if (row.ampOn == 1) {
         if (works.bypass == 1) amp::IncPNTIn_CMDLinear(core::cmd::LeaveBypass, works);
         platform::trace("---------------  ANTENNA AUTOMATICA: %i (set %i), %i (%i)\n",
@@ -83,9 +83,9 @@ void applyAmplifier(core::Works& works, const FoundRow& found) {
 }  // namespace
 
 void InitTabAntenna(core::Works& works, int keep) {
-    works.antennaTable.with([keep](AntennaRows& rows) {
-        for (size_t i = 0; i < kAntennaRows; ++i) {
-            AntennaRow& row = rows[i];
+    works.antennaTable.with([keep](core::AntennaRows& rows) {
+        for (size_t i = 0; i < core::kAntennaRows; ++i) {
+            core::AntennaRow& row = rows[i];
             std::fill(std::begin(row.name), std::end(row.name), '\0');
             std::string_view(kDefaultRows[i].name).copy(row.name, sizeof row.name - 1);
             row.start = kDefaultRows[i].start;
@@ -99,7 +99,7 @@ void InitTabAntenna(core::Works& works, int keep) {
             }
         }
     });
-    works.antennaRowCount = kAntennaRows;
+    works.antennaRowCount = core::kAntennaRows;
 }
 
 void GestioneAntennaAutomatica(core::Works& works) {
@@ -107,9 +107,9 @@ void GestioneAntennaAutomatica(core::Works& works) {
     std::optional<FoundRow> found = rowOfFrequency(works, works.frequency);
     if (!found) return;
     works.antennaRow = found->index;
-    const AntennaRow& row = found->row;
+    const core::AntennaRow& row = found->row;
     // Only antennas that exist are selected: NumAntenna picks the tune memory table.
-    if (row.antenna >= 1 && row.antenna <= kTuneAntennaCount && row.antenna != works.NumAntenna + 1) {
+    if (row.antenna >= 1 && row.antenna <= core::kTuneAntennaCount && row.antenna != works.NumAntenna + 1) {
         works.NumAntenna = row.antenna - 1;
         amp::IncPNTIn_CMDLinear(core::cmd::SelectAntenna, works);
     }
@@ -122,10 +122,10 @@ void GestioneAntennaAutomatica(core::Works& works) {
 }
 
 std::string bandNameOf(const core::Works& works, int32_t frequency) {
-    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
-    return works.antennaTable.with([&](const AntennaRows& rows) {
+    const int32_t count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
+    return works.antennaTable.with([&](const core::AntennaRows& rows) {
         for (int32_t i = count - 1; i >= 0; --i) {
-            const AntennaRow& row = rows[static_cast<size_t>(i)];
+            const core::AntennaRow& row = rows[static_cast<size_t>(i)];
             if (row.start <= frequency && frequency <= row.end)
                 return std::string(row.name, std::find(std::begin(row.name), std::end(row.name), '\0'));
         }
@@ -139,7 +139,7 @@ void GestioneLoadTuneVal(core::Works& works) {
     int32_t index = AtuIdxSearch(works.frequency, &segment);
     int32_t antenna = works.NumAntenna;
     // An antenna without a tune memory has nothing stored: it gets the default tune.
-    bool stored = antenna >= 0 && antenna < kTuneAntennaCount &&
+    bool stored = antenna >= 0 && antenna < core::kTuneAntennaCount &&
                   EsisteTuneValInTabRam(works, index, segment.firstIndex, segment.endIndex, antenna) == 0;
     amp::IncPNTIn_CMDLinear(stored ? core::cmd::RecallTune : core::cmd::DefaultTune, works);
 }

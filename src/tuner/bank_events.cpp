@@ -19,10 +19,10 @@ const char* interfaceName(int32_t type) {
     return type >= 0 && type <= 2 ? kNames[type] : "unknown";
 }
 
-std::optional<AntennaRow> rowAt(const core::Works& works, int32_t index) {
-    if (index < 0 || index >= std::min(works.antennaRowCount.load(), kAntennaRows)) return std::nullopt;
+std::optional<core::AntennaRow> rowAt(const core::Works& works, int32_t index) {
+    if (index < 0 || index >= std::min(works.antennaRowCount.load(), core::kAntennaRows)) return std::nullopt;
     return works.antennaTable.with(
-        [index](const AntennaRows& rows) { return rows[static_cast<size_t>(index)]; });
+        [index](const core::AntennaRows& rows) { return rows[static_cast<size_t>(index)]; });
 }
 
 }  // namespace
@@ -35,7 +35,7 @@ void logBandChange(core::Works& works) {
     if (frequency <= 0 || (bank == works.bandLoggedBank && index == works.bandLoggedRow)) return;
     works.bandLoggedBank = bank;
     works.bandLoggedRow = index;
-    const std::optional<AntennaRow> row = rowAt(works, index);
+    const std::optional<core::AntennaRow> row = rowAt(works, index);
     if (!row) {
         platform::event("band none: %.6f MHz is in no band of bank %d", megahertz(frequency), bank);
         return;

@@ -39,9 +39,9 @@ int32_t LoadTabConfig(core::Works& works, int32_t bank) {
     }
     AntennaFile file = parseAntennaFile(*text);
     bool zeroFrequency = false;
-    works.antennaTable.with([&](AntennaRows& rows) {
-        for (int32_t i = 0; i < kAntennaRows; ++i) {
-            AntennaRow& row = rows[static_cast<size_t>(i)];
+    works.antennaTable.with([&](core::AntennaRows& rows) {
+        for (int32_t i = 0; i < core::kAntennaRows; ++i) {
+            core::AntennaRow& row = rows[static_cast<size_t>(i)];
             if (i < file.rowCount) {
                 row = file.rows[static_cast<size_t>(i)];
                 zeroFrequency = zeroFrequency || row.start == 0 || row.end == 0;
@@ -60,7 +60,7 @@ int32_t LoadTabConfig(core::Works& works, int32_t bank) {
 }
 
 void SaveTabConfig(core::Works& works, int32_t bank) {
-    const std::string text = works.antennaTable.with([&](const AntennaRows& rows) {
+    const std::string text = works.antennaTable.with([&](const core::AntennaRows& rows) {
         return formatAntennaFile(works.ModeWorkIdx, rows.data(), works.antennaRowCount);
     });
     (void)works.platform->files().save(antennaFilePath(bank), text);  // the store logs a failure
@@ -68,7 +68,7 @@ void SaveTabConfig(core::Works& works, int32_t bank) {
 
 void LoadAllBankTable(core::Works& works, int32_t bank) {
     works.ModeWorkIdx = LoadTabConfig(works, bank);
-    for (int32_t antenna = 0; antenna < kTuneAntennaCount; ++antenna) LoadTabAtu(works, bank, antenna);
+    for (int32_t antenna = 0; antenna < core::kTuneAntennaCount; ++antenna) LoadTabAtu(works, bank, antenna);
     amp::SetModeWorkIDX(works);
 }
 
@@ -94,14 +94,15 @@ void ChangeInterfaceBanco(core::Works& works) {
 }
 
 void SaveToBank(core::Works& works, int32_t bank, int32_t antenna) {
-    works.antennaTable.with([&](AntennaRows& rows) {
+    works.antennaTable.with([&](core::AntennaRows& rows) {
         int32_t frequency = works.frequency;
-        int32_t count = std::clamp(works.antennaRowCount.load(), 0, kAntennaRows);
+        int32_t count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
         for (int32_t i = 0; i < count; ++i) {
-            AntennaRow& row = rows[static_cast<size_t>(i)];
+            core::AntennaRow& row = rows[static_cast<size_t>(i)];
             if (row.start > frequency || frequency > row.end) continue;
             // An antenna that does not exist is not written as the band's antenna.
-            if (antenna >= 0 && antenna < kTuneAntennaCount) row.antenna = static_cast<uint8_t>(antenna + 1);
+            if (antenna >= 0 && antenna < core::kTuneAntennaCount)
+                row.antenna = static_cast<uint8_t>(antenna + 1);
             row.tunerBypass = works.tunerBypass;
             row.attenuator = works.attenuator;
             row.ampOn = works.attenuatorKey < 4 ? 1 : 0;
@@ -113,8 +114,8 @@ void SaveToBank(core::Works& works, int32_t bank, int32_t antenna) {
 
 void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator) {
     bool padsValid = attenuator >= 0 && attenuator <= 3;
-    works.antennaTable.with([&](AntennaRows& rows) {
-        for (AntennaRow& row : rows) {
+    works.antennaTable.with([&](core::AntennaRows& rows) {
+        for (core::AntennaRow& row : rows) {
             row.antenna = 1;
             row.tunerBypass = 1;
             row.attenuator = padsValid ? static_cast<uint8_t>(attenuator) : 0;

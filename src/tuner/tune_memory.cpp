@@ -13,26 +13,26 @@ namespace {
 
 // The helpers below run inside tuneMemory.with(), under its lock.
 
-const TuneTable* tableOf(const TuneTables& memory, int32_t antenna) {
-    if (antenna < 0 || antenna >= kTuneAntennaCount) return nullptr;
+const core::TuneTable* tableOf(const core::TuneTables& memory, int32_t antenna) {
+    if (antenna < 0 || antenna >= core::kTuneAntennaCount) return nullptr;
     return &memory.tables[static_cast<size_t>(antenna)];
 }
 
-TuneMemRecord recordAt(const TuneTable* table, int32_t index) {
-    if (table == nullptr || index < 0 || index >= kTuneIndexCount) return {};
+core::TuneMemRecord recordAt(const core::TuneTable* table, int32_t index) {
+    if (table == nullptr || index < 0 || index >= core::kTuneIndexCount) return {};
     return (*table)[static_cast<size_t>(index)];
 }
 
 // Recalled tunes always use the network: a stored by-pass comes back as "CL".
-TuneMemRecord recalled(TuneMemRecord record) {
+core::TuneMemRecord recalled(core::TuneMemRecord record) {
     if (record.mode == kModeBypass) record.mode = kModeCL;
     return record;
 }
 
-int32_t nearestValid(const TuneTable* table, int32_t index, int32_t from, int32_t to) {
+int32_t nearestValid(const core::TuneTable* table, int32_t index, int32_t from, int32_t to) {
     int32_t best = -1;
     int64_t distance = int64_t{to} - from;
-    for (int32_t i = from < 0 ? 0 : from; i < to && i < kTuneIndexCount; ++i) {
+    for (int32_t i = from < 0 ? 0 : from; i < to && i < core::kTuneIndexCount; ++i) {
         if (recordAt(table, i).valid == 0) continue;
         int64_t away = std::llabs(int64_t{i} - index);
         if (away < distance) {
@@ -45,30 +45,32 @@ int32_t nearestValid(const TuneTable* table, int32_t index, int32_t from, int32_
 
 }  // namespace
 
-void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
+void SaveTuneValsuTabRam(const core::TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
                          core::Works& works) {
-    if (antenna < 0 || antenna >= kTuneAntennaCount || index < 0 || index >= kTuneIndexCount) return;
-    works.tuneMemory.with([&](TuneTables& memory) {
-        TuneMemRecord& stored = memory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)];
+    if (antenna < 0 || antenna >= core::kTuneAntennaCount || index < 0 || index >= core::kTuneIndexCount)
+        return;
+    works.tuneMemory.with([&](core::TuneTables& memory) {
+        core::TuneMemRecord& stored = memory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)];
         stored = record;
         stored.C = c;
     });
 }
 
-TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works) {
+core::TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works) {
     return works.tuneMemory.with(
-        [&](const TuneTables& memory) { return recalled(recordAt(tableOf(memory, antenna), index)); });
+        [&](const core::TuneTables& memory) { return recalled(recordAt(tableOf(memory, antenna), index)); });
 }
 
 int32_t SearchBestTune(const core::Works& works, int32_t index, int32_t from, int32_t to, int32_t antenna) {
-    return works.tuneMemory.with(
-        [&](const TuneTables& memory) { return nearestValid(tableOf(memory, antenna), index, from, to); });
+    return works.tuneMemory.with([&](const core::TuneTables& memory) {
+        return nearestValid(tableOf(memory, antenna), index, from, to);
+    });
 }
 
 int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from, int32_t to,
                           int32_t antenna) {
-    return works.tuneMemory.with([&](const TuneTables& memory) {
-        const TuneTable* table = tableOf(memory, antenna);
+    return works.tuneMemory.with([&](const core::TuneTables& memory) {
+        const core::TuneTable* table = tableOf(memory, antenna);
         return recordAt(table, index).valid == 0 && nearestValid(table, index, from, to) < 0 ? 1 : 0;
     });
 }
@@ -77,9 +79,9 @@ void LoadTuneFromMEM(core::Works& works, int32_t antenna) {
     const int32_t frequency = works.frequency;
     AtuSegment segment;
     int32_t index = AtuIdxSearch(frequency, &segment);
-    TuneMemRecord record = works.tuneMemory.with([&](const TuneTables& memory) {
-        const TuneTable* table = tableOf(memory, antenna);
-        TuneMemRecord found = recordAt(table, index);
+    core::TuneMemRecord record = works.tuneMemory.with([&](const core::TuneTables& memory) {
+        const core::TuneTable* table = tableOf(memory, antenna);
+        core::TuneMemRecord found = recordAt(table, index);
         if (found.valid == 0) {
             index = nearestValid(table, index, segment.firstIndex, segment.endIndex);
             found = recordAt(table, index);
@@ -109,23 +111,23 @@ bool InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
     const int32_t index = AtuIdxSearch(frequency);
     platform::trace("--------------> Save Tune To File idx %d (idx:%d)\n", frequency, index);
     const uint32_t word = works.tuneValue;
-    TuneMemRecord record;
+    core::TuneMemRecord record;
     record.valid = 1;
     record.mode = DecodeModoFromTuneval(word);
     record.L = static_cast<uint16_t>(DecodeInduttanzaFromTuneval(word));
     record.C = static_cast<uint16_t>(DecodeCapacitaFromTuneval(word));
     platform::trace("-------------- Save TuneVal C:%i, L:%i, M:%c\n", record.C, record.L, '0' + record.mode);
-    if (antenna < 0 || antenna >= kTuneAntennaCount) {
+    if (antenna < 0 || antenna >= core::kTuneAntennaCount) {
         platform::logError("tune of antenna %d not stored: only antennas 1 to %d have tune memories",
-                           antenna + 1, kTuneAntennaCount);
+                           antenna + 1, core::kTuneAntennaCount);
         return false;
     }
-    if (index < 0 || index >= kTuneIndexCount) {
+    if (index < 0 || index >= core::kTuneIndexCount) {
         platform::logError("tune at %d Hz not stored: no tune memory covers it", frequency);
         return false;
     }
     // Checked and stored under one lock, so a bank change cannot slip in between.
-    const bool stored = works.tuneMemory.with([&](TuneTables& memory) {
+    const bool stored = works.tuneMemory.with([&](core::TuneTables& memory) {
         if (!holdsBank(memory, bank, antenna)) return false;
         memory.tables[static_cast<size_t>(antenna)][static_cast<size_t>(index)] = record;
         return true;

@@ -11,10 +11,11 @@ struct Works;
 namespace tuner {
 
 // Indices outside the table and antennas outside 0..2 are ignored.
-void SaveTuneValsuTabRam(const TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
+void SaveTuneValsuTabRam(const core::TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
                          core::Works& works);
 // An empty record for indices outside the table; a stored by-pass (3) reads as "CL" (1).
-[[nodiscard]] TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works);
+[[nodiscard]] core::TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna,
+                                                        const core::Works& works);
 // The nearest valid record in [from, to), ties to the lower index; -1 for none.
 [[nodiscard]] int32_t SearchBestTune(const core::Works& works, int32_t index, int32_t from, int32_t to,
                                      int32_t antenna);

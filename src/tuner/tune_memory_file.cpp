@@ -22,12 +22,12 @@ void reportBadIndex() {
 }
 
 // One record line; the frequency field is only there for the reader.
-void parseRecordLine(const std::string& line, TuneTable& table) {
+void parseRecordLine(const std::string& line, core::TuneTable& table) {
     const char* cursor = line.c_str();
     char* end = nullptr;
     long index = std::strtol(cursor, &end, 10);
     // A negative index would land outside the table just as one past its end.
-    if (index < 0 || index >= kTuneIndexCount) {
+    if (index < 0 || index >= core::kTuneIndexCount) {
         reportBadIndex();
         return;
     }
@@ -36,7 +36,7 @@ void parseRecordLine(const std::string& line, TuneTable& table) {
         return std::strtoul(cursor, &end, 10);
     };
     next();
-    TuneMemRecord& record = table[static_cast<size_t>(index)];
+    core::TuneMemRecord& record = table[static_cast<size_t>(index)];
     record.valid = static_cast<uint8_t>(next());
     record.mode = static_cast<uint8_t>(next());
     record.L = static_cast<uint16_t>(next());
@@ -44,7 +44,7 @@ void parseRecordLine(const std::string& line, TuneTable& table) {
 }
 
 bool knownAntenna(int32_t antenna) {
-    return antenna >= 0 && antenna < kTuneAntennaCount;
+    return antenna >= 0 && antenna < core::kTuneAntennaCount;
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ std::string tuneMemoryPath(int32_t bank, int32_t antenna) {
     return path;
 }
 
-void parseTuneMemory(std::string_view text, TuneTable& table) {
+void parseTuneMemory(std::string_view text, core::TuneTable& table) {
     table.fill({});
     int records = 0;
     while (!text.empty() && records < kMaxRecordLines) {
@@ -69,11 +69,11 @@ void parseTuneMemory(std::string_view text, TuneTable& table) {
     }
 }
 
-std::string formatTuneMemory(const TuneTable& table) {
+std::string formatTuneMemory(const core::TuneTable& table) {
     std::string text;
     char line[96];
-    for (int32_t index = 0; index < kTuneIndexCount; ++index) {
-        const TuneMemRecord& record = table[static_cast<size_t>(index)];
+    for (int32_t index = 0; index < core::kTuneIndexCount; ++index) {
+        const core::TuneMemRecord& record = table[static_cast<size_t>(index)];
         if (record.valid == 0) continue;
         int length = std::snprintf(line, sizeof line, "%i %ld %i %i %i %i\n", index,
                                    static_cast<long>(AtuFreqfromIdx(index)), record.valid, record.mode,
@@ -86,9 +86,9 @@ std::string formatTuneMemory(const TuneTable& table) {
 void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     if (!knownAntenna(antenna)) return;
     std::optional<std::string> text = works.platform->files().read(tuneMemoryPath(bank, antenna));
-    TuneTable table{};
+    core::TuneTable table{};
     if (text) parseTuneMemory(*text, table);
-    works.tuneMemory.with([&](TuneTables& memory) {
+    works.tuneMemory.with([&](core::TuneTables& memory) {
         memory.tables[static_cast<size_t>(antenna)] = table;
         memory.banks[static_cast<size_t>(antenna)] = bank;
     });
@@ -97,7 +97,7 @@ void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
 void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     platform::trace("SaveTabAtu Bank%i , antenna %i\n", bank, antenna);
     if (!knownAntenna(antenna)) return;
-    const std::optional<std::string> text = works.tuneMemory.with([&](const TuneTables& memory) {
+    const std::optional<std::string> text = works.tuneMemory.with([&](const core::TuneTables& memory) {
         return holdsBank(memory, bank, antenna)
                    ? std::optional(formatTuneMemory(memory.tables[static_cast<size_t>(antenna)]))
                    : std::nullopt;
@@ -107,7 +107,7 @@ void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     (void)works.platform->files().save(tuneMemoryPath(bank, antenna), *text);
 }
 
-bool holdsBank(const TuneTables& memory, int32_t bank, int32_t antenna) {
+bool holdsBank(const core::TuneTables& memory, int32_t bank, int32_t antenna) {
     const int32_t loaded = memory.banks[static_cast<size_t>(antenna)];
     if (loaded == bank) return true;
     // The banks were changed meanwhile: the table in memory belongs to another bank's file.

@@ -17,13 +17,13 @@ namespace tuner {
 [[nodiscard]] std::string tuneMemoryPath(int32_t bank, int32_t antenna);
 
 // Pure codec. The table is cleared first; bad indices are reported and skipped.
-void parseTuneMemory(std::string_view text, TuneTable& table);
-[[nodiscard]] std::string formatTuneMemory(const TuneTable& table);
+void parseTuneMemory(std::string_view text, core::TuneTable& table);
+[[nodiscard]] std::string formatTuneMemory(const core::TuneTable& table);
 
 // Loading marks the table as the bank's; saving refuses a table loaded from another bank.
 void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna);
 void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna);
 // True when the antenna's table was loaded from this bank; logs the refusal otherwise.
-[[nodiscard]] bool holdsBank(const TuneTables& memory, int32_t bank, int32_t antenna);
+[[nodiscard]] bool holdsBank(const core::TuneTables& memory, int32_t bank, int32_t antenna);
 
 }  // namespace tuner

@@ -19,8 +19,8 @@ double d(float value) {
 
 }  // namespace
 
-TuneRecord presentMeasurement(const core::Works& works) {
-    TuneRecord record;
+core::TuneRecord presentMeasurement(const core::Works& works) {
+    core::TuneRecord record;
     record.swr = works.swr;
     record.fwd = works.powerFwd;
     record.L = works.tuneL;
@@ -29,7 +29,7 @@ TuneRecord presentMeasurement(const core::Works& works) {
     return record;
 }
 
-void applyTuneRecord(core::Works& works, const TuneRecord& record) {
+void applyTuneRecord(core::Works& works, const core::TuneRecord& record) {
     works.tuneValue = record.tuneValue;
     works.tuneC = record.C;
     works.tuneL = record.L;
@@ -46,7 +46,7 @@ void setTuneL(core::Works& works, int32_t l) {
     works.tuneL = l;
 }
 
-bool betterThan(const TuneRecord& record, const TuneRecord& best) {
+bool betterThan(const core::TuneRecord& record, const core::TuneRecord& best) {
     // A best taken without forward power (SWR 0) would otherwise never be beaten.
     return record.swr > 0 && (best.swr <= 0 || record.swr < best.swr);
 }
@@ -60,7 +60,7 @@ const char* networkTag(uint32_t tuneValue) {
 void Clr_vTuneParam(core::Works& works) {
     platform::trace("TUNE CLEAR\n");
     works.tuneBestSwr = 0;
-    TuneSearchState& state = works.tuneSearch;
+    core::TuneSearchState& state = works.tuneSearch;
     state.tuneParam = {};
     state.miglioretuneParam = {};
     state.vTuneParam.fill({});
@@ -69,7 +69,7 @@ void Clr_vTuneParam(core::Works& works) {
 
 void Clr_vTuneParam_fast(core::Works& works) {
     platform::trace("TUNE CLEAR\n");
-    TuneSearchState& state = works.tuneSearch;
+    core::TuneSearchState& state = works.tuneSearch;
     state.vTuneParam.fill({});
     state.tuneParam = presentMeasurement(works);
     state.miglioretuneParam = state.tuneParam;
@@ -77,8 +77,8 @@ void Clr_vTuneParam_fast(core::Works& works) {
     platform::trace("START : SWRstart %05.2f \n", d(state.tuneParam.swr));
 }
 
-void CtrlNuovoTune(TuneSearchState& state) {
-    const TuneRecord& now = state.tuneParam;
+void CtrlNuovoTune(core::TuneSearchState& state) {
+    const core::TuneRecord& now = state.tuneParam;
     if (betterThan(now, state.miglioretuneParam)) {
         state.miglioretuneParam = now;
         platform::trace("Migliore: SWR %05.2f (L%i C%i) \n", d(now.swr), now.L, now.C);
@@ -87,18 +87,18 @@ void CtrlNuovoTune(TuneSearchState& state) {
     state.vTuneParam[0] = now;
 }
 
-void TuneTableSearchL(TuneSearchState& state) {
-    const TuneRecord& now = state.tuneParam;
+void TuneTableSearchL(core::TuneSearchState& state) {
+    const core::TuneRecord& now = state.tuneParam;
     int row = now.L == 0 ? 0 : std::countr_zero(static_cast<uint32_t>(now.L));
     if (now.tuneValue & core::tuneValue::NetworkCL) row += kModeRowOffset;
-    TuneRecord& stored = state.TUNEtableL[0][static_cast<size_t>(row)];
+    core::TuneRecord& stored = state.TUNEtableL[0][static_cast<size_t>(row)];
     if (now.swr > 0 && now.swr < stored.swr) {
         stored = now;
         platform::trace("\n Insert TuneTable Course %i: SWR %05.2f (L%i C%i)", row, d(now.swr), now.L, now.C);
     }
 }
 
-void SortTuneTab(TuneSearchState& state) {
+void SortTuneTab(core::TuneSearchState& state) {
     platform::trace(" ---------------------- SORT TABLE:\n");
     auto& coarse = state.TUNEtableL[0];
     for (size_t pass = 1; pass < coarse.size(); ++pass)
@@ -106,7 +106,7 @@ void SortTuneTab(TuneSearchState& state) {
             if (coarse[i].swr > coarse[i + 1].swr) std::swap(coarse[i], coarse[i + 1]);
 }
 
-void SortTuneTab2(TuneSearchState& state) {
+void SortTuneTab2(core::TuneSearchState& state) {
     platform::trace(" ---------------------- SORT TABLE:\n");
     auto& coarse = state.TUNEtableL[0];
     auto& fine = state.TUNEtableL[1];
@@ -118,10 +118,10 @@ void SortTuneTab2(TuneSearchState& state) {
             }
 }
 
-void StampaTuneTabL(const TuneSearchState& state) {
-    for (size_t row = 0; row < static_cast<size_t>(kCoarseRows); ++row) {
-        const TuneRecord& coarse = state.TUNEtableL[0][row];
-        const TuneRecord& fine = state.TUNEtableL[1][row];
+void StampaTuneTabL(const core::TuneSearchState& state) {
+    for (size_t row = 0; row < static_cast<size_t>(core::kCoarseRows); ++row) {
+        const core::TuneRecord& coarse = state.TUNEtableL[0][row];
+        const core::TuneRecord& fine = state.TUNEtableL[1][row];
         platform::trace("%2zu) SWR %05.2f L%4d C%4d T %08x | SWR %05.2f L%4d C%4d T %08x\n", row,
                         d(coarse.swr), coarse.L, coarse.C, coarse.tuneValue, d(fine.swr), fine.L, fine.C,
                         fine.tuneValue);
@@ -129,8 +129,8 @@ void StampaTuneTabL(const TuneSearchState& state) {
 }
 
 void TuneEnd(core::Works& works) {
-    TuneSearchState& state = works.tuneSearch;
-    const TuneRecord best = state.miglioretuneParam;
+    core::TuneSearchState& state = works.tuneSearch;
+    const core::TuneRecord best = state.miglioretuneParam;
     state.tuneParam = best;
     works.swr = best.swr;
     works.powerFwd = best.fwd;

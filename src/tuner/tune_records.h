@@ -13,14 +13,14 @@ namespace tuner {
 inline constexpr int32_t kMaxTuneIndex = 511;
 
 // {swr, powerFwd, tuneL, tuneC, tuneValue} of the setting sent last.
-[[nodiscard]] TuneRecord presentMeasurement(const core::Works& works);
+[[nodiscard]] core::TuneRecord presentMeasurement(const core::Works& works);
 // tuneValue, tuneC, tuneL (and tuneMode from the word) from the record.
-void applyTuneRecord(core::Works& works, const TuneRecord& record);
+void applyTuneRecord(core::Works& works, const core::TuneRecord& record);
 // The capacitor or inductor index into the word and into tuneC/tuneL.
 void setTuneC(core::Works& works, int32_t c);
 void setTuneL(core::Works& works, int32_t l);
 // A reading (SWR above 0) lower than the best; a best without a reading yields to any reading.
-[[nodiscard]] bool betterThan(const TuneRecord& record, const TuneRecord& best);
+[[nodiscard]] bool betterThan(const core::TuneRecord& record, const core::TuneRecord& best);
 // " B " for the "CL" network, " A " for " LC", nothing for by-pass.
 [[nodiscard]] const char* networkTag(uint32_t tuneValue);
 
@@ -29,14 +29,14 @@ void Clr_vTuneParam(core::Works& works);
 // History cleared; the present measurement becomes the best and the start record.
 void Clr_vTuneParam_fast(core::Works& works);
 // tuneParam into the best (when lower) and at the head of the history.
-void CtrlNuovoTune(TuneSearchState& state);
+void CtrlNuovoTune(core::TuneSearchState& state);
 // tuneParam into its coarse row (by the lowest set bit of L and the network mode) when lower.
-void TuneTableSearchL(TuneSearchState& state);
+void TuneTableSearchL(core::TuneSearchState& state);
 // Coarse table by SWR, ascending; equal rows keep their order.
-void SortTuneTab(TuneSearchState& state);
+void SortTuneTab(core::TuneSearchState& state);
 // Fine results by SWR, ascending, each coarse row moving with its fine result.
-void SortTuneTab2(TuneSearchState& state);
-void StampaTuneTabL(const TuneSearchState& state);
+void SortTuneTab2(core::TuneSearchState& state);
+void StampaTuneTabL(const core::TuneSearchState& state);
 // The best record becomes tuneParam and is applied, with its SWR and power.
 void TuneEnd(core::Works& works);
 

@@ -36,7 +36,7 @@ void takeReading(core::Works& works) {
         while (state != 0 && !works.tuneState.compare_exchange_weak(state, 2)) {
         }
     }
-    TuneRecord& now = works.tuneSearch.tuneParam;
+    core::TuneRecord& now = works.tuneSearch.tuneParam;
     now = presentMeasurement(works);
     if (now.swr > 0) works.tuneMeasured = 1;
     platform::trace("%d-%d) Err %sSWR %05.2f FWD %05.2f L %04d C %04d T %08x %s", works.tuneStep.load(),
@@ -92,7 +92,7 @@ int TuneStep(core::Works& works) {
 
 int TuneStepComplete(core::Works& works) {
     takeReading(works);
-    TuneSearchState& state = works.tuneSearch;
+    core::TuneSearchState& state = works.tuneSearch;
     if (betterThan(state.tuneParam, state.miglioretuneParam)) {
         state.miglioretuneParam = state.tuneParam;
         platform::trace("MIGLIORE:SWR %05.2f L %04d C %04d\n", d(state.tuneParam.swr), state.tuneParam.L,

@@ -85,7 +85,7 @@ void startCoarseMode(core::Works& works, uint8_t mode) {
 
 // Keeps the best of a fine phase around a coarse row as that row's fine result.
 void storeFineResult(core::Works& works) {
-    TuneSearchState& state = works.tuneSearch;
+    core::TuneSearchState& state = works.tuneSearch;
     state.TUNEtableL[1][static_cast<size_t>(works.fineRow.load())] = state.miglioretuneParam;
     works.tuneStep = 455;
 }
@@ -97,7 +97,7 @@ void rowClimb(core::Works& works, Axis axis, int32_t direction) {
         return;
     }
     if (climb(works, axis, direction)) return;
-    TuneSearchState& state = works.tuneSearch;
+    core::TuneSearchState& state = works.tuneSearch;
     switch (works.tuneStep) {
         case 451:
             works.counterC = kRowStepsC;
@@ -120,9 +120,10 @@ void rowClimb(core::Works& works, Axis axis, int32_t direction) {
 }
 
 void nextFineRow(core::Works& works) {
-    TuneSearchState& state = works.tuneSearch;
+    core::TuneSearchState& state = works.tuneSearch;
     const int32_t row = ++works.fineRow;
-    const TuneRecord* coarse = row < kFineRows ? &state.TUNEtableL[0][static_cast<size_t>(row)] : nullptr;
+    const core::TuneRecord* coarse =
+        row < kFineRows ? &state.TUNEtableL[0][static_cast<size_t>(row)] : nullptr;
     if (coarse != nullptr && coarse->swr < kFineRowMaxSwr) {
         state.miglioretuneParam = *coarse;
         TuneEnd(works);
@@ -141,7 +142,7 @@ void nextFineRow(core::Works& works) {
 }
 
 void completeSearchStep(core::Works& works) {
-    TuneSearchState& state = works.tuneSearch;
+    core::TuneSearchState& state = works.tuneSearch;
     switch (works.tuneStep) {
         case 400:
             works.fineRow = 0;
@@ -231,7 +232,7 @@ void fineClimbC(core::Works& works, int32_t direction) {
 }
 
 void fineSearchStep(core::Works& works) {
-    const TuneRecord& start = works.tuneSearch.starttuneParam;
+    const core::TuneRecord& start = works.tuneSearch.starttuneParam;
     switch (works.tuneStep) {
         case 200:
             ++works.tuneStep;

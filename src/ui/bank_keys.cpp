@@ -163,10 +163,10 @@ int bankPageKey(core::Works& works, KeyEvent event) {
 void ModifytabAntenna(core::Works& works, int down) {
     const int32_t row = works.bankTableRow;
     const int32_t column = works.bankTableColumn;
-    if (row < 0 || row >= tuner::kAntennaRows) return;
+    if (row < 0 || row >= core::kAntennaRows) return;
     const int step = down != 0 ? -1 : 1;
-    works.antennaTable.with([&](tuner::AntennaRows& rows) {
-        tuner::AntennaRow& band = rows[static_cast<size_t>(row)];
+    works.antennaTable.with([&](core::AntennaRows& rows) {
+        core::AntennaRow& band = rows[static_cast<size_t>(row)];
         switch (column) {
             case 0:
                 // Tenths of a watt, so that repeated steps land on whole tenths.

@@ -10,8 +10,6 @@
 namespace ui {
 namespace {
 
-constexpr int32_t kFilterRows = 8;
-
 int filterSettingsKey(core::Works& works, KeyEvent event) {
     switch (event.key) {
         case 1:
@@ -23,7 +21,7 @@ int filterSettingsKey(core::Works& works, KeyEvent event) {
             break;
         case 2:
         case 3:
-            works.filterSel = wrapStep(works.filterSel, event.key == 2 ? -1 : 1, kFilterRows);
+            works.filterSel = wrapStep(works.filterSel, event.key == 2 ? -1 : 1, core::kFilterRows);
             break;
         case 5:
         case 6:

@@ -29,7 +29,7 @@ void text(core::Works& works, int slot, int x, int y, const std::string& line, C
 // The band table's cells after the row number: x of each, by edit column.
 constexpr std::array<int, 5> kBankCellX{170, 250, 330, 480, 550};
 
-std::array<std::string, 5> bankCells(const tuner::AntennaRow& row) {
+std::array<std::string, 5> bankCells(const core::AntennaRow& row) {
     return {
         row.drivePower < 0.1f ? std::string("---") : printed("%2.1f", static_cast<double>(row.drivePower)),
         row.ampOn != 0 && row.attenuator < AttVectStr.size() ? AttVectStr[row.attenuator] : "---",
@@ -45,13 +45,13 @@ void DrawBankTablePage(core::Works& works) {
                  GetLblInterface(works.ModeWorkIdx)),
          kOrange);
     text(works, kLineSlot, 50, 100, "N    Band    PwrIn    Att(dB)  AmpEnable    Ant       Atu", kLight);
-    const tuner::AntennaRows rows =
-        works.antennaTable.with([](const tuner::AntennaRows& table) { return table; });
-    const int count = std::clamp(works.antennaRowCount.load(), 0, tuner::kAntennaRows);
+    const core::AntennaRows rows =
+        works.antennaTable.with([](const core::AntennaRows& table) { return table; });
+    const int count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
     const int selected = works.bankTableRow;
     const int editedColumn = works.screenState == 7 ? works.bankTableColumn.load() : -1;
     for (int index = 0; index < count; ++index) {
-        const tuner::AntennaRow& row = rows[static_cast<size_t>(index)];
+        const core::AntennaRow& row = rows[static_cast<size_t>(index)];
         const int y = 130 + 22 * index;
         const Colour colour = index == selected ? kOrange : kLight;
         text(works, kLineSlot, 50, y, printed("%i", index), colour);
@@ -69,11 +69,10 @@ void DrawFilterSettingsPage(core::Works& works) {
     text(works, kTitleSlot, 250, 50, "FILTER SETTINGS", kOrange);
     text(works, kLineSlot, 50, 100, "N    Start (Hz)                 Stop(Hz)                   Enabled",
          kLight);
-    const config::FilterRows rows =
-        works.filterTable.with([](const config::FilterRows& table) { return table; });
+    const core::FilterRows rows = works.filterTable.with([](const core::FilterRows& table) { return table; });
     const int selected = works.filterSel;
-    for (int index = 0; index < config::kFilterRows; ++index) {
-        const config::FilterRow& row = rows[static_cast<size_t>(index)];
+    for (int index = 0; index < core::kFilterRows; ++index) {
+        const core::FilterRow& row = rows[static_cast<size_t>(index)];
         const int y = 130 + 22 * index;
         const Colour colour = index == selected ? kOrange : kLight;
         text(works, kLineSlot, 50, y, printed("%i", index), colour);
@@ -86,7 +85,7 @@ void DrawFilterSettingsPage(core::Works& works) {
 void DrawFilterLoadPage(core::Works& works) {
     text(works, kTitleSlot, 250, 50, "FILTER LOAD FILE", kOrange);
     const auto names = works.usbFileList.with([](const auto& list) { return list; });
-    const int count = std::clamp(works.usbFileCount.load(), 0, config::kUsbFiles);
+    const int count = std::clamp(works.usbFileCount.load(), 0, core::kUsbFiles);
     const int selected = works.usbFileSel;
     for (int index = 0; index < count; ++index) {
         const int y = 130 + 30 * index;

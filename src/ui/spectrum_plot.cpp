@@ -19,7 +19,8 @@ constexpr int kLabelGrey = 180;
 
 // The part of the line the trace shows, copied out so the serial link is
 // never held up by the drawing. False (logged) when the lock is busy.
-bool copyTrace(core::Works& works, const SpectrumGrid& grid, std::array<float, kLineValues>& trace) {
+bool copyTrace(core::Works& works, const core::SpectrumGrid& grid,
+               std::array<float, core::kLineValues>& trace) {
     const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
     if (!lock) return false;
     const auto first = works.spectrum->magnitude.begin() + traceFirstIndex(grid);
@@ -27,7 +28,7 @@ bool copyTrace(core::Works& works, const SpectrumGrid& grid, std::array<float, k
     return true;
 }
 
-void drawScales(core::Works& works, const SpectrumGrid& grid, const PlotScale& scale, int pointDiv,
+void drawScales(core::Works& works, const core::SpectrumGrid& grid, const PlotScale& scale, int pointDiv,
                 int32_t spectrumSpan) {
     FrameBuffer* fb = works.fb;
     putString(8, grid.bound_left - 35, grid.b_top - grid.r_y, "dBm", kLabelGrey, kLabelGrey, kLabelGrey, fb);
@@ -46,8 +47,8 @@ void drawScales(core::Works& works, const SpectrumGrid& grid, const PlotScale& s
     }
 }
 
-void drawTrace(core::Works& works, const SpectrumGrid& grid, const PlotScale& scale,
-               const std::array<float, kLineValues>& trace) {
+void drawTrace(core::Works& works, const core::SpectrumGrid& grid, const PlotScale& scale,
+               const std::array<float, core::kLineValues>& trace) {
     const auto min = static_cast<double>(scale.min);
     const auto max = static_cast<double>(scale.max);
     const double offset = works.plotOffset;
@@ -63,22 +64,22 @@ void drawTrace(core::Works& works, const SpectrumGrid& grid, const PlotScale& sc
 }  // namespace
 
 void InitGrid(core::Works& works) {
-    works.grid = SpectrumGrid{};
+    works.grid = core::SpectrumGrid{};
     setSpectrumMode(works, 4);
     recomputeGrid(works.grid, works.spectrumSpan);
 }
 
 void setSpectrumMode(core::Works& works, int mode) {
-    if (mode == 4) works.spectrumSpan = kLineSpan;
-    if (mode == 5) works.spectrumSpan = kLineSpan / 2;
+    if (mode == 4) works.spectrumSpan = core::kLineSpan;
+    if (mode == 5) works.spectrumSpan = core::kLineSpan / 2;
 }
 
 // SetWorkImg also runs on the key-dispatch thread: the mode reaches the grid
 // only through the one atomic span, so a switch never leaves divisions and
 // trace range of different modes side by side.
-void recomputeGrid(SpectrumGrid& grid, int32_t spectrumSpan) {
-    grid.divX = spectrumSpan / kDivisionSpan;
-    grid.xRangeEnd = static_cast<int>(int64_t{kLineValues} * spectrumSpan / kLineSpan);
+void recomputeGrid(core::SpectrumGrid& grid, int32_t spectrumSpan) {
+    grid.divX = spectrumSpan / core::kDivisionSpan;
+    grid.xRangeEnd = static_cast<int>(int64_t{core::kLineValues} * spectrumSpan / core::kLineSpan);
     grid.r_x = (grid.SchermoWidth - grid.borderLeft - grid.borderRight) / grid.divX;
     grid.r_y = (grid.SchermoHeight - grid.borderTop - grid.borderBottom) / grid.divY;
     grid.bound_left = grid.borderLeft;
@@ -87,8 +88,8 @@ void recomputeGrid(SpectrumGrid& grid, int32_t spectrumSpan) {
     grid.b_bottom = grid.divY * grid.r_y + grid.b_top;
 }
 
-int traceFirstIndex(const SpectrumGrid& grid) {
-    return (kLineValues - grid.xRangeEnd) / 2;
+int traceFirstIndex(const core::SpectrumGrid& grid) {
+    return (core::kLineValues - grid.xRangeEnd) / 2;
 }
 
 PlotScale plotScale(int refLevel, int refPos, int pointDiv, int divY) {
@@ -115,7 +116,7 @@ std::string spanLabel(int kHz) {
     return text;
 }
 
-PlotPoint CalculatePoint(const SpectrumGrid& grid, double min, double max, int index, double value) {
+PlotPoint CalculatePoint(const core::SpectrumGrid& grid, double min, double max, int index, double value) {
     const double x = grid.bound_left + static_cast<double>(index - grid.xRangeStart) /
                                            (grid.xRangeEnd - grid.xRangeStart) *
                                            (grid.bound_right - grid.borderLeft);
@@ -130,13 +131,13 @@ PlotPoint CalculatePoint(const SpectrumGrid& grid, double min, double max, int i
 
 void DrawGrid(core::Works& works) {
     if (works.pageFlags != 0) return;
-    SpectrumGrid& grid = works.grid;
+    core::SpectrumGrid& grid = works.grid;
     const int32_t spectrumSpan = works.spectrumSpan;
     recomputeGrid(grid, spectrumSpan);
     const int pointDiv = works.plotPointDiv;
     const PlotScale scale = plotScale(works.plotRefLevel, works.plotRefPos, pointDiv, grid.divY);
     drawScales(works, grid, scale, pointDiv, spectrumSpan);
-    std::array<float, kLineValues> trace;
+    std::array<float, core::kLineValues> trace;
     if (copyTrace(works, grid, trace)) drawTrace(works, grid, scale, trace);
     DrawFreq(works);
 }
@@ -144,7 +145,7 @@ void DrawGrid(core::Works& works) {
 void DrawFreq(core::Works& works) {
     const std::string title = frequencyTitle(works.frequency);
     if (title.empty()) return;
-    const SpectrumGrid& grid = works.grid;
+    const core::SpectrumGrid& grid = works.grid;
     const int x = (grid.bound_right - grid.bound_left) / 2 + grid.bound_left - 75;
     const int y = grid.b_top - grid.r_y / 2;
     if (works.mainWindow > 3)

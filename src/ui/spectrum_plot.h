@@ -30,9 +30,9 @@ void InitGrid(core::Works& works);
 // other modes leave the plot as it is. The grid follows at the next DrawGrid.
 void setSpectrumMode(core::Works& works, int mode);
 // Divisions, trace range and pixel limits for a span in Hz.
-void recomputeGrid(SpectrumGrid& grid, int32_t spectrumSpan);
+void recomputeGrid(core::SpectrumGrid& grid, int32_t spectrumSpan);
 // First magnitude of the trace: the trace shows the centre of the line.
-[[nodiscard]] int traceFirstIndex(const SpectrumGrid& grid);
+[[nodiscard]] int traceFirstIndex(const core::SpectrumGrid& grid);
 
 [[nodiscard]] PlotScale plotScale(int refLevel, int refPos, int pointDiv, int divY);
 // Label of horizontal grid line `line`, counted from the top.
@@ -43,7 +43,7 @@ void recomputeGrid(SpectrumGrid& grid, int32_t spectrumSpan);
 
 // Screen position of magnitude `index` with value `value` dB on a scale of
 // min..max dB, held inside the grid.
-[[nodiscard]] PlotPoint CalculatePoint(const SpectrumGrid& grid, double min, double max, int index,
+[[nodiscard]] PlotPoint CalculatePoint(const core::SpectrumGrid& grid, double min, double max, int index,
                                        double value);
 
 // Grid, scales, trace and title; nothing while a full-screen page is shown.

@@ -22,7 +22,7 @@ struct AmpBlock {
     SharedText<32> serialNumber, companyName, hwVersion, fwVersion;
 
     // Amplifier link and the front panel's tiny controller
-    amp::CommandRing cmdRing;
+    CommandRing cmdRing;
     std::atomic<uint8_t> cmdBurst{0};
     std::atomic<uint8_t> tinyMailbox{0}, tinyCommand{0}, tinyStatus{0};
     // A tiny command sent before the mailbox and the polls (0 none)
@@ -56,7 +56,7 @@ struct AmpBlock {
     std::atomic<double> calMultiplier{0};
 
     // Receive filter table and the filter in use
-    config::FilterTable filterTable;
+    FilterTable filterTable;
     std::atomic<uint8_t> filterMask{0};
 
     // Measurements from the amplifier's status reply
@@ -74,10 +74,10 @@ struct AmpBlock {
     // 1 while my_temp fails, so the failure is logged once and not every tick
     std::atomic<uint8_t> cpuTempFault{0};
     // Fan tables 0 (normal), 1 and 2, read once before the threads start
-    std::vector<config::FanRow> fanTable[3];
+    std::vector<FanRow> fanTable[3];
 
     // Band configuration and ADC offsets, read once before the threads start
-    std::vector<config::BandConfigRow> bandConfig;
+    std::vector<BandConfigRow> bandConfig;
     std::atomic<int32_t> KostPWRIN{0}, KostFORW{0}, KostREFL{0};
 };
 

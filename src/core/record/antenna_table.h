@@ -8,7 +8,7 @@
 
 #include "core/guarded.h"
 
-namespace tuner {
+namespace core {
 
 inline constexpr int32_t kAntennaRows = 11;
 
@@ -23,6 +23,6 @@ struct AntennaRow {
 };
 
 using AntennaRows = std::array<AntennaRow, kAntennaRows>;
-using AntennaTable = core::Guarded<AntennaRows>;
+using AntennaTable = Guarded<AntennaRows>;
 
-}  // namespace tuner
+}  // namespace core

@@ -3,7 +3,7 @@
 // frequency segment that runs up to the next row's start frequency.
 #include <cstdint>
 
-namespace config {
+namespace core {
 
 struct BandConfigRow {
     uint32_t startFrequency = 0;
@@ -20,4 +20,4 @@ struct FanRow {
     int32_t percent = 0;
 };
 
-}  // namespace config
+}  // namespace core

@@ -2,7 +2,7 @@
 
 #include "core/amp_commands.h"
 
-namespace amp {
+namespace core {
 namespace {
 
 int32_t next(int32_t index) {
@@ -15,7 +15,7 @@ int32_t previous(int32_t index) {
 // Fan control waits for its command to go out before it decides again: losing one would stop it,
 // or leave a fan at a speed it no longer asks for.
 bool isFanCommand(int32_t code) {
-    return code == core::cmd::Fan || code == core::cmd::CpuFan;
+    return code == cmd::Fan || code == cmd::CpuFan;
 }
 
 }  // namespace
@@ -66,4 +66,4 @@ std::vector<int32_t> CommandRing::pending() const {
     return codes;
 }
 
-}  // namespace amp
+}  // namespace core

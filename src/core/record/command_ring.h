@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace amp {
+namespace core {
 
 class CommandRing {
   public:
@@ -30,4 +30,4 @@ class CommandRing {
     int32_t cmdOut_ = 0;
 };
 
-}  // namespace amp
+}  // namespace core

@@ -8,7 +8,7 @@
 
 #include "core/guarded.h"
 
-namespace config {
+namespace core {
 
 inline constexpr int32_t kFilterRows = 8;
 inline constexpr int32_t kUsbFiles = 16;
@@ -19,8 +19,8 @@ struct FilterRow {
 };
 
 using FilterRows = std::array<FilterRow, kFilterRows>;
-using FilterTable = core::Guarded<FilterRows>;
+using FilterTable = Guarded<FilterRows>;
 // Names of the .txt files under /mnt; usbFileCount says how many are listed.
-using UsbFileList = core::Guarded<std::array<std::string, kUsbFiles>>;
+using UsbFileList = Guarded<std::array<std::string, kUsbFiles>>;
 
-}  // namespace config
+}  // namespace core

@@ -70,15 +70,15 @@ struct PanelBlock {
     // USB stick and the one selected, and the load check (0 none, 1 format
     // error, 2 passed: ask for confirmation)
     std::atomic<int32_t> filterSel{0}, usbFileCount{0}, usbFileSel{0}, usbLoadState{0};
-    config::UsbFileList usbFileList;
+    UsbFileList usbFileList;
     // Settings menu choices that are not settings: the filter item's
     // "Modify" (1) or "Exit" (0), and the service actions armed for ENTER
     std::atomic<uint8_t> filterModify{0}, factoryDefaultArmed{0}, completeDefaultArmed{0}, powerOffArmed{0};
 
     // Spectrum plot
-    ui::SpectrumGrid grid;                   // main loop's thread only
-    ui::SpectrumRecord* spectrum = nullptr;  // owned by main, guarded by serMut
-    std::atomic<int32_t> spectrumSpan{0};    // Hz across the grid
+    SpectrumGrid grid;                     // main loop's thread only
+    SpectrumRecord* spectrum = nullptr;    // owned by main, guarded by serMut
+    std::atomic<int32_t> spectrumSpan{0};  // Hz across the grid
 };
 
 }  // namespace core

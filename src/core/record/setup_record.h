@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-namespace config {
+namespace core {
 
 struct SetupRecord {
     std::atomic<char> EnableKeyb{'1'}, EnableSpi{'1'}, EnableTouch{'1'}, DelayedTouch{'1'}, EnableGPIO{'1'},
@@ -50,4 +50,4 @@ struct SetupRecord {
     }
 };
 
-}  // namespace config
+}  // namespace core

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-namespace ui {
+namespace core {
 
 // Values of one spectrum line from the transceiver; mode 4 draws all of
 // them, mode 5 the central half.
@@ -40,4 +40,4 @@ struct SpectrumRecord {
     std::array<float, 1024> magnitude{};
 };
 
-}  // namespace ui
+}  // namespace core

@@ -7,7 +7,7 @@
 
 #include "core/guarded.h"
 
-namespace tuner {
+namespace core {
 
 inline constexpr int32_t kTuneIndexCount = 5000;
 inline constexpr int32_t kTuneAntennaCount = 3;
@@ -26,6 +26,6 @@ struct TuneTables {
     // The memory bank each table was loaded from: a table is only ever saved into its own bank's file.
     std::array<int32_t, kTuneAntennaCount> banks{};
 };
-using TuneMemory = core::Guarded<TuneTables>;
+using TuneMemory = Guarded<TuneTables>;
 
-}  // namespace tuner
+}  // namespace core

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-namespace tuner {
+namespace core {
 
 struct TuneRecord {
     float swr = 999.0f;
@@ -26,4 +26,4 @@ struct TuneSearchState {
     std::array<std::array<TuneRecord, kCoarseRows>, 2> TUNEtableL{};
 };
 
-}  // namespace tuner
+}  // namespace core

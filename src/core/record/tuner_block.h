@@ -24,11 +24,11 @@ struct TunerBlock {
     // The tuner word before the search, restored when the search measured nothing
     std::atomic<uint32_t> tuneWordBeforeSearch{0};
     std::atomic<uint8_t> tuneMeasured{0};
-    tuner::TuneSearchState tuneSearch;
+    TuneSearchState tuneSearch;
 
     // Tune memories and the antenna table of the bank in use
-    tuner::TuneMemory tuneMemory;
-    tuner::AntennaTable antennaTable;
+    TuneMemory tuneMemory;
+    AntennaTable antennaTable;
     std::atomic<int32_t> antennaRowCount{0};
     std::atomic<uint8_t> carrierControl{0};
     std::atomic<int32_t> carrierHoldoff{0};  // ticks before a transmission may start a tune again
