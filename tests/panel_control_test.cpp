@@ -8,10 +8,10 @@
 #include <mutex>
 #include <thread>
 
+#include "common/line_channel.h"
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/virtual_framebuffer.h"
 #include "test_station.h"
-#include "web/line_channel.h"
 
 namespace {
 
@@ -155,9 +155,8 @@ TEST(PanelControl, AViewerWaitingForTheNextFrameHoldsUpNoOtherClient) {
     EXPECT_EQ(panel.execute("frame 1 " + picture + " 1"), "ok 1") << "nothing new within its wait";
     EXPECT_FALSE(std::filesystem::exists(picture));
     std::string waited;
-    std::thread viewer(
-        [&] { waited = sim::web::askChannel(socket, "frame 1 " + picture + " 2000", 5000).text; });
-    EXPECT_EQ(sim::web::askChannel(socket, "release", 5000).text, "ok");
+    std::thread viewer([&] { waited = sim::askChannel(socket, "frame 1 " + picture + " 2000", 5000).text; });
+    EXPECT_EQ(sim::askChannel(socket, "release", 5000).text, "ok");
     frame[4 * 2000] = 0xFF;
     display.present(frame.data(), size);
     viewer.join();
