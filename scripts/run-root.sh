@@ -18,18 +18,18 @@ prepare_run_root() {
 }
 
 # match_banks_to_radio ROOT RADIO puts the band table of every bank of ROOT on
-# the run's transceiver: with RADIO qor the first line becomes "!Qor"; without
-# it a table left at "!Qor" goes back to "!Gen" (a station would otherwise
-# wait for a radio that is not there).
+# the run's transceiver: with RADIO qor the first line becomes "!Qor", with
+# ft817 "!817"; without one a table left at either goes back to "!Gen" (a
+# station would otherwise wait for a radio that is not there).
 match_banks_to_radio() {
   local root=$1 radio=$2 file
   for file in "$root"/opt/set/antenna.txt "$root"/opt/set/antenna_b*.txt; do
     [ -e "$file" ] || continue
-    if [ "$radio" = qor ]; then
-      sed -i '1s/^!.*/!Qor/' "$file"
-    else
-      sed -i '1s/^!Qor.*/!Gen/' "$file"
-    fi
+    case $radio in
+      qor) sed -i '1s/^!.*/!Qor/' "$file" ;;
+      ft817) sed -i '1s/^!.*/!817/' "$file" ;;
+      *) sed -i '1s/^!\(Qor\|817\).*/!Gen/' "$file" ;;
+    esac
   done
 }
 
