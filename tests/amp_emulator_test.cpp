@@ -570,10 +570,13 @@ TEST(AmpEmulatorProcess, ServesTheStatusPollOnItsPtyAndAnswersTheControlSocket) 
     EXPECT_TRUE(amp::ParseStatusReply(checked.payload).has_value()) << frame;
 
     {
-        // Two commands in turn on one connection.
+        // Commands in turn on one connection; an overlong line is refused
+        // whole, none of it run, and the next command answered.
         sim::LineChannel control((root / "run/amp-emulator.sock").string());
         EXPECT_EQ(control.ask("state", 10000).text.rfind("ok model=60 ", 0), 0u);
         EXPECT_EQ(control.ask("received", 10000).text, "ok ST;");
+        EXPECT_EQ(control.ask("load " + std::string(5000, '9'), 10000).text, "error line too long");
+        EXPECT_EQ(control.ask("received", 10000).text, "ok ST;") << "the tail of the long line ran";
     }
 
     kill(pid, SIGTERM);

@@ -164,4 +164,15 @@ TEST(PanelControl, AViewerWaitingForTheNextFrameHoldsUpNoOtherClient) {
     EXPECT_TRUE(std::filesystem::exists(picture));
 }
 
+// An overlong line is refused, not gathered without end, and its client let go.
+TEST(PanelControl, AnOverlongLineIsRefusedAndItsClientLetGo) {
+    testing_support::TestStation station;
+    const std::string socket = station.path("/run/panel.sock");
+    platform::PanelControl panel(station.machine(), socket);
+    sim::LineChannel client(socket);
+    EXPECT_EQ(client.ask("screenshot /" + std::string(5000, 'x'), 5000).text, "error line too long");
+    EXPECT_FALSE(client.ask("release", 5000).reached) << "the client was let go";
+    EXPECT_EQ(sim::askChannel(socket, "release", 5000).text, "ok") << "the channel serves the next client";
+}
+
 }  // namespace
