@@ -108,7 +108,9 @@ void serveLines(int client, const LineLimits& limits, const LineAnswer& answer,
     std::string line;
     char buffer[1024];
     bool open = true;
-    while (open && awaitReady(client, POLLIN, SteadyClock::now() + limits.wait, &stop)) {
+    // The wait is for a whole line, so that a client sending a byte at a time is let go too.
+    SteadyClock::time_point deadline = SteadyClock::now() + limits.wait;
+    while (open && awaitReady(client, POLLIN, deadline, &stop)) {
         const ssize_t count = ::recv(client, buffer, sizeof buffer, MSG_DONTWAIT);
         if (count < 0 && (errno == EAGAIN || errno == EINTR)) continue;
         if (count <= 0) break;
@@ -117,6 +119,7 @@ void serveLines(int client, const LineLimits& limits, const LineAnswer& answer,
             const std::string reply =
                 (cut == LineCutter::Cut::Line ? answer(line) : std::string(kLineTooLong)) + "\n";
             open = sendWhole(client, reply, limits.wait) && cut == LineCutter::Cut::Line && !limits.oneLine;
+            deadline = SteadyClock::now() + limits.wait;
         }
     }
     ::close(client);

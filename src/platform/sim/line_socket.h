@@ -38,14 +38,14 @@ class LineCutter {
 
 struct LineLimits {
     size_t longest;                  // bytes of a line without its end
-    std::chrono::milliseconds wait;  // for the next byte, and for an answer to be taken
+    std::chrono::milliseconds wait;  // for a whole line, and for its answer to be taken
     bool oneLine = false;            // the connection ends after its first answer
 };
 
 using LineAnswer = std::function<std::string(std::string_view line)>;
 
 // Serves one connected client until it closes (a last line without its end
-// is not run), sends nothing for limits.wait, sends an overlong line
+// is not run), sends no whole line within limits.wait, sends an overlong line
 // (answered kLineTooLong), has had its one line, or stop is set (looked at
 // every 100 ms). Each answer goes out whole with its end. Closes client.
 void serveLines(int client, const LineLimits& limits, const LineAnswer& answer,

@@ -31,7 +31,7 @@ constexpr std::chrono::milliseconds kSettleLimit{5000};
 // How often a waiting listener looks at the stop flag.
 constexpr int kPollMs = 100;
 // A command names a file, so a line may be as long as a path; a client that
-// sends nothing for a minute gives its place to the next one.
+// sends no whole line within a minute gives its place to the next one.
 constexpr LineLimits kClientLimits{4096, std::chrono::seconds(60)};
 
 bool readable(int fd) {
