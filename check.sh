@@ -6,7 +6,7 @@
 # is 1 when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")"
-bash scripts/install-deps.sh || exit 1
+bash scripts/install-deps.sh test || exit 1
 failed=0
 summary=()
 echo "== format"
@@ -17,8 +17,9 @@ fi
 jobs=$(nproc)
 for preset in release asan tsan; do
   echo "== $preset"
-  extra=()
-  [ "$preset" = release ] && extra=(-DBRISEL_WERROR=ON)
+  # The tests are the point here: a configure that cannot find GoogleTest fails.
+  extra=(-DBRISEL_TESTS=ON)
+  [ "$preset" = release ] && extra+=(-DBRISEL_WERROR=ON)
   if ! cmake --preset "$preset" "${extra[@]}" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
     summary+=("$preset: build failed")
     failed=1

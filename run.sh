@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Runs the station: the controller under a run root of its own, with the
 # simulated platform, the amplifier emulator on a pseudo-terminal and the web
-# page that shows its screen and takes its keys. Ctrl-C or SIGTERM stops all
-# three.
+# page that shows its screen and takes its keys (and, when asked, a
+# transceiver's emulator). Ctrl-C or SIGTERM stops them all.
 set -euo pipefail
 
 usage() {
   cat <<'TEXT'
 usage: bash run.sh [--port N] [--time-scale X] [--model 60|120] [--region eu|usa] [--verbose]
-                  [--radio qor] [--remote-port N] [--listen ADDR]
+                  [--radio qor|ft817] [--remote-port N] [--listen ADDR]
   --port N         the web page's port on 127.0.0.1 (default 8470; 0 picks a free one)
   --remote-port N  the station's remote port, written into the run root's setup
                    file as TcpPort (kept for later runs; 6666 in a new one)
@@ -20,8 +20,12 @@ usage: bash run.sh [--port N] [--time-scale X] [--model 60|120] [--region eu|usa
                    passed to the amplifier emulator
   --radio qor      also the maker's transceiver on the auxiliary link; the run
                    root's band table is switched to it ("!Qor")
+  --radio ft817    also an FT-817 on the CAT port; the band table is switched
+                   to it ("!817")
 The run root is run/station/ or $BRISEL_ROOT (relative to the current folder).
-BRISEL_NO_BUILD=1 skips the dependency check and the build (the tests use it).
+The programs are built in build/run/ (preset run).
+BRISEL_NO_BUILD=1 skips the dependency check and the build, and BRISEL_PROGRAMS=DIR
+runs the programs of DIR instead (the tests use both).
 TEXT
 }
 
@@ -48,7 +52,7 @@ while [ $# -gt 0 ]; do
       remote_port=$2 ;;
     --listen) listen=$2 ;;
     --radio)
-      [ "$2" = qor ] || { echo "run.sh: --radio takes qor, not $2" >&2; exit 2; }
+      [ "$2" = qor ] || [ "$2" = ft817 ] || { echo "run.sh: --radio takes qor or ft817, not $2" >&2; exit 2; }
       radio=$2 ;;
     --time-scale)
       station_options+=(--time-scale "$2"); emulator_options+=(--time-scale "$2")
@@ -60,12 +64,16 @@ done
 
 root=${BRISEL_ROOT:-}
 [ -n "$root" ] && [ "${root#/}" = "$root" ] && root="$PWD/$root"
+programs=${BRISEL_PROGRAMS:-}
+[ -n "$programs" ] && [ "${programs#/}" = "$programs" ] && programs="$PWD/$programs"
 invoked_from=$PWD
 cd "$(dirname "$0")"
 root=${root:-$PWD/run/station}
-# The programs as the user can type them from where run.sh was started.
-programs=build/release
-[ "$invoked_from" = "$PWD" ] || programs=$PWD/build/release
+# The programs, as the user can type them from where run.sh was started.
+if [ -z "$programs" ]; then
+  programs=build/run
+  [ "$invoked_from" = "$PWD" ] || programs=$PWD/build/run
+fi
 
 # in_use PORT [ADDRESS]: something listens there (a connection is taken).
 in_use() { (exec 3<>"/dev/tcp/${2:-127.0.0.1}/$1") 2>/dev/null; }
@@ -87,10 +95,9 @@ web_check_address=$listen
 [ "$listen" = 0.0.0.0 ] && web_check_address=127.0.0.1
 
 if [ "${BRISEL_NO_BUILD:-}" != 1 ]; then
-  bash scripts/install-deps.sh
-  cmake --preset release >/dev/null
-  cmake --build build/release -j "$(nproc)" --target brisel brisel-amp-emulator brisel-sim-web \
-    brisel-qor-emulator brisel-remote
+  bash scripts/install-deps.sh run
+  cmake --preset run >/dev/null
+  cmake --build --preset run -j "$(nproc)"
 fi
 # Before anything starts: a second server on the port would leave the page to one of them.
 [ "$port" != 0 ] && in_use "$port" "$web_check_address" && refuse_port "the web page's port" "$port" --port "$web_check_address"
@@ -136,17 +143,18 @@ trap 'stop_all' EXIT
 source scripts/emulator.sh
 start_emulator "$root" "${emulator_options[@]}" || exit 1
 echo "Amplifier emulator: control socket $root/run/amp-emulator.sock, log $root/amp-emulator.log"
+# The station reads a transceiver's port only with that transceiver as its interface; a root
+# left on one by an earlier --radio would wait for a radio that is not there.
+match_banks_to_radio "$root" "$radio"
 if [ "$radio" = qor ]; then
-  # The station reads the auxiliary link only with the maker's transceiver as its interface.
-  match_banks_to_radio "$root" qor
   start_radio_emulator "$root" "${radio_options[@]}" || exit 1
   echo "Transceiver emulator: control socket $root/run/qor-emulator.sock, log $root/qor-emulator.log"
-else
-  # A root left on the transceiver's link by an earlier --radio qor would wait for a radio that is not there.
-  match_banks_to_radio "$root" ""
+elif [ "$radio" = ft817 ]; then
+  start_ft817_emulator "$root" || exit 1
+  echo "FT-817 emulator: control socket $root/run/ft817-emulator.sock, log $root/ft817-emulator.log"
 fi
 
-build/release/brisel-sim-web --root "$root" --port "$port" --listen "$listen" > "$root/sim-web.out" 2> "$root/sim-web.log" &
+"$programs/brisel-sim-web" --root "$root" --port "$port" --listen "$listen" > "$root/sim-web.out" 2> "$root/sim-web.log" &
 web=$!
 address=""
 for _ in $(seq 300); do
@@ -174,7 +182,7 @@ else
 fi
 
 # In the background so that a signal to this script reaches its trap at once.
-build/release/brisel --root "$root" "${station_options[@]}" &
+"$programs/brisel" --root "$root" "${station_options[@]}" &
 station=$!
 status=0
 wait "$station" || status=$?

@@ -7,6 +7,7 @@ set -euo pipefail
 set -m
 cd "$(dirname "$0")/.."
 root=$(mktemp -d /tmp/brisel-idle-XXXXXX)
+programs=build/release
 source scripts/emulator.sh
 trap 'set +e; kill ${emulator:-} 2>/dev/null; wait ${emulator:-} 2>/dev/null; rm -rf "$root"' EXIT
 start_emulator "$root"

@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need,
-# asking apt only for those that are missing.
+# Installs the Debian packages that one use of the tree needs, asking apt
+# only for those that are missing:
+#   run   building and running the station and its simulator (run.sh)
+#   test  that, and what the tests, the benchmarks and the format check need
+#         (check.sh); the default
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config clang-format
-  googletest libgtest-dev libbenchmark-dev
+run_packages=(
+  build-essential cmake ninja-build pkg-config
   libpng-dev libfreetype-dev libusb-1.0-0-dev libasound2-dev libopus-dev libssl-dev libglib2.0-dev
-  libfftw3-dev libhamlib-utils
   fonts-dejavu-core fonts-dejavu-extra fonts-paratype
-  libcpp-httplib-dev socat netcat-openbsd procps
+  libcpp-httplib-dev socat netcat-openbsd
+)
+test_packages=(
+  clang-format googletest libgtest-dev libbenchmark-dev libfftw3-dev libhamlib-utils procps python3
   chromium chromium-driver python3-selenium
 )
+
+case ${1:-test} in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: bash scripts/install-deps.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

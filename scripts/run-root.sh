@@ -18,19 +18,25 @@ prepare_run_root() {
 }
 
 # match_banks_to_radio ROOT RADIO puts the band table of every bank of ROOT on
-# the run's transceiver: with RADIO qor the first line becomes "!Qor"; without
-# it a table left at "!Qor" goes back to "!Gen" (a station would otherwise
-# wait for a radio that is not there).
+# the run's transceiver: with RADIO qor the first line becomes "!Qor", with
+# ft817 "!817". Without one, a table left at "!Qor" goes back to "!Gen" (a
+# station would otherwise wait for a radio that is not there), and so does
+# one at "!817" when an earlier run put it there (ROOT/run.radio says so); a
+# table of the user's own naming the FT-817 is kept.
 match_banks_to_radio() {
-  local root=$1 radio=$2 file
+  local root=$1 radio=$2 file previous=""
+  [ -e "$root/run.radio" ] && previous=$(cat "$root/run.radio")
   for file in "$root"/opt/set/antenna.txt "$root"/opt/set/antenna_b*.txt; do
     [ -e "$file" ] || continue
-    if [ "$radio" = qor ]; then
-      sed -i '1s/^!.*/!Qor/' "$file"
-    else
-      sed -i '1s/^!Qor.*/!Gen/' "$file"
-    fi
+    case $radio in
+      qor) sed -i '1s/^!.*/!Qor/' "$file" ;;
+      ft817) sed -i '1s/^!.*/!817/' "$file" ;;
+      *)
+        sed -i '1s/^!Qor.*/!Gen/' "$file"
+        [ "$previous" = ft817 ] && sed -i '1s/^!817.*/!Gen/' "$file" ;;
+    esac
   done
+  if [ -n "$radio" ]; then echo "$radio" > "$root/run.radio"; else rm -f "$root/run.radio"; fi
 }
 
 # give_pass_phrase ROOT: the remote pass phrase of a new simulated unit, drawn

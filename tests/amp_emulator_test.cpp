@@ -3,8 +3,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +17,7 @@
 #include "amp/frame.h"
 #include "amp/measurements.h"
 #include "amp/status_reply.h"
+#include "common/line_channel.h"
 #include "core/tune_value_bits.h"
 #include "platform/linux/termios_serial_port.h"
 #include "tuner/tune_word.h"
@@ -570,16 +569,15 @@ TEST(AmpEmulatorProcess, ServesTheStatusPollOnItsPtyAndAnswersTheControlSocket) 
     EXPECT_EQ(checked.status, amp::FrameStatus::Good) << frame;
     EXPECT_TRUE(amp::ParseStatusReply(checked.payload).has_value()) << frame;
 
-    int control = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (root / "run/amp-emulator.sock").c_str());
-    ASSERT_EQ(connect(control, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    std::string commands = "state\nreceived\n";
-    ASSERT_EQ(write(control, commands.data(), commands.size()), static_cast<ssize_t>(commands.size()));
-    EXPECT_EQ(readUntil(control, '\n').rfind("ok model=60 ", 0), 0u);
-    EXPECT_EQ(readUntil(control, '\n'), "ok ST;\n");
-    close(control);
+    {
+        // Commands in turn on one connection; an overlong line is refused
+        // whole, none of it run, and the next command answered.
+        sim::LineChannel control((root / "run/amp-emulator.sock").string());
+        EXPECT_EQ(control.ask("state", 10000).text.rfind("ok model=60 ", 0), 0u);
+        EXPECT_EQ(control.ask("received", 10000).text, "ok ST;");
+        EXPECT_EQ(control.ask("load " + std::string(5000, '9'), 10000).text, "error line too long");
+        EXPECT_EQ(control.ask("received", 10000).text, "ok ST;") << "the tail of the long line ran";
+    }
 
     kill(pid, SIGTERM);
     int status = 0;

@@ -8,10 +8,10 @@
 #include <mutex>
 #include <thread>
 
+#include "common/line_channel.h"
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/virtual_framebuffer.h"
 #include "test_station.h"
-#include "web/line_channel.h"
 
 namespace {
 
@@ -155,14 +155,24 @@ TEST(PanelControl, AViewerWaitingForTheNextFrameHoldsUpNoOtherClient) {
     EXPECT_EQ(panel.execute("frame 1 " + picture + " 1"), "ok 1") << "nothing new within its wait";
     EXPECT_FALSE(std::filesystem::exists(picture));
     std::string waited;
-    std::thread viewer(
-        [&] { waited = sim::web::askChannel(socket, "frame 1 " + picture + " 2000", 5000).text; });
-    EXPECT_EQ(sim::web::askChannel(socket, "release", 5000).text, "ok");
+    std::thread viewer([&] { waited = sim::askChannel(socket, "frame 1 " + picture + " 2000", 5000).text; });
+    EXPECT_EQ(sim::askChannel(socket, "release", 5000).text, "ok");
     frame[4 * 2000] = 0xFF;
     display.present(frame.data(), size);
     viewer.join();
     EXPECT_EQ(waited, "ok 2") << "the viewer was held up or missed the new frame";
     EXPECT_TRUE(std::filesystem::exists(picture));
+}
+
+// An overlong line is refused, not gathered without end, and its client let go.
+TEST(PanelControl, AnOverlongLineIsRefusedAndItsClientLetGo) {
+    testing_support::TestStation station;
+    const std::string socket = station.path("/run/panel.sock");
+    platform::PanelControl panel(station.machine(), socket);
+    sim::LineChannel client(socket);
+    EXPECT_EQ(client.ask("screenshot /" + std::string(5000, 'x'), 5000).text, "error line too long");
+    EXPECT_FALSE(client.ask("release", 5000).reached) << "the client was let go";
+    EXPECT_EQ(sim::askChannel(socket, "release", 5000).text, "ok") << "the channel serves the next client";
 }
 
 }  // namespace

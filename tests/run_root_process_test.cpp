@@ -58,6 +58,17 @@ TEST_F(RunRootProcess, TheBanksFollowTheRunsRadioBothWays) {
     for (const char* file : kBankFiles) EXPECT_EQ(bank(file), sample) << file;
 }
 
+TEST_F(RunRootProcess, TheBanksAnFt817RunSwitchedGoBackWithoutIt) {
+    ASSERT_TRUE(runRootScript("prepare_run_root \"$0\" && match_banks_to_radio \"$0\" ft817", root));
+    for (const char* file : kBankFiles) {
+        EXPECT_EQ(header(file), "!817") << file;
+        EXPECT_EQ(withoutFirstLine(bank(file)), withoutFirstLine(sample)) << file;
+    }
+    ASSERT_TRUE(runRootScript("match_banks_to_radio \"$0\" \"\"", root));
+    for (const char* file : kBankFiles) EXPECT_EQ(bank(file), sample) << file;
+    EXPECT_FALSE(fs::exists(root / "run.radio"));
+}
+
 TEST_F(RunRootProcess, ABankTableAlreadyThereIsKept) {
     fs::create_directories(root / "opt/set");
     const std::string own = "!817\n20m 14000000 14350000 1 2 0 3 1.5\n";

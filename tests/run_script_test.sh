@@ -4,11 +4,13 @@
 # pass phrase and starts without missing-file errors, the remote command it
 # prints logs in, a second run.sh on the same root is refused while the first
 # runs, and one on another root is refused the ports the first holds (and
-# told free ones), SIGTERM to run.sh stops every program it started, and
-# --radio qor puts the transceiver on the auxiliary link (and a later run
-# without it takes it off).
+# told free ones), SIGTERM to run.sh stops every program it started,
+# --radio qor puts the transceiver on the auxiliary link and --radio ft817 an
+# FT-817 on the CAT port (and a later run without one takes it off).
+# Arguments: the source folder and the build folder whose programs run.
 set -uo pipefail
 source_dir=$1
+export BRISEL_PROGRAMS=$2
 root=$(mktemp -d /tmp/brisel-run-XXXXXX)
 other=$(mktemp -d /tmp/brisel-other-XXXXXX)
 out=$root.out
@@ -50,7 +52,7 @@ amp_state() {
 free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
-# The frequency of the transceiver emulator sent on to the amplifier.
+# The frequency of the transceiver emulator (either one starts on 14.25 MHz) sent on to the amplifier.
 follows_radio() { amp_state | grep -q " fa_hz=14250000 "; }
 
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root bash "$source_dir/run.sh" --model 99 >"$out" 2>&1
@@ -69,7 +71,7 @@ within 60 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no addr
 # started): it waits for the station to listen.
 within 5 printed "brisel-remote --port" || fail "no remote command printed"
 remote_command=$(grep -A1 "^Remote operation" "$out" | sed -n 's/^  //p')
-[[ $remote_command == "$source_dir/build/release/brisel-remote --port $remote_port --pass A"* ]] ||
+[[ $remote_command == "$BRISEL_PROGRAMS/brisel-remote --port $remote_port --pass A"* ]] ||
   fail "no remote command printed: $remote_command"
 eval "${remote_command/--count 20/--count 3}" >"$out.2" 2>&1 ||
   fail "the printed remote command did not log in: $(cat "$out.2")"
@@ -93,7 +95,7 @@ status=$?
 [ "$status" -eq 1 ] || fail "a second station on the web port $web_port ended with $status"
 grep -qE "^run.sh: the web page's port $web_port is in use .*start with --port [0-9]+" "$out.2" ||
   fail "no clear refusal of the web port: $(cat "$out.2")"
-"$source_dir/build/release/brisel-sim-web" --root "$other" --port "$web_port" >/dev/null 2>"$out.2"
+"$BRISEL_PROGRAMS/brisel-sim-web" --root "$other" --port "$web_port" >/dev/null 2>"$out.2"
 status=$?
 [ "$status" -eq 1 ] || fail "a second web server on port $web_port ended with $status, sharing it"
 grep -q "cannot listen on 127.0.0.1:$web_port: Address already in use" "$out.2" ||
@@ -124,12 +126,22 @@ kill -TERM "$first"
 within 15 ended "$first" || fail "run.sh with the transceiver did not end on SIGTERM"
 within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
 
+BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 --radio ft817 >"$out" 2>&1 &
+first=$!
+within 60 printed "OK works->catSerFD=" || fail "the station did not open the FT-817's CAT port"
+[ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!817" ] || fail "the band table does not name the FT-817"
+within 60 follows_radio || fail "the station did not pass the FT-817's frequency on: $(amp_state)"
+kill -TERM "$first"
+within 15 ended "$first" || fail "run.sh with the FT-817 did not end on SIGTERM"
+within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
+
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 >"$out" 2>&1 &
 first=$!
-within 60 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed after --radio qor"
+within 60 printed "^Open http://127.0.0.1:[0-9]*/ in a browser" || fail "no address printed after --radio ft817"
 [ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!Gen" ] || fail "the band table stayed on the absent transceiver"
 kill -TERM "$first"
-within 15 ended "$first" || fail "run.sh did not end on SIGTERM after --radio qor"
+within 15 ended "$first" || fail "run.sh did not end on SIGTERM after --radio ft817"
 within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
 echo "run.sh: emulator failure reported, fresh root clean with a pass phrase that logs in, second run refused," \
-  "ports in use refused, SIGTERM stopped everything, the transceiver's link with --radio qor"
+  "ports in use refused, SIGTERM stopped everything, the transceiver's link with --radio qor, the FT-817's" \
+  "CAT port with --radio ft817"

@@ -4,8 +4,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +17,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "common/line_channel.h"
 
 namespace testing_support {
 
@@ -96,20 +96,10 @@ class StationProcess {
     pid_t pid_ = -1;
 };
 
-// One line to a Unix socket and its one-line answer.
+// One line to a channel and its answer line, or why there is none. Waits long
+// enough for the longest panel command under the sanitizers.
 inline std::string askSocket(const fs::path& path, const std::string& command) {
-    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    std::string line = command + "\n", answer;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size())) {
-        char byte;
-        while (read(fd, &byte, 1) == 1 && byte != '\n') answer.push_back(byte);
-    }
-    close(fd);
-    return answer;
+    return sim::askChannel(path.string(), command, 90000).text;
 }
 
 }  // namespace testing_support

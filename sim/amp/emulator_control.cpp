@@ -42,7 +42,7 @@
 #include <vector>
 
 #include "amp/antenna_load.h"
-#include "amp/control_line.h"
+#include "common/control_channel.h"
 
 namespace sim {
 namespace {

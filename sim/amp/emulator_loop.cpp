@@ -1,16 +1,12 @@
 #include "amp/emulator_loop.h"
 
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <list>
 
 #include "amp/delayed_output.h"
@@ -18,10 +14,11 @@
 #include "amp/emulator_control.h"
 #include "amp/emulator_pty.h"
 #include "amp/frame.h"
+#include "common/stop_signals.h"
 #include "platform/log.h"
+#include "platform/sim/line_socket.h"
 
 namespace sim {
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -52,39 +49,21 @@ class Fd {
 // A connection to the control channel: bytes in until a line end, replies out.
 struct Client {
     Fd fd;
-    std::string in, out;
+    platform::LineCutter in{kControlLineMax};
+    std::string out;
     bool closing = false;
     explicit Client(int descriptor) : fd(descriptor) {}
 };
 
+// The control socket's path, removed with the emulator.
 class ControlSocket {
   public:
     ~ControlSocket() {
         if (!path_.empty()) ::unlink(path_.c_str());
     }
     [[nodiscard]] bool open(const std::string& path, std::string& error) {
-        sockaddr_un address{};
-        if (path.size() >= sizeof address.sun_path) {
-            error = path + ": path too long for a socket";
-            return false;
-        }
-        std::error_code ec;
-        fs::create_directories(fs::path(path).parent_path(), ec);
-        fs::file_status status = fs::symlink_status(path, ec);
-        if (fs::is_socket(status)) {
-            fs::remove(path, ec);
-        } else if (fs::exists(status)) {
-            error = path + " exists and is not a socket";
-            return false;
-        }
-        fd_.reset(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-        if (fd_.get() < 0 || ::bind(fd_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(fd_.get(), 8) != 0) {
-            error = path + ": " + std::strerror(errno);
-            return false;
-        }
+        fd_.reset(platform::listenForLines(path, error));
+        if (fd_.get() < 0) return false;
         path_ = path;
         return true;
     }
@@ -191,15 +170,12 @@ class Loop {
     }
 
     // Every complete line of `in` answered into `out`.
-    void answerLines(std::string& in, std::string& out) {
-        size_t end;
-        while ((end = in.find('\n')) != std::string::npos) {
-            out += runControlCommand(emulator_, std::string_view(in).substr(0, end), Clock::now()) + "\n";
-            in.erase(0, end + 1);
-        }
-        if (in.size() > kControlLineMax) {
-            out += "error line too long\n";
-            in.clear();
+    void answerLines(platform::LineCutter& in, std::string& out) {
+        std::string line;
+        for (platform::LineCutter::Cut cut; (cut = in.next(line)) != platform::LineCutter::Cut::None;) {
+            out += cut == platform::LineCutter::Cut::Line ? runControlCommand(emulator_, line, Clock::now())
+                                                          : std::string(platform::kLineTooLong);
+            out += "\n";
         }
     }
 
@@ -210,7 +186,7 @@ class Loop {
             if (count == 0 || (errno != EAGAIN && errno != EINTR)) client.closing = true;
             return;
         }
-        client.in.append(bytes, static_cast<size_t>(count));
+        client.in.add({bytes, static_cast<size_t>(count)});
         answerLines(client.in, client.out);
         writeClient(client);
     }
@@ -231,7 +207,7 @@ class Loop {
             if (count == 0 || errno != EINTR) stdinOpen_ = false;
             return;
         }
-        stdinLine_.append(bytes, static_cast<size_t>(count));
+        stdinLine_.add({bytes, static_cast<size_t>(count)});
         std::string replies;
         answerLines(stdinLine_, replies);
         std::fputs(replies.c_str(), stdout);
@@ -249,19 +225,13 @@ class Loop {
     DelayedOutput scheduled_;
     std::string portOut_;
     std::list<Client> clients_;
-    std::string stdinLine_;
+    platform::LineCutter stdinLine_{kControlLineMax};
 };
 
 }  // namespace
 
 int runEmulatorLoop(const EmulatorOptions& options) {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    ::sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
-    Fd signals(::signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK));
+    Fd signals(stopSignalDescriptor());
 
     std::string error;
     PtyLink pty;

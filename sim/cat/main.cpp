@@ -2,25 +2,20 @@
 // /dev/ttyUSB0 under a run root (or at --link), answering the CAT commands of
 // cat_answers.h until SIGINT or SIGTERM.
 #include <poll.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "amp/emulator_pty.h"
 #include "cat/cat_answers.h"
+#include "common/emulator_arguments.h"
+#include "common/stop_signals.h"
 
 namespace {
-
-volatile sig_atomic_t stopRequested = 0;
-
-void requestStop(int) {
-    stopRequested = 1;
-}
 
 constexpr const char* kUsage =
     "usage: brisel-cat-emulator --root DIR [--link PATH]\n"
@@ -44,27 +39,15 @@ bool writeAll(int fd, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
     std::string root;
     std::string link = "/dev/ttyUSB0";
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--root" && i + 1 < arguments.size()) {
-            root = arguments[++i];
-        } else if (arguments[i] == "--link" && i + 1 < arguments.size()) {
-            link = arguments[++i];
-        } else {
-            std::fputs(kUsage, arguments[i] == "--help" ? stdout : stderr);
-            return arguments[i] == "--help" ? 0 : 2;
-        }
-    }
-    if (root.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    if (std::optional<int> end =
+            sim::endOnArguments(arguments, "brisel-cat-emulator", kUsage, [&](std::string& error) {
+                return sim::EmulatorArguments(root).text("--link", link).parse(arguments, error);
+            }))
+        return *end;
+    const int signals = sim::stopSignalDescriptor();
 
     sim::PtyLink pty;
     std::string error;
@@ -78,9 +61,11 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     sim::TransceiverCat radio;
     std::string command;
-    while (stopRequested == 0) {
-        pollfd port{pty.master(), POLLIN, 0};
-        if (::poll(&port, 1, 100) <= 0) continue;
+    for (;;) {
+        pollfd fds[] = {{pty.master(), POLLIN, 0}, {signals, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR) break;
+        if ((fds[1].revents & POLLIN) != 0) break;
+        if ((fds[0].revents & POLLIN) == 0) continue;
         char bytes[256];
         const ssize_t count = ::read(pty.master(), bytes, sizeof bytes);
         if (count <= 0) continue;

@@ -2,18 +2,19 @@
 // the controller's CAT poller, or any CAT client, runs against it unchanged;
 // its replies can carry faults (ft817/ft817_control.h).
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "amp/control_line.h"
 #include "amp/delayed_output.h"
 #include "amp/emulator_pty.h"
+#include "common/control_channel.h"
+#include "common/emulator_arguments.h"
+#include "common/stop_signals.h"
 #include "ft817/ft817_control.h"
 #include "ft817/ft817_faults.h"
 #include "ft817/ft817_model.h"
@@ -28,24 +29,6 @@ constexpr const char* kUsage =
 struct Options {
     std::string root, device = "/dev/QELT817", control;
 };
-
-bool parse(const std::vector<std::string>& arguments, Options& options) {
-    for (size_t i = 0; i + 1 < arguments.size(); i += 2) {
-        const std::string& name = arguments[i];
-        const std::string& value = arguments[i + 1];
-        if (name == "--root")
-            options.root = value;
-        else if (name == "--device")
-            options.device = value;
-        else if (name == "--control")
-            options.control = value;
-        else
-            return false;
-    }
-    if (arguments.size() % 2 != 0 || options.root.empty()) return false;
-    if (options.control.empty()) options.control = options.root + "/run/ft817-emulator.sock";
-    return true;
-}
 
 using Clock = sim::DelayedOutput::Clock;
 
@@ -72,17 +55,17 @@ void writePort(int master, const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
     Options options;
-    if (!parse({argv + 1, argv + argc}, options)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stop, nullptr);
-    int signals = ::signalfd(-1, &stop, SFD_CLOEXEC);
+    if (std::optional<int> end =
+            sim::endOnArguments(arguments, "brisel-ft817-emulator", kUsage, [&](std::string& error) {
+                sim::EmulatorArguments known(options.root);
+                known.device(options.device).text("--control", options.control);
+                return known.parse(arguments, error);
+            }))
+        return *end;
+    if (options.control.empty()) options.control = options.root + "/run/ft817-emulator.sock";
+    const int signals = sim::stopSignalDescriptor();
 
     sim::PtyLink pty;
     std::string error;
@@ -90,9 +73,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brisel-ft817-emulator: %s\n", error.c_str());
         return 1;
     }
-    int listener = sim::listenForControl(options.control);
+    const int listener = platform::listenForLines(options.control, error);
     if (listener < 0) {
-        std::fprintf(stderr, "brisel-ft817-emulator: %s: cannot listen\n", options.control.c_str());
+        std::fprintf(stderr, "brisel-ft817-emulator: %s\n", error.c_str());
         return 1;
     }
     std::printf("ft817-emulator ready %s\n", pty.slavePath().c_str());
@@ -108,12 +91,9 @@ int main(int argc, char** argv) {
         if ((fds[0].revents & POLLIN) != 0) readPort(pty.master(), radio, faults, output);
         writePort(pty.master(), output.takeDue(Clock::now()));
         if ((fds[1].revents & POLLIN) != 0)
-            sim::answerControlLine(
-                listener,
-                [&radio, &faults](std::string_view line) {
-                    return sim::runFt817Command(radio, faults, line);
-                },
-                "ft817-emulator: control");
+            sim::answerControlClient(listener, [&radio, &faults](std::string_view line) {
+                return sim::runFt817Command(radio, faults, line);
+            });
     }
     ::close(listener);
     ::unlink(options.control.c_str());

@@ -5,9 +5,7 @@
 // faults (qor/qor_control.h).
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,14 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "amp/control_line.h"
 #include "amp/emulator_pty.h"
+#include "common/control_channel.h"
+#include "common/emulator_arguments.h"
+#include "common/line_channel.h"
+#include "common/stop_signals.h"
 #include "qor/qor_control.h"
 #include "qor/qor_faults.h"
 #include "qor/qor_model.h"
 #include "qor/qor_options.h"
 #include "qor/qor_stream.h"
-#include "web/line_channel.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ constexpr int kAmplifierTimeoutMs = 1000;
 void keyAmplifier(sim::QorModel& radio, const std::string& ampControl) {
     std::optional<std::string> line = radio.takeAmplifierLine();
     if (!line) return;
-    sim::web::ChannelAnswer answer = sim::web::askChannel(ampControl, *line, kAmplifierTimeoutMs);
+    sim::ChannelAnswer answer = sim::askChannel(ampControl, *line, kAmplifierTimeoutMs);
     if (!answer.reached || !answer.text.starts_with("ok"))
         std::fprintf(stderr, "qor-emulator: amplifier emulator, %s: %s\n", line->c_str(),
                      answer.text.c_str());
@@ -129,27 +129,25 @@ void readPort(int master, sim::QorModel& radio) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string error;
-    std::optional<sim::QorOptions> options = sim::parseQorOptions({argv + 1, argv + argc}, error);
-    if (!options) {
-        std::fprintf(stderr, "brisel-qor-emulator: %s\n%s", error.c_str(), sim::kQorUsage);
-        return 2;
-    }
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stop, nullptr);
-    int signals = ::signalfd(-1, &stop, SFD_CLOEXEC);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::optional<sim::QorOptions> options;
+    if (std::optional<int> end =
+            sim::endOnArguments(arguments, "brisel-qor-emulator", sim::kQorUsage, [&](std::string& error) {
+                options = sim::parseQorOptions(arguments, error);
+                return options.has_value();
+            }))
+        return *end;
+    const int signals = sim::stopSignalDescriptor();
 
+    std::string error;
     sim::PtyLink pty;
     if (!pty.open(options->root + options->device, error)) {
         std::fprintf(stderr, "brisel-qor-emulator: %s\n", error.c_str());
         return 1;
     }
-    int listener = sim::listenForControl(options->control);
+    const int listener = platform::listenForLines(options->control, error);
     if (listener < 0) {
-        std::fprintf(stderr, "brisel-qor-emulator: %s: cannot listen\n", options->control.c_str());
+        std::fprintf(stderr, "brisel-qor-emulator: %s\n", error.c_str());
         return 1;
     }
     std::printf("qor-emulator ready %s\n", pty.slavePath().c_str());
@@ -172,10 +170,9 @@ int main(int argc, char** argv) {
         if ((fds[2].revents & POLLIN) != 0) break;
         if ((fds[0].revents & POLLIN) != 0) readPort(pty.master(), radio);
         if ((fds[1].revents & POLLIN) != 0)
-            sim::answerControlLine(
-                listener,
-                [&radio, &faults](std::string_view line) { return sim::runQorCommand(radio, faults, line); },
-                "qor-emulator: control");
+            sim::answerControlClient(listener, [&radio, &faults](std::string_view line) {
+                return sim::runQorCommand(radio, faults, line);
+            });
         keyAmplifier(radio, options->ampControl);
     }
     ::close(reader);

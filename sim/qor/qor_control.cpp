@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "amp/control_line.h"
+#include "common/control_channel.h"
 
 namespace sim {
 namespace {

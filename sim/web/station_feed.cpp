@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "web/line_channel.h"
+#include "common/line_channel.h"
 
 namespace sim::web {
 namespace {

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/line_channel.h"
 #include "web/base64.h"
-#include "web/line_channel.h"
 #include "web/station_feed.h"
 #include "web/web_access.h"
 

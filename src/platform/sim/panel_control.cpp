@@ -2,16 +2,14 @@
 
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 
 #include "platform/log.h"
+#include "platform/sim/line_socket.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -30,26 +28,11 @@ constexpr std::chrono::milliseconds kReleaseSettle{30};
 // falls among them.
 constexpr uint64_t kSettleReads = 20;
 constexpr std::chrono::milliseconds kSettleLimit{5000};
-// How often a waiting socket looks at the stop flag.
+// How often a waiting listener looks at the stop flag.
 constexpr int kPollMs = 100;
-
-int listenOn(const std::string& path) {
-    sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) return -1;
-    std::error_code ignored;
-    fs::create_directories(fs::path(path).parent_path(), ignored);
-    fs::remove(path, ignored);
-    // Non-blocking: every serving thread polls it, and only one takes each client.
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    if (fd >= 0 &&
-        (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
+// A command names a file, so a line may be as long as a path; a client that
+// sends no whole line within a minute gives its place to the next one.
+constexpr LineLimits kClientLimits{4096, std::chrono::seconds(60)};
 
 bool readable(int fd) {
     pollfd entry{fd, POLLIN, 0};
@@ -60,9 +43,10 @@ bool readable(int fd) {
 
 PanelControl::PanelControl(SimPlatform& machine, std::string socketPath)
     : machine_(machine), socketPath_(std::move(socketPath)) {
-    listener_ = listenOn(socketPath_);
+    std::string error;
+    listener_ = listenForLines(socketPath_, error);
     if (listener_ < 0) {
-        trace("sim: panel control %s: %s\n", socketPath_.c_str(), std::strerror(errno));
+        trace("sim: panel control %s\n", error.c_str());
         return;
     }
     for (int i = 0; i < kClientsAtOnce; ++i) threads_.emplace_back([this] { serve(); });
@@ -79,26 +63,12 @@ PanelControl::~PanelControl() {
 void PanelControl::serve() {
     while (!stopping_) {
         if (!readable(listener_)) continue;
-        int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        // Every serving thread polls the listener; only one takes each client.
+        const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) continue;
-        serveClient(client);
-        ::close(client);
-    }
-}
-
-void PanelControl::serveClient(int client) {
-    std::string pending;
-    char buffer[256];
-    while (!stopping_) {
-        if (!readable(client)) continue;
-        ssize_t count = ::read(client, buffer, sizeof buffer);
-        if (count <= 0) return;
-        pending.append(buffer, static_cast<size_t>(count));
-        for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
-            std::string answer = execute(pending.substr(0, end)) + "\n";
-            pending.erase(0, end + 1);
-            if (::send(client, answer.data(), answer.size(), MSG_NOSIGNAL) < 0) return;
-        }
+        serveLines(
+            client, kClientLimits, [this](std::string_view line) { return execute(std::string(line)); },
+            stopping_);
     }
 }
 

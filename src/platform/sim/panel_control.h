@@ -38,7 +38,6 @@ class PanelControl {
 
   private:
     void serve();
-    void serveClient(int client);
     void holdKey(int key, int milliseconds);
     void driveKey(int key, bool down);
 
