@@ -18,8 +18,8 @@
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/sim_platform.h"
 #include "remote/frame_writers.h"
-#include "remote/remote_client.h"
 #include "remote/server.h"
+#include "sim/remote/remote_client.h"
 
 // Status records reaching a logged-in brisel-remote client from the real
 // server thread over loopback TCP: at the main loop's tick (what a client

@@ -16,10 +16,8 @@
 #include <vector>
 
 #include "amp/command_text.h"
-#include "amp/emulator.h"
 #include "amp/frame.h"
 #include "amp/status_reply.h"
-#include "amp/tuner_network.h"
 #include "config/config_offset_file.h"
 #include "config/setup.h"
 #include "core/errors.h"
@@ -28,6 +26,8 @@
 #include "platform/log.h"
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/sim_platform.h"
+#include "sim/amp/emulator.h"
+#include "sim/amp/tuner_network.h"
 #include "tuner/tune_search.h"
 #include "tuner/tune_word.h"
 

@@ -10,16 +10,16 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "amp/emulator.h"
-#include "amp/emulator_control.h"
-#include "amp/emulator_counts.h"
-#include "amp/emulator_options.h"
 #include "amp/frame.h"
 #include "amp/measurements.h"
 #include "amp/status_reply.h"
-#include "common/line_channel.h"
 #include "core/tune_value_bits.h"
 #include "platform/linux/termios_serial_port.h"
+#include "sim/amp/emulator.h"
+#include "sim/amp/emulator_control.h"
+#include "sim/amp/emulator_counts.h"
+#include "sim/amp/emulator_options.h"
+#include "sim/common/line_channel.h"
 #include "tuner/tune_word.h"
 
 namespace {

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "amp/emulator.h"
 #include "amp/fan_table.h"
 #include "amp/frame.h"
 #include "amp/link.h"
@@ -18,6 +17,7 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "fake_serial_port.h"
+#include "sim/amp/emulator.h"
 #include "test_station.h"
 
 namespace {

@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "amp/emulator_pty.h"
 #include "config/setup_file.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
@@ -21,10 +20,11 @@
 #include "core/threads.h"
 #include "fake_serial_port.h"
 #include "platform/sim/scaled_clock.h"
-#include "qor/qor_stream.h"
 #include "remote/frame_builder.h"
 #include "remote/frame_reader.h"
 #include "remote/message_dispatch.h"
+#include "sim/amp/emulator_pty.h"
+#include "sim/qor/qor_stream.h"
 #include "test_station.h"
 
 namespace {

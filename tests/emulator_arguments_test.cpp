@@ -1,4 +1,4 @@
-#include "common/emulator_arguments.h"
+#include "sim/common/emulator_arguments.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "ft817/ft817_control.h"
-#include "ft817/ft817_faults.h"
-#include "ft817/ft817_model.h"
 #include "radio/cat_reply.h"
+#include "sim/ft817/ft817_control.h"
+#include "sim/ft817/ft817_faults.h"
+#include "sim/ft817/ft817_model.h"
 
 namespace {
 

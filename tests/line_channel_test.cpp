@@ -1,4 +1,4 @@
-#include "common/line_channel.h"
+#include "sim/common/line_channel.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>

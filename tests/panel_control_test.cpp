@@ -2,18 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <thread>
 
-#include "common/line_channel.h"
 #include "platform/sim/manual_clock.h"
 #include "platform/sim/virtual_framebuffer.h"
+#include "sim/common/line_channel.h"
 #include "test_station.h"
 
 namespace {
+
+// No key loop reads the keys here: a key change waits for none.
+constexpr std::chrono::milliseconds kNoKeyLoop{0};
 
 // A clock whose sleeps wait until the test lets them pass, so that a held
 // key can be looked at while it is down.
@@ -48,7 +52,7 @@ uint32_t keyLevels(platform::SimGpio& gpio) {
 
 TEST(PanelControl, AnswersEachCommandOrItsUsage) {
     testing_support::TestStation station;
-    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"), kNoKeyLoop);
     const struct {
         const char* line;
         const char* answerStart;
@@ -84,7 +88,7 @@ TEST(PanelControl, HoldDrivesTheKeysPinLowUntilItsTimeIsUp) {
     testing_support::TestStation station(std::move(clock));
     platform::SimGpio& gpio = station.gpio();
     platform::enablePullUps(gpio, 0x3Fu << 22);
-    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"), kNoKeyLoop);
     ASSERT_EQ(keyLevels(gpio), 0x3Fu);
 
     std::string answer;
@@ -101,7 +105,7 @@ TEST(PanelControl, DownKeepsTheKeyDownUntilUpOrRelease) {
     testing_support::TestStation station;
     platform::SimGpio& gpio = station.gpio();
     platform::enablePullUps(gpio, 0x3Fu << 22);
-    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"), kNoKeyLoop);
     EXPECT_EQ(panel.execute("down 3"), "ok");
     EXPECT_EQ(panel.execute("down 5"), "ok");
     EXPECT_EQ(keyLevels(gpio), 0x3Fu & ~0b10100u);
@@ -113,7 +117,7 @@ TEST(PanelControl, DownKeepsTheKeyDownUntilUpOrRelease) {
 
 TEST(PanelControl, FrameWritesOnlyAScreenNotYetSeen) {
     testing_support::TestStation station;
-    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"));
+    platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"), kNoKeyLoop);
     platform::VirtualFramebuffer display(station.path("/tmp/screen.png"), station.machine().system());
     ASSERT_TRUE(display.open());
     const uint32_t size = platform::VirtualFramebuffer::kWidth * platform::VirtualFramebuffer::kHeight * 4;
@@ -143,7 +147,7 @@ TEST(PanelControl, FrameWritesOnlyAScreenNotYetSeen) {
 TEST(PanelControl, AViewerWaitingForTheNextFrameHoldsUpNoOtherClient) {
     testing_support::TestStation station;
     const std::string socket = station.path("/run/panel.sock");
-    platform::PanelControl panel(station.machine(), socket);
+    platform::PanelControl panel(station.machine(), socket, kNoKeyLoop);
     platform::VirtualFramebuffer display(station.path("/tmp/screen.png"), station.machine().system());
     ASSERT_TRUE(display.open());
     const uint32_t size = platform::VirtualFramebuffer::kWidth * platform::VirtualFramebuffer::kHeight * 4;
@@ -168,7 +172,7 @@ TEST(PanelControl, AViewerWaitingForTheNextFrameHoldsUpNoOtherClient) {
 TEST(PanelControl, AnOverlongLineIsRefusedAndItsClientLetGo) {
     testing_support::TestStation station;
     const std::string socket = station.path("/run/panel.sock");
-    platform::PanelControl panel(station.machine(), socket);
+    platform::PanelControl panel(station.machine(), socket, kNoKeyLoop);
     sim::LineChannel client(socket);
     EXPECT_EQ(client.ask("screenshot /" + std::string(5000, 'x'), 5000).text, "error line too long");
     EXPECT_FALSE(client.ask("release", 5000).reached) << "the client was let go";

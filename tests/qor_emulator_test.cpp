@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "qor/qor_control.h"
-#include "qor/qor_faults.h"
-#include "qor/qor_model.h"
-#include "qor/qor_options.h"
-#include "qor/qor_stream.h"
 #include "radio/aux_link.h"
+#include "sim/qor/qor_control.h"
+#include "sim/qor/qor_faults.h"
+#include "sim/qor/qor_model.h"
+#include "sim/qor/qor_options.h"
+#include "sim/qor/qor_stream.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "qor/reader_lag.h"
+#include "sim/qor/reader_lag.h"
 
 namespace {
 

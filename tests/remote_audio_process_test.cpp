@@ -10,8 +10,8 @@
 
 #include "emulator_child.h"
 #include "qor_process.h"
-#include "remote/wav_file.h"
 #include "remote_client_process.h"
+#include "sim/remote/wav_file.h"
 #include "station_process.h"
 
 namespace {

@@ -14,8 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "amp/emulator_pty.h"
-#include "cat/cat_answers.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "fake_serial_port.h"
@@ -26,6 +24,8 @@
 #include "remote/frame_builder.h"
 #include "remote/message_dispatch.h"
 #include "remote/remote_checks.h"
+#include "sim/amp/emulator_pty.h"
+#include "sim/cat/cat_answers.h"
 #include "test_station.h"
 #include "ui/settings_menu.h"
 #include "ui/status_bar.h"

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "remote/remote_client.h"
 #include "remote_client_process.h"
+#include "sim/remote/remote_client.h"
 #include "station_process.h"
 
 namespace {

@@ -14,9 +14,9 @@
 
 #include "remote/frame_builder.h"
 #include "remote/frame_writers.h"
-#include "remote/remote_client.h"
 #include "remote/server.h"
 #include "remote_client_process.h"
+#include "sim/remote/remote_client.h"
 #include "test_station.h"
 
 namespace {

@@ -14,8 +14,8 @@
 
 #include "emulator_child.h"
 #include "qor_process.h"
-#include "remote/remote_client.h"
 #include "remote_client_process.h"
+#include "sim/remote/remote_client.h"
 #include "station_process.h"
 
 namespace {

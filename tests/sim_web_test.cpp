@@ -2,9 +2,9 @@
 // command line and the frames' text encoding.
 #include <gtest/gtest.h>
 
-#include "web/base64.h"
-#include "web/web_access.h"
-#include "web/web_options.h"
+#include "sim/web/base64.h"
+#include "sim/web/web_access.h"
+#include "sim/web/web_options.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/line_channel.h"
+#include "sim/common/line_channel.h"
 
 namespace testing_support {
 

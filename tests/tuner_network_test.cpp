@@ -1,11 +1,11 @@
-#include "amp/tuner_network.h"
+#include "sim/amp/tuner_network.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "amp/antenna_load.h"
 #include "core/tune_value_bits.h"
+#include "sim/amp/antenna_load.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "amp/antenna_load.h"
+#include "sim/amp/antenna_load.h"
 
 #include <algorithm>
 #include <cstdio>

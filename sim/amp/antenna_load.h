@@ -9,7 +9,7 @@
 // here only the reactance grows, which is what the tuner has to undo.
 #include <string>
 
-#include "amp/tuner_network.h"
+#include "sim/amp/tuner_network.h"
 
 namespace sim {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "amp/fault_arming.h"
+#include "sim/amp/fault_arming.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "amp/emulator.h"
+#include "sim/amp/emulator.h"
 
 #include <cstdio>
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "amp/emulator_commands.h"
-#include "amp/emulator_faults.h"
-#include "amp/emulator_model.h"
+#include "sim/amp/emulator_commands.h"
+#include "sim/amp/emulator_faults.h"
+#include "sim/amp/emulator_model.h"
 
 namespace sim {
 

@@ -1,9 +1,9 @@
-#include "amp/emulator_commands.h"
+#include "sim/amp/emulator_commands.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "amp/emulator_status.h"
+#include "sim/amp/emulator_status.h"
 
 namespace sim {
 namespace {

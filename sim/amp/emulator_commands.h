@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "amp/emulator_model.h"
-#include "amp/emulator_settings.h"
+#include "sim/amp/emulator_model.h"
+#include "sim/amp/emulator_settings.h"
 
 namespace sim {
 

@@ -34,15 +34,15 @@
 //                             with "FA", keyed_hz the carrier's
 //   received                  payloads received so far, oldest first
 //   clear-received            forget them
-#include "amp/emulator_control.h"
+#include "sim/amp/emulator_control.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "amp/antenna_load.h"
-#include "common/control_channel.h"
+#include "sim/amp/antenna_load.h"
+#include "sim/common/control_channel.h"
 
 namespace sim {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "amp/emulator.h"
+#include "sim/amp/emulator.h"
 
 namespace sim {
 

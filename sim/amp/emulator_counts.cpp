@@ -1,4 +1,4 @@
-#include "amp/emulator_counts.h"
+#include "sim/amp/emulator_counts.h"
 
 #include <algorithm>
 #include <cmath>

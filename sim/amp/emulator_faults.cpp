@@ -1,4 +1,4 @@
-#include "amp/emulator_faults.h"
+#include "sim/amp/emulator_faults.h"
 
 #include <array>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "amp/emulator_loop.h"
+#include "sim/amp/emulator_loop.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -9,14 +9,14 @@
 #include <cstring>
 #include <list>
 
-#include "amp/delayed_output.h"
-#include "amp/emulator.h"
-#include "amp/emulator_control.h"
-#include "amp/emulator_pty.h"
 #include "amp/frame.h"
-#include "common/stop_signals.h"
 #include "platform/log.h"
 #include "platform/sim/line_socket.h"
+#include "sim/amp/delayed_output.h"
+#include "sim/amp/emulator.h"
+#include "sim/amp/emulator_control.h"
+#include "sim/amp/emulator_pty.h"
+#include "sim/common/stop_signals.h"
 
 namespace sim {
 

@@ -2,7 +2,7 @@
 // The emulator's event loop: frames on the pseudo-terminal, control commands
 // on a Unix stream socket (and on standard input when asked), delayed
 // replies, until SIGINT or SIGTERM.
-#include "amp/emulator_options.h"
+#include "sim/amp/emulator_options.h"
 
 namespace sim {
 

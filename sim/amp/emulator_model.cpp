@@ -1,9 +1,9 @@
-#include "amp/emulator_model.h"
+#include "sim/amp/emulator_model.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "amp/emulator_counts.h"
+#include "sim/amp/emulator_counts.h"
 
 namespace sim {
 namespace {

@@ -7,9 +7,9 @@
 // seconds.
 #include <cstdint>
 
-#include "amp/antenna_load.h"
-#include "amp/emulator_settings.h"
 #include "core/status_bits.h"
+#include "sim/amp/antenna_load.h"
+#include "sim/amp/emulator_settings.h"
 
 namespace sim {
 

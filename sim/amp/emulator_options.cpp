@@ -1,6 +1,6 @@
-#include "amp/emulator_options.h"
+#include "sim/amp/emulator_options.h"
 
-#include "common/emulator_arguments.h"
+#include "sim/common/emulator_arguments.h"
 
 namespace sim {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "amp/emulator_settings.h"
+#include "sim/amp/emulator_settings.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "amp/emulator_pty.h"
+#include "sim/amp/emulator_pty.h"
 
 #include <fcntl.h>
 #include <termios.h>

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "amp/tuner_network.h"
 #include "core/tune_value_bits.h"
+#include "sim/amp/tuner_network.h"
 
 namespace sim {
 

@@ -1,9 +1,9 @@
-#include "amp/emulator_status.h"
+#include "sim/amp/emulator_status.h"
 
 #include <cstdio>
 
-#include "amp/emulator_counts.h"
 #include "core/status_bits.h"
+#include "sim/amp/emulator_counts.h"
 
 namespace sim {
 

@@ -4,8 +4,8 @@
 // positions the controller's decoder reads.
 #include <string>
 
-#include "amp/emulator_model.h"
-#include "amp/emulator_settings.h"
+#include "sim/amp/emulator_model.h"
+#include "sim/amp/emulator_settings.h"
 
 namespace sim {
 

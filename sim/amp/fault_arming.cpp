@@ -1,8 +1,8 @@
-#include "amp/fault_arming.h"
+#include "sim/amp/fault_arming.h"
 
 #include <charconv>
 
-#include "amp/emulator.h"
+#include "sim/amp/emulator.h"
 
 namespace sim {
 

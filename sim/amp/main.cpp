@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "amp/emulator_loop.h"
-#include "amp/emulator_options.h"
-#include "common/emulator_arguments.h"
+#include "sim/amp/emulator_loop.h"
+#include "sim/amp/emulator_options.h"
+#include "sim/common/emulator_arguments.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);

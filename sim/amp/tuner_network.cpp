@@ -1,4 +1,4 @@
-#include "amp/tuner_network.h"
+#include "sim/amp/tuner_network.h"
 
 #include <array>
 #include <cmath>

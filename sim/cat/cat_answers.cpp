@@ -1,4 +1,4 @@
-#include "cat/cat_answers.h"
+#include "sim/cat/cat_answers.h"
 
 #include <cctype>
 #include <cstdio>

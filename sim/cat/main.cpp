@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "amp/emulator_pty.h"
-#include "cat/cat_answers.h"
-#include "common/emulator_arguments.h"
-#include "common/stop_signals.h"
+#include "sim/amp/emulator_pty.h"
+#include "sim/cat/cat_answers.h"
+#include "sim/common/emulator_arguments.h"
+#include "sim/common/stop_signals.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "common/control_channel.h"
+#include "sim/common/control_channel.h"
 
 #include <sys/socket.h>
 

@@ -1,4 +1,4 @@
-#include "common/line_channel.h"
+#include "sim/common/line_channel.h"
 
 #include <poll.h>
 #include <sys/socket.h>

@@ -1,4 +1,4 @@
-#include "common/stop_signals.h"
+#include "sim/common/stop_signals.h"
 
 #include <signal.h>
 #include <sys/signalfd.h>

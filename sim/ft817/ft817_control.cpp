@@ -1,10 +1,10 @@
-#include "ft817/ft817_control.h"
+#include "sim/ft817/ft817_control.h"
 
 #include <charconv>
 #include <span>
 #include <vector>
 
-#include "common/control_channel.h"
+#include "sim/common/control_channel.h"
 
 namespace sim {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "ft817/ft817_faults.h"
-#include "ft817/ft817_model.h"
+#include "sim/ft817/ft817_faults.h"
+#include "sim/ft817/ft817_model.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "ft817/ft817_faults.h"
+#include "sim/ft817/ft817_faults.h"
 
 #include <array>
 

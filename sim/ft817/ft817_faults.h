@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "amp/fault_arming.h"
+#include "sim/amp/fault_arming.h"
 
 namespace sim {
 

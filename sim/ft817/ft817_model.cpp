@@ -1,4 +1,4 @@
-#include "ft817/ft817_model.h"
+#include "sim/ft817/ft817_model.h"
 
 #include <cstdio>
 

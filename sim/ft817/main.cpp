@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "amp/delayed_output.h"
-#include "amp/emulator_pty.h"
-#include "common/control_channel.h"
-#include "common/emulator_arguments.h"
-#include "common/stop_signals.h"
-#include "ft817/ft817_control.h"
-#include "ft817/ft817_faults.h"
-#include "ft817/ft817_model.h"
+#include "sim/amp/delayed_output.h"
+#include "sim/amp/emulator_pty.h"
+#include "sim/common/control_channel.h"
+#include "sim/common/emulator_arguments.h"
+#include "sim/common/stop_signals.h"
+#include "sim/ft817/ft817_control.h"
+#include "sim/ft817/ft817_faults.h"
+#include "sim/ft817/ft817_model.h"
 
 namespace {
 

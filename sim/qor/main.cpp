@@ -17,16 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "amp/emulator_pty.h"
-#include "common/control_channel.h"
-#include "common/emulator_arguments.h"
-#include "common/line_channel.h"
-#include "common/stop_signals.h"
-#include "qor/qor_control.h"
-#include "qor/qor_faults.h"
-#include "qor/qor_model.h"
-#include "qor/qor_options.h"
-#include "qor/qor_stream.h"
+#include "sim/amp/emulator_pty.h"
+#include "sim/common/control_channel.h"
+#include "sim/common/emulator_arguments.h"
+#include "sim/common/line_channel.h"
+#include "sim/common/stop_signals.h"
+#include "sim/qor/qor_control.h"
+#include "sim/qor/qor_faults.h"
+#include "sim/qor/qor_model.h"
+#include "sim/qor/qor_options.h"
+#include "sim/qor/qor_stream.h"
 
 namespace {
 

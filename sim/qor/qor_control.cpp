@@ -1,10 +1,10 @@
-#include "qor/qor_control.h"
+#include "sim/qor/qor_control.h"
 
 #include <charconv>
 #include <span>
 #include <vector>
 
-#include "common/control_channel.h"
+#include "sim/common/control_channel.h"
 
 namespace sim {
 namespace {

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "qor/qor_faults.h"
-#include "qor/qor_model.h"
+#include "sim/qor/qor_faults.h"
+#include "sim/qor/qor_model.h"
 
 namespace sim {
 

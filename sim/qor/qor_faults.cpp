@@ -1,4 +1,4 @@
-#include "qor/qor_faults.h"
+#include "sim/qor/qor_faults.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "qor/qor_model.h"
+#include "sim/qor/qor_model.h"
 
 #include <cctype>
 #include <cstdio>

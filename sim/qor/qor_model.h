@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
-#include "qor/qor_stream.h"
-#include "qor/reader_lag.h"
+#include "sim/qor/qor_stream.h"
+#include "sim/qor/reader_lag.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
-#include "qor/qor_options.h"
+#include "sim/qor/qor_options.h"
 
-#include "common/emulator_arguments.h"
+#include "sim/common/emulator_arguments.h"
 
 namespace sim {
 

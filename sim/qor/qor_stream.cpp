@@ -1,4 +1,4 @@
-#include "qor/qor_stream.h"
+#include "sim/qor/qor_stream.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "qor/reader_lag.h"
+#include "sim/qor/reader_lag.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "remote/client_audio.h"
+#include "sim/remote/client_audio.h"
 
 #include <algorithm>
 #include <cstring>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "remote/wav_file.h"
+#include "sim/remote/wav_file.h"
 
 namespace remote_client {
 

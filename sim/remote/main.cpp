@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "remote/client_audio.h"
-#include "remote/remote_client.h"
+#include "sim/remote/client_audio.h"
+#include "sim/remote/remote_client.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "remote/remote_client.h"
+#include "sim/remote/remote_client.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "remote/wav_file.h"
+#include "sim/remote/wav_file.h"
 
 #include <cstring>
 #include <fstream>

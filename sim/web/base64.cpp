@@ -1,4 +1,4 @@
-#include "web/base64.h"
+#include "sim/web/base64.h"
 
 #include <cstdint>
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "web/web_options.h"
-#include "web/web_server.h"
+#include "sim/web/web_options.h"
+#include "sim/web/web_server.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);

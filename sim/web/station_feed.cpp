@@ -1,4 +1,4 @@
-#include "web/station_feed.h"
+#include "sim/web/station_feed.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/line_channel.h"
+#include "sim/common/line_channel.h"
 
 namespace sim::web {
 namespace {

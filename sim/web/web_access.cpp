@@ -1,4 +1,4 @@
-#include "web/web_access.h"
+#include "sim/web/web_access.h"
 
 #include <regex>
 #include <string_view>

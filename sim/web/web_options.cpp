@@ -1,4 +1,4 @@
-#include "web/web_options.h"
+#include "sim/web/web_options.h"
 
 #include <arpa/inet.h>
 

@@ -1,4 +1,4 @@
-#include "web/web_server.h"
+#include "sim/web/web_server.h"
 
 #include <arpa/inet.h>
 #include <httplib.h>
@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "common/line_channel.h"
-#include "web/base64.h"
-#include "web/station_feed.h"
-#include "web/web_access.h"
+#include "sim/common/line_channel.h"
+#include "sim/web/base64.h"
+#include "sim/web/station_feed.h"
+#include "sim/web/web_access.h"
 
 namespace sim::web {
 namespace {

@@ -3,7 +3,7 @@
 // screen and the emulators' state to it as server-sent events, and passes
 // its key presses to the panel channel and its commands to the emulators'
 // control channels. Loopback only unless told to listen elsewhere.
-#include "web/web_options.h"
+#include "sim/web/web_options.h"
 
 namespace sim::web {
 

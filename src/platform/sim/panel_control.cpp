@@ -27,7 +27,6 @@ constexpr std::chrono::milliseconds kReleaseSettle{30};
 // a transfer to the small controller, which reads the levels twelve times,
 // falls among them.
 constexpr uint64_t kSettleReads = 20;
-constexpr std::chrono::milliseconds kSettleLimit{5000};
 // How often a waiting listener looks at the stop flag.
 constexpr int kPollMs = 100;
 // A command names a file, so a line may be as long as a path; a client that
@@ -41,8 +40,9 @@ bool readable(int fd) {
 
 }  // namespace
 
-PanelControl::PanelControl(SimPlatform& machine, std::string socketPath)
-    : machine_(machine), socketPath_(std::move(socketPath)) {
+PanelControl::PanelControl(SimPlatform& machine, std::string socketPath,
+                           std::chrono::milliseconds settleLimit)
+    : machine_(machine), socketPath_(std::move(socketPath)), settleLimit_(settleLimit) {
     std::string error;
     listener_ = listenForLines(socketPath_, error);
     if (listener_ < 0) {
@@ -82,9 +82,8 @@ void PanelControl::driveKey(int key, bool down) {
     const int pin = kFirstKeyPin + key - 1;
     machine_.gpio().drive(pin, down ? std::optional<int>(0) : std::nullopt);
     // Past the debounce, so that the station has seen the change before the
-    // next command, also when a loaded machine runs its key loop late. Without
-    // a key loop (no GPIO thread) the wait gives up.
-    machine_.gpio().awaitLevelReads(kSettleReads, kSettleLimit);
+    // next command, also when a loaded machine runs its key loop late.
+    machine_.gpio().awaitLevelReads(kSettleReads, settleLimit_);
     if (!down) machine_.clock().sleepFor(kReleaseSettle);
 }
 

@@ -17,6 +17,7 @@
 // seen it up. A few clients are served at once, so that a viewer waiting for
 // the next frame does not hold up the keys.
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,8 +28,11 @@ namespace platform {
 
 class PanelControl {
   public:
-    // Serves socketPath (created with its folder) on a thread of its own until destroyed.
-    PanelControl(SimPlatform& machine, std::string socketPath);
+    // Serves socketPath (created with its folder) on a thread of its own until
+    // destroyed. A key change waits up to settleLimit for the station's key
+    // loop to read it; where no key loop runs (a unit test), 0 waits not at all.
+    PanelControl(SimPlatform& machine, std::string socketPath,
+                 std::chrono::milliseconds settleLimit = std::chrono::seconds(5));
     ~PanelControl();
     PanelControl(const PanelControl&) = delete;
     PanelControl& operator=(const PanelControl&) = delete;
@@ -43,6 +47,7 @@ class PanelControl {
 
     SimPlatform& machine_;
     std::string socketPath_;
+    std::chrono::milliseconds settleLimit_;
     std::atomic<bool> stopping_{false};
     int listener_ = -1;
     std::vector<std::thread> threads_;
