@@ -39,6 +39,20 @@ class MainLoop : public ::testing::Test {
 
     [[nodiscard]] std::vector<int32_t> queued() const { return works.cmdRing.pending(); }
 
+    // TUNE pressed on a unit with the maker's transceiver, no display.
+    void startPanelTune() {
+        works.fb = nullptr;
+        works.ModeWorkIdx = 1;
+        works.TUNEenabled = 1;
+        works.AutoTuneMode = 1;
+        works.errorsHeld = 0;
+        tuner::GoTune(works);
+    }
+    void linkSendsTheTunesFirstCommands() {
+        works.cmdRing.clear();
+        works.cmdBurst = 0;
+    }
+
     TestStation station;
     core::Works& works = station.works;
     core::TryMutex serMut;
@@ -243,12 +257,7 @@ TEST_F(MainLoop, TheLoopRunsWithoutADisplay) {
 }
 
 TEST_F(MainLoop, APanelTuneWhoseCarrierNeverComesIsAborted) {
-    works.fb = nullptr;
-    works.ModeWorkIdx = 1;
-    works.TUNEenabled = 1;
-    works.AutoTuneMode = 1;
-    works.errorsHeld = 0;
-    tuner::GoTune(works);
+    startPanelTune();
     ASSERT_EQ(works.tuneState, 1);
     while (works.cmdRing.pop()) {
     }
@@ -267,14 +276,9 @@ TEST_F(MainLoop, APanelTuneWhoseCarrierNeverComesIsAborted) {
 // The maker's transceiver moves while a panel tune waits for its carrier:
 // the band follows once the tune has ended, and the carrier is still asked for.
 TEST_F(MainLoop, ABandChangeDuringATuneWaitsForTheTuneToEnd) {
-    works.fb = nullptr;
-    works.ModeWorkIdx = 1;
-    works.TUNEenabled = 1;
-    works.AutoTuneMode = 1;
-    tuner::GoTune(works);
+    startPanelTune();
     ASSERT_EQ(works.tuneState, 1);
-    works.cmdRing.clear();
-    works.cmdBurst = 0;  // the link sent the tune's first commands
+    linkSendsTheTunesFirstCommands();
     works.qorParams[core::qorWord::ActiveFrequency] = 7100000;
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.frequency, 7100000);
@@ -293,26 +297,15 @@ TEST_F(MainLoop, ABandChangeDuringATuneWaitsForTheTuneToEnd) {
 // Commands queued after the tune's first ones wait for its end; they must not
 // keep the carrier from being asked for, or the tune waits for ever.
 TEST_F(MainLoop, APanelTuneAsksForItsCarrierOnceItsFirstCommandsAreOut) {
-    works.fb = nullptr;
-    works.ModeWorkIdx = 1;
-    works.TUNEenabled = 1;
-    works.AutoTuneMode = 1;
-    works.errorsHeld = 0;
-    tuner::GoTune(works);
-    works.cmdRing.clear();
-    works.cmdBurst = 0;
+    startPanelTune();
+    linkSendsTheTunesFirstCommands();
     amp::IncPNTIn_CMDLinear(core::cmd::Thresholds, works);
     ui::timerTick(works, kNow);
     EXPECT_TRUE(works.tuneTxState & core::tuneTxState::SendCarrier);
 }
 
 TEST_F(MainLoop, APanelTuneWhoseFirstCommandsNeverGoOutIsAborted) {
-    works.fb = nullptr;
-    works.ModeWorkIdx = 1;
-    works.TUNEenabled = 1;
-    works.AutoTuneMode = 1;
-    works.errorsHeld = 0;
-    tuner::GoTune(works);
+    startPanelTune();
     ASSERT_FALSE(works.cmdRing.empty());
     ASSERT_EQ(works.cmdBurst, 1);
     for (int tick = 0; tick < 124; ++tick) ui::timerTick(works, kNow);
