@@ -10,9 +10,7 @@
 
 #include "app/oneshot_threads.h"
 #include "config/last_good_link.h"
-#include "config/remote_threads.h"
 #include "core/tiny_mailbox.h"
-#include "core/tune_lock.h"
 #include "platform/sim/scaled_clock.h"
 #include "test_station.h"
 
@@ -54,15 +52,6 @@ TEST(ThreadSet, AThreadRunsOnceAtATimeAndIsJoined) {
     EXPECT_TRUE(station.threads.join(ThreadId::Timer));
 }
 
-TEST(TuneLock, AHolderThatNeverUnlocksIsTakenOverAfterABoundedWait) {
-    TestStation station;
-    core::TuneLock& lock = station.works.tuneLock;
-    lock.lock();
-    lock.lock();  // the first holder forgot to unlock
-    EXPECT_TRUE(lock.held());
-    EXPECT_TRUE(station.log.contains("tune lock held for over 1000 ms: taken over"));
-}
-
 TEST(TinyMailbox, ACommandIsHandedOverTwice) {
     TestStation station(std::make_unique<platform::ScaledClock>(1.0));  // a real thread serves the mailbox
     core::Works& works = station.works;
@@ -95,24 +84,6 @@ TEST(LoadThread, CountsDownToZeroAndWaitsThereForTheEndOfTheStartUp) {
     station.threads.join(ThreadId::LoadThread);
     EXPECT_EQ(works.initDone, 1);
     EXPECT_FALSE(station.log.contains("Loading ...-1"));
-}
-
-TEST(RemoteThreads, StopAndStartFlipTheEnableCharactersAndSave) {
-    TestStation station;
-    core::Works& works = station.works;
-    station.setup.EnableWrite = '1';
-    station.setup.EnableFFT = '1';
-    works.remoteFault = 1;
-    config::ExitThreadRemote(works);
-    EXPECT_EQ(station.setup.EnableWrite, '0');
-    EXPECT_EQ(station.setup.EnableFFT, '0');
-    EXPECT_TRUE(station.log.contains(">>>>>>>>>>>>>>>>>>>>>>>>> REMOTE STOP \n"));
-    config::StartThreadCommRemote(works);
-    for (char enable : {station.setup.EnableWrite.load(), station.setup.EnableRead.load(),
-                        station.setup.EnableCAT.load(), station.setup.EnableFFT.load()})
-        EXPECT_EQ(enable, '1');
-    EXPECT_EQ(works.remoteFault, 0);
-    EXPECT_TRUE(std::filesystem::exists(station.path("/opt/set/setup.txt")));
 }
 
 TEST(UpdateConfirmation, RemovesBothMarkersAndRemountsReadOnly) {

@@ -5,44 +5,24 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "emulator_process.h"
-#include "station_process.h"
+#include "panel_station.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing_support::askSocket;
 using testing_support::readAll;
-using testing_support::StationProcess;
 
-class PanelProcess : public ::testing::Test {
+class PanelProcess : public ::testing::Test, protected testing_support::PanelStation {
   protected:
     PanelProcess() {
-        fs::create_directories(root / "opt/set");
-        std::ofstream(root / "opt/set/antenna.txt") << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n";
-        std::ofstream(root / "opt/set/setup.txt") << "AutoTuneMode: 1\nTUNEenabled: 1\nSWRescAutoTune: 130\n";
+        writeFile("/opt/set/antenna.txt", "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n");
+        writeFile("/opt/set/setup.txt", "AutoTuneMode: 1\nTUNEenabled: 1\nSWRescAutoTune: 130\n");
     }
 
-    void start() {
-        ASSERT_TRUE(emulator.ready());
-        station = std::make_unique<StationProcess>(std::vector<std::string>{"--time-scale", "4"},
-                                                   std::vector<std::pair<std::string, std::string>>{}, root);
-        // The service keyboard starts after the countdown and the menu set-up: the keys are live by then.
-        ASSERT_TRUE(station->waitFor(
-            [&] { return station->log().find("Keyboard function entered") != std::string::npos; }, 60s))
-            << station->log();
-    }
-    void press(int key) {
-        ASSERT_EQ(askSocket(root / "run/panel.sock", "press " + std::to_string(key)), "ok");
-    }
     bool received(const std::string& payload, std::chrono::seconds limit) {
         return station->waitFor(
             [&] { return emulator.control("received").find(payload) != std::string::npos; }, limit);
@@ -55,14 +35,6 @@ class PanelProcess : public ::testing::Test {
         }
         FAIL() << payload << " never reached the amplifier\n" << emulator.control("received");
     }
-
-    bool logged(const std::string& text, std::chrono::seconds limit) {
-        return station->waitFor([&] { return station->log().find(text) != std::string::npos; }, limit);
-    }
-
-    fs::path root = StationProcess::makeRoot();
-    testing_support::EmulatorProcess emulator{root};
-    std::unique_ptr<StationProcess> station;
 };
 
 TEST_F(PanelProcess, ASettingChangedInTheMenuReachesTheSetupFile) {
@@ -139,7 +111,7 @@ long told(const std::vector<std::string>& events, const std::string& start) {
 }
 
 TEST_F(PanelProcess, ABankChangeAndATuneAreToldInTheLogOnceEach) {
-    std::ofstream(root / "opt/set/antenna_b1.txt") << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n";
+    writeFile("/opt/set/antenna_b1.txt", "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n");
     start();
     ASSERT_EQ(emulator.control("key 10 14100000").rfind("ok", 0), 0u);
     ASSERT_EQ(emulator.control("unkey").rfind("ok", 0), 0u);

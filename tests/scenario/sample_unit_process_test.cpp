@@ -6,20 +6,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <regex>
 #include <string>
 
-#include "emulator_process.h"
-#include "station_process.h"
+#include "panel_station.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing_support::askSocket;
 using testing_support::readAll;
-using testing_support::StationProcess;
 
 // The drive the page's Transceiver box keys with unless the user changes it.
 const std::string kPageDrive = "5";
@@ -32,25 +28,13 @@ bool prepareRunRoot(const fs::path& root) {
     return std::system(command.c_str()) == 0;
 }
 
-class SampleUnitTune : public ::testing::TestWithParam<const char*> {
+class SampleUnitTune : public ::testing::TestWithParam<const char*>, protected testing_support::PanelStation {
   protected:
     void start() {
         ASSERT_TRUE(prepareRunRoot(root));
-        ASSERT_TRUE(emulator.ready());
-        station = std::make_unique<StationProcess>(std::vector<std::string>{"--time-scale", "4"},
-                                                   std::vector<std::pair<std::string, std::string>>{}, root);
-        ASSERT_TRUE(station->waitFor(
-            [&] { return station->log().find("Keyboard function entered") != std::string::npos; }, 60s))
-            << station->log();
-    }
-    void press(int key) {
-        ASSERT_EQ(askSocket(root / "run/panel.sock", "press " + std::to_string(key)), "ok");
+        PanelStation::start();
     }
     void control(const std::string& command) { ASSERT_EQ(emulator.control(command).rfind("ok", 0), 0u); }
-
-    fs::path root = StationProcess::makeRoot();
-    testing_support::EmulatorProcess emulator{root};
-    std::unique_ptr<StationProcess> station;
 };
 
 TEST_P(SampleUnitTune, ACompleteTuneIntoABadLoadIsStoredWithoutTrippingTheAmplifier) {

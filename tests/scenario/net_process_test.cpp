@@ -3,22 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <string>
-#include <thread>
 
-#include "emulator_process.h"
-#include "station_process.h"
+#include "panel_station.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing_support::askSocket;
 using testing_support::readAll;
-using testing_support::StationProcess;
 
 // The address with its prefix length, two DNS servers, and an IPv6 stanza
 // that is not the panel's to edit.
@@ -32,31 +24,15 @@ constexpr const char* kInterfaces =
     "iface eth0 inet6 static\n"
     "    address fd00::10/64\n";
 
-class NetProcess : public ::testing::Test {
+class NetProcess : public ::testing::Test, protected testing_support::PanelStation {
   protected:
     NetProcess() {
-        fs::create_directories(root / "opt/set");
-        std::ofstream(root / "opt/set/antenna.txt") << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n";
-        std::ofstream(root / "opt/set/interfaces") << kInterfaces;
+        writeFile("/opt/set/antenna.txt", "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n");
+        writeFile("/opt/set/interfaces", kInterfaces);
         // Filter 1 covers 40 m, disabled; filter 2 the rest, disabled.
-        std::ofstream(root / "opt/set/filter.txt") << ";header\n7000000 7300000 0\n0 54000000 0\n";
+        writeFile("/opt/set/filter.txt", ";header\n7000000 7300000 0\n0 54000000 0\n");
     }
 
-    void start() {
-        ASSERT_TRUE(emulator.ready());
-        station = std::make_unique<StationProcess>(std::vector<std::string>{"--time-scale", "4"},
-                                                   std::vector<std::pair<std::string, std::string>>{}, root);
-        ASSERT_TRUE(station->waitFor(
-            [&] { return station->log().find("Keyboard function entered") != std::string::npos; }, 60s))
-            << station->log();
-    }
-    // On a busy machine the panel may miss a short press or still be handling
-    // one when the next comes: each press is held well below a long press's
-    // 0.5 s and given time to land.
-    void press(int key) {
-        ASSERT_EQ(askSocket(root / "run/panel.sock", "hold " + std::to_string(key) + " 300"), "ok");
-        std::this_thread::sleep_for(150ms);
-    }
     // SET, then down to the item, then its editor.
     void editMenuItem(int index) {
         press(5);
@@ -68,10 +44,6 @@ class NetProcess : public ::testing::Test {
         for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++found;
         return found;
     }
-
-    fs::path root = StationProcess::makeRoot();
-    testing_support::EmulatorProcess emulator{root};
-    std::unique_ptr<StationProcess> station;
 };
 
 TEST_F(NetProcess, AnEditedAddressReachesTheInterfacesFileAlone) {
@@ -116,8 +88,9 @@ TEST_F(NetProcess, AnEnabledFilterGoesInLineOnTheNextFrequencyChange) {
 // A hand-edited filter file with an empty line after row 3: the 20 m filter
 // is still filter 4, the one the amplifier puts in line at 14.2 MHz.
 TEST_F(NetProcess, AnEmptyLineInTheFilterFileShiftsNoFilter) {
-    std::ofstream(root / "opt/set/filter.txt") << ";header\n1800000 2000000 1\n3500000 4000000 1\n"
-                                                  "7000000 7300000 1\n\n14000000 14350000 1\n0 54000000 1\n";
+    writeFile("/opt/set/filter.txt",
+              ";header\n1800000 2000000 1\n3500000 4000000 1\n7000000 7300000 1\n\n14000000 14350000 1\n"
+              "0 54000000 1\n");
     start();
     ASSERT_EQ(emulator.control("key 5 14200000").rfind("ok", 0), 0u);
     ASSERT_EQ(emulator.control("unkey").rfind("ok", 0), 0u);
