@@ -117,23 +117,20 @@ kill -TERM "$first"
 within 15 ended "$first" || fail "run.sh did not end on SIGTERM"
 within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
 
-BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 --radio qor >"$out" 2>&1 &
-first=$!
-within 60 printed "OK works->serFD=" || fail "the station did not open the transceiver's link"
-[ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!Qor" ] || fail "the band table does not name the transceiver"
-within 60 follows_radio || fail "the station did not pass the transceiver's frequency on: $(amp_state)"
-kill -TERM "$first"
-within 15 ended "$first" || fail "run.sh with the transceiver did not end on SIGTERM"
-within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
-
-BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 --radio ft817 >"$out" 2>&1 &
-first=$!
-within 60 printed "OK works->catSerFD=" || fail "the station did not open the FT-817's CAT port"
-[ "$(head -n 1 "$root/opt/set/antenna.txt")" = "!817" ] || fail "the band table does not name the FT-817"
-within 60 follows_radio || fail "the station did not pass the FT-817's frequency on: $(amp_state)"
-kill -TERM "$first"
-within 15 ended "$first" || fail "run.sh with the FT-817 did not end on SIGTERM"
-within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
+# run_with_radio RADIO PORT_LINE TABLE NAME: run.sh --radio RADIO opens the
+# radio's port, switches the band table to it and follows its frequency.
+run_with_radio() {
+  BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 --radio "$1" >"$out" 2>&1 &
+  first=$!
+  within 60 printed "$2" || fail "the station did not open the $4's port"
+  [ "$(head -n 1 "$root/opt/set/antenna.txt")" = "$3" ] || fail "the band table does not name the $4"
+  within 60 follows_radio || fail "the station did not pass the $4's frequency on: $(amp_state)"
+  kill -TERM "$first"
+  within 15 ended "$first" || fail "run.sh with the $4 did not end on SIGTERM"
+  within 5 stopped || fail "left running: $(pgrep -af -- "--root $root")"
+}
+run_with_radio qor "OK works->serFD=" "!Qor" transceiver
+run_with_radio ft817 "OK works->catSerFD=" "!817" FT-817
 
 BRISEL_NO_BUILD=1 BRISEL_ROOT=$root setsid bash "$source_dir/run.sh" --port 0 --time-scale 10 >"$out" 2>&1 &
 first=$!
