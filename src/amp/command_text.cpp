@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "core/amp_commands.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 
 namespace amp {
 namespace {
@@ -32,7 +32,7 @@ CommandText make(const char* letters, std::string payload) {
     return {{letters[0], letters[1]}, std::move(payload)};
 }
 
-std::string tuneWordText(const core::Works& works) {
+std::string tuneWordText(const core::AmpRecord& works) {
     return format("MT1%08X;", works.tuneValue.load());
 }
 
@@ -50,7 +50,7 @@ std::string generalSettingsFor(std::string settings, int32_t modeWorkIdx) {
     return settings;
 }
 
-const char* withheldReason(const core::Works& works, int32_t code) {
+const char* withheldReason(const core::AmpRecord& works, int32_t code) {
     if (code == core::cmd::GeneralSettings && works.genSettings.get().size() != kGeneralSettingsLength)
         return "GS not sent: no complete general settings read\n";
     if (code == core::cmd::Multiplier && works.calMultiplier == 0.0)
@@ -58,7 +58,7 @@ const char* withheldReason(const core::Works& works, int32_t code) {
     return nullptr;
 }
 
-std::optional<CommandText> commandText(const core::Works& works, int32_t code) {
+std::optional<CommandText> commandText(const core::AmpRecord& works, int32_t code) {
     if (withheldReason(works, code)) return std::nullopt;
     switch (code) {
         case core::cmd::VersionQuery:

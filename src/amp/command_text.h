@@ -6,7 +6,7 @@
 #include <string>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -18,7 +18,7 @@ struct CommandText {
 
 // Nothing for codes that are not commands (internal link states, unused codes) and for
 // commands withheld for now.
-[[nodiscard]] std::optional<CommandText> commandText(const core::Works& works, int32_t code);
+[[nodiscard]] std::optional<CommandText> commandText(const core::AmpRecord& works, int32_t code);
 
 // The fixed text of an attenuator value: first digit the 3 dB pad (bit 1), second the 2 dB pad (bit 0).
 [[nodiscard]] const char* attenuatorText(int value);
@@ -30,6 +30,6 @@ struct CommandText {
 // Why a command must not go out now (the text to log), or nullptr. The general settings and the
 // calibration multiplier go back as they were read; before that there are only zeros to send,
 // which the amplifier would store.
-[[nodiscard]] const char* withheldReason(const core::Works& works, int32_t code);
+[[nodiscard]] const char* withheldReason(const core::AmpRecord& works, int32_t code);
 
 }  // namespace amp

@@ -5,14 +5,15 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/record/amp_record.h"
+#include "core/record/setup_record.h"
 #include "core/status_bits.h"
 #include "core/threads.h"
-#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {
 
-int GPIO_Errori(core::Works& works) {
+int GPIO_Errori(core::AmpRecord& works) {
     if (works.protFlags != 0) {
         platform::trace("----------> 1- ERRORI!!\n");
         GestErrore(works);
@@ -30,7 +31,7 @@ int GPIO_Errori(core::Works& works) {
     return 1;
 }
 
-void GestErrore(core::Works& works) {
+void GestErrore(core::AmpRecord& works) {
     platform::trace(">>> ERRORI: GestErrore\n");
     if (core::ExistError(works, core::err::MicroReset)) {
         InitMicroCmd(works);
@@ -54,7 +55,7 @@ void GestErrore(core::Works& works) {
     platform::trace(">>> END GEST ERRORE!! %i\n", works.antennaRow.load());
 }
 
-void ResetBiasCmd(core::Works& works) {
+void ResetBiasCmd(core::AmpRecord& works) {
     if (works.ampProt != 0 || (works.ampStatus & core::ampStatus::SwrAlarm)) {
         IncPNTIn_CMDLinear(core::cmd::ClearProtections, works);
         platform::trace(">>> ERRORI: RESET Protezione AMPL!\n");
@@ -65,14 +66,14 @@ void ResetBiasCmd(core::Works& works) {
     IncPNTIn_CMDLinear(core::cmd::Attenuator, works);
 }
 
-void ClearDisplayError(core::Works& works) {
+void ClearDisplayError(core::AmpRecord& works) {
     works.protFlags |= core::protFlags::DisplayCleared;
     for (int code : {core::err::TuneTimeout, core::err::TuneSwrTimeout, core::err::TuneAborted})
         core::DeleteErrore(works, code);
     platform::trace(" -->reset protezione %c\n", static_cast<char>(works.ampStatus.load()));
 }
 
-void VerificaEsistonoErrori(core::Works& works) {
+void VerificaEsistonoErrori(core::AmpRecord& works) {
     int oldest = core::ExistAnError(works);
     if (oldest < 0) return;
     platform::trace("FOUND ERR: %d \n", oldest);
@@ -80,7 +81,7 @@ void VerificaEsistonoErrori(core::Works& works) {
     core::VerifyWarningTemporaneiDopoResetBias(works);
 }
 
-void GestErroreRemote(core::Works& works) {
+void GestErroreRemote(core::AmpRecord& works) {
     core::SetupRecord& setup = *works.setup;
     platform::trace(">>> RESTART REMOTE: %i %i audio %x %x\n", works.remoteChecked.load(),
                     works.remoteFault.load(), setup.EnableWrite.load(), setup.EnableRead.load());
@@ -107,7 +108,7 @@ void GestErroreRemote(core::Works& works) {
     }
 }
 
-void GestErroreSerial(core::Works& works) {
+void GestErroreSerial(core::AmpRecord& works) {
     ClearDisplayError(works);
     if (works.protFlags & core::protFlags::Tripped) core::VerifyWarningTemporaneiDopoResetBias(works);
     if (works.protFlags & core::protFlags::TemporaryWarnings) {

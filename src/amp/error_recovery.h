@@ -4,18 +4,18 @@
 // error had stopped.
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
 
 // The error key: 1 when it handled errors and the key's own action is skipped.
-int GPIO_Errori(core::Works& works);
-void GestErrore(core::Works& works);
-void GestErroreRemote(core::Works& works);
-void GestErroreSerial(core::Works& works);
-void ResetBiasCmd(core::Works& works);
-void ClearDisplayError(core::Works& works);
-void VerificaEsistonoErrori(core::Works& works);
+int GPIO_Errori(core::AmpRecord& works);
+void GestErrore(core::AmpRecord& works);
+void GestErroreRemote(core::AmpRecord& works);
+void GestErroreSerial(core::AmpRecord& works);
+void ResetBiasCmd(core::AmpRecord& works);
+void ClearDisplayError(core::AmpRecord& works);
+void VerificaEsistonoErrori(core::AmpRecord& works);
 
 }  // namespace amp

@@ -5,7 +5,7 @@
 #include "amp/fan_table.h"
 #include "amp/startup_commands.h"
 #include "core/amp_commands.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -33,7 +33,7 @@ bool mayLower(const std::vector<core::FanRow>& table, int32_t active, float hyst
     return SearchTemperatureFromVentola(active, table) - hysteresis > temperature;
 }
 
-void heatSinkFan(core::Works& works, const std::vector<core::FanRow>& table, float temperature) {
+void heatSinkFan(core::AmpRecord& works, const std::vector<core::FanRow>& table, float temperature) {
     int32_t speed = percentFor(table, temperature);
     works.fanSpeed = speed;
     int32_t active = works.fanSpeedActive;
@@ -49,7 +49,7 @@ void heatSinkFan(core::Works& works, const std::vector<core::FanRow>& table, flo
     works.fanForce = 0;
 }
 
-void cpuFan(core::Works& works) {
+void cpuFan(core::AmpRecord& works) {
     float temperature = std::max(works.cpuTemp.load(), works.cpuTemp2.load());
     float threshold = static_cast<float>(works.CPUTempVentola.load());
     int32_t speed = threshold <= temperature ? works.CPUPercVentola.load() : 0;
@@ -70,7 +70,7 @@ float SearchTemperatureFromVentola(int32_t speed, const std::vector<core::FanRow
     return row == table.end() ? 0.0f : row->temperature;
 }
 
-void searchPercentVentola(core::Works& works) {
+void searchPercentVentola(core::AmpRecord& works) {
     if (works.initDone == 0 || works.fanCmdPending == 1) return;
     // The fan command knows modes 0 to 2; any other value runs the normal table.
     uint8_t mode = works.FANmode;

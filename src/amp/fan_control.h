@@ -8,13 +8,13 @@
 #include "core/record/band_config.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
 
 // Chooses the fan speeds and queues the fan commands that change them.
-void searchPercentVentola(core::Works& works);
+void searchPercentVentola(core::AmpRecord& works);
 
 // The temperature of the first row with this percent; 0 when no row has it.
 [[nodiscard]] float SearchTemperatureFromVentola(int32_t speed, const std::vector<core::FanRow>& table);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "config/text_lines.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -49,7 +49,7 @@ std::vector<core::FanRow> parseFanTable(std::string_view text) {
     return rows;
 }
 
-void ReadVentolaFile(core::Works& works, int table) {
+void ReadVentolaFile(core::AmpRecord& works, int table) {
     if (table < 0 || table >= kFanTables) {
         platform::logError("no fan table %i", table);
         return;

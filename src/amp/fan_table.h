@@ -7,7 +7,7 @@
 #include "core/record/band_config.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -21,6 +21,6 @@ inline constexpr const char* kFanTablePaths[kFanTables] = {"/opt/set/ventola.txt
 [[nodiscard]] std::vector<core::FanRow> parseFanTable(std::string_view text);
 
 // Table 0 must be read first: a missing table 1 or 2 takes its rows.
-void ReadVentolaFile(core::Works& works, int table);
+void ReadVentolaFile(core::AmpRecord& works, int table);
 
 }  // namespace amp

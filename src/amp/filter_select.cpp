@@ -3,7 +3,7 @@
 #include "amp/startup_commands.h"
 #include "config/filter_files.h"
 #include "core/amp_commands.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -17,7 +17,7 @@ uint8_t filterMaskFor(const core::FilterRows& rows, int32_t frequency) {
     return 0;
 }
 
-void SetFilterFromfreq(core::Works& works) {
+void SetFilterFromfreq(core::AmpRecord& works) {
     const core::FilterRows rows = works.filterTable.with([](const core::FilterRows& table) { return table; });
     const uint8_t mask = filterMaskFor(rows, works.frequency);
     if (mask == works.filterMask) return;
@@ -29,7 +29,7 @@ void SetFilterFromfreq(core::Works& works) {
         platform::trace(">>>>>>>>>>>>>>> SET NESSUN FILTER!!\n");
 }
 
-void EnDisFilter(core::Works& works, uint8_t value) {
+void EnDisFilter(core::AmpRecord& works, uint8_t value) {
     const int row = works.filterSel;
     if (row < 0 || row >= core::kFilterRows) return;
     works.filterTable.with(

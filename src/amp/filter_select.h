@@ -5,7 +5,7 @@
 #include "core/record/filter_table.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -14,8 +14,8 @@ namespace amp {
 // ends included); 0 when none does.
 [[nodiscard]] uint8_t filterMaskFor(const core::FilterRows& rows, int32_t frequency);
 // Tells the amplifier the filter for `frequency` when it differs from the one in line.
-void SetFilterFromfreq(core::Works& works);
+void SetFilterFromfreq(core::AmpRecord& works);
 // Sets the enable flag of the row filterSel, chooses the filter again and saves the table.
-void EnDisFilter(core::Works& works, uint8_t value);
+void EnDisFilter(core::AmpRecord& works, uint8_t value);
 
 }  // namespace amp

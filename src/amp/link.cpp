@@ -10,8 +10,9 @@
 #include "amp/reply_decoder.h"
 #include "amp/reply_match.h"
 #include "core/amp_commands.h"
+#include "core/record/amp_record.h"
+#include "core/record/setup_record.h"
 #include "core/tune_value_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -23,7 +24,7 @@ using std::chrono::milliseconds;
 constexpr int kReplyTimeoutMs = 1500;
 
 // Changes of the tune word that belong to the command itself, made under the tune lock.
-void prepareTuneWord(core::Works& works, int32_t code) {
+void prepareTuneWord(core::AmpRecord& works, int32_t code) {
     uint32_t word = works.tuneValue;
     switch (code) {
         case core::cmd::RecallTune:
@@ -53,7 +54,7 @@ void prepareTuneWord(core::Works& works, int32_t code) {
 }
 
 // What a command changes once it is on the wire.
-void afterSending(core::Works& works, int32_t code, const std::string& payload) {
+void afterSending(core::AmpRecord& works, int32_t code, const std::string& payload) {
     switch (code) {
         case core::cmd::TuneWord:
             works.tunerBypass = (works.tuneValue & core::tuneValue::Bypass) != 0;
@@ -97,7 +98,7 @@ void discardStaleBytes(platform::SerialPort& port) {
     if (count > 0) platform::trace("Linear: %d stale bytes dropped before the resend\n", count);
 }
 
-void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
+void sendCommand(core::AmpRecord& works, platform::SerialPort& port, int32_t code) {
     if (const char* reason = withheldReason(works, code)) {
         platform::trace("%s", reason);
         NextCmdPriority(works, core::cmd::Status);
@@ -133,7 +134,7 @@ void sendCommand(core::Works& works, platform::SerialPort& port, int32_t code) {
     works.linearProcessStatus = code == core::cmd::HoldMicro ? core::cmd::Resting : core::cmd::AwaitReply;
 }
 
-void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler) {
+void receiveStep(core::AmpRecord& works, platform::SerialPort& port, FrameAssembler& assembler) {
     platform::Clock& clock = works.platform->clock();
     if (port.bytesAvailable() <= 0) {
         ++works.counterrortimeout;
@@ -194,7 +195,7 @@ void receiveStep(core::Works& works, platform::SerialPort& port, FrameAssembler&
 
 }  // namespace
 
-void OpenLinear(core::Works& works, platform::SerialPort& port) {
+void OpenLinear(core::AmpRecord& works, platform::SerialPort& port) {
     std::string device = works.setup->text(works.setup->LinPort);
     platform::logInfo("Init Linear Port %s", device.c_str());
     char failure[100];
@@ -220,19 +221,19 @@ void OpenLinear(core::Works& works, platform::SerialPort& port) {
     platform::logInfo("OK works->linFD=%d (%s)", port.fd(), device.c_str());
 }
 
-void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::Works& works) {
+void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::AmpRecord& works) {
     works.counterrortimeout = 0;
     if (!port.writeText(encodeFrame(payload)) && port.isOpen())
         platform::logError("Linear: write failed error %d", errno);
 }
 
-void LastCmdSent(core::Works& works, char letter1, char letter2, int32_t code) {
+void LastCmdSent(core::AmpRecord& works, char letter1, char letter2, int32_t code) {
     works.lastCmdName[0] = letter1;
     works.lastCmdName[1] = letter2;
     works.lastCmdCode = code;
 }
 
-void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value, int32_t code) {
+void SetAttenuatorCMD(core::AmpRecord& works, platform::SerialPort& port, int value, int32_t code) {
     const char* text = attenuatorText(value);
     LastCmdSent(works, 'A', 'T', code);
     writeLinearPort(port, text, works);
@@ -240,7 +241,7 @@ void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value,
     platform::trace("................AT>> %s\n", text);
 }
 
-void linearStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler) {
+void linearStep(core::AmpRecord& works, platform::SerialPort& port, FrameAssembler& assembler) {
     int32_t state = works.linearProcessStatus;
     if (state == core::cmd::AwaitReply) {
         receiveStep(works, port, assembler);
@@ -251,7 +252,7 @@ void linearStep(core::Works& works, platform::SerialPort& port, FrameAssembler& 
     }
 }
 
-void Linear(core::Works& works) {
+void Linear(core::AmpRecord& works) {
     works.linearProcessStatus = core::cmd::Status;
     std::unique_ptr<platform::SerialPort> port = works.platform->serialPort();
     OpenLinear(works, *port);

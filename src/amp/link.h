@@ -8,21 +8,21 @@
 #include "platform/serial_port.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
 
-void Linear(core::Works& works);
+void Linear(core::AmpRecord& works);
 // Opens and configures the port; failures are shown on the panel and the
 // link goes on, failing every exchange.
-void OpenLinear(core::Works& works, platform::SerialPort& port);
+void OpenLinear(core::AmpRecord& works, platform::SerialPort& port);
 // One pass of the link's loop: send the command of the state, take a byte of
 // the reply or wait a millisecond for one, or rest after "MR1;".
-void linearStep(core::Works& works, platform::SerialPort& port, FrameAssembler& assembler);
+void linearStep(core::AmpRecord& works, platform::SerialPort& port, FrameAssembler& assembler);
 // Sends one frame (lower-case CRC, then the payload).
-void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::Works& works);
-void LastCmdSent(core::Works& works, char letter1, char letter2, int32_t code);
-void SetAttenuatorCMD(core::Works& works, platform::SerialPort& port, int value, int32_t code);
+void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::AmpRecord& works);
+void LastCmdSent(core::AmpRecord& works, char letter1, char letter2, int32_t code);
+void SetAttenuatorCMD(core::AmpRecord& works, platform::SerialPort& port, int value, int32_t code);
 
 }  // namespace amp

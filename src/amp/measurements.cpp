@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "core/works.h"
+#include "core/record/amp_record.h"
 
 namespace amp {
 namespace {
@@ -67,7 +67,7 @@ float CalcolaWatt(uint32_t offset, uint32_t counts, float k) {
     return static_cast<float>(4.0 * k * o * c);
 }
 
-float SearchK(core::Works& works, int channel) {
+float SearchK(core::AmpRecord& works, int channel) {
     const auto& table = works.bandConfig;
     if (table.empty()) return defaultK(channel);
     int64_t frequency = works.frequency;

@@ -5,7 +5,7 @@
 #include "core/record/amp_block.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -16,7 +16,7 @@ namespace amp {
 // Power coefficient of the band row that holds the working frequency, or
 // of the nearest row when none holds it.
 // Channels: 0 forward, 1 reflected, 2 input, 3 reflected-power correction.
-[[nodiscard]] float SearchK(core::Works& works, int channel);
+[[nodiscard]] float SearchK(core::AmpRecord& works, int channel);
 
 // Heat-sink temperature from a 12-bit reading of the 10 kOhm NTC divider;
 // a reading out of the divider's range counts as hotter than the table.

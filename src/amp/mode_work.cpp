@@ -4,12 +4,13 @@
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/record/amp_record.h"
+#include "core/record/setup_record.h"
 #include "core/threads.h"
-#include "core/works.h"
 
 namespace amp {
 
-void SetModeWorkIDX(core::Works& works) {
+void SetModeWorkIDX(core::AmpRecord& works) {
     core::SetupRecord& setup = *works.setup;
     int32_t mode = works.ModeWorkIdx;
     char serial = mode == 1 ? '1' : '0';     // the maker's transceiver: auxiliary serial stream

@@ -5,12 +5,12 @@
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 
 namespace amp {
 
-void NextCmdPriority(core::Works& works, int32_t defaultCode) {
+void NextCmdPriority(core::AmpRecord& works, int32_t defaultCode) {
     works.retryCount = 0;
     if (works.cmdBurst == 0) {
         works.linearProcessStatus = defaultCode;
@@ -33,13 +33,13 @@ namespace {
 
 // A stop from the panel (tuneState 0) may land between two replies; the
 // link's own state changes never undo it.
-void moveTuneState(core::Works& works, uint8_t from, uint8_t to) {
+void moveTuneState(core::AmpRecord& works, uint8_t from, uint8_t to) {
     works.tuneState.compare_exchange_strong(from, to);
 }
 
 }  // namespace
 
-std::chrono::milliseconds NextCmdAfterStatus(core::Works& works) {
+std::chrono::milliseconds NextCmdAfterStatus(core::AmpRecord& works) {
     switch (works.tuneState) {
         case 0:
             works.linearProcessStatus = works.cmdRing.pop().value_or(core::cmd::FrequencyPoll);
@@ -65,7 +65,7 @@ std::chrono::milliseconds NextCmdAfterStatus(core::Works& works) {
     return std::chrono::milliseconds(0);
 }
 
-void GestRetrayCMD(core::Works& works) {
+void GestRetrayCMD(core::AmpRecord& works) {
     ++works.retryTotal;
     char first = works.lastCmdName[0], second = works.lastCmdName[1];
     if (works.retryCount > 2) {

@@ -1,7 +1,7 @@
 #include "amp/protection_events.h"
 
+#include "core/record/amp_record.h"
 #include "core/status_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -34,7 +34,7 @@ uint16_t protectionsOf(uint8_t status, uint8_t prot) {
     return protections;
 }
 
-void logProtectionChanges(core::Works& works, uint8_t status, uint8_t prot) {
+void logProtectionChanges(core::AmpRecord& works, uint8_t status, uint8_t prot) {
     const uint16_t now = protectionsOf(status, prot);
     const uint16_t logged = works.protectionsLogged;
     const uint16_t raised = works.tuneState != 0 ? 0 : static_cast<uint16_t>(now & ~logged);

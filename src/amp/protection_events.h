@@ -5,7 +5,7 @@
 #include <cstdint>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -20,6 +20,6 @@ inline constexpr uint16_t kSwrProtection = 1u << 8;
 // Lines for the protections raised and cleared since the last reply. While a
 // tune runs, the search clears the latches after each alarmed step itself:
 // a protection still there once it has ended is told then.
-void logProtectionChanges(core::Works& works, uint8_t status, uint8_t prot);
+void logProtectionChanges(core::AmpRecord& works, uint8_t status, uint8_t prot);
 
 }  // namespace amp

@@ -13,7 +13,7 @@
 #include "config/info_file.h"
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -54,7 +54,7 @@ std::optional<std::string> eepromBytes(std::string_view payload, size_t count) {
     return bytes;
 }
 
-bool decodeEeprom(core::Works& works, std::string_view payload) {
+bool decodeEeprom(core::AmpRecord& works, std::string_view payload) {
     if (payload.size() < 6) return false;
     switch (payload[5]) {
         case '0': {
@@ -112,7 +112,7 @@ std::optional<long> wholeNumber(std::string_view text) {
 }
 
 // A field that is no number is a garbled reply and is asked for again.
-bool decodeFrequency(core::Works& works, std::string_view payload) {
+bool decodeFrequency(core::AmpRecord& works, std::string_view payload) {
     std::string_view digits = field(payload, 3, 11);
     if (digits.size() != 11) return false;
     std::optional<long> value = wholeNumber(digits);
@@ -123,7 +123,7 @@ bool decodeFrequency(core::Works& works, std::string_view payload) {
     return true;
 }
 
-bool decodeAttenuator(core::Works& works, std::string_view payload) {
+bool decodeAttenuator(core::AmpRecord& works, std::string_view payload) {
     std::string_view pads = field(payload, 2, 2);
     if (pads == "00") works.attenuatorAmp = 0;
     if (pads == "01") works.attenuatorAmp = 1;
@@ -133,7 +133,7 @@ bool decodeAttenuator(core::Works& works, std::string_view payload) {
     return true;
 }
 
-bool decodeAntennaInput(core::Works& works, std::string_view payload) {
+bool decodeAntennaInput(core::AmpRecord& works, std::string_view payload) {
     if (!isDigit(payload[2])) return false;
     platform::trace("read antenna %s\n", std::string(payload).c_str());
     works.antennaIn = payload[2] - '0';
@@ -143,7 +143,7 @@ bool decodeAntennaInput(core::Works& works, std::string_view payload) {
     return true;
 }
 
-bool decodeGeneralSettings(core::Works& works, std::string_view payload) {
+bool decodeGeneralSettings(core::AmpRecord& works, std::string_view payload) {
     std::string_view settings = field(payload, 2, 10);
     works.genSettings.set(settings);
     if (settings.size() < 10) platform::trace("ERRORE!! Impostazioni Generali\n");
@@ -152,7 +152,7 @@ bool decodeGeneralSettings(core::Works& works, std::string_view payload) {
     return true;
 }
 
-bool decodeMicroReset(core::Works& works, std::string_view payload) {
+bool decodeMicroReset(core::AmpRecord& works, std::string_view payload) {
     platform::trace("RESET MICRO: %s\n", std::string(payload).c_str());
     if (payload[2] == '0') {
         works.microResetFlags = static_cast<uint8_t>(
@@ -162,7 +162,7 @@ bool decodeMicroReset(core::Works& works, std::string_view payload) {
     return true;
 }
 
-bool decodeBypass(core::Works& works, std::string_view payload) {
+bool decodeBypass(core::AmpRecord& works, std::string_view payload) {
     platform::trace(">> ByPass Ampl: %s\n", std::string(payload).c_str());
     if (payload[2] == '1') works.bypass = 1;
     if (payload[2] == '0') works.bypass = 0;
@@ -180,7 +180,7 @@ const char* confirmationTrace(std::string_view letters) {
 }
 
 // False when the reply is unknown or lacks its fields.
-bool decodeReply(core::Works& works, std::string_view payload) {
+bool decodeReply(core::AmpRecord& works, std::string_view payload) {
     std::string_view letters = payload.substr(0, 2);
     if (letters == "FA" || letters == "MT" || letters == "FS" || letters == "MP" || letters == "TS")
         return true;
@@ -212,7 +212,7 @@ bool decodeReply(core::Works& works, std::string_view payload) {
     return false;
 }
 
-milliseconds notRecognised(core::Works& works, std::string_view payload) {
+milliseconds notRecognised(core::AmpRecord& works, std::string_view payload) {
     platform::trace("---------------------------------------cmd non riconosciuto:%s\n",
                     std::string(payload).c_str());
     GestRetrayCMD(works);
@@ -221,7 +221,7 @@ milliseconds notRecognised(core::Works& works, std::string_view payload) {
 
 }  // namespace
 
-milliseconds DecodeCatCmd(core::Works& works, std::string_view payload, int /*length*/) {
+milliseconds DecodeCatCmd(core::AmpRecord& works, std::string_view payload, int /*length*/) {
     if (payload.size() < 3) return notRecognised(works, payload);
     char third = payload[2];
     if (third == '?' || third == '!' || third == '&') {

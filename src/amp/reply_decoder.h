@@ -5,7 +5,7 @@
 #include <string_view>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -13,6 +13,6 @@ namespace amp {
 // payload: the reply without its two CRC characters, ending in ";".
 // length: the whole frame, CRC characters included.
 // Returns the pause the link keeps before it sends the next command.
-std::chrono::milliseconds DecodeCatCmd(core::Works& works, std::string_view payload, int length);
+std::chrono::milliseconds DecodeCatCmd(core::AmpRecord& works, std::string_view payload, int length);
 
 }  // namespace amp

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/amp_commands.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -24,12 +24,12 @@ int32_t currentCounts(float amperes) {
 
 }  // namespace
 
-int32_t IncPNTIn_CMDLinear(int32_t code, core::Works& works) {
+int32_t IncPNTIn_CMDLinear(int32_t code, core::AmpRecord& works) {
     works.cmdRing.push(code);
     return code;
 }
 
-void InitMicroCmd(core::Works& works) {
+void InitMicroCmd(core::AmpRecord& works) {
     platform::trace("Init CRT ... \n");
     for (int32_t code : {core::cmd::VersionQuery, core::cmd::EepromPage0, core::cmd::EepromPage1,
                          core::cmd::EepromPage2, core::cmd::EepromPage3, core::cmd::ProtectionOff})
@@ -45,7 +45,7 @@ void InitMicroCmd(core::Works& works) {
         IncPNTIn_CMDLinear(code, works);
 }
 
-void SearchCambioSoglie_TS(core::Works& works) {
+void SearchCambioSoglie_TS(core::AmpRecord& works) {
     const auto& rows = works.bandConfig;
     uint32_t frequency = static_cast<uint32_t>(works.frequency.load());
     if (rows.empty() || frequency == 0) {

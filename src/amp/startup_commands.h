@@ -4,14 +4,14 @@
 #include <cstdint>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
 
 // Queues a command code for the link thread; returns the code.
-int32_t IncPNTIn_CMDLinear(int32_t code, core::Works& works);
-void InitMicroCmd(core::Works& works);
-void SearchCambioSoglie_TS(core::Works& works);
+int32_t IncPNTIn_CMDLinear(int32_t code, core::AmpRecord& works);
+void InitMicroCmd(core::AmpRecord& works);
+void SearchCambioSoglie_TS(core::AmpRecord& works);
 
 }  // namespace amp

@@ -8,8 +8,8 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/record/amp_record.h"
 #include "core/status_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -33,13 +33,13 @@ std::optional<uint16_t> counts(std::string_view text, size_t position) {
 }
 
 // The operator's reset of a protection ends once its cause is gone.
-void endProtectionReset(core::Works& works) {
+void endProtectionReset(core::AmpRecord& works) {
     if (works.protFlags & core::protFlags::DisplayCleared)
         works.protFlags &=
             static_cast<uint8_t>(~(core::protFlags::Tripped | core::protFlags::DisplayCleared));
 }
 
-void trackBypass(core::Works& works, uint8_t status, std::string_view text) {
+void trackBypass(core::AmpRecord& works, uint8_t status, std::string_view text) {
     int length = static_cast<int>(text.size());
     if ((status & core::ampStatus::Bypass) && works.bypass == 0) {
         platform::trace("--------------- AMPL ERRORE : bypass on %.*s\n", length, text.data());
@@ -51,7 +51,7 @@ void trackBypass(core::Works& works, uint8_t status, std::string_view text) {
 }
 
 // Follows pad changes the amplifier made on its own, unless a change of ours is in flight.
-void trackAttenuator(core::Works& works, uint8_t status0) {
+void trackAttenuator(core::AmpRecord& works, uint8_t status0) {
     if (works.tuneState != 0 || works.attenuatorAmp != works.attenuator) return;
     // The attenuator value: the 3 dB pad is its bit 1, the 2 dB pad its bit 0.
     auto pads = static_cast<uint8_t>(((status0 & core::ampStatus0::Pad3dB) ? 2 : 0) |
@@ -69,7 +69,7 @@ void trackAttenuator(core::Works& works, uint8_t status0) {
     platform::trace("%s", kPadTexts[pads]);
 }
 
-void trackProtections(core::Works& works, uint8_t status, uint8_t prot) {
+void trackProtections(core::AmpRecord& works, uint8_t status, uint8_t prot) {
     if ((prot & core::ampProt::MicroReset) && (works.microResetFlags & core::microResetFlags::Reported) &&
         !(works.microResetFlags & core::microResetFlags::ErrorRaised)) {
         core::AddErrore(works, core::err::MicroReset);
@@ -111,7 +111,7 @@ void trackProtections(core::Works& works, uint8_t status, uint8_t prot) {
 }
 
 // The first transmission after start restarts the temperature log.
-void startTemperatureLog(core::Works& works, uint8_t status) {
+void startTemperatureLog(core::AmpRecord& works, uint8_t status) {
     if (works.EnableLOGTemp != 1 || !(status & core::ampStatus::Transmitting) || works.logStarted) return;
     platform::trace("REMOVE file LOG \n");
     LogTempFunction(works, -1);
@@ -119,7 +119,7 @@ void startTemperatureLog(core::Works& works, uint8_t status) {
     works.logStarted = 1;
 }
 
-void updatePowers(core::Works& works, const StatusReply& reply) {
+void updatePowers(core::AmpRecord& works, const StatusReply& reply) {
     auto offset = [](int32_t value) { return static_cast<uint32_t>(value < 0 ? 0 : value); };
     works.adcPowerIn = reply.powerIn;
     works.powerIn = CalcolaWatt(offset(works.KostPWRIN), reply.powerIn, SearchK(works, 2));
@@ -164,7 +164,7 @@ std::optional<StatusReply> ParseStatusReply(std::string_view payload) {
     return reply;
 }
 
-void ApplyStatusReply(core::Works& works, const StatusReply& reply, std::string_view payload) {
+void ApplyStatusReply(core::AmpRecord& works, const StatusReply& reply, std::string_view payload) {
     if (works.resetPhase == 2) {
         GestErroreSerial(works);
         platform::trace(">>> ERRORI: End Gest Errori!!\n");

@@ -6,7 +6,7 @@
 #include <string_view>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -27,6 +27,6 @@ struct StatusReply {
 
 // Every effect of one status reply up to, not including, the choice of the
 // next command; payload is the reply text for the log.
-void ApplyStatusReply(core::Works& works, const StatusReply& reply, std::string_view payload);
+void ApplyStatusReply(core::AmpRecord& works, const StatusReply& reply, std::string_view payload);
 
 }  // namespace amp

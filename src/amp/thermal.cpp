@@ -11,8 +11,8 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/record/amp_record.h"
 #include "core/status_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -29,7 +29,7 @@ std::string clockText(std::time_t now) {
 }
 
 // my_temp runs on every tick: a failure is logged when it starts, not each time.
-void reportCpuTempFault(core::Works& works, const char* what) {
+void reportCpuTempFault(core::AmpRecord& works, const char* what) {
     if (works.cpuTempFault.exchange(1) != 0) return;
     platform::logError("%s, CPU temperatures kept at %.1f and %.1f", what,
                        static_cast<double>(works.cpuTemp.load()), static_cast<double>(works.cpuTemp2.load()));
@@ -44,7 +44,7 @@ void logTemperatureProtection(int alarmCode, const char* what, float temperature
 
 }  // namespace
 
-void AttivaDisattivaProtezione(core::Works& works, int on) {
+void AttivaDisattivaProtezione(core::AmpRecord& works, int on) {
     if (on == 1) {
         IncPNTIn_CMDLinear(core::cmd::ProtectionOn, works);
         IncPNTIn_CMDLinear(core::cmd::PadsIn, works);
@@ -55,8 +55,8 @@ void AttivaDisattivaProtezione(core::Works& works, int on) {
     }
 }
 
-void GestTemperatureFunction(core::Works& works, int alarmCode, int endCode, int warnCode, float temperature,
-                             float limit) {
+void GestTemperatureFunction(core::AmpRecord& works, int alarmCode, int endCode, int warnCode,
+                             float temperature, float limit) {
     if (works.errorsHeld & core::errorsHeld::Held) return;
     float warningFrom = limit - static_cast<float>(works.Isteresi1.load());
     if (temperature > limit) {
@@ -105,7 +105,7 @@ CpuTemperatures parseMyTemp(std::string_view output) {
     return temperatures;
 }
 
-void ReadCPUTemp(core::Works& works) {
+void ReadCPUTemp(core::AmpRecord& works) {
     std::optional<std::string> output = works.platform->system().boardTemperatureReport();
     if (!output) return reportCpuTempFault(works, "can't run my_temp");
     CpuTemperatures temperatures = parseMyTemp(*output);
@@ -116,7 +116,7 @@ void ReadCPUTemp(core::Works& works) {
     works.cpuTempFault = 0;
 }
 
-std::string formatTempLogLine(core::Works& works, std::string_view clock, int mode) {
+std::string formatTempLogLine(core::AmpRecord& works, std::string_view clock, int mode) {
     float volts = CalvTensVadcAmp(works, works.tinyResult3);
     double amperes = static_cast<double>(works.currentRaw.load()) / 4096 * 14.05;
     char values[160];
@@ -131,7 +131,7 @@ std::string formatTempLogLine(core::Works& works, std::string_view clock, int mo
     return line;
 }
 
-void LogTempFunction(core::Works& works, int mode) {
+void LogTempFunction(core::AmpRecord& works, int mode) {
     platform::FileStore& files = works.platform->files();
     // The store logs its failures; a failed line is simply missing from the log.
     if (mode == -1) {

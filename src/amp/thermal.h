@@ -9,7 +9,7 @@
 #include "amp/fan_control.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace amp {
@@ -19,9 +19,9 @@ inline constexpr const char* kTempLogHeader = ";TX,Temp1,Temp2,FDD,SWR\n";
 
 // One sensor: warning within Isteresi1 below the limit, alarm above it,
 // cooled-down once an alarmed sensor falls below the warning band.
-void GestTemperatureFunction(core::Works& works, int alarmCode, int endCode, int warnCode, float temperature,
-                             float limit);
-void AttivaDisattivaProtezione(core::Works& works, int on);
+void GestTemperatureFunction(core::AmpRecord& works, int alarmCode, int endCode, int warnCode,
+                             float temperature, float limit);
+void AttivaDisattivaProtezione(core::AmpRecord& works, int on);
 
 struct CpuTemperatures {
     std::optional<float> board, second;
@@ -29,11 +29,11 @@ struct CpuTemperatures {
 // my_temp prints the board temperature on its first line and a second one in
 // characters 5 to 8 of its second line.
 [[nodiscard]] CpuTemperatures parseMyTemp(std::string_view output);
-void ReadCPUTemp(core::Works& works);
+void ReadCPUTemp(core::AmpRecord& works);
 
 // Mode 1 marks the line as written at a protection trip.
-[[nodiscard]] std::string formatTempLogLine(core::Works& works, std::string_view clock, int mode);
+[[nodiscard]] std::string formatTempLogLine(core::AmpRecord& works, std::string_view clock, int mode);
 // Mode -1 deletes the log, 0 adds a line, 1 adds a protection-trip line.
-void LogTempFunction(core::Works& works, int mode);
+void LogTempFunction(core::AmpRecord& works, int mode);
 
 }  // namespace amp

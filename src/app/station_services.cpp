@@ -1,5 +1,6 @@
 #include "app/station_services.h"
 
+#include "core/works.h"
 #include "net/lan_param.h"
 #include "net/status_page.h"
 #include "net/update_runner.h"
@@ -12,11 +13,11 @@
 
 namespace app {
 
-void StationServices::tuneSearchStep(core::Works& works) {
+void StationServices::tuneSearchStep(core::AmpRecord& works) {
     tuner::TuneTask(works);
 }
 
-void StationServices::recallStoredTune(core::Works& works, int32_t antenna) {
+void StationServices::recallStoredTune(core::AmpRecord& works, int32_t antenna) {
     tuner::LoadTuneFromMEM(works, antenna);
 }
 

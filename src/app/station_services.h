@@ -6,8 +6,8 @@ namespace app {
 
 class StationServices final : public core::Services {
   public:
-    void tuneSearchStep(core::Works& works) override;
-    void recallStoredTune(core::Works& works, int32_t antenna) override;
+    void tuneSearchStep(core::AmpRecord& works) override;
+    void recallStoredTune(core::AmpRecord& works, int32_t antenna) override;
     int keyHandler(core::Works& works, int key, int held) override;
     void sendStatusToClient(core::Works& works) override;
     int findRemoteSettings(core::Works& works) override;

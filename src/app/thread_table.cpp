@@ -2,6 +2,7 @@
 
 #include "amp/link.h"
 #include "app/oneshot_threads.h"
+#include "core/works.h"
 #include "net/lan_info.h"
 #include "radio/aux_serial.h"
 #include "radio/cat_serial.h"
@@ -16,10 +17,11 @@
 
 namespace app {
 
+// The link and the transceivers' threads take only their part of the record.
 void registerThreadBodies(core::ThreadSet& threads) {
     using core::ThreadId;
     threads.setBody(ThreadId::GPIO, ui::GPIO);
-    threads.setBody(ThreadId::Linear, amp::Linear);
+    threads.setBody(ThreadId::Linear, [](core::Works& works) { amp::Linear(works); });
     threads.setBody(ThreadId::LoadThread, LoadThread);
     threads.setBody(ThreadId::LANInfoThread, net::LANInfoThread);
     threads.setBody(ThreadId::AggFWThread, AggFWThread);
@@ -29,9 +31,9 @@ void registerThreadBodies(core::ThreadSet& threads) {
     threads.setBody(ThreadId::AudioWrite, remote::th_scrivi);
     threads.setBody(ThreadId::AudioRead, remote::th_leggi);
     threads.setBody(ThreadId::Cat, remote::Cat);
-    threads.setBody(ThreadId::CatSerial, radio::CatSerial);
-    threads.setBody(ThreadId::FFT, radio::QORRead);
-    threads.setBody(ThreadId::Serial, radio::Serial);
+    threads.setBody(ThreadId::CatSerial, [](core::Works& works) { radio::CatSerial(works); });
+    threads.setBody(ThreadId::FFT, [](core::Works& works) { radio::QORRead(works); });
+    threads.setBody(ThreadId::Serial, [](core::Works& works) { radio::Serial(works); });
 }
 
 }  // namespace app

@@ -8,7 +8,7 @@
 
 #include "config/scan_fields.h"
 #include "config/text_lines.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -65,7 +65,7 @@ std::vector<BandConfigLine> parseBandConfig(std::string_view text, const AdcOffs
     return lines;
 }
 
-void ReadConfigFile(core::Works& works) {
+void ReadConfigFile(core::AmpRecord& works) {
     works.bandConfig.clear();
     std::optional<std::string> text = works.platform->files().read(kBandConfigPath);
     if (!text) {

@@ -9,7 +9,7 @@
 #include "core/record/band_config.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace config {
@@ -30,6 +30,6 @@ struct BandConfigLine {
 // Every line that is neither blank nor begins with ';' is a data line.
 [[nodiscard]] std::vector<BandConfigLine> parseBandConfig(std::string_view text, const AdcOffsets& offsets);
 
-void ReadConfigFile(core::Works& works);
+void ReadConfigFile(core::AmpRecord& works);
 
 }  // namespace config

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "config/text_lines.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -51,7 +51,7 @@ std::string formatConfigOffset(int32_t pwrIn, int32_t forw, int32_t refl) {
     return text;
 }
 
-void LoadConfigOffsetFile(core::Works& works) {
+void LoadConfigOffsetFile(core::AmpRecord& works) {
     std::optional<std::string> text = works.platform->files().read(kConfigOffsetPath);
     if (!text) {
         works.KostPWRIN = 150;
@@ -75,7 +75,7 @@ void LoadConfigOffsetFile(core::Works& works) {
     }
 }
 
-void writeConfigOffset(core::Works& works) {
+void writeConfigOffset(core::AmpRecord& works) {
     // The store logs a failed save and leaves the previous file.
     (void)works.platform->files().save(kConfigOffsetPath,
                                        formatConfigOffset(works.KostPWRIN, works.KostFORW, works.KostREFL));

@@ -7,7 +7,7 @@
 #include <string_view>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace config {
@@ -22,7 +22,7 @@ struct ConfigOffsetValues {
 [[nodiscard]] ConfigOffsetValues parseConfigOffset(std::string_view text);
 [[nodiscard]] std::string formatConfigOffset(int32_t pwrIn, int32_t forw, int32_t refl);
 
-void LoadConfigOffsetFile(core::Works& works);
-void writeConfigOffset(core::Works& works);
+void LoadConfigOffsetFile(core::AmpRecord& works);
+void writeConfigOffset(core::AmpRecord& works);
 
 }  // namespace config

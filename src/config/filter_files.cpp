@@ -46,7 +46,7 @@ bool isRegularFile(const std::string& folder, const dirent& entry) {
 
 }  // namespace
 
-void LoadTabFiltri(core::Works& works) {
+void LoadTabFiltri(core::AmpRecord& works) {
     works.filterTable.with([](core::FilterRows& rows) {
         for (core::FilterRow& row : rows) row.enabled = 0;
     });
@@ -63,7 +63,7 @@ void LoadTabFiltri(core::Works& works) {
     works.filterTable.with([&rows](core::FilterRows& table) { table = rows; });
 }
 
-void SaveTabFiltri(core::Works& works) {
+void SaveTabFiltri(core::AmpRecord& works) {
     platform::trace("SaveTabFiltri \n");
     const core::FilterRows rows = works.filterTable.with([](const core::FilterRows& table) { return table; });
     if (!works.platform->files().save(kFilterPath, filterFileText(rows)))

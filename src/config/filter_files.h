@@ -3,6 +3,7 @@
 // a USB stick mounted at /mnt.
 
 namespace core {
+struct AmpRecord;
 struct Works;
 }  // namespace core
 
@@ -12,9 +13,9 @@ inline constexpr const char* kFilterPath = "/opt/set/filter.txt";
 inline constexpr const char* kUsbFolder = "/mnt";
 
 // Reads the table at start-up; without the file every filter stays disabled.
-void LoadTabFiltri(core::Works& works);
+void LoadTabFiltri(core::AmpRecord& works);
 // Saves the table; a failure is logged and the table in memory keeps the change.
-void SaveTabFiltri(core::Works& works);
+void SaveTabFiltri(core::AmpRecord& works);
 // Lists the first sixteen .txt files of /mnt; 1 when /mnt cannot be opened, else 0.
 int ListFile_Filter(core::Works& works);
 // Checks the listed file usbFileSel: 0 passed, 1 cannot be opened, 2 a line failed.

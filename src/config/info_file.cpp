@@ -1,6 +1,6 @@
 #include "config/info_file.h"
 
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/platform.h"
 
 namespace config {
@@ -20,7 +20,7 @@ const char* powerText(char flag) {
 
 }  // namespace
 
-std::string formatInfoFile(core::Works& works) {
+std::string formatInfoFile(core::AmpRecord& works) {
     std::string text;
     text += "SW ver. " + works.swVersion.get() + "\n";
     text += "FW ver. " + works.fwVersion.get() + "\n";
@@ -32,7 +32,7 @@ std::string formatInfoFile(core::Works& works) {
     return text;
 }
 
-void WrInfoFile(core::Works& works) {
+void WrInfoFile(core::AmpRecord& works) {
     // The save replaces the old file in one rename, so no separate removal is
     // needed, and a failed write leaves the previous file in place.
     (void)works.platform->files().save(kInfoPath, formatInfoFile(works));

@@ -4,15 +4,15 @@
 #include <string>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace config {
 
 inline constexpr const char* kInfoPath = "/opt/set/info.txt";
 
-[[nodiscard]] std::string formatInfoFile(core::Works& works);
+[[nodiscard]] std::string formatInfoFile(core::AmpRecord& works);
 
-void WrInfoFile(core::Works& works);
+void WrInfoFile(core::AmpRecord& works);
 
 }  // namespace config

@@ -5,13 +5,13 @@
 #include <cerrno>
 #include <chrono>
 
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
 namespace config {
 
-void DeleteLastGoodLink(core::Works& works) {
+void DeleteLastGoodLink(core::AmpRecord& works) {
     platform::Platform& machine = *works.platform;
     platform::System& system = machine.system();
     struct stat status;

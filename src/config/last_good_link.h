@@ -1,13 +1,13 @@
 #pragma once
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace config {
 
 // Removes the marker that tells the update process the new software is
 // still unconfirmed.
-void DeleteLastGoodLink(core::Works& works);
+void DeleteLastGoodLink(core::AmpRecord& works);
 
 }  // namespace config

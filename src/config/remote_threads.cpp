@@ -5,19 +5,20 @@
 #include "config/setup.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
+#include "core/record/amp_record.h"
+#include "core/record/setup_record.h"
 #include "core/threads.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
 namespace config {
 
-void StartThreadCommRemote(core::Works& works) {
+void StartThreadCommRemote(core::AmpRecord& works) {
     works.remoteFault = 0;
     core::SetupRecord& setup = *works.setup;
     struct Remote {
         std::atomic<char>& enable;
-        void (*starter)(core::Works&);
+        void (*starter)(core::AmpRecord&);
     };
     for (Remote remote :
          {Remote{setup.EnableWrite, core::StartThreadAudioWrite},
@@ -31,7 +32,7 @@ void StartThreadCommRemote(core::Works& works) {
     writeSetup(works);
 }
 
-void ExitThreadRemote(core::Works& works) {
+void ExitThreadRemote(core::AmpRecord& works) {
     core::SetupRecord& setup = *works.setup;
     setup.EnableWrite = '0';
     setup.EnableRead = '0';

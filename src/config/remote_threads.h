@@ -3,12 +3,12 @@
 // characters are their run conditions, and the setup file keeps them.
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace config {
 
-void StartThreadCommRemote(core::Works& works);
-void ExitThreadRemote(core::Works& works);
+void StartThreadCommRemote(core::AmpRecord& works);
+void ExitThreadRemote(core::AmpRecord& works);
 
 }  // namespace config

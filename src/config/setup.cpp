@@ -13,7 +13,7 @@
 #include "config/setup_file.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -28,13 +28,13 @@ std::mutex& setupFileMutex() {
 }
 
 // The caller holds setupFileMutex.
-bool saveSetup(core::Works& works) {
+bool saveSetup(core::AmpRecord& works) {
     return works.platform->files().save(kSetupPath, formatSetup(works));
 }
 
 // mkstemp draws the six random characters; the file it makes on the way is
 // removed at once.
-std::string newPassphrase(core::Works& works) {
+std::string newPassphrase(core::AmpRecord& works) {
     constexpr const char* kTemplate = "AXXXXXX";
     std::string path = works.platform->root().resolve(std::string("/tmp/") + kTemplate);
     std::string passphrase = kTemplate;
@@ -59,12 +59,12 @@ void limitTemperature(std::atomic<float>& threshold, int32_t allowed) {
 
 }  // namespace
 
-void initSetup(core::Works& works) {
+void initSetup(core::AmpRecord& works) {
     core::InitGlobalVar(works);
     resetSetupRecord(*works.setup);
 }
 
-void readSetup(core::Works& works) {
+void readSetup(core::AmpRecord& works) {
     std::lock_guard lock(setupFileMutex());
     initSetup(works);
     std::optional<std::string> text = works.platform->files().read(kSetupPath);
@@ -79,17 +79,17 @@ void readSetup(core::Works& works) {
     logSetup(works);
 }
 
-bool writeSetup(core::Works& works) {
+bool writeSetup(core::AmpRecord& works) {
     std::lock_guard lock(setupFileMutex());
     return saveSetup(works);
 }
 
-void VerifyTemperature(core::Works& works) {
+void VerifyTemperature(core::AmpRecord& works) {
     limitTemperature(works.MaxTemperature, works.MaxTempAllowed);
     limitTemperature(works.MaxTemperature2, works.MaxTempAllowed2);
 }
 
-void resetSetupDefaults(core::Works& works) {
+void resetSetupDefaults(core::AmpRecord& works) {
     core::InitGlobalVar(works);
     initSetup(works);
     works.Passphrase.set(newPassphrase(works));

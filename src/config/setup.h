@@ -3,20 +3,20 @@
 // limits and the default values.
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace config {
 
 inline constexpr const char* kSetupPath = "/opt/set/setup.txt";
 
-void initSetup(core::Works& works);
-void readSetup(core::Works& works);
+void initSetup(core::AmpRecord& works);
+void readSetup(core::AmpRecord& works);
 // False when the file could not be saved (the failure is logged).
-bool writeSetup(core::Works& works);
-void VerifyTemperature(core::Works& works);
+bool writeSetup(core::AmpRecord& works);
+void VerifyTemperature(core::AmpRecord& works);
 // Every key back to its default with a new pass phrase, saved and read again;
 // the temperature errors are cleared.
-void resetSetupDefaults(core::Works& works);
+void resetSetupDefaults(core::AmpRecord& works);
 
 }  // namespace config

@@ -12,14 +12,14 @@
 #include <vector>
 
 #include "config/text_lines.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 
 namespace config {
 namespace {
 
+using core::AmpRecord;
 using core::SetupRecord;
-using core::Works;
 using CharSlot = std::atomic<char> SetupRecord::*;
 template <std::size_t N>
 using TextSlot = char (SetupRecord::*)[N];
@@ -31,9 +31,9 @@ using FloatSlot = std::atomic<float> SetupRecord::*;
 struct SetupKey {
     const char* name;
     std::function<void(SetupRecord&)> reset;
-    std::function<void(Works&, std::string_view)> read;
-    std::function<std::string(Works&)> write;
-    std::function<void(Works&)> log;
+    std::function<void(AmpRecord&, std::string_view)> read;
+    std::function<std::string(AmpRecord&)> write;
+    std::function<void(AmpRecord&)> log;
 };
 
 // A value that does not fit its slot is cut rather than spilling over.
@@ -81,11 +81,11 @@ std::optional<int32_t> wholePart(double value) {
 
 SetupKey charKey(const char* name, CharSlot slot, char initial) {
     return {name, [=](SetupRecord& setup) { setup.*slot = initial; },
-            [=](Works& works, std::string_view value) {
+            [=](AmpRecord& works, std::string_view value) {
                 if (!value.empty()) works.setup->*slot = value.front();
             },
-            [=](Works& works) { return std::string(1, (works.setup->*slot).load()); },
-            [=](Works& works) { platform::logInfo("%s: -%c-", name, (works.setup->*slot).load()); }};
+            [=](AmpRecord& works) { return std::string(1, (works.setup->*slot).load()); },
+            [=](AmpRecord& works) { platform::logInfo("%s: -%c-", name, (works.setup->*slot).load()); }};
 }
 
 // The field holds the character less zero: '0', or '1' where a one-based
@@ -94,12 +94,12 @@ template <typename T>
 SetupKey charFieldKey(const char* name, CharSlot slot, char initial, std::atomic<T> core::SetupValues::*field,
                       char zero = '0') {
     SetupKey key = charKey(name, slot, initial);
-    key.read = [=](Works& works, std::string_view value) {
+    key.read = [=](AmpRecord& works, std::string_view value) {
         if (value.empty()) return;
         works.setup->*slot = value.front();
         works.*field = static_cast<T>(value.front() - zero);
     };
-    key.write = [=](Works& works) {
+    key.write = [=](AmpRecord& works) {
         char character = static_cast<char>((works.*field).load() + zero);
         works.setup->*slot = character;
         return std::string(1, character);
@@ -107,8 +107,8 @@ SetupKey charFieldKey(const char* name, CharSlot slot, char initial, std::atomic
     return key;
 }
 
-SetupKey afterRead(SetupKey key, std::function<void(Works&)> then) {
-    key.read = [read = key.read, then](Works& works, std::string_view value) {
+SetupKey afterRead(SetupKey key, std::function<void(AmpRecord&)> then) {
+    key.read = [read = key.read, then](AmpRecord& works, std::string_view value) {
         read(works, value);
         then(works);
     };
@@ -117,44 +117,45 @@ SetupKey afterRead(SetupKey key, std::function<void(Works&)> then) {
 
 template <std::size_t N>
 SetupKey textKey(const char* name, TextSlot<N> slot, const char* initial) {
-    return {
-        name, [=](SetupRecord& setup) { storeText(setup.*slot, initial); },
-        [=](Works& works, std::string_view value) { storeText(works.setup->*slot, fitted(name, value, N)); },
-        [=](Works& works) { return std::string(slotText(works.setup->*slot)); },
-        [=](Works& works) { platform::logInfo("%s: -%s-", name, works.setup->*slot); }};
+    return {name, [=](SetupRecord& setup) { storeText(setup.*slot, initial); },
+            [=](AmpRecord& works, std::string_view value) {
+                storeText(works.setup->*slot, fitted(name, value, N));
+            },
+            [=](AmpRecord& works) { return std::string(slotText(works.setup->*slot)); },
+            [=](AmpRecord& works) { platform::logInfo("%s: -%s-", name, works.setup->*slot); }};
 }
 
-using Store = std::function<void(Works&, long)>;
-using FileValue = std::function<long(const Works&)>;
+using Store = std::function<void(AmpRecord&, long)>;
+using FileValue = std::function<long(const AmpRecord&)>;
 
 // A decimal kept as text in its slot. The slot holds the file's text until
 // the next save rewrites it from the field.
 template <std::size_t N>
 SetupKey numberKey(const char* name, TextSlot<N> slot, Store store, FileValue fileValue) {
     return {name, [=](SetupRecord& setup) { storeText(setup.*slot, ""); },
-            [=](Works& works, std::string_view value) {
+            [=](AmpRecord& works, std::string_view value) {
                 std::string_view text = fitted(name, value, N);
                 std::optional<long> number = leadingNumber(text);
                 if (!number) return keepDefault(name, "holds no number");
                 storeText(works.setup->*slot, text);
                 store(works, *number);
             },
-            [=](Works& works) {
+            [=](AmpRecord& works) {
                 std::string text = std::to_string(fileValue(works));
                 storeText(works.setup->*slot, fitted(name, text, N));
                 return std::string(slotText(works.setup->*slot));
             },
-            [=](Works& works) { platform::logInfo("%s: -%ld-", name, fileValue(works)); }};
+            [=](AmpRecord& works) { platform::logInfo("%s: -%ld-", name, fileValue(works)); }};
 }
 
 template <typename T>
 Store into(std::atomic<T> core::SetupValues::*field) {
-    return [field](Works& works, long number) { works.*field = static_cast<T>(number); };
+    return [field](AmpRecord& works, long number) { works.*field = static_cast<T>(number); };
 }
 
 template <typename T>
 FileValue from(std::atomic<T> core::SetupValues::*field) {
-    return [field](const Works& works) { return static_cast<long>((works.*field).load()); };
+    return [field](const AmpRecord& works) { return static_cast<long>((works.*field).load()); };
 }
 
 template <std::size_t N, typename T>
@@ -167,15 +168,16 @@ SetupKey intKey(const char* name, TextSlot<N> slot, std::atomic<T> core::SetupVa
 // would write back as 52.
 template <typename T>
 Store intoScaled(std::atomic<T> core::SetupValues::*field, double divisor) {
-    return [=](Works& works, long number) {
+    return [=](AmpRecord& works, long number) {
         works.*field = static_cast<T>(static_cast<double>(number) / divisor);
     };
 }
 
 template <typename T>
 FileValue fromScaled(std::atomic<T> core::SetupValues::*field, double factor) {
-    return
-        [=](const Works& works) { return std::lround(static_cast<double>((works.*field).load()) * factor); };
+    return [=](const AmpRecord& works) {
+        return std::lround(static_cast<double>((works.*field).load()) * factor);
+    };
 }
 
 template <std::size_t N, typename T>
@@ -186,7 +188,7 @@ SetupKey tenthsKey(const char* name, TextSlot<N> slot, std::atomic<T> core::Setu
 // Keys whose line is written from the field itself rather than from the slot.
 template <typename T>
 SetupKey lineFromField(SetupKey key, std::atomic<T> core::SetupValues::*field) {
-    key.write = [refresh = key.write, field](Works& works) {
+    key.write = [refresh = key.write, field](AmpRecord& works) {
         refresh(works);
         return std::to_string((works.*field).load());
     };
@@ -196,39 +198,39 @@ SetupKey lineFromField(SetupKey key, std::atomic<T> core::SetupValues::*field) {
 // derive checks the value against what depends on it and stores that; false
 // when the value cannot be used.
 SetupKey floatKey(const char* name, FloatSlot slot, float initial,
-                  std::function<bool(Works&, float)> derive) {
+                  std::function<bool(AmpRecord&, float)> derive) {
     return {name, [=](SetupRecord& setup) { setup.*slot = initial; },
-            [=](Works& works, std::string_view value) {
+            [=](AmpRecord& works, std::string_view value) {
                 std::optional<float> number = leadingFloat(value);
                 if (!number) return keepDefault(name, "holds no number");
                 if (!derive(works, *number)) return keepDefault(name, "out of range");
                 works.setup->*slot = *number;
             },
-            [=](Works& works) {
+            [=](AmpRecord& works) {
                 char text[64];
                 std::snprintf(text, sizeof text, "%f", static_cast<double>((works.setup->*slot).load()));
                 return std::string(text);
             },
-            [=](Works& works) {
+            [=](AmpRecord& works) {
                 platform::logInfo("%s: -%f-", name, static_cast<double>((works.setup->*slot).load()));
             }};
 }
 
 SetupKey passphraseKey() {
     return {"Passphrase", [](SetupRecord&) {},
-            [](Works& works, std::string_view value) {
+            [](AmpRecord& works, std::string_view value) {
                 works.Passphrase.set(fitted("Passphrase", value, capacityOf(works.Passphrase)));
             },
-            [](Works& works) { return works.Passphrase.get(); },
-            [](Works& works) {
+            [](AmpRecord& works) { return works.Passphrase.get(); },
+            [](AmpRecord& works) {
                 platform::logInfo("Passphrase: -%s-", platform::maskedSecret(works.Passphrase.get()).c_str());
             }};
 }
 
 SetupKey serverKey() {
     SetupKey key = afterRead(textKey("Server", &SetupRecord::Server, "127.0.0.1"),
-                             [](Works& works) { works.Server.set(slotText(works.setup->Server)); });
-    key.write = [](Works& works) {
+                             [](AmpRecord& works) { works.Server.set(slotText(works.setup->Server)); });
+    key.write = [](AmpRecord& works) {
         storeText(works.setup->Server, fitted("Server", works.Server.get(), sizeof works.setup->Server));
         return std::string(slotText(works.setup->Server));
     };
@@ -237,41 +239,42 @@ SetupKey serverKey() {
 
 SetupKey tcpPortKey() {
     return {"TcpPort", [](SetupRecord&) {},
-            [](Works& works, std::string_view value) {
+            [](AmpRecord& works, std::string_view value) {
                 std::optional<long> number = leadingNumber(value);
                 if (!number) return keepDefault("TcpPort", "holds no number");
                 works.TcpPort = static_cast<int16_t>(*number);
             },
-            [](Works& works) { return std::to_string(works.TcpPort.load()); },
-            [](Works& works) { platform::logInfo("TcpPort: -%d-", works.TcpPort.load()); }};
+            [](AmpRecord& works) { return std::to_string(works.TcpPort.load()); },
+            [](AmpRecord& works) { platform::logInfo("TcpPort: -%d-", works.TcpPort.load()); }};
 }
 
 SetupKey audioCompressKey() {
-    Store store = [](Works& works, long number) {
+    Store store = [](AmpRecord& works, long number) {
         works.rxCoding = static_cast<int32_t>(number);
         works.txBitrate = static_cast<int32_t>(number);
     };
     return lineFromField(
-        numberKey("AudioCompress", &SetupRecord::AudioCompress, store, from(&Works::rxCoding)),
-        &Works::rxCoding);
+        numberKey("AudioCompress", &SetupRecord::AudioCompress, store, from(&AmpRecord::rxCoding)),
+        &AmpRecord::rxCoding);
 }
 
 SetupKey divideKey() {
-    SetupKey key = lineFromField(intKey("Divide", &SetupRecord::Divide, &Works::Divide), &Works::Divide);
-    key.log = [](Works& works) {
+    SetupKey key =
+        lineFromField(intKey("Divide", &SetupRecord::Divide, &AmpRecord::Divide), &AmpRecord::Divide);
+    key.log = [](AmpRecord& works) {
         platform::logInfo("Divide: -%s- -%d-", works.setup->Divide, works.Divide.load());
     };
     return key;
 }
 
 SetupKey offsetPlotKey() {
-    Store store = [](Works& works, long number) { works.plotOffset = static_cast<double>(number / 10); };
-    return numberKey("OffsetPlot", &SetupRecord::OffsetPlot, store, fromScaled(&Works::plotOffset, 10.0));
+    Store store = [](AmpRecord& works, long number) { works.plotOffset = static_cast<double>(number / 10); };
+    return numberKey("OffsetPlot", &SetupRecord::OffsetPlot, store, fromScaled(&AmpRecord::plotOffset, 10.0));
 }
 
 SetupKey enableDebugKey() {
-    SetupKey key = charFieldKey("EnableDebug", &SetupRecord::EnableDebug, '1', &Works::EnableDebug);
-    key.write = [](Works& works) {
+    SetupKey key = charFieldKey("EnableDebug", &SetupRecord::EnableDebug, '1', &AmpRecord::EnableDebug);
+    key.write = [](AmpRecord& works) {
         uint8_t level = works.EnableDebug;
         char character = level == 2 ? '0' : static_cast<char>(level + '0');
         works.setup->EnableDebug = character;
@@ -281,7 +284,7 @@ SetupKey enableDebugKey() {
 }
 
 SetupKey chunkTimeKey() {
-    return floatKey("ChunkTime", &SetupRecord::ChunkTime, 10.0f, [](Works& works, float chunkTime) {
+    return floatKey("ChunkTime", &SetupRecord::ChunkTime, 10.0f, [](AmpRecord& works, float chunkTime) {
         // Audio frames per chunk at 48 kHz; ChunkTime is in milliseconds.
         std::optional<int32_t> frames = wholePart(static_cast<double>(chunkTime) * 240.0 / 5.0);
         if (!frames) return false;
@@ -293,7 +296,7 @@ SetupKey chunkTimeKey() {
 
 SetupKey bufferingTimeKey() {
     return floatKey("BufferingTime", &SetupRecord::BufferingTime, 100.0f,
-                    [](Works& works, float bufferingTime) {
+                    [](AmpRecord& works, float bufferingTime) {
                         std::optional<int32_t> chunks =
                             wholePart(static_cast<double>(bufferingTime / works.setup->ChunkTime));
                         if (!chunks) return false;
@@ -347,7 +350,7 @@ const std::vector<SetupKey>& setupKeys() {
         charFieldKey("SaveScreenIdx", &S::SaveScreenIdx, '1', &W::SaveScreenIdx),
         charFieldKey("AutoTuneMode", &S::AutoTuneMode, '0', &W::AutoTuneMode),
         afterRead(charKey("EnableFFT", &S::EnableFFT, '0'),
-                  [](Works& works) { works.setup->enaUsbFFT = works.setup->EnableFFT.load(); }),
+                  [](AmpRecord& works) { works.setup->enaUsbFFT = works.setup->EnableFFT.load(); }),
         divideKey(),
         intKey("MaxTempAllowed", &S::MaxTempAllowed, &W::MaxTempAllowed),
         intKey("MaxTempAllowed2", &S::MaxTempAllowed2, &W::MaxTempAllowed2),
@@ -374,7 +377,7 @@ const std::vector<SetupKey>& setupKeys() {
         tenthsKey("BTN_longpress_Time", &S::BTN_longpress_Time, &W::TIME_LONG_PRESS),
         enableDebugKey(),
         afterRead(charKey("Enable1600", &S::Enable1600, '1'),
-                  [](Works& works) { works.setup->enaUsbFFT = '1'; }),
+                  [](AmpRecord& works) { works.setup->enaUsbFFT = '1'; }),
         charFieldKey("EnableLOGTemp", &S::EnableLOGTemp, '1', &W::EnableLOGTemp),
         intKey("AudioBuffers", &S::AudioBuffers, &W::AudioBuffers),
         charKey("AutoTuneTipo", &S::AutoTuneTipo, '0'),
@@ -405,7 +408,7 @@ void resetSetupRecord(SetupRecord& setup) {
     setup.enaUsbFFT = '1';
 }
 
-void parseSetup(std::string_view text, Works& works) {
+void parseSetup(std::string_view text, AmpRecord& works) {
     std::lock_guard lock(works.setup->textMutex);
     while (!text.empty()) {
         std::string_view line = takeTextLine(text);
@@ -416,7 +419,7 @@ void parseSetup(std::string_view text, Works& works) {
     }
 }
 
-std::string formatSetup(Works& works) {
+std::string formatSetup(AmpRecord& works) {
     std::lock_guard lock(works.setup->textMutex);
     std::string text;
     for (const SetupKey& key : setupKeys()) {
@@ -425,7 +428,7 @@ std::string formatSetup(Works& works) {
     return text;
 }
 
-void logSetup(Works& works) {
+void logSetup(AmpRecord& works) {
     std::lock_guard lock(works.setup->textMutex);
     for (const SetupKey& key : setupKeys()) {
         key.log(works);

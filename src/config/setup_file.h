@@ -8,7 +8,7 @@
 #include "core/record/setup_record.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace config {
@@ -16,10 +16,10 @@ namespace config {
 // The texts initSetup puts in every slot before a file is read.
 void resetSetupRecord(core::SetupRecord& setup);
 // Fills the slots and fields from the lines of the file that name a key.
-void parseSetup(std::string_view text, core::Works& works);
+void parseSetup(std::string_view text, core::AmpRecord& works);
 // Refreshes the slots from the fields and returns the whole file.
-[[nodiscard]] std::string formatSetup(core::Works& works);
+[[nodiscard]] std::string formatSetup(core::AmpRecord& works);
 // Announces every value to the system log after a read.
-void logSetup(core::Works& works);
+void logSetup(core::AmpRecord& works);
 
 }  // namespace config

@@ -10,6 +10,7 @@
 
 namespace core {
 
+struct AmpRecord;
 struct Works;
 
 class Services {
@@ -21,8 +22,8 @@ class Services {
 
     // Amplifier link: one tune search step after a status reply; the stored
     // tune of an antenna.
-    virtual void tuneSearchStep(Works&) {}
-    virtual void recallStoredTune(Works&, int32_t /*antenna*/) {}
+    virtual void tuneSearchStep(AmpRecord&) {}
+    virtual void recallStoredTune(AmpRecord&, int32_t /*antenna*/) {}
 
     // Front panel: takes a key, 1..6, held 0 for a short press, else the held
     // mask of a long press or repeat. Non-zero asks for repeat.

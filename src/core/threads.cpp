@@ -50,7 +50,9 @@ const ThreadEntry& entryOf(ThreadId id) {
     return kThreads[static_cast<size_t>(id)];
 }
 
-void startThread(Works& works, ThreadId id) {
+// Every part of the record belongs to one whole record, which the thread gets.
+void startThread(AmpRecord& part, ThreadId id) {
+    Works& works = static_cast<Works&>(part);
     const ThreadEntry& entry = entryOf(id);
     if (entry.enable != nullptr && (works.setup->*entry.enable).load() != '1') return;
     const ThreadBody body = works.threads->bodyOf(id);
@@ -114,46 +116,46 @@ bool ThreadSet::join(ThreadId id) {
     return true;
 }
 
-void StartThreadLinear(Works& works) {
+void StartThreadLinear(AmpRecord& works) {
     startThread(works, ThreadId::Linear);
 }
-void StartThreadCAT(Works& works) {
+void StartThreadCAT(AmpRecord& works) {
     startThread(works, ThreadId::Cat);
 }
-void StartThreadCATserial(Works& works) {
+void StartThreadCATserial(AmpRecord& works) {
     startThread(works, ThreadId::CatSerial);
 }
-void StartQorReadFFT(Works& works) {
+void StartQorReadFFT(AmpRecord& works) {
     startThread(works, ThreadId::FFT);
 }
-void StartThreadQOR(Works& works) {
+void StartThreadQOR(AmpRecord& works) {
     startThread(works, ThreadId::Serial);
 }
-void StartThreadAudioRead(Works& works) {
+void StartThreadAudioRead(AmpRecord& works) {
     startThread(works, ThreadId::AudioRead);
 }
-void StartThreadAudioWrite(Works& works) {
+void StartThreadAudioWrite(AmpRecord& works) {
     startThread(works, ThreadId::AudioWrite);
 }
-void StartThreadSoket(Works& works) {
+void StartThreadSoket(AmpRecord& works) {
     startThread(works, ThreadId::Wsocket);
 }
-void StartThreadLANinfo(Works& works) {
+void StartThreadLANinfo(AmpRecord& works) {
     startThread(works, ThreadId::LANInfoThread);
 }
-void StartThreadGPIO(Works& works) {
+void StartThreadGPIO(AmpRecord& works) {
     startThread(works, ThreadId::GPIO);
 }
-void StartThreadKeyb(Works& works) {
+void StartThreadKeyb(AmpRecord& works) {
     startThread(works, ThreadId::Keyb);
 }
-void StartThreadTimer(Works& works) {
+void StartThreadTimer(AmpRecord& works) {
     startThread(works, ThreadId::Timer);
 }
-void StartLoadThread(Works& works) {
+void StartLoadThread(AmpRecord& works) {
     startThread(works, ThreadId::LoadThread);
 }
-void StartAggFWThread(Works& works) {
+void StartAggFWThread(AmpRecord& works) {
     startThread(works, ThreadId::AggFWThread);
 }
 

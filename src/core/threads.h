@@ -10,6 +10,7 @@
 
 namespace core {
 
+struct AmpRecord;
 struct Works;
 
 enum class ThreadId {
@@ -60,20 +61,20 @@ class ThreadSet {
     std::array<ThreadBody, static_cast<size_t>(ThreadId::Count)> bodies_{};
 };
 
-void StartThreadLinear(Works& works);
-void StartThreadCAT(Works& works);
-void StartThreadCATserial(Works& works);
-void StartQorReadFFT(Works& works);
-void StartThreadQOR(Works& works);
-void StartThreadAudioRead(Works& works);
-void StartThreadAudioWrite(Works& works);
-void StartThreadSoket(Works& works);
-void StartThreadLANinfo(Works& works);
+void StartThreadLinear(AmpRecord& works);
+void StartThreadCAT(AmpRecord& works);
+void StartThreadCATserial(AmpRecord& works);
+void StartQorReadFFT(AmpRecord& works);
+void StartThreadQOR(AmpRecord& works);
+void StartThreadAudioRead(AmpRecord& works);
+void StartThreadAudioWrite(AmpRecord& works);
+void StartThreadSoket(AmpRecord& works);
+void StartThreadLANinfo(AmpRecord& works);
 // Threads that main creates itself, each under its own condition.
-void StartThreadGPIO(Works& works);
-void StartThreadKeyb(Works& works);
-void StartThreadTimer(Works& works);
-void StartLoadThread(Works& works);
-void StartAggFWThread(Works& works);
+void StartThreadGPIO(AmpRecord& works);
+void StartThreadKeyb(AmpRecord& works);
+void StartThreadTimer(AmpRecord& works);
+void StartLoadThread(AmpRecord& works);
+void StartAggFWThread(AmpRecord& works);
 
 }  // namespace core

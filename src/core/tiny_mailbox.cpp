@@ -2,8 +2,8 @@
 
 #include <chrono>
 
+#include "core/record/amp_record.h"
 #include "core/threads.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -14,7 +14,7 @@ namespace {
 // must not hang the caller (main's start-up, the countdown) for ever.
 constexpr int kMailboxTimeoutMs = 2000;
 
-bool waitMailboxEmpty(Works& works) {
+bool waitMailboxEmpty(AmpRecord& works) {
     for (int waited = 0; works.tinyMailbox != 0; ++waited) {
         if (!works.threads->alive(ThreadId::GPIO) || waited >= kMailboxTimeoutMs) return false;
         works.platform->clock().sleepFor(std::chrono::milliseconds(1));
@@ -24,7 +24,7 @@ bool waitMailboxEmpty(Works& works) {
 
 }  // namespace
 
-void CmandoTinyconAttesaStato(Works& works, uint8_t cmd) {
+void CmandoTinyconAttesaStato(AmpRecord& works, uint8_t cmd) {
     bool delivered = works.threads->alive(ThreadId::GPIO);
     for (int copy = 0; copy < 2 && delivered; ++copy) {
         delivered = waitMailboxEmpty(works);

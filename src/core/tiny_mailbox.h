@@ -3,10 +3,10 @@
 
 namespace core {
 
-struct Works;
+struct AmpRecord;
 
 // Hands a command byte to the front panel's tiny controller, twice, through
 // the mailbox that the GPIO thread serves.
-void CmandoTinyconAttesaStato(Works& works, uint8_t cmd);
+void CmandoTinyconAttesaStato(AmpRecord& works, uint8_t cmd);
 
 }  // namespace core

@@ -4,7 +4,8 @@
 
 namespace core {
 
-void InitGlobalVar(Works& works) {
+void InitGlobalVar(AmpRecord& part) {
+    Works& works = static_cast<Works&>(part);
     works.running = 1;
     works.ampRegionFlag = static_cast<char>(255);
     works.ampModelFlag = static_cast<char>(255);

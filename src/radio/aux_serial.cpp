@@ -13,8 +13,9 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/record/radio_record.h"
+#include "core/record/setup_record.h"
 #include "core/record/spectrum_data.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/frame_writers.h"
@@ -45,7 +46,7 @@ void markSent(std::atomic<uint8_t>& flags, uint8_t request, uint8_t done) {
 }
 
 // No data for 1.5 s: error 8 once per hold-off, with the interface in use.
-void linkTimeout(core::Works& works, const char* text) {
+void linkTimeout(core::RadioRecord& works, const char* text) {
     if (works.retryDelay != 0) return;
     if (works.ModeWorkIdx == 1) core::AddErrore(works, core::err::QorLink);
     works.retryDelay = kRetryDelayMs;
@@ -53,7 +54,7 @@ void linkTimeout(core::Works& works, const char* text) {
 }
 
 // Exactly count bytes, waiting as long as the link stays enabled.
-bool readSerialPort(core::Works& works, PutBackLine& line, std::span<uint8_t> buffer) {
+bool readSerialPort(core::RadioRecord& works, PutBackLine& line, std::span<uint8_t> buffer) {
     platform::Clock& clock = works.platform->clock();
     int idle = 0;
     for (size_t done = 0; done < buffer.size();) {
@@ -75,7 +76,7 @@ bool readSerialPort(core::Works& works, PutBackLine& line, std::span<uint8_t> bu
 // Whether the message just read ends where the next one can start, judged by
 // the bytes already waiting, which are put back. With none waiting, one more
 // look a millisecond later: a line delivers a message's bytes back to back.
-bool endsWhole(core::Works& works, PutBackLine& line) {
+bool endsWhole(core::RadioRecord& works, PutBackLine& line) {
     if (line.bytesAvailable() <= 0) works.platform->clock().sleepFor(1ms);
     std::array<uint8_t, 1 + kHeaderSize> following{};
     size_t count = 0;
@@ -86,7 +87,7 @@ bool endsWhole(core::Works& works, PutBackLine& line) {
 }
 
 // A whole message: into the record or the plot, and on to the remote client.
-void applyMessage(core::Works& works, uint8_t type, std::span<const uint8_t> data) {
+void applyMessage(core::RadioRecord& works, uint8_t type, std::span<const uint8_t> data) {
     if (type == kParameterMessage) {
         storeParameters(works, data);
         remote::sendWebSockSerParFrame(works, data);
@@ -102,7 +103,7 @@ void applyMessage(core::Works& works, uint8_t type, std::span<const uint8_t> dat
 
 }  // namespace
 
-void sendPendingCommands(core::Works& works, platform::SerialPort& port) {
+void sendPendingCommands(core::RadioRecord& works, platform::SerialPort& port) {
     using namespace core::tuneTxState;
     namespace carrier = core::carrierControl;
     if ((works.tuneTxState & SendRx) != 0) {
@@ -141,27 +142,27 @@ void sendPendingCommands(core::Works& works, platform::SerialPort& port) {
     }
 }
 
-void storeParameters(core::Works& works, std::span<const uint8_t> block) {
+void storeParameters(core::RadioRecord& works, std::span<const uint8_t> block) {
     const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
     if (!lock) return;
     storeParameters(works.qorParams, block);
     if (works.qorParams[core::qorWord::AudioEnable] == -1) remote::restartRing(works);
 }
 
-void storeFFT(core::Works& works, std::span<const uint8_t> data) {
+void storeFFT(core::RadioRecord& works, std::span<const uint8_t> data) {
     const std::vector<float> values = spectrumValues(data);
     const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
     if (!lock || works.spectrum == nullptr) return;
     std::copy(values.begin(), values.end(), works.spectrum->magnitude.begin());
 }
 
-bool getParameters(QorParams& destination, core::Works& works) {
+bool getParameters(QorParams& destination, core::RadioRecord& works) {
     const core::TryLock lock(*works.serMut, works.platform->clock(), "serMut mutex cannot be locked");
     if (lock) destination = works.qorParams;
     return static_cast<bool>(lock);
 }
 
-void serialStep(core::Works& works, PutBackLine& line) {
+void serialStep(core::RadioRecord& works, PutBackLine& line) {
     platform::Clock& clock = works.platform->clock();
     uint8_t type = kFirstNonType;
     for (int idle = 0; type >= kFirstNonType;) {
@@ -201,7 +202,7 @@ void serialStep(core::Works& works, PutBackLine& line) {
     sendPendingCommands(works, line.port());
 }
 
-void Serial(core::Works& works) {
+void Serial(core::RadioRecord& works) {
     const std::string device = works.setup->text(works.setup->SerPort);
     platform::logInfo("Init Serial Port %s", device.c_str());
     // An earlier run left the port open: set up again, as it stands.

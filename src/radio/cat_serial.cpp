@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "core/works.h"
+#include "core/record/radio_record.h"
+#include "core/record/setup_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 
@@ -17,7 +18,7 @@ using namespace std::chrono_literals;
 // No reply byte for this many 1 ms waits drops the partial reply and asks again.
 constexpr int kReplyTimeoutMs = 1499;
 
-void failPort(core::Works& works, const char* logFormat, const char* shown, const std::string& device) {
+void failPort(core::RadioRecord& works, const char* logFormat, const char* shown, const std::string& device) {
     platform::logError(logFormat, device.c_str());
     char text[100];
     std::snprintf(text, sizeof text, shown, device.c_str());
@@ -25,7 +26,7 @@ void failPort(core::Works& works, const char* logFormat, const char* shown, cons
     works.failedThread = core::kFailedCatSerial;
 }
 
-void waitForReply(core::Works& works, platform::SerialPort& port, CatPoll& poll) {
+void waitForReply(core::RadioRecord& works, platform::SerialPort& port, CatPoll& poll) {
     platform::Clock& clock = works.platform->clock();
     if (port.bytesAvailable() <= 0) {
         ++poll.counterimeoutCAT;
@@ -59,7 +60,8 @@ void writeSerialCatPort(platform::SerialPort& port, std::span<const uint8_t> byt
     poll.counterimeoutCAT = 0;
 }
 
-void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySize> reply, CatPoll& poll) {
+void DecodeCatSerialCmd(core::RadioRecord& works, std::span<const uint8_t, kCatReplySize> reply,
+                        CatPoll& poll) {
     if (poll.lastCommandSent == kCatReadFrequency) {
         if (std::optional<int32_t> frequency = decodeCatFrequency(reply))
             works.catSerialFreq = *frequency;
@@ -71,7 +73,7 @@ void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySi
     poll.lastCommandSent = 0;
 }
 
-void catPollStep(core::Works& works, platform::SerialPort& port, CatPoll& poll) {
+void catPollStep(core::RadioRecord& works, platform::SerialPort& port, CatPoll& poll) {
     switch (poll.catProcessStatus) {
         case CatPoll::kSend:
             // A byte left over from a late or disturbed reply would put every
@@ -93,7 +95,7 @@ void catPollStep(core::Works& works, platform::SerialPort& port, CatPoll& poll) 
     }
 }
 
-void CatSerial(core::Works& works) {
+void CatSerial(core::RadioRecord& works) {
     const std::string device = works.setup->text(works.setup->CatSerialPort);
     platform::logInfo("Init CATSerial Port %s", device.c_str());
     const std::unique_ptr<platform::SerialPort> opened = works.platform->serialPort();

@@ -10,7 +10,7 @@
 #include "radio/cat_reply.h"
 
 namespace core {
-struct Works;
+struct RadioRecord;
 }  // namespace core
 
 namespace radio {
@@ -27,11 +27,12 @@ struct CatPoll {
 
 void writeSerialCatPort(platform::SerialPort& port, std::span<const uint8_t> bytes, CatPoll& poll);
 // One reply; it counts only when the read-frequency request is the one awaited.
-void DecodeCatSerialCmd(core::Works& works, std::span<const uint8_t, kCatReplySize> reply, CatPoll& poll);
+void DecodeCatSerialCmd(core::RadioRecord& works, std::span<const uint8_t, kCatReplySize> reply,
+                        CatPoll& poll);
 // One pass of the poll loop: send, wait for a byte, or decode.
-void catPollStep(core::Works& works, platform::SerialPort& port, CatPoll& poll);
+void catPollStep(core::RadioRecord& works, platform::SerialPort& port, CatPoll& poll);
 
 // Thread body; returns when the port fails or enaCatSer leaves '1'.
-void CatSerial(core::Works& works);
+void CatSerial(core::RadioRecord& works);
 
 }  // namespace radio

@@ -8,7 +8,8 @@
 
 #include "core/error_codes.h"
 #include "core/errors.h"
-#include "core/works.h"
+#include "core/record/radio_record.h"
+#include "core/record/setup_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "platform/usb_ids.h"
@@ -48,7 +49,7 @@ const char* statusText(UsbTransferStatus status) {
 
 }  // namespace
 
-UsbIqReader::UsbIqReader(core::Works& works, platform::UsbDevice& device)
+UsbIqReader::UsbIqReader(core::RadioRecord& works, platform::UsbDevice& device)
     : works_(works), device_(device), samples_(kIqTransferBytes / 4) {}
 
 bool UsbIqReader::stopping() const {
@@ -239,14 +240,14 @@ void UsbIqReader::fftCalc(std::span<const float> samples) {
     if (works_.wsActive == 1) remote::sendWebSockSerSpectrFrame(works_, lastLine_);
 }
 
-void ExitQorread(core::Works& works, platform::UsbDevice& device, bool opened) {
+void ExitQorread(core::RadioRecord& works, platform::UsbDevice& device, bool opened) {
     core::AddErrore(works, core::err::RemoteUsb);
     works.setup->EnableFFT = '0';
     works.remoteFault = 1;
     if (opened) device.close();
 }
 
-void QORRead(core::Works& works) {
+void QORRead(core::RadioRecord& works) {
     std::unique_ptr<platform::UsbDevice> device = works.platform->usbDevice();
     UsbIqReader reader(works, *device);
     if (reader.setUp()) reader.run();

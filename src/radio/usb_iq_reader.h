@@ -11,7 +11,7 @@
 #include "radio/spectrum_fft.h"
 
 namespace core {
-struct Works;
+struct RadioRecord;
 }  // namespace core
 
 namespace radio {
@@ -24,7 +24,7 @@ inline constexpr int kIqErrorLimit = 11;
 
 class UsbIqReader {
   public:
-    UsbIqReader(core::Works& works, platform::UsbDevice& device);
+    UsbIqReader(core::RadioRecord& works, platform::UsbDevice& device);
 
     // Discovery, calibration, stream start and the first submissions; false
     // after a fatal failure, which is logged.
@@ -50,7 +50,7 @@ class UsbIqReader {
     bool startTransfers();
     [[nodiscard]] bool stopping() const;
 
-    core::Works& works_;
+    core::RadioRecord& works_;
     platform::UsbDevice& device_;
     bool status_usb_open = false;
     float globalOffset = 0, lpOffset = 0, attOffset = 0, recalc = 1;
@@ -63,9 +63,9 @@ class UsbIqReader {
 };
 
 // The common end: error 5, EnableFFT off, the remote marked faulty, the device closed.
-void ExitQorread(core::Works& works, platform::UsbDevice& device, bool opened);
+void ExitQorread(core::RadioRecord& works, platform::UsbDevice& device, bool opened);
 
 // Thread body.
-void QORRead(core::Works& works);
+void QORRead(core::RadioRecord& works);
 
 }  // namespace radio

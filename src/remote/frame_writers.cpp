@@ -21,7 +21,7 @@ namespace {
 using Needs = core::FrameQueue::Needs;
 
 // False when the connection did not take the frame.
-bool queueFrame(core::Works& works, std::vector<uint8_t> frame, Needs needs) {
+bool queueFrame(core::AmpRecord& works, std::vector<uint8_t> frame, Needs needs) {
     const core::FrameQueue::Push pushed = works.clientFrames.push(std::move(frame), needs);
     if (pushed == core::FrameQueue::Push::Overflow)
         platform::logError("client not reading: connection ended (more than %zu frames or %zu bytes waiting)",
@@ -29,11 +29,11 @@ bool queueFrame(core::Works& works, std::vector<uint8_t> frame, Needs needs) {
     return pushed == core::FrameQueue::Push::Queued;
 }
 
-bool authenticated(core::Works& works) {
+bool authenticated(core::AmpRecord& works) {
     return works.wsActive != 0;
 }
 
-void sendShortFrames(core::Works& works, std::string_view code, std::span<const uint8_t> data) {
+void sendShortFrames(core::AmpRecord& works, std::string_view code, std::span<const uint8_t> data) {
     if (!authenticated(works)) return;
     for (std::vector<uint8_t>& frame : shortFrames(code, data))
         if (!queueFrame(works, std::move(frame), Needs::Login)) return;
@@ -41,23 +41,23 @@ void sendShortFrames(core::Works& works, std::string_view code, std::span<const 
 
 }  // namespace
 
-void sendWebSockStatusFrame(core::Works& works, std::span<const uint8_t> data) {
+void sendWebSockStatusFrame(core::AmpRecord& works, std::span<const uint8_t> data) {
     if (authenticated(works)) queueFrame(works, shortFrame("ST", data), Needs::Login);
 }
 
-void sendWebSockCatFrame(core::Works& works, std::span<const uint8_t> data) {
+void sendWebSockCatFrame(core::AmpRecord& works, std::span<const uint8_t> data) {
     sendShortFrames(works, "CA", data);
 }
 
-void sendWebSockSerParFrame(core::Works& works, std::span<const uint8_t> data) {
+void sendWebSockSerParFrame(core::AmpRecord& works, std::span<const uint8_t> data) {
     sendShortFrames(works, "PA", data);
 }
 
-void sendWebSockCfgFrame(core::Works& works, std::span<const uint8_t> data) {
+void sendWebSockCfgFrame(core::AmpRecord& works, std::span<const uint8_t> data) {
     queueFrame(works, shortFrame("CF", data), Needs::Handshake);
 }
 
-void sendWebSockHebFrame(core::Works& works, std::span<const uint8_t> client) {
+void sendWebSockHebFrame(core::AmpRecord& works, std::span<const uint8_t> client) {
     const auto sinceEpoch = std::chrono::duration_cast<std::chrono::microseconds>(
         works.platform->clock().systemTime().time_since_epoch());
     const auto seconds = static_cast<uint32_t>(sinceEpoch.count() / 1000000);
@@ -65,13 +65,13 @@ void sendWebSockHebFrame(core::Works& works, std::span<const uint8_t> client) {
     queueFrame(works, heartbeatFrame(seconds, micros, client), Needs::Handshake);
 }
 
-void sendWebSockSerSpectrFrame(core::Works& works, std::span<const uint8_t> spectrum) {
+void sendWebSockSerSpectrFrame(core::AmpRecord& works, std::span<const uint8_t> spectrum) {
     if (!authenticated(works)) return;
     for (size_t offset = 0; offset < spectrum.size(); offset += kSpectrumChunk)
         if (!queueFrame(works, spectrumChunk(spectrum, static_cast<uint32_t>(offset)), Needs::Login)) return;
 }
 
-void sendWebSockAudioFrame(core::Works& works, std::span<const int16_t> chunk) {
+void sendWebSockAudioFrame(core::AmpRecord& works, std::span<const int16_t> chunk) {
     if (!authenticated(works)) return;
     const size_t frames =
         std::min(static_cast<size_t>(std::max(works.captureFrames.load(), 0)), chunk.size() / 2);

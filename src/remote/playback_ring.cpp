@@ -79,7 +79,7 @@ bool storeReceivedAudio(core::Works& works, std::span<const uint8_t> data) {
     return true;
 }
 
-void restartRing(core::Works& works) {
+void restartRing(core::AmpRecord& works) {
     works.sndPlaying = 0;
     works.sndPrefill = -works.bufferChunks;
     works.sndWriteIdx = 0;

@@ -10,6 +10,7 @@
 #include "platform/sound.h"
 
 namespace core {
+struct AmpRecord;
 struct Works;
 }  // namespace core
 
@@ -31,7 +32,7 @@ bool storeReceivedAudio(core::Works& works, std::span<const uint8_t> data);
 
 // A client has been let in, or the transceiver has disabled its audio:
 // collect bufferChunks chunks before playing.
-void restartRing(core::Works& works);
+void restartRing(core::AmpRecord& works);
 
 // The transceiver's audio-enable word, read under serMut: the operator's
 // audio is dropped while it is not positive.

@@ -7,7 +7,7 @@
 #include "amp/startup_commands.h"
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory.h"
@@ -36,7 +36,7 @@ struct FoundRow {
     core::AntennaRow row;
 };
 
-std::optional<FoundRow> rowOfFrequency(const core::Works& works, int32_t frequency) {
+std::optional<FoundRow> rowOfFrequency(const core::AmpRecord& works, int32_t frequency) {
     const int32_t count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
     return works.antennaTable.with([&](const core::AntennaRows& rows) -> std::optional<FoundRow> {
         for (int32_t i = 0; i < count; ++i) {
@@ -55,7 +55,7 @@ int32_t drivePowerRequest(float watts) {
     return value / 100 * 100;
 }
 
-void applyDrivePower(core::Works& works, float watts) {
+void applyDrivePower(core::AmpRecord& works, float watts) {
     int32_t power = drivePowerRequest(watts);
     platform::trace("ANTENNA TAB :  %i  %i\n", power, works.powerValue.load());
     if (power <= 0) return;
@@ -64,7 +64,7 @@ void applyDrivePower(core::Works& works, float watts) {
     platform::trace("GO ANTENNA TAB :  %i  %i\n", power, works.powerValue.load());
 }
 
-void applyAmplifier(core::Works& works, const FoundRow& found) {
+void applyAmplifier(core::AmpRecord& works, const FoundRow& found) {
     const core::AntennaRow& row = found.row;
     if (row.ampOn == 1) {
         if (works.bypass == 1) amp::IncPNTIn_CMDLinear(core::cmd::LeaveBypass, works);
@@ -82,7 +82,7 @@ void applyAmplifier(core::Works& works, const FoundRow& found) {
 
 }  // namespace
 
-void InitTabAntenna(core::Works& works, int keep) {
+void InitTabAntenna(core::AmpRecord& works, int keep) {
     works.antennaTable.with([keep](core::AntennaRows& rows) {
         for (size_t i = 0; i < core::kAntennaRows; ++i) {
             core::AntennaRow& row = rows[i];
@@ -102,7 +102,7 @@ void InitTabAntenna(core::Works& works, int keep) {
     works.antennaRowCount = core::kAntennaRows;
 }
 
-void GestioneAntennaAutomatica(core::Works& works) {
+void GestioneAntennaAutomatica(core::AmpRecord& works) {
     works.antennaRow = kNoRow;
     std::optional<FoundRow> found = rowOfFrequency(works, works.frequency);
     if (!found) return;
@@ -121,7 +121,7 @@ void GestioneAntennaAutomatica(core::Works& works) {
     applyAmplifier(works, *found);
 }
 
-std::string bandNameOf(const core::Works& works, int32_t frequency) {
+std::string bandNameOf(const core::AmpRecord& works, int32_t frequency) {
     const int32_t count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
     return works.antennaTable.with([&](const core::AntennaRows& rows) {
         for (int32_t i = count - 1; i >= 0; --i) {
@@ -133,7 +133,7 @@ std::string bandNameOf(const core::Works& works, int32_t frequency) {
     });
 }
 
-void GestioneLoadTuneVal(core::Works& works) {
+void GestioneLoadTuneVal(core::AmpRecord& works) {
     if (works.tuneState != 0) return;
     AtuSegment segment;
     int32_t index = AtuIdxSearch(works.frequency, &segment);

@@ -5,18 +5,18 @@
 #include <string>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
 
 // Default names and ranges of the 11 band rows; keep 0 also resets their settings.
-void InitTabAntenna(core::Works& works, int keep);
+void InitTabAntenna(core::AmpRecord& works, int keep);
 // The row of `frequency` applied; antennaRow 100 when no row covers it.
-void GestioneAntennaAutomatica(core::Works& works);
+void GestioneAntennaAutomatica(core::AmpRecord& works);
 // Name of the last row whose range holds the frequency; empty when none does.
-[[nodiscard]] std::string bandNameOf(const core::Works& works, int32_t frequency);
+[[nodiscard]] std::string bandNameOf(const core::AmpRecord& works, int32_t frequency);
 // Queues the recall of the stored tune for `frequency`, or the default tune.
-void GestioneLoadTuneVal(core::Works& works);
+void GestioneLoadTuneVal(core::AmpRecord& works);
 
 }  // namespace tuner

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 
 namespace tuner {
@@ -19,7 +19,7 @@ const char* interfaceName(int32_t type) {
     return type >= 0 && type <= 2 ? kNames[type] : "unknown";
 }
 
-std::optional<core::AntennaRow> rowAt(const core::Works& works, int32_t index) {
+std::optional<core::AntennaRow> rowAt(const core::AmpRecord& works, int32_t index) {
     if (index < 0 || index >= std::min(works.antennaRowCount.load(), core::kAntennaRows)) return std::nullopt;
     return works.antennaTable.with(
         [index](const core::AntennaRows& rows) { return rows[static_cast<size_t>(index)]; });
@@ -27,7 +27,7 @@ std::optional<core::AntennaRow> rowAt(const core::Works& works, int32_t index) {
 
 }  // namespace
 
-void logBandChange(core::Works& works) {
+void logBandChange(core::AmpRecord& works) {
     const int32_t frequency = works.frequency;
     const int32_t bank = works.NumBanco;
     const int32_t index = works.antennaRow;
@@ -49,11 +49,11 @@ void logBandChange(core::Works& works) {
                     row->tunerBypass == 1 ? "by-passed" : "in line", row->ampOn == 1 ? "on" : "StdBy");
 }
 
-void logBankChange(const core::Works& works) {
+void logBankChange(const core::AmpRecord& works) {
     platform::event("bank %d: interface %s", works.NumBanco.load(), interfaceName(works.ModeWorkIdx));
 }
 
-void logInterfaceChange(const core::Works& works) {
+void logInterfaceChange(const core::AmpRecord& works) {
     platform::event("bank %d: interface changed to %s", works.NumBanco.load(),
                     interfaceName(works.ModeWorkIdx));
 }

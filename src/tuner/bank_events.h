@@ -3,16 +3,16 @@
 // frequency entered, with what it selected, and the memory bank in use.
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
 
 // After the antenna table was applied: one line when the band (or the bank
 // whose row applies) differs from the one told last. Main loop only.
-void logBandChange(core::Works& works);
+void logBandChange(core::AmpRecord& works);
 // After a bank change or a change of the bank's interface type.
-void logBankChange(const core::Works& works);
-void logInterfaceChange(const core::Works& works);
+void logBankChange(const core::AmpRecord& works);
+void logInterfaceChange(const core::AmpRecord& works);
 
 }  // namespace tuner

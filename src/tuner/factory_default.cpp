@@ -2,22 +2,21 @@
 
 #include "amp/startup_commands.h"
 #include "config/setup.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "tuner/memory_banks.h"
 
 namespace tuner {
 
-void InitVar_Default(core::Works& works) {
+void InitVar_Default(core::AmpRecord& works) {
     for (int32_t bank = 0; bank <= kLastBank; ++bank)
         for (int32_t which = 0; which <= 3; ++which) DeleteFileConf(works, bank, which);
     config::resetSetupDefaults(works);
     amp::InitMicroCmd(works);
     LoadAllBankTable(works, works.NumBanco);
     works.antennaRow = -1;
-    works.factoryDefaultArmed = 0;
 }
 
-void InitCompleteVar(core::Works& works) {
+void InitCompleteVar(core::AmpRecord& works) {
     works.TempMode = 0;
     works.FreqSensIn = 1;
     works.AttenuatorTune = 3;

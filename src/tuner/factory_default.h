@@ -3,14 +3,14 @@
 // its defaults, the amplifier's start-up list sent again and the bank reloaded.
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
 
-void InitVar_Default(core::Works& works);
+void InitVar_Default(core::AmpRecord& works);
 // The settings the factory default leaves alone, set to the unit's first
 // state; the complete reset runs it before InitVar_Default.
-void InitCompleteVar(core::Works& works);
+void InitCompleteVar(core::AmpRecord& works);
 
 }  // namespace tuner

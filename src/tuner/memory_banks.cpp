@@ -8,7 +8,7 @@
 #include "amp/startup_commands.h"
 #include "config/setup.h"
 #include "core/amp_commands.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/antenna_file.h"
@@ -29,7 +29,7 @@ bool validBank(int32_t bank) {
 
 }  // namespace
 
-int32_t LoadTabConfig(core::Works& works, int32_t bank) {
+int32_t LoadTabConfig(core::AmpRecord& works, int32_t bank) {
     std::optional<std::string> text = works.platform->files().read(antennaFilePath(bank));
     if (!text) {
         InitTabAntenna(works, 0);
@@ -59,20 +59,20 @@ int32_t LoadTabConfig(core::Works& works, int32_t bank) {
     return file.interfaceType;
 }
 
-void SaveTabConfig(core::Works& works, int32_t bank) {
+void SaveTabConfig(core::AmpRecord& works, int32_t bank) {
     const std::string text = works.antennaTable.with([&](const core::AntennaRows& rows) {
         return formatAntennaFile(works.ModeWorkIdx, rows.data(), works.antennaRowCount);
     });
     (void)works.platform->files().save(antennaFilePath(bank), text);  // the store logs a failure
 }
 
-void LoadAllBankTable(core::Works& works, int32_t bank) {
+void LoadAllBankTable(core::AmpRecord& works, int32_t bank) {
     works.ModeWorkIdx = LoadTabConfig(works, bank);
     for (int32_t antenna = 0; antenna < core::kTuneAntennaCount; ++antenna) LoadTabAtu(works, bank, antenna);
     amp::SetModeWorkIDX(works);
 }
 
-void ChangeBanco(core::Works& works) {
+void ChangeBanco(core::AmpRecord& works) {
     // At least bank 0, at most the banks that have files of their own.
     int32_t banks = std::clamp(works.MAXbank.load(), 1, kLastBank + 1);
     int32_t next = works.NumBanco + 1;
@@ -84,7 +84,7 @@ void ChangeBanco(core::Works& works) {
     works.antennaRow = -1;
 }
 
-void ChangeInterfaceBanco(core::Works& works) {
+void ChangeInterfaceBanco(core::AmpRecord& works) {
     int32_t next = works.ModeWorkIdx + 1;
     if (next > kLastInterfaceType || next < 0) next = 0;
     works.ModeWorkIdx = next;
@@ -93,7 +93,7 @@ void ChangeInterfaceBanco(core::Works& works) {
     SaveToBank(works, works.NumBanco, works.NumAntenna);
 }
 
-void SaveToBank(core::Works& works, int32_t bank, int32_t antenna) {
+void SaveToBank(core::AmpRecord& works, int32_t bank, int32_t antenna) {
     works.antennaTable.with([&](core::AntennaRows& rows) {
         int32_t frequency = works.frequency;
         int32_t count = std::clamp(works.antennaRowCount.load(), 0, core::kAntennaRows);
@@ -112,7 +112,7 @@ void SaveToBank(core::Works& works, int32_t bank, int32_t antenna) {
     SaveTabConfig(works, bank);
 }
 
-void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator) {
+void SaveToBankDebug(core::AmpRecord& works, int32_t bank, int32_t attenuator) {
     bool padsValid = attenuator >= 0 && attenuator <= 3;
     works.antennaTable.with([&](core::AntennaRows& rows) {
         for (core::AntennaRow& row : rows) {
@@ -135,7 +135,7 @@ void SaveToBankDebug(core::Works& works, int32_t bank, int32_t attenuator) {
     platform::trace("---------------OK SAVE BANK DEBUG!!!\n");
 }
 
-void CopyBank(core::Works& works, int32_t origin, int32_t destination) {
+void CopyBank(core::AmpRecord& works, int32_t origin, int32_t destination) {
     if (!validBank(origin) || !validBank(destination) || origin == destination) return;
     platform::FileStore& files = works.platform->files();
     for (int32_t which = 0; which <= kAntennaFileWhich; ++which) {
@@ -153,7 +153,7 @@ void CopyBank(core::Works& works, int32_t origin, int32_t destination) {
     }
 }
 
-void DeleteFileConf(core::Works& works, int32_t bank, int32_t which) {
+void DeleteFileConf(core::AmpRecord& works, int32_t bank, int32_t which) {
     if (!validBank(bank) || which < 0 || which > kAntennaFileWhich) return;
     std::string path = which == kAntennaFileWhich ? antennaFilePath(bank) : tuneMemoryPath(bank, which);
     if (!works.platform->files().remove(path)) platform::logError("can't delete file bank %d", bank);

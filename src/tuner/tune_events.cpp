@@ -1,7 +1,7 @@
 #include "tuner/tune_events.h"
 
+#include "core/record/amp_record.h"
 #include "core/tune_value_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/tune_search.h"
 
@@ -36,7 +36,7 @@ const char* exitText(TuneExit why) {
 
 }  // namespace
 
-void logTuneStarted(const core::Works& works, TuneOrigin origin) {
+void logTuneStarted(const core::AmpRecord& works, TuneOrigin origin) {
     const bool fromPanel = origin == TuneOrigin::Panel;
     if (works.tuneState == 0) {
         // A transmission retries on its own: only the key's refusal is news.
@@ -53,7 +53,7 @@ void logTuneRefused(const char* why) {
     platform::event("tune refused: %s", why);
 }
 
-void logTuneEnded(const core::Works& works, TuneExit why, bool stored) {
+void logTuneEnded(const core::AmpRecord& works, TuneExit why, bool stored) {
     const double best = works.tuneBestSwr;
     if (stored) {
         platform::event("tune stored: SWR %.2f, L %d C %d %s, %.6f MHz, antenna %d, bank %d", best,

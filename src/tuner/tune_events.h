@@ -3,7 +3,7 @@
 // it ended, once each.
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
@@ -15,10 +15,10 @@ enum class TuneOrigin { Panel, Transmission };
 enum class TuneExit { Finished, StoppedByUser, TimeOut, TransmissionEnded, NoCarrier };
 
 // After StartAutotune: the search that runs, or, for the panel, why none does.
-void logTuneStarted(const core::Works& works, TuneOrigin origin);
+void logTuneStarted(const core::AmpRecord& works, TuneOrigin origin);
 // The tune key refused before any start.
 void logTuneRefused(const char* why);
 // stored: the best tune went into the tune memory.
-void logTuneEnded(const core::Works& works, TuneExit why, bool stored);
+void logTuneEnded(const core::AmpRecord& works, TuneExit why, bool stored);
 
 }  // namespace tuner

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "tuner/tune_index.h"
 #include "tuner/tune_memory_file.h"
@@ -46,7 +46,7 @@ int32_t nearestValid(const core::TuneTable* table, int32_t index, int32_t from, 
 }  // namespace
 
 void SaveTuneValsuTabRam(const core::TuneMemRecord& record, uint16_t c, int32_t index, int32_t antenna,
-                         core::Works& works) {
+                         core::AmpRecord& works) {
     if (antenna < 0 || antenna >= core::kTuneAntennaCount || index < 0 || index >= core::kTuneIndexCount)
         return;
     works.tuneMemory.with([&](core::TuneTables& memory) {
@@ -56,18 +56,19 @@ void SaveTuneValsuTabRam(const core::TuneMemRecord& record, uint16_t c, int32_t 
     });
 }
 
-core::TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::Works& works) {
+core::TuneMemRecord LoadTuneValFromTabRam(int32_t index, int32_t antenna, const core::AmpRecord& works) {
     return works.tuneMemory.with(
         [&](const core::TuneTables& memory) { return recalled(recordAt(tableOf(memory, antenna), index)); });
 }
 
-int32_t SearchBestTune(const core::Works& works, int32_t index, int32_t from, int32_t to, int32_t antenna) {
+int32_t SearchBestTune(const core::AmpRecord& works, int32_t index, int32_t from, int32_t to,
+                       int32_t antenna) {
     return works.tuneMemory.with([&](const core::TuneTables& memory) {
         return nearestValid(tableOf(memory, antenna), index, from, to);
     });
 }
 
-int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from, int32_t to,
+int EsisteTuneValInTabRam(const core::AmpRecord& works, int32_t index, int32_t from, int32_t to,
                           int32_t antenna) {
     return works.tuneMemory.with([&](const core::TuneTables& memory) {
         const core::TuneTable* table = tableOf(memory, antenna);
@@ -75,7 +76,7 @@ int EsisteTuneValInTabRam(const core::Works& works, int32_t index, int32_t from,
     });
 }
 
-void LoadTuneFromMEM(core::Works& works, int32_t antenna) {
+void LoadTuneFromMEM(core::AmpRecord& works, int32_t antenna) {
     const int32_t frequency = works.frequency;
     AtuSegment segment;
     int32_t index = AtuIdxSearch(frequency, &segment);
@@ -106,7 +107,7 @@ void LoadTuneFromMEM(core::Works& works, int32_t antenna) {
                     static_cast<long>(frequency), index, works.tuneC.load(), works.tuneL.load());
 }
 
-bool InsertTuneToMem(core::Works& works, int32_t bank, int32_t antenna) {
+bool InsertTuneToMem(core::AmpRecord& works, int32_t bank, int32_t antenna) {
     const int32_t frequency = works.frequency;
     const int32_t index = AtuIdxSearch(frequency);
     platform::trace("--------------> Save Tune To File idx %d (idx:%d)\n", frequency, index);

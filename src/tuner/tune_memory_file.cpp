@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "config/text_lines.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_index.h"
@@ -83,7 +83,7 @@ std::string formatTuneMemory(const core::TuneTable& table) {
     return text;
 }
 
-void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
+void LoadTabAtu(core::AmpRecord& works, int32_t bank, int32_t antenna) {
     if (!knownAntenna(antenna)) return;
     std::optional<std::string> text = works.platform->files().read(tuneMemoryPath(bank, antenna));
     core::TuneTable table{};
@@ -94,7 +94,7 @@ void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
     });
 }
 
-void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna) {
+void SaveTabAtu(core::AmpRecord& works, int32_t bank, int32_t antenna) {
     platform::trace("SaveTabAtu Bank%i , antenna %i\n", bank, antenna);
     if (!knownAntenna(antenna)) return;
     const std::optional<std::string> text = works.tuneMemory.with([&](const core::TuneTables& memory) {

@@ -8,7 +8,7 @@
 #include "core/record/tune_memory_table.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
@@ -21,8 +21,8 @@ void parseTuneMemory(std::string_view text, core::TuneTable& table);
 [[nodiscard]] std::string formatTuneMemory(const core::TuneTable& table);
 
 // Loading marks the table as the bank's; saving refuses a table loaded from another bank.
-void LoadTabAtu(core::Works& works, int32_t bank, int32_t antenna);
-void SaveTabAtu(core::Works& works, int32_t bank, int32_t antenna);
+void LoadTabAtu(core::AmpRecord& works, int32_t bank, int32_t antenna);
+void SaveTabAtu(core::AmpRecord& works, int32_t bank, int32_t antenna);
 // True when the antenna's table was loaded from this bank; logs the refusal otherwise.
 [[nodiscard]] bool holdsBank(const core::TuneTables& memory, int32_t bank, int32_t antenna);
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "core/record/amp_record.h"
 #include "core/tune_value_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "tuner/tune_word.h"
 
@@ -19,7 +19,7 @@ double d(float value) {
 
 }  // namespace
 
-core::TuneRecord presentMeasurement(const core::Works& works) {
+core::TuneRecord presentMeasurement(const core::AmpRecord& works) {
     core::TuneRecord record;
     record.swr = works.swr;
     record.fwd = works.powerFwd;
@@ -29,19 +29,19 @@ core::TuneRecord presentMeasurement(const core::Works& works) {
     return record;
 }
 
-void applyTuneRecord(core::Works& works, const core::TuneRecord& record) {
+void applyTuneRecord(core::AmpRecord& works, const core::TuneRecord& record) {
     works.tuneValue = record.tuneValue;
     works.tuneC = record.C;
     works.tuneL = record.L;
     works.tuneMode = DecodeModoFromTuneval(record.tuneValue);
 }
 
-void setTuneC(core::Works& works, int32_t c) {
+void setTuneC(core::AmpRecord& works, int32_t c) {
     SetC(works, c);
     works.tuneC = c;
 }
 
-void setTuneL(core::Works& works, int32_t l) {
+void setTuneL(core::AmpRecord& works, int32_t l) {
     SetI(works, l);
     works.tuneL = l;
 }
@@ -57,7 +57,7 @@ const char* networkTag(uint32_t tuneValue) {
     return "";
 }
 
-void Clr_vTuneParam(core::Works& works) {
+void Clr_vTuneParam(core::AmpRecord& works) {
     platform::trace("TUNE CLEAR\n");
     works.tuneBestSwr = 0;
     core::TuneSearchState& state = works.tuneSearch;
@@ -67,7 +67,7 @@ void Clr_vTuneParam(core::Works& works) {
     for (auto& half : state.TUNEtableL) half.fill({});
 }
 
-void Clr_vTuneParam_fast(core::Works& works) {
+void Clr_vTuneParam_fast(core::AmpRecord& works) {
     platform::trace("TUNE CLEAR\n");
     core::TuneSearchState& state = works.tuneSearch;
     state.vTuneParam.fill({});
@@ -128,7 +128,7 @@ void StampaTuneTabL(const core::TuneSearchState& state) {
     }
 }
 
-void TuneEnd(core::Works& works) {
+void TuneEnd(core::AmpRecord& works) {
     core::TuneSearchState& state = works.tuneSearch;
     const core::TuneRecord best = state.miglioretuneParam;
     state.tuneParam = best;

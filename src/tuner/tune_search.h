@@ -8,7 +8,7 @@
 #include "tuner/tune_events.h"
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
@@ -22,14 +22,14 @@ inline constexpr float kMaxStoredSwr = 6.0f;
 
 // One step of the search; nothing while the start commands are still going out
 // or once the search was stopped.
-void TuneTask(core::Works& works);
+void TuneTask(core::AmpRecord& works);
 // Ends a running search once, whichever thread calls first; store 1 saves the best
 // tune when it is acceptable. A search that measured nothing gives back the word it started from.
 // why: what the log tells of the end.
-void EscAutoTune(core::Works& works, int store, TuneExit why = TuneExit::Finished);
+void EscAutoTune(core::AmpRecord& works, int store, TuneExit why = TuneExit::Finished);
 // The tune key: starts a search, or stops a running one without storing.
-void GoTune(core::Works& works);
+void GoTune(core::AmpRecord& works);
 // Starts a search (fine or complete by tuneFine), unless the tuner is in by-pass.
-void StartAutotune(core::Works& works);
+void StartAutotune(core::AmpRecord& works);
 
 }  // namespace tuner

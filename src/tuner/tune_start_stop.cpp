@@ -5,9 +5,9 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
+#include "core/record/amp_record.h"
 #include "core/record/setup_record.h"
 #include "core/status_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_memory.h"
@@ -21,14 +21,14 @@ namespace {
 constexpr int32_t kMakerTransceiver = 1;  // ModeWorkIdx
 
 // The band's input-power trip, lifted for the search, is back on whatever ended it.
-void restoreInputThreshold(core::Works& works) {
+void restoreInputThreshold(core::AmpRecord& works) {
     works.ampThresholds[0] = works.inputThresholdBeforeTune.load();
     amp::IncPNTIn_CMDLinear(core::cmd::Thresholds, works);
     works.thresholdRow = core::kThresholdsUnsent;
 }
 
 // Without a single reading the search found nothing: the tuner keeps the word it had.
-void restoreWordBeforeSearch(core::Works& works) {
+void restoreWordBeforeSearch(core::AmpRecord& works) {
     const uint32_t word = works.tuneWordBeforeSearch;
     applyTuneRecord(
         works,
@@ -38,7 +38,7 @@ void restoreWordBeforeSearch(core::Works& works) {
 
 }  // namespace
 
-void EscAutoTune(core::Works& works, int store, TuneExit why) {
+void EscAutoTune(core::AmpRecord& works, int store, TuneExit why) {
     // Whoever clears the state ends the search: a stop racing the search's own
     // end neither stores nor ends it twice.
     uint8_t state = works.tuneState;
@@ -70,7 +70,7 @@ void EscAutoTune(core::Works& works, int store, TuneExit why) {
     works.panelFlags &= static_cast<uint8_t>(~core::panelFlags::WaitingForTune);
 }
 
-void GoTune(core::Works& works) {
+void GoTune(core::AmpRecord& works) {
     if (works.TUNEenabled < 0) return;
     if (works.tuneState != 0) {
         platform::trace("esc tune TUNEMENU\n");
@@ -95,7 +95,7 @@ void GoTune(core::Works& works) {
     }
 }
 
-void StartAutotune(core::Works& works) {
+void StartAutotune(core::AmpRecord& works) {
     platform::trace("START AUTOTUNE!!!!!!!!!!!!!!!!!!!!!!!!!!\n ");
     if (works.tunerBypass == 1) {
         // Only the transceiver's tune coordination clears this again; elsewhere it would lock the tune key.

@@ -3,8 +3,8 @@
 #include <chrono>
 
 #include "core/flag_bits.h"
+#include "core/record/amp_record.h"
 #include "core/status_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_records.h"
@@ -26,7 +26,7 @@ double d(float value) {
 }
 
 // What every evaluation does first: the SWR alarm, the reading and its log line.
-void takeReading(core::Works& works) {
+void takeReading(core::AmpRecord& works) {
     const bool alarm = (works.ampStatus & core::ampStatus::SwrAlarm) != 0;
     if (alarm) {
         // The link clears the protection with "CPFFFF;" before the next step; a search
@@ -45,12 +45,12 @@ void takeReading(core::Works& works) {
     ++works.cnttune;
 }
 
-void targetFound(core::Works& works) {
+void targetFound(core::AmpRecord& works) {
     TuneEnd(works);
     EscAutoTune(works, 1);
 }
 
-bool targetA(core::Works& works) {
+bool targetA(core::AmpRecord& works) {
     const float swr = works.tuneSearch.tuneParam.swr;
     const float target = works.SWRescAutoTune;
     if (!(swr < target && swr > kNoiseSwr)) return false;
@@ -60,7 +60,7 @@ bool targetA(core::Works& works) {
     return true;
 }
 
-bool targetB(core::Works& works) {
+bool targetB(core::AmpRecord& works) {
     const float swr = works.tuneSearch.tuneParam.swr;
     const float target = works.SWRescAutoTune;
     if (target > 1.0f) {
@@ -75,7 +75,7 @@ bool targetB(core::Works& works) {
 }
 
 // The end of every evaluation: 1 when the target or the transceiver ended the search.
-int finish(core::Works& works, bool targetMet) {
+int finish(core::AmpRecord& works, bool targetMet) {
     if (targetMet) return 1;
     VerifyStopAutotune(works);
     return works.tuneState == 0 ? 1 : 0;
@@ -83,14 +83,14 @@ int finish(core::Works& works, bool targetMet) {
 
 }  // namespace
 
-int TuneStep(core::Works& works) {
+int TuneStep(core::AmpRecord& works) {
     takeReading(works);
     CtrlNuovoTune(works.tuneSearch);
     TuneTableSearchL(works.tuneSearch);
     return finish(works, targetA(works));
 }
 
-int TuneStepComplete(core::Works& works) {
+int TuneStepComplete(core::AmpRecord& works) {
     takeReading(works);
     core::TuneSearchState& state = works.tuneSearch;
     if (betterThan(state.tuneParam, state.miglioretuneParam)) {
@@ -101,13 +101,13 @@ int TuneStepComplete(core::Works& works) {
     return finish(works, targetB(works));
 }
 
-int TuneStepCompleteFine(core::Works& works) {
+int TuneStepCompleteFine(core::AmpRecord& works) {
     takeReading(works);
     CtrlNuovoTune(works.tuneSearch);
     return finish(works, targetB(works));
 }
 
-void WaitTune1(core::Works& works) {
+void WaitTune1(core::AmpRecord& works) {
     if (works.ModeWorkIdx == kMakerTransceiver && works.transceiverTx != 1) return;
     works.platform->clock().sleepFor(std::chrono::milliseconds(3));
     works.fineRow = kDriveReadings;
@@ -115,7 +115,7 @@ void WaitTune1(core::Works& works) {
     ++works.tuneStep;
 }
 
-void WaitTune2(core::Works& works) {
+void WaitTune2(core::AmpRecord& works) {
     works.platform->clock().sleepFor(std::chrono::milliseconds(10));
     bool driven = false;
     if (works.adcPowerIn > kDriveCounts && --works.fineRow <= 0) {
@@ -132,7 +132,7 @@ void WaitTune2(core::Works& works) {
     works.panelFlags |= core::panelFlags::WaitingForTune;
 }
 
-void VerifyStopAutotune(core::Works& works) {
+void VerifyStopAutotune(core::AmpRecord& works) {
     if (works.ModeWorkIdx != kMakerTransceiver || works.transceiverTx != 0) return;
     EscAutoTune(works, 0, TuneExit::TransmissionEnded);
     works.tuneTxState |= core::tuneTxState::RxSent;

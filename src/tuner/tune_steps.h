@@ -4,7 +4,7 @@
 #include <cstdint>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
@@ -13,16 +13,16 @@ namespace tuner {
 inline constexpr int32_t kStepEnd = 211;
 
 // Coarse evaluation: best, history, coarse table; ends at the SWR target. 1 when the search ended.
-int TuneStep(core::Works& works);
+int TuneStep(core::AmpRecord& works);
 // Fine evaluation keeping the best; ends at the target or, without one above 1.0, at 1.1.
-int TuneStepComplete(core::Works& works);
+int TuneStepComplete(core::AmpRecord& works);
 // Fine evaluation keeping best and history; the same target as TuneStepComplete.
-int TuneStepCompleteFine(core::Works& works);
+int TuneStepCompleteFine(core::AmpRecord& works);
 // Waits for the maker's transceiver to transmit (other transceivers at once).
-void WaitTune1(core::Works& works);
+void WaitTune1(core::AmpRecord& works);
 // Waits for three readings with drive; gives up after 30.
-void WaitTune2(core::Works& works);
+void WaitTune2(core::AmpRecord& works);
 // Stops the search when the maker's transceiver stopped transmitting.
-void VerifyStopAutotune(core::Works& works);
+void VerifyStopAutotune(core::AmpRecord& works);
 
 }  // namespace tuner

@@ -6,7 +6,7 @@
 #include "core/error_codes.h"
 #include "core/errors.h"
 #include "core/flag_bits.h"
-#include "core/works.h"
+#include "core/record/amp_record.h"
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "tuner/tune_records.h"
@@ -33,7 +33,7 @@ enum class Axis { C, L };
 
 // Moves tuneC or tuneL by one and counts the phase down; false once the phase is over.
 // A move out of 0..511 is not made and ends the phase.
-bool climb(core::Works& works, Axis axis, int32_t direction) {
+bool climb(core::AmpRecord& works, Axis axis, int32_t direction) {
     std::atomic<int32_t>& counter = axis == Axis::C ? works.counterC : works.counterL;
     const int32_t next = (axis == Axis::C ? works.tuneC.load() : works.tuneL.load()) + direction;
     if (next < 0 || next > kMaxTuneIndex)
@@ -46,7 +46,7 @@ bool climb(core::Works& works, Axis axis, int32_t direction) {
 }
 
 // The next pair of the coarse scan: L through the powers of two, then the next C; false after the last.
-bool nextCoarsePair(core::Works& works) {
+bool nextCoarsePair(core::AmpRecord& works) {
     const int32_t l = works.tuneL, c = works.tuneC;
     if (l < kCoarseLastL) {
         setTuneL(works, 2 * l);
@@ -58,7 +58,7 @@ bool nextCoarsePair(core::Works& works) {
     return true;
 }
 
-void coarseStep(core::Works& works, bool first) {
+void coarseStep(core::AmpRecord& works, bool first) {
     if (TuneStep(works)) return;
     if (first) {
         setTuneC(works, 1);
@@ -75,7 +75,7 @@ void coarseStep(core::Works& works, bool first) {
     }
 }
 
-void startCoarseMode(core::Works& works, uint8_t mode) {
+void startCoarseMode(core::AmpRecord& works, uint8_t mode) {
     works.cnttune = 0;
     SetMode(works, mode);
     setTuneC(works, 0);
@@ -84,14 +84,14 @@ void startCoarseMode(core::Works& works, uint8_t mode) {
 }
 
 // Keeps the best of a fine phase around a coarse row as that row's fine result.
-void storeFineResult(core::Works& works) {
+void storeFineResult(core::AmpRecord& works) {
     core::TuneSearchState& state = works.tuneSearch;
     state.TUNEtableL[1][static_cast<size_t>(works.fineRow.load())] = state.miglioretuneParam;
     works.tuneStep = 455;
 }
 
 // Steps 451-454: one axis of the fine phase around a coarse row.
-void rowClimb(core::Works& works, Axis axis, int32_t direction) {
+void rowClimb(core::AmpRecord& works, Axis axis, int32_t direction) {
     if (TuneStepComplete(works)) {
         storeFineResult(works);
         return;
@@ -119,7 +119,7 @@ void rowClimb(core::Works& works, Axis axis, int32_t direction) {
     ++works.tuneStep;
 }
 
-void nextFineRow(core::Works& works) {
+void nextFineRow(core::AmpRecord& works) {
     core::TuneSearchState& state = works.tuneSearch;
     const int32_t row = ++works.fineRow;
     const core::TuneRecord* coarse =
@@ -141,7 +141,7 @@ void nextFineRow(core::Works& works) {
     works.fineRow = 0;
 }
 
-void completeSearchStep(core::Works& works) {
+void completeSearchStep(core::AmpRecord& works) {
     core::TuneSearchState& state = works.tuneSearch;
     switch (works.tuneStep) {
         case 400:
@@ -219,7 +219,7 @@ void completeSearchStep(core::Works& works) {
 }
 
 // Steps 204/205 and 208/209: C up or down at the present L while the SWR does not get worse.
-void fineClimbC(core::Works& works, int32_t direction) {
+void fineClimbC(core::AmpRecord& works, int32_t direction) {
     if (TuneStepCompleteFine(works)) return;
     const auto& history = works.tuneSearch.vTuneParam;
     if (static_cast<int32_t>(100.0f * history[0].swr) > static_cast<int32_t>(100.0f * history[1].swr))
@@ -231,7 +231,7 @@ void fineClimbC(core::Works& works, int32_t direction) {
     works.tuneStep = step == 205 ? 206 : step == 209 ? 207 : step + 1;
 }
 
-void fineSearchStep(core::Works& works) {
+void fineSearchStep(core::AmpRecord& works) {
     const core::TuneRecord& start = works.tuneSearch.starttuneParam;
     switch (works.tuneStep) {
         case 200:
@@ -301,7 +301,7 @@ void fineSearchStep(core::Works& works) {
 
 }  // namespace
 
-void TuneTask(core::Works& works) {
+void TuneTask(core::AmpRecord& works) {
     // Stopped between two status replies: nothing more to measure or store.
     if (works.cmdBurst != 0 || works.tuneState == 0) return;
     const int32_t budgetIndex = std::clamp<int32_t>(works.AutoTuneMaxCicli, 0, kBudgetRows - 1);

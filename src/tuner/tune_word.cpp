@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "core/record/amp_record.h"
 #include "core/tune_value_bits.h"
-#include "core/works.h"
 #include "platform/log.h"
 
 namespace tuner {
@@ -33,11 +33,11 @@ uint32_t withInductor(uint32_t word, int32_t l) {
     return withIndex(word, l, core::tuneValue::InductorMask, core::tuneValue::InductorBits);
 }
 
-void SetC(core::Works& works, int32_t c) {
+void SetC(core::AmpRecord& works, int32_t c) {
     works.tuneValue = withCapacitor(works.tuneValue, c);
 }
 
-void SetI(core::Works& works, int32_t l) {
+void SetI(core::AmpRecord& works, int32_t l) {
     works.tuneValue = withInductor(works.tuneValue, l);
 }
 
@@ -66,7 +66,7 @@ uint8_t DecodeModoFromTuneval(uint32_t word) {
     }
 }
 
-void ReadTnePar(core::Works& works) {
+void ReadTnePar(core::AmpRecord& works) {
     uint32_t word = works.tuneValue;
     works.tuneC = DecodeCapacitaFromTuneval(word);
     works.tuneL = DecodeInduttanzaFromTuneval(word);
@@ -75,7 +75,7 @@ void ReadTnePar(core::Works& works) {
     if (mode == kModeNone) SetMode(works, kModeBypass);
 }
 
-void SetMode(core::Works& works, uint8_t mode) {
+void SetMode(core::AmpRecord& works, uint8_t mode) {
     works.tuneMode = mode;
     uint32_t modeBit = 0;
     switch (mode) {
@@ -96,11 +96,11 @@ void SetMode(core::Works& works, uint8_t mode) {
     works.tunerBypass = modeBit == core::tuneValue::Bypass ? 1 : 0;
 }
 
-void WaitSemaforoTuneval(core::Works& works) {
+void WaitSemaforoTuneval(core::AmpRecord& works) {
     works.tuneLock.lock();
 }
 
-void StopSemaforoTuneval(core::Works& works) {
+void StopSemaforoTuneval(core::AmpRecord& works) {
     works.tuneLock.unlock();
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 namespace core {
-struct Works;
+struct AmpRecord;
 }  // namespace core
 
 namespace tuner {
@@ -17,16 +17,16 @@ inline constexpr uint8_t kModeNone = 0, kModeCL = 1, kModeLC = 2, kModeBypass = 
 [[nodiscard]] uint32_t withCapacitor(uint32_t word, int32_t c);
 [[nodiscard]] uint32_t withInductor(uint32_t word, int32_t l);
 
-void SetC(core::Works& works, int32_t c);
-void SetI(core::Works& works, int32_t l);
+void SetC(core::AmpRecord& works, int32_t c);
+void SetI(core::AmpRecord& works, int32_t l);
 [[nodiscard]] int32_t DecodeCapacitaFromTuneval(uint32_t word);
 [[nodiscard]] int32_t DecodeInduttanzaFromTuneval(uint32_t word);
 // 0 for no mode bit and, with a log line, for more than one.
 [[nodiscard]] uint8_t DecodeModoFromTuneval(uint32_t word);
 // tuneC, tuneL and tuneMode from tuneValue; a word without a mode becomes by-pass.
-void ReadTnePar(core::Works& works);
-void SetMode(core::Works& works, uint8_t mode);
-void WaitSemaforoTuneval(core::Works& works);
-void StopSemaforoTuneval(core::Works& works);
+void ReadTnePar(core::AmpRecord& works);
+void SetMode(core::AmpRecord& works, uint8_t mode);
+void WaitSemaforoTuneval(core::AmpRecord& works);
+void StopSemaforoTuneval(core::AmpRecord& works);
 
 }  // namespace tuner

@@ -144,9 +144,14 @@ void confirmFirmwareUpdate(core::Works& works) {
     platform::trace("Start AGGFW\n");
 }
 
+void factoryDefault(core::Works& works) {
+    tuner::InitVar_Default(works);
+    works.factoryDefaultArmed = 0;
+}
+
 void completeReset(core::Works& works) {
     tuner::InitCompleteVar(works);
-    tuner::InitVar_Default(works);
+    factoryDefault(works);
     platform::trace("Init Clompete file setup + Var!\n");
     amp::IncPNTIn_CMDLinear(core::cmd::HoldMicro, works);
     works.shutdownState = 3;

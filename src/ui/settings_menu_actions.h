@@ -15,6 +15,9 @@ void switchUseMode(core::Works& works);
 void applyUseMode(core::Works& works);
 void confirmSoftwareUpdate(core::Works& works);
 void confirmFirmwareUpdate(core::Works& works);
+// "Factory Default" ENTER while armed: the factory default, then the item
+// reads "Factory Default" again.
+void factoryDefault(core::Works& works);
 // "Advanced Default" ENTER while armed: every setting back to the unit's
 // first state, then a reboot.
 void completeReset(core::Works& works);

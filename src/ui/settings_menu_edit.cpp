@@ -238,7 +238,7 @@ void confirm(core::Works& works, int item) {
             config::writeSetup(works);
             return;
         case FactoryDefault:
-            if (works.factoryDefaultArmed != 0) tuner::InitVar_Default(works);
+            if (works.factoryDefaultArmed != 0) factoryDefault(works);
             return;
         case RemoteService:
             if ((works.serviceFlags & core::serviceFlags::RemoteService) != 0) {

@@ -61,7 +61,7 @@ TEST(AuxSerialPort, StaysOpenForTheRemoteClientWhenItsThreadEnds) {
     sim::PtyLink radio;
     std::string error;
     ASSERT_TRUE(radio.open(station.path("/dev/QELTSER").string(), error)) << error;
-    station.threads.setBody(core::ThreadId::Serial, radio::Serial);
+    station.threads.setBody(core::ThreadId::Serial, [](core::Works& record) { radio::Serial(record); });
     for (int run = 0; run < 2; ++run) {
         works.setup->enaser = '1';
         core::StartThreadQOR(works);

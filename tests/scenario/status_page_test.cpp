@@ -72,7 +72,7 @@ TEST(StatusPage, OnAUnitWithoutTheMakersTransceiverItRaisesNoAlarmForTheMissingP
         works.running = 1;
         const std::unique_ptr<ui::FrameBuffer> fb = testing_support::makeFrame(800, 480, 4);
         works.fb = fb.get();
-        station.threads.setBody(core::ThreadId::Serial, radio::Serial);
+        station.threads.setBody(core::ThreadId::Serial, [](core::Works& record) { radio::Serial(record); });
         works.ModeWorkIdx = c.interfaceType;
         works.setup->enaser = '0';
         works.pageFlags = core::pageFlags::StatusPage;

@@ -47,7 +47,10 @@ class AmpLinkTest : public ::testing::Test {
         works.running = 0;
         station.threads.join(core::ThreadId::Linear);
     }
-    void startLink() { station.threads.start(works, core::ThreadId::Linear, amp::Linear); }
+    void startLink() {
+        station.threads.start(works, core::ThreadId::Linear,
+                              [](core::Works& record) { amp::Linear(record); });
+    }
 
     // Payloads the emulator has received, without the leading "OK" word of the reply.
     std::vector<std::string> received() {

@@ -57,6 +57,7 @@ struct AmpBlock {
 
     // Receive filter table and the filter in use
     FilterTable filterTable;
+    std::atomic<int32_t> filterSel{0};  // the row the filter menu points at
     std::atomic<uint8_t> filterMask{0};
 
     // Measurements from the amplifier's status reply

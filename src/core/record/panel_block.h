@@ -21,7 +21,6 @@ struct PanelBlock {
     SharedText<32> imageName;
     std::atomic<int32_t> imageX{0}, imageY{0};
     std::atomic<std::time_t> startTime{0};
-    std::atomic<uint8_t> initDone{0};
     SharedText<100> nameText;
     std::atomic<int32_t> screenState{0};
     std::atomic<uint8_t> pageFlags{0};
@@ -45,9 +44,7 @@ struct PanelBlock {
     std::atomic<std::time_t> clockSecond{0};  // the second clockText shows
     // Second of the last board-temperature reading: the program runs at most once a second.
     std::atomic<std::time_t> cpuTempSecond{0};
-    std::atomic<int32_t> catSerialFreq{0};
-    std::atomic<uint8_t> tuneFine{0};
-    std::atomic<uint8_t> panelFlags{0}, debugOverlay{0};
+    std::atomic<uint8_t> debugOverlay{0};
 
     // Front-panel keys: the byte a start-up key chord sets, and the power-off
     // sequence (0 none, 1 and 2 waiting for key 1's release, 3 shutting down)
@@ -66,10 +63,10 @@ struct PanelBlock {
     std::atomic<int32_t> saveBank{0}, saveAntenna{0};
     std::atomic<int32_t> copyOrigin{0}, copyDestination{0};
     std::atomic<int32_t> resetBank{0};  // MAXbank: every bank
-    // Filter pages: the selected filter row, the filter files found on the
-    // USB stick and the one selected, and the load check (0 none, 1 format
-    // error, 2 passed: ask for confirmation)
-    std::atomic<int32_t> filterSel{0}, usbFileCount{0}, usbFileSel{0}, usbLoadState{0};
+    // Filter pages: the filter files found on the USB stick and the one
+    // selected, and the load check (0 none, 1 format error, 2 passed: ask for
+    // confirmation)
+    std::atomic<int32_t> usbFileCount{0}, usbFileSel{0}, usbLoadState{0};
     UsbFileList usbFileList;
     // Settings menu choices that are not settings: the filter item's
     // "Modify" (1) or "Exit" (0), and the service actions armed for ENTER
@@ -77,7 +74,6 @@ struct PanelBlock {
 
     // Spectrum plot
     SpectrumGrid grid;                     // main loop's thread only
-    SpectrumRecord* spectrum = nullptr;    // owned by main, guarded by serMut
     std::atomic<int32_t> spectrumSpan{0};  // Hz across the grid
 };
 

@@ -12,7 +12,7 @@ class SerialPort;
 
 namespace core {
 
-struct Works;
+struct SpectrumRecord;
 
 // The maker's transceiver's state as its auxiliary link reports it.
 using QorParams = std::array<int32_t, 52>;
@@ -39,6 +39,10 @@ struct RadioBlock {
     std::atomic<std::shared_ptr<platform::SerialPort>> auxPort;
     // Guarded by serMut.
     QorParams qorParams{};
+    // The FT-817's frequency as last decoded, in Hz.
+    std::atomic<int32_t> catSerialFreq{0};
+    // The transceiver's spectrum lines; owned by main, guarded by serMut.
+    SpectrumRecord* spectrum = nullptr;
 };
 
 }  // namespace core

@@ -16,6 +16,7 @@ struct TunerBlock {
     std::atomic<uint32_t> tuneValue{0};
     std::atomic<int32_t> tuneC{0}, tuneL{0};
     std::atomic<uint8_t> tuneMode{0}, tunerBypass{0};
+    std::atomic<uint8_t> tuneFine{0};  // 1: the next search is the fine one
 
     // Automatic tune search; the records belong to the link thread
     std::atomic<int32_t> tuneStep{0}, counterC{0}, counterL{0}, fineRow{0}, cnttune{0};
