@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -13,7 +12,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing_support::readAll;
 
@@ -21,17 +19,10 @@ using testing_support::readAll;
 const std::string kPageDrive = "5";
 const std::string kCarrierHz = "14100000";
 
-bool prepareRunRoot(const fs::path& root) {
-    const std::string command = std::string("cd '") + BRISEL_SOURCE_DIR +
-                                "' && bash -c 'source scripts/run-root.sh && prepare_run_root \"$0\"' '" +
-                                root.string() + "'";
-    return std::system(command.c_str()) == 0;
-}
-
 class SampleUnitTune : public ::testing::TestWithParam<const char*>, protected testing_support::PanelStation {
   protected:
     void start() {
-        ASSERT_TRUE(prepareRunRoot(root));
+        ASSERT_TRUE(prepareSampleRoot());
         PanelStation::start();
     }
     void control(const std::string& command) { ASSERT_EQ(emulator.control(command).rfind("ok", 0), 0u); }

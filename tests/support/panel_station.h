@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -23,6 +24,14 @@ class PanelStation {
     void writeFile(const std::string& file, const std::string& text) const {
         std::filesystem::create_directories((root / file.substr(1)).parent_path());
         std::ofstream(root / file.substr(1)) << text;
+    }
+
+    // Lays out the sample unit's files as run.sh prepares a new run root.
+    [[nodiscard]] bool prepareSampleRoot() const {
+        const std::string command = std::string("cd '") + BRISEL_SOURCE_DIR +
+                                    "' && bash -c 'source scripts/run-root.sh && prepare_run_root \"$0\"' '" +
+                                    root.string() + "'";
+        return std::system(command.c_str()) == 0;
     }
 
     // Starts the station once the emulator answers and waits until its keys
