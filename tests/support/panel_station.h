@@ -2,6 +2,7 @@
 // The station with the amplifier emulator on its link under one run root,
 // operated through the panel channel as a user does, for scenario tests.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -44,6 +45,14 @@ class PanelStation {
         ASSERT_TRUE(logged("Keyboard function entered", std::chrono::seconds(60))) << station->log();
     }
 
+    // Ends the station as its exit does (SIGTERM) and starts it again on the
+    // same run root, up to its keys.
+    void restart(std::vector<std::string> options = {"--time-scale", "4"}) {
+        ASSERT_EQ(station->stop(SIGTERM, std::chrono::seconds(30)), 0) << station->log();
+        stopped_.push_back(std::move(station));
+        start(std::move(options));
+    }
+
     // One short press. The panel channel answers only after the station's key
     // loop has read the key down and up again, so that on a loaded machine no
     // press is missed and the next one does not overtake it.
@@ -58,6 +67,10 @@ class PanelStation {
     std::filesystem::path root = StationProcess::makeRoot();
     EmulatorProcess emulator{root};
     std::unique_ptr<StationProcess> station;
+
+  private:
+    // Each removes the run root when it goes, so they stay until the test ends.
+    std::vector<std::unique_ptr<StationProcess>> stopped_;
 };
 
 }  // namespace testing_support
