@@ -130,6 +130,10 @@ class FaultStation {
     [[nodiscard]] int port() const { return port_; }
     [[nodiscard]] pid_t pid() const { return station_.pid(); }
     [[nodiscard]] std::string log() const { return station_.log(); }
+    [[nodiscard]] std::string logTail() const {
+        const std::string text = log();
+        return text.substr(text.size() - std::min<size_t>(text.size(), 6000));
+    }
     StationProcess& station() { return station_; }
 
     // A connection from this address, waiting for its place in the station's queue.
@@ -214,7 +218,9 @@ TEST(RemoteFaults, AThousandConnectLoginLeaveCyclesLeaveNothingBehind) {
         // the end of the stream, with a reset, and in the middle of a heartbeat.
         const int way = cycle % 4;
         if (way == 0) continue;
-        ASSERT_TRUE(client->receiveUntil("ST", kAnswerMs)) << cycle;
+        ASSERT_TRUE(client->receiveUntil("ST", kAnswerMs))
+            << cycle << (client->ended() ? ": the station ended the connection\n" : ": no status record\n")
+            << station.logTail();
         if (way == 2) client->reset();
         if (way == 3) {
             ASSERT_TRUE(client->send(firstOf(RawRemoteConnection::heartbeatFrame(), 5))) << cycle;

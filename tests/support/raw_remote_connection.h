@@ -129,11 +129,22 @@ class RawRemoteConnection {
         return Message{std::string(payload.begin(), payload.begin() + 2),
                        {payload.begin() + 2, payload.end()}};
     }
-    // Messages until one of this code arrives, each within the time; false
-    // when the connection ended or went quiet first.
+    // Messages until one of this code arrives within the time; false when the
+    // connection ended or the time passed first. While it waits it sends a
+    // heartbeat every 300 ms, as the real client does, so that the station's
+    // read time-out does not end the connection meanwhile.
     bool receiveUntil(const std::string& code, int timeoutMs) {
-        while (const std::optional<Message> message = receive(timeoutMs))
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (::poll(&ready, 1, 300) != 1) {
+                if (!send(heartbeatFrame())) return false;
+                continue;
+            }
+            const std::optional<Message> message = receive(timeoutMs);
+            if (!message) return false;
             if (message->code == code) return true;
+        }
         return false;
     }
 
