@@ -63,6 +63,7 @@ class StationProcess {
         fs::remove_all(root_);
     }
 
+    [[nodiscard]] pid_t pid() const { return pid_; }
     [[nodiscard]] fs::path path(const std::string& absolute) const { return root_.string() + absolute; }
     [[nodiscard]] fs::path logPath() const { return root_ / "station.log"; }
     [[nodiscard]] std::string log() const { return readAll(logPath()); }
