@@ -60,7 +60,11 @@ programs=$PWD/build/release
 mkdir -p "$out" || exit 1
 logs="station.log amp-emulator.log qor-emulator.log cat-emulator.log"
 for file in soak.csv soak.png $logs; do rm -f "$out/$file"; done
-root=$(mktemp -d "${TMPDIR:-/tmp}/brisel-soak-XXXXXX") || exit 1
+# On the RAM disk where there is one, as the tests' run roots: the station syncs every file it
+# saves and logs about a megabyte a minute, and a busy disk would hold it up.
+folder=${TMPDIR:-/tmp}
+[ -d /dev/shm ] && [ -w /dev/shm ] && folder=/dev/shm
+root=$(mktemp -d "$folder/brisel-soak-XXXXXX") || exit 1
 echo "soak: run root $root, figures and logs in $out"
 
 station="" emulator="" radio_emulator="" cat_emulator="" operator=""
@@ -80,8 +84,8 @@ end_process() {
 stop_all() {
   trap - INT TERM HUP EXIT
   for pid in $operator $station $cat_emulator $radio_emulator $emulator; do end_process "$pid"; done
-  for name in amp-emulator qor-emulator cat-emulator; do
-    [ -e "$root/$name.log" ] && cp "$root/$name.log" "$out/"
+  for file in $logs; do
+    [ -e "$root/$file" ] && cp "$root/$file" "$out/"
   done
   rm -rf "$root"
 }
@@ -103,11 +107,11 @@ match_banks_to_radio "$root" qor
 start_radio_emulator "$root" || { echo "soak: failed: the transceiver emulator did not start"; exit 1; }
 start_ready_program cat_emulator cat-emulator "CAT port emulator" "$root" ||
   { echo "soak: failed: the CAT port emulator did not start"; exit 1; }
-"$programs/brisel" --root "$root" >/dev/null 2>"$out/station.log" &
+"$programs/brisel" --root "$root" >/dev/null 2>"$root/station.log" &
 station=$!
 
 # In the background so that a signal to this script reaches its trap at once.
-python3 -B scripts/soak_operator.py --root "$root" --station-pid "$station" --station-log "$out/station.log" \
+python3 -B scripts/soak_operator.py --root "$root" --station-pid "$station" --station-log "$root/station.log" \
   --client "$programs/brisel-remote" --port "$port" --minutes "$minutes" --out "$out" &
 operator=$!
 wait "$operator"

@@ -35,13 +35,12 @@ def csv_row(sample):
 
 
 class Sampler:
-    """The figures of one process; the CPU share is over the time since the last sample."""
+    """The figures of one process; the CPU share is over the time since the last sample kept."""
 
     def __init__(self, pid):
         self.proc = f"/proc/{pid}"
         self.ticks_per_second = os.sysconf("SC_CLK_TCK")
-        self.last_ticks = self._ticks()
-        self.last_time = time.monotonic()
+        self.kept = self.taken = (self._ticks(), time.monotonic())
 
     def _read(self, name):
         with open(f"{self.proc}/{name}") as file:
@@ -51,9 +50,8 @@ class Sampler:
         return cpu_ticks(self._read("stat"))
 
     def sample(self, minute):
-        ticks, now = self._ticks(), time.monotonic()
-        cpu = 100.0 * (ticks - self.last_ticks) / self.ticks_per_second / (now - self.last_time)
-        self.last_ticks, self.last_time = ticks, now
+        ticks, now = self.taken = (self._ticks(), time.monotonic())
+        cpu = 100.0 * (ticks - self.kept[0]) / self.ticks_per_second / (now - self.kept[1])
         return Sample(
             minute,
             len(os.listdir(f"{self.proc}/fd")),
@@ -61,6 +59,10 @@ class Sampler:
             resident_kb(self._read("status")),
             cpu,
         )
+
+    def keep(self):
+        """The last sample stands: the next CPU share starts from it."""
+        self.kept = self.taken
 
 
 def baseline_minute(minutes):

@@ -30,6 +30,9 @@ TUNE_AT, BANK_AT, MENU_AT = 10, 40, 45
 RELEASE_TIME_ITEM = 7
 RELEASE_TIME_KEY = "Peak_Time"
 TUNE_END_SECONDS = 180
+# A logout the station logs a moment after the figures were taken still makes them void.
+SAMPLE_CHECK_SECONDS = 0.5
+FIGURES_WITHIN_SECONDS = 300
 
 
 class Operator:
@@ -135,14 +138,28 @@ class Operator:
             self.tick()
             time.sleep(0.2)
 
-    def settle(self):
-        """The figures are taken in the middle of a remote session, a moment after the last key."""
-        while True:
-            if not self.wait_until(self.remote.in_session, 60):
+    def pause(self, seconds):
+        self.wait_until(lambda: False, seconds)
+
+    def figures(self, sampler, minute):
+        """The station's figures in the middle of a remote session, a moment after the last key; taken
+        again when a login or logout came meanwhile, so that every minute counts the same connections."""
+
+        def logged_in():
+            return self.remote.in_session() and self.station.remote_logged_in
+
+        deadline = time.monotonic() + FIGURES_WITHIN_SECONDS
+        while time.monotonic() < deadline:
+            if not self.wait_until(logged_in, 60):
                 raise Failure("the remote client was not logged in for 60 s")
-            self.wait_until(lambda: False, 1)
-            if self.remote.in_session():
-                return
+            changes = self.station.remote_changes
+            self.pause(1)
+            sample = sampler.sample(minute)
+            self.pause(SAMPLE_CHECK_SECONDS)
+            if self.station.remote_changes == changes and logged_in():
+                sampler.keep()
+                return sample
+        raise Failure(f"no remote session lasted the few seconds the figures take, for {FIGURES_WITHIN_SECONDS} s")
 
     def counts(self):
         tunes = "".join(f", {count} {outcome}" for outcome, count in sorted(self.tune_outcomes.items()))
@@ -162,8 +179,7 @@ def soak(arguments, station, operator):
         print(soak_figures.CSV_HEADER, file=table, flush=True)
         for minute in range(1, arguments.minutes + 1):
             operator.work_minute(start + 60 * minute)
-            operator.settle()
-            samples.append(sampler.sample(minute))
+            samples.append(operator.figures(sampler, minute))
             print(soak_figures.csv_row(samples[-1]), file=table, flush=True)
             last = samples[-1]
             print(f"soak: minute {minute} of {arguments.minutes}: {last.fds} descriptors, {last.threads} threads, "

@@ -14,6 +14,7 @@ SESSION_SECONDS = 50
 # The figures are taken inside a session, not this close to its end.
 SESSION_END_MARGIN_SECONDS = 5
 LOGIN_ATTEMPTS = 3
+LOGIN_RETRY_SECONDS = 2
 TONE_HZ = 440  # a whole number of periods in a second, so the seconds join without a click
 
 
@@ -77,11 +78,12 @@ class RemoteOperator:
             if time.monotonic() >= self.retry_at:
                 self._start(station_pid)
             return
+        # Polled first: a client that has ended has written all it will.
+        status = self.process.poll()
         if not self.logged_in and re.search(r"^ST ", self._read("client.out"), re.MULTILINE):
             self.logged_in = True
             self.sessions += 1
             self.failed_logins = 0
-        status = self.process.poll()
         if status is None:
             return
         self.process = None
@@ -102,7 +104,7 @@ class RemoteOperator:
         self.failed_logins += 1
         if self.failed_logins >= LOGIN_ATTEMPTS:
             raise Failure(f"the remote client could not log in, {LOGIN_ATTEMPTS} times in a row: {reason}")
-        self.retry_at = time.monotonic() + 2
+        self.retry_at = time.monotonic() + LOGIN_RETRY_SECONDS
 
     def in_session(self):
         """Logged in, with a few seconds left before the session ends."""

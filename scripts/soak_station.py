@@ -34,6 +34,8 @@ class Station:
         self.log_offset, self.log_rest = 0, b""
         self.events = []  # the text after "EVENT " of every event line so far
         self.keys_live = self.listening = False
+        self.remote_logged_in = False
+        self.remote_changes = 0  # remote logins and logouts so far
 
     def alive(self):
         try:
@@ -53,7 +55,11 @@ class Station:
             text = line.decode(errors="replace")
             at = text.find("] EVENT ")
             if at >= 0:
-                self.events.append(text[at + 8 :])
+                event = text[at + 8 :]
+                self.events.append(event)
+                if event.startswith(("remote login:", "remote logout:")):
+                    self.remote_logged_in = event.startswith("remote login:")
+                    self.remote_changes += 1
             self.keys_live = self.keys_live or "Keyboard function entered" in text
             self.listening = self.listening or "Listening on port" in text
 

@@ -4,6 +4,7 @@ run fails exactly when a figure grew past the settled minute."""
 import os
 import pathlib
 import sys
+import time
 import unittest
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[3] / "scripts"))
@@ -36,6 +37,16 @@ class ProcText(unittest.TestCase):
         self.assertGreater(sample.rss_kb, 0)
         self.assertGreaterEqual(sample.cpu_percent, 0.0)
         self.assertEqual(soak_figures.csv_row(Sample(3, 17, 18, 25088, 14.44)), "3,17,18,25088,14.4")
+
+    def test_the_cpu_share_runs_from_the_last_sample_kept(self):
+        sampler = soak_figures.Sampler(os.getpid())
+        burn = time.process_time() + 0.3
+        while time.process_time() < burn:
+            pass
+        first = sampler.sample(1)
+        self.assertGreater(first.cpu_percent, 0.0)
+        again = sampler.sample(1)  # the first one was not kept: the same busy stretch counts
+        self.assertAlmostEqual(again.cpu_percent, first.cpu_percent, delta=10.0)
 
 
 class Verdict(unittest.TestCase):
