@@ -166,7 +166,8 @@ class Operator:
         remote = self.remote
         return (f"{self.band_changes} band changes, {self.tunes} tunes{tunes}, {self.bank_changes} bank changes, "
                 f"{self.menu_saves} menu saves; remote: {remote.sessions} sessions, {remote.dropped} dropped, "
-                f"{remote.chunks_sent} audio chunks sent, {remote.frames_received} audio frames received")
+                f"{remote.chunks_sent} audio chunks sent, {remote.frames_received} audio frames received "
+                f"in the sessions that ran their time")
 
 
 def soak(arguments, station, operator):

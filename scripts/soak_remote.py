@@ -36,7 +36,7 @@ class RemoteOperator:
     logging in again at once when the station drops it."""
 
     def __init__(self, client, root, port, pass_phrase):
-        self.client, self.root = client, root
+        self.root = root
         self.arguments = [client, "--port", str(port), "--pass", pass_phrase, "--seconds", str(SESSION_SECONDS),
                           "--audio-in", f"{root}/operator.wav", "--audio-out", f"{root}/received.wav"]
         write_tone(f"{root}/operator.wav", SESSION_SECONDS)
