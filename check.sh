@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Checks the formatting, then builds and runs every test: a plain build, then
-# the same tests under AddressSanitizer with UndefinedBehaviorSanitizer, then
-# ThreadSanitizer. Warnings are errors. Every build runs even when an earlier
-# one failed, so that the summary at the end shows all three; the exit status
-# is 1 when anything failed.
+# Checks the formatting, then builds and runs every test: a plain build and a
+# two-minute soak of its programs, then the same tests under AddressSanitizer
+# with UndefinedBehaviorSanitizer, then ThreadSanitizer. Warnings are errors.
+# Every build runs even when an earlier one failed, so that the summary at the
+# end shows all three; the exit status is 1 when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh test || exit 1
@@ -15,6 +15,15 @@ if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
   failed=1
 fi
 jobs=$(nproc)
+# The soak of the release build's programs, with a summary line of its own.
+soak() {
+  echo "== soak (2 minutes; figures in build/release/soak)"
+  bash scripts/soak.sh 2 --out build/release/soak 2>&1 | tee build/release/soak.log
+  local status=${PIPESTATUS[0]} verdict
+  verdict=$(grep -E '^soak: (passed|failed)' build/release/soak.log | tail -n 1)
+  summary+=("${verdict:-soak: failed before the soak began (build/release/soak.log)}")
+  [ "$status" -eq 0 ] || failed=1
+}
 for preset in release asan tsan; do
   echo "== $preset"
   # The tests are the point here: a configure that cannot find GoogleTest fails.
@@ -22,6 +31,7 @@ for preset in release asan tsan; do
   [ "$preset" = release ] && extra+=(-DBRISEL_WERROR=ON)
   if ! cmake --preset "$preset" "${extra[@]}" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
     summary+=("$preset: build failed")
+    [ "$preset" = release ] && summary+=("soak: not run, the release build failed")
     failed=1
     continue
   fi
@@ -30,11 +40,12 @@ for preset in release asan tsan; do
   if [ -z "$counts" ]; then
     summary+=("$preset: ctest ended without a result")
     failed=1
-    continue
+  else
+    total=${counts% *} failures=${counts#* }
+    summary+=("$preset: $((total - failures)) passed, $failures failed")
+    [ "$failures" -eq 0 ] || failed=1
   fi
-  total=${counts% *} failures=${counts#* }
-  summary+=("$preset: $((total - failures)) passed, $failures failed")
-  [ "$failures" -eq 0 ] || failed=1
+  [ "$preset" = release ] && soak
 done
 # The benchmarks must still run; their report is kept, not shown.
 if [ -x build/release/brisel_bench ]; then

@@ -13,7 +13,7 @@ run_packages=(
   libcpp-httplib-dev socat netcat-openbsd
 )
 test_packages=(
-  clang-format googletest libgtest-dev libbenchmark-dev libfftw3-dev libhamlib-utils procps python3
+  clang-format googletest libgtest-dev libbenchmark-dev libfftw3-dev libhamlib-utils procps python3 gnuplot-nox
   chromium chromium-driver python3-selenium
 )
 
