@@ -89,14 +89,9 @@ void checkNothingActedOn(core::Works& works, const Ports& ports) {
         if (frame.size() != 20 || frame[2] != 'H' || frame[3] != 'B') std::abort();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    core::Works& works = station();
-    fuzzing::silenceLog();
-    if (size == 0) return 0;
-    const Ports ports = connect(works, data[0]);
-    size_t position = 1;
+// The client's frames until the connection ends.
+void serve(core::Works& works, const Ports& ports, const uint8_t* data, size_t size) {
+    size_t position = 0;
     const remote::ReadBytes read = [&](uint8_t* into, size_t count) -> ssize_t {
         const size_t take = std::min(count, size - position);
         std::copy_n(data + position, take, into);
@@ -111,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (awaitingPassPhrase && message.form == remote::MessageForm::Text) {
             awaitingPassPhrase = false;
             checkNothingActedOn(works, ports);
-            if (!remote::checkPassPhrase(kPassPhrase, remote::unmaskedText(frame))) return 0;
+            if (!remote::checkPassPhrase(kPassPhrase, remote::unmaskedText(frame))) return;
             remote::restartRing(works);
             works.clientFrames.admit();
             works.wsActive = 1;
@@ -125,5 +120,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (remote::dispatchMessage(works, frame, notes) == remote::Dispatch::EndConnection) break;
     }
     if (awaitingPassPhrase) checkNothingActedOn(works, ports);
+}
+
+// What the input made goes with it, so that the fuzzer sees as many frees as
+// allocations and looks for leaks only where there are some.
+void disconnect(core::Works& works) {
+    works.catPort.store(nullptr);
+    works.auxPort.store(nullptr);
+    works.clientFrames.close();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    core::Works& works = station();
+    fuzzing::silenceLog();
+    if (size == 0) return 0;
+    serve(works, connect(works, data[0]), data + 1, size - 1);
+    disconnect(works);
     return 0;
 }
