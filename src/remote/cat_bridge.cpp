@@ -1,6 +1,5 @@
 #include "remote/cat_bridge.h"
 
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -12,14 +11,13 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/cat_port.h"
+#include "remote/cat_replies.h"
 #include "remote/frame_writers.h"
 
 namespace remote {
 namespace {
 
 using std::chrono::milliseconds;
-
-constexpr size_t kReplyBytes = 200;
 
 bool enabled(core::Works& works) {
     return works.setup->EnableCAT == '1' && works.running != 0;
@@ -28,8 +26,7 @@ bool enabled(core::Works& works) {
 // Forwards replies until the bridge is stopped or the port fails.
 void forwardReplies(core::Works& works, platform::SerialPort& port) {
     platform::Clock& clock = works.platform->clock();
-    std::array<uint8_t, kReplyBytes> reply{};
-    size_t length = 0;
+    CatReplies replies;
     while (enabled(works)) {
         if (port.bytesAvailable() == 0) {
             clock.sleepFor(milliseconds(5));
@@ -37,13 +34,8 @@ void forwardReplies(core::Works& works, platform::SerialPort& port) {
         }
         uint8_t byte = 0;
         if (port.readByte(byte) != 1) return;
-        // Bytes that never end in ';' within the buffer are dropped.
-        if (length == reply.size()) length = 0;
-        reply[length++] = byte;
-        if (byte == ';') {
-            sendWebSockCatFrame(works, std::span<const uint8_t>(reply.data(), length));
-            length = 0;
-        }
+        if (const std::span<const uint8_t> reply = replies.take(byte); !reply.empty())
+            sendWebSockCatFrame(works, reply);
     }
 }
 
