@@ -36,7 +36,10 @@ for target in "${targets[@]}"; do
   seconds=$(($(date +%s) - start))
   done=$(stat number_of_executed_units "$log")
   result="no crash"
-  if [ "$crashed" -ne 0 ]; then
+  if grep -q 'libFuzzer: run interrupted' "$log"; then
+    status=1
+    result="interrupted by a signal"
+  elif [ "$crashed" -ne 0 ]; then
     status=1
     result="CRASH, see $log and $findings/"
   elif [ "$done" -lt "$runs" ]; then
