@@ -20,6 +20,7 @@
 #include "remote/client_writer.h"
 #include "remote/frame_writers.h"
 #include "remote/opus_codecs.h"
+#include "remote/playback_notes.h"
 #include "remote/playback_ring.h"
 
 // Audio one-way latency at the default settings (10 ms chunks, 10 chunks of
@@ -128,6 +129,7 @@ void BM_AudioClientToPlayback(benchmark::State& state) {
         std::memcpy(marked.data(), &kMarker, sizeof kMarker);
         platform::Clock::TimePoint sentAt{}, startedAt{};
         bool started = false;
+        remote::PlaybackNotes notes;
         // One millisecond steps: a chunk every ten, the period handler every one.
         for (int ms = 0; ms < 3000 && marker.markerFrame < 0; ++ms) {
             if (ms % 10 == 0) {
@@ -141,7 +143,8 @@ void BM_AudioClientToPlayback(benchmark::State& state) {
                 startedAt = clock.now();
                 started = true;
             }
-            if (started) remote::MyRecCallback(works, paced);
+            if (started) remote::MyRecCallback(works, paced, notes);
+            if (ms % 10 == 0) remote::printPlaybackNotes(notes, works.platform->sound());
             clock.advance(1ms);
         }
         const auto playedAt =

@@ -18,6 +18,7 @@
 #include "remote/frame_writers.h"
 #include "remote/message_dispatch.h"
 #include "remote/opus_codecs.h"
+#include "remote/playback_notes.h"
 #include "remote/playback_ring.h"
 
 namespace {
@@ -127,7 +128,9 @@ void sendChunk(core::Works& works) {
 void playRing(core::Works& works, std::span<const uint8_t> received) {
     if (!received.empty() && !remote::storeReceivedAudio(works, received)) std::abort();
     PlaybackDevice device;
-    remote::MyRecCallback(works, device);
+    remote::PlaybackNotes notes;
+    remote::MyRecCallback(works, device, notes);
+    remote::printPlaybackNotes(notes, works.platform->sound());
     if (works.sndWriteIdx < 0 || works.sndWriteIdx >= remote::kRingSlots) std::abort();
     if (works.sndReadIdx < 0 || works.sndReadIdx >= periodsOf(works)) std::abort();
 }

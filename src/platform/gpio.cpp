@@ -24,7 +24,9 @@ int pinLevel(Gpio& gpio, int pin) {
 
 void enablePullUps(Gpio& gpio, uint32_t mask) {
     gpio.write(GpioRegister::PullControl, kPullUp);
+    gpio.waitCycles(kPullSetupCycles);
     gpio.write(GpioRegister::PullClock0, mask);
+    gpio.waitCycles(kPullSetupCycles);
     gpio.write(GpioRegister::PullControl, kPullOff);
     gpio.write(GpioRegister::PullClock0, 0);
 }

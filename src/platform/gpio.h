@@ -22,6 +22,10 @@ enum class PinFunction : uint32_t { Input = 0, Output = 1 };
 // Values of the pull control register.
 inline constexpr uint32_t kPullOff = 0;
 inline constexpr uint32_t kPullUp = 2;
+// What the BCM283x needs between setting the pull control and clocking it
+// into the pins, and between clocking and releasing: without it the pulls
+// may not latch.
+inline constexpr uint32_t kPullSetupCycles = 150;
 
 class Gpio {
   public:
@@ -35,6 +39,8 @@ class Gpio {
     virtual void open() = 0;
     virtual uint32_t read(GpioRegister reg) = 0;
     virtual void write(GpioRegister reg, uint32_t value) = 0;
+    // Lets at least this many processor cycles pass, without giving up the processor.
+    virtual void waitCycles(uint32_t cycles) = 0;
 };
 
 // Pins 0 to 29, through the registers above.
@@ -42,7 +48,8 @@ void setPinFunction(Gpio& gpio, int pin, PinFunction function);
 void setPin(Gpio& gpio, int pin);
 void clearPin(Gpio& gpio, int pin);
 [[nodiscard]] int pinLevel(Gpio& gpio, int pin);
-// Pull-ups on the pins of mask: control 2, clock the pins, then release both.
+// Pull-ups on the pins of mask: control 2, clock the pins, then release
+// both, with the set-up time before and after the clock.
 void enablePullUps(Gpio& gpio, uint32_t mask);
 
 }  // namespace platform

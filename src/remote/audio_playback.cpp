@@ -10,6 +10,7 @@
 #include "platform/log.h"
 #include "platform/platform.h"
 #include "remote/audio_waits.h"
+#include "remote/playback_notes.h"
 #include "remote/playback_ring.h"
 
 namespace remote {
@@ -102,7 +103,7 @@ bool clientIn(core::Works& works) {
 enum class Served { ClientLeft, Stopped, Failed };
 
 // One client's playback, from waiting for it to its leaving.
-Served serveClient(core::Works& works, platform::PcmStream& device) {
+Served serveClient(core::Works& works, platform::PcmStream& device, PlaybackNotes& notes) {
     core::SetupRecord& setup = *works.setup;
     platform::Clock& clock = works.platform->clock();
     if (!waitUntil(works, setup.EnableWrite, milliseconds(10), [&] { return clientIn(works); }))
@@ -119,14 +120,17 @@ Served serveClient(core::Works& works, platform::PcmStream& device) {
         return Served::Stopped;
     if (!clientIn(works)) return Served::ClientLeft;
     device.writeFrames(works.playRing.load(), kDevicePeriodFrames);
-    if (device.setPeriodHandler([&works, &device] { MyRecCallback(works, device); }) < 0) {
+    if (device.setPeriodHandler([&works, &device, &notes] { MyRecCallback(works, device, notes); }) < 0) {
         platform::logError("th_scrivi add handler not successful");
         return Served::Failed;
     }
     if (device.start() < 0) platform::logError("th_scrivi start handler not successful");
-    if (!waitUntil(works, setup.EnableWrite, milliseconds(10), [&] { return !clientIn(works); }))
-        return Served::Stopped;
-    return Served::ClientLeft;
+    platform::Sound& sound = works.platform->sound();
+    const bool stopped = !waitUntil(works, setup.EnableWrite, milliseconds(10), [&] {
+        printPlaybackNotes(notes, sound);
+        return !clientIn(works);
+    });
+    return stopped ? Served::Stopped : Served::ClientLeft;
 }
 
 }  // namespace
@@ -137,6 +141,8 @@ void th_scrivi(core::Works& works) {
     works.playbackReady = 0;
     clock.sleepWhileRunning(seconds(3), works.running);
     const std::string name = setup.text(setup.AudioOut);
+    // Outlives every device, whose handler writes to it.
+    PlaybackNotes notes;
     while (setup.EnableWrite == '1' && works.running != 0) {
         std::unique_ptr<platform::PcmStream> device = openPlayback(works, name);
         if (!device) {
@@ -148,14 +154,16 @@ void th_scrivi(core::Works& works) {
         works.sndReadIdx = 0;
         clock.sleepFor(milliseconds(2));
         works.playbackReady = 1;
-        const Served served = serveClient(works, *device);
+        const Served served = serveClient(works, *device, notes);
         if (served == Served::Failed) {
             ExitAUDIOwrite(works, device);
             return;
         }
-        if (const int result = device->drain(); result < 0 && served == Served::ClientLeft) {
+        const int drained = device->drain();
+        printPlaybackNotes(notes, works.platform->sound());
+        if (drained < 0 && served == Served::ClientLeft) {
             platform::logError("th_scrivi cannot drain playback pcm handler (%s)",
-                               works.platform->sound().errorText(result).c_str());
+                               works.platform->sound().errorText(drained).c_str());
             ExitAUDIOwrite(works, device);
             return;
         }

@@ -9,8 +9,8 @@
 
 #include "core/try_mutex.h"
 #include "core/works.h"
-#include "platform/log.h"
 #include "platform/platform.h"
+#include "remote/playback_notes.h"
 
 namespace remote {
 namespace {
@@ -25,14 +25,14 @@ int16_t* period(int16_t* ring, int32_t index) {
 
 // At each wrap of the read index: a ring run ahead is cut back to
 // bufferChunks chunks, and a new depth from the client takes effect.
-void correctFill(core::Works& works) {
+void correctFill(core::Works& works, PlaybackNotes& notes) {
     const int32_t depth = works.bufferChunks;
     const int32_t written = works.sndWriteIdx;
     if (written >= 2 * depth) {
-        platform::logInfo("too much sound %d", 2 * depth);
+        notes.add({PlaybackNoteKind::TooMuchSound, 0, 2 * depth});
         works.sndWriteIdx = depth;
     } else if (written < 1) {
-        platform::logInfo("sound exausted");
+        notes.add({PlaybackNoteKind::SoundExhausted, 0, 0});
     }
     if (works.buffersChanged != 0) {
         works.buffersChanged = 0;
@@ -40,7 +40,7 @@ void correctFill(core::Works& works) {
     }
 }
 
-void advance(core::Works& works) {
+void advance(core::Works& works, PlaybackNotes& notes) {
     if (works.sndPlaying < 1) {
         works.sndReadIdx = 0;
         return;
@@ -48,7 +48,7 @@ void advance(core::Works& works) {
     const int32_t periods = std::max(works.playbackFrames.load() * kRingSlots / kPeriodFrames, 1);
     const int32_t next = (works.sndReadIdx + 1) % periods;
     works.sndReadIdx = next;
-    if (next == 0) correctFill(works);
+    if (next == 0) correctFill(works, notes);
 }
 
 }  // namespace
@@ -92,39 +92,31 @@ bool transceiverTakesAudio(core::Works& works) {
     return lock && works.qorParams[core::qorWord::AudioEnable] > 0;
 }
 
-void MyRecCallback(core::Works& works, platform::PcmStream& device) {
+void MyRecCallback(core::Works& works, platform::PcmStream& device, PlaybackNotes& notes) {
     int16_t* ring = works.playRing;
     if (ring == nullptr) return;
-    platform::Sound& sound = works.platform->sound();
     if (works.sndPlaying == 0) std::memset(period(ring, works.sndReadIdx), 0, kPeriodFrames * kFrameBytes);
     long available = device.available();
     if (available < 0) {
-        platform::logError("prepare to output audio interface failed %d (%d - %s)", works.sndReadIdx.load(),
-                           static_cast<int>(available), sound.errorText(static_cast<int>(available)).c_str());
+        notes.add({PlaybackNoteKind::DeviceInError, works.sndReadIdx, static_cast<int32_t>(available)});
         device.prepare();
         const long written = device.writeFrames(period(ring, works.sndReadIdx), kPeriodFrames);
-        platform::trace("1");
-        if (written < 0)
-            platform::trace("Mic 1 send error %d (%s)", static_cast<int>(written),
-                            sound.errorText(static_cast<int>(written)).c_str());
+        notes.add({PlaybackNoteKind::RewroteAfterError, works.sndReadIdx, static_cast<int32_t>(written)});
         available = device.available();
     }
     while (available >= kPeriodFrames) {
         long written = device.writeFrames(period(ring, works.sndReadIdx), kPeriodFrames);
-        platform::trace("2 %d\n", static_cast<int>(written));
+        notes.add({PlaybackNoteKind::WrotePeriod, works.sndReadIdx, static_cast<int32_t>(written)});
         if (written == -EPIPE) {
             device.prepare();
             written = device.writeFrames(period(ring, works.sndReadIdx), kPeriodFrames);
-            platform::trace("3");
-            if (written < 0)
-                platform::trace("Mic 2 send error %d (%s)", static_cast<int>(written),
-                                sound.errorText(static_cast<int>(written)).c_str());
+            notes.add(
+                {PlaybackNoteKind::RewroteAfterUnderrun, works.sndReadIdx, static_cast<int32_t>(written)});
         } else if (written != kPeriodFrames) {
-            platform::trace("Mic 3 send error %d (%s)", static_cast<int>(written),
-                            sound.errorText(static_cast<int>(written)).c_str());
+            notes.add({PlaybackNoteKind::ShortWrite, works.sndReadIdx, static_cast<int32_t>(written)});
             return;
         }
-        advance(works);
+        advance(works, notes);
         available = device.available();
     }
 }

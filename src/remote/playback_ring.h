@@ -16,6 +16,8 @@ struct Works;
 
 namespace remote {
 
+class PlaybackNotes;
+
 inline constexpr int32_t kRingSlots = 200;
 inline constexpr int32_t kSlotFrames = 960;
 // One millisecond at 48,000 frames/s: what the period handler writes at a time.
@@ -40,7 +42,8 @@ void restartRing(core::AmpRecord& works);
 
 // The playback device's period handler: feeds it one 48-frame period at a
 // time while it has room, silence until the pre-fill is in, and corrects the
-// fill each time the read index wraps.
-void MyRecCallback(core::Works& works, platform::PcmStream& device);
+// fill each time the read index wraps. It may run as a signal handler: what
+// it has to report goes to notes, for the playback thread to print.
+void MyRecCallback(core::Works& works, platform::PcmStream& device, PlaybackNotes& notes);
 
 }  // namespace remote

@@ -50,6 +50,10 @@ class CapturedLog : public platform::LogSink {
             if (line.text.find(text) != std::string::npos) return true;
         return false;
     }
+    [[nodiscard]] bool empty() const {
+        std::lock_guard lock(mutex_);
+        return lines_.empty();
+    }
     void clear() {
         std::lock_guard lock(mutex_);
         lines_.clear();

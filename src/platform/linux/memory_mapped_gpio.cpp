@@ -45,4 +45,9 @@ void MemoryMappedGpio::write(GpioRegister reg, uint32_t value) {
     registers_[static_cast<uint32_t>(reg)] = value;
 }
 
+void MemoryMappedGpio::waitCycles(uint32_t cycles) {
+    // Each pass takes at least a cycle; the empty statement keeps the compiler from removing the loop.
+    for (uint32_t cycle = 0; cycle < cycles; ++cycle) asm volatile("" ::: "memory");
+}
+
 }  // namespace platform

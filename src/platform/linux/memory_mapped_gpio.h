@@ -17,6 +17,7 @@ class MemoryMappedGpio final : public Gpio {
     void open() override;
     uint32_t read(GpioRegister reg) override;
     void write(GpioRegister reg, uint32_t value) override;
+    void waitCycles(uint32_t cycles) override;
 
   private:
     std::string memoryDevice_;

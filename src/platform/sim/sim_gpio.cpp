@@ -62,16 +62,33 @@ void SimGpio::write(GpioRegister reg, uint32_t value) {
                 break;
             case GpioRegister::PullControl:
                 pullControl_ = value;
+                cyclesSinceControl_ = 0;
                 break;
             case GpioRegister::PullClock0:
-                if (pullControl_ == kPullUp) pullUps_ |= value;
-                if (pullControl_ == kPullOff) pullUps_ &= ~value;
+                if (value != 0) {
+                    pullClocked_ = value;
+                    clockedControl_ = pullControl_;
+                    controlSetUp_ = cyclesSinceControl_ >= kPullSetupCycles;
+                    cyclesSinceClock_ = 0;
+                    break;
+                }
+                if (controlSetUp_ && cyclesSinceClock_ >= kPullSetupCycles) {
+                    if (clockedControl_ == kPullUp) pullUps_ |= pullClocked_;
+                    if (clockedControl_ == kPullOff) pullUps_ &= ~pullClocked_;
+                }
+                pullClocked_ = 0;
                 break;
             default:
                 break;
         }
     }
     if (listener_) listener_();
+}
+
+void SimGpio::waitCycles(uint32_t cycles) {
+    std::lock_guard lock(mutex_);
+    cyclesSinceControl_ += cycles;
+    cyclesSinceClock_ += cycles;
 }
 
 void SimGpio::drive(int pin, std::optional<int> level) {

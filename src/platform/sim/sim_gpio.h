@@ -18,6 +18,8 @@ class SimGpio final : public Gpio {
     void open() override {}
     uint32_t read(GpioRegister reg) override;
     void write(GpioRegister reg, uint32_t value) override;
+    // Counts the cycles toward the pulls' set-up time, as the processor's block would see them.
+    void waitCycles(uint32_t cycles) override;
 
     // Drives an input pin from outside, or stops driving it (nothing).
     void drive(int pin, std::optional<int> level);
@@ -39,6 +41,12 @@ class SimGpio final : public Gpio {
     uint32_t latch_ = 0;
     uint32_t pullControl_ = kPullOff;
     uint32_t pullUps_ = 0;
+    // The pull clock: which pins it holds, the control it took, and whether
+    // the control had been set up long enough; pulls latch when it is released.
+    uint32_t pullClocked_ = 0;
+    uint32_t clockedControl_ = kPullOff;
+    bool controlSetUp_ = false;
+    uint64_t cyclesSinceControl_ = 0, cyclesSinceClock_ = 0;
     uint32_t driven_ = 0, drivenLevels_ = 0;
     std::function<void()> listener_;
     uint64_t levelReads_ = 0;

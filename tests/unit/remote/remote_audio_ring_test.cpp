@@ -12,6 +12,7 @@
 #include "remote/frame_builder.h"
 #include "remote/message_dispatch.h"
 #include "remote/opus_codecs.h"
+#include "remote/playback_notes.h"
 #include "remote/playback_ring.h"
 #include "test_station.h"
 
@@ -71,9 +72,13 @@ class PlaybackRing : public ::testing::Test {
     bool store(const Bytes& data) { return remote::storeReceivedAudio(works, data); }
     static constexpr int32_t periodsPerRing() { return kChunkFrames * 200 / 48; }
 
+    void callback(platform::PcmStream& device) { remote::MyRecCallback(works, device, playbackNotes); }
+    void printNotes() { remote::printPlaybackNotes(playbackNotes, works.platform->sound()); }
+
     testing_support::TestStation station;
     core::Works& works = station.works;
     core::TryMutex serMut;
+    remote::PlaybackNotes playbackNotes;
 };
 
 TEST_F(PlaybackRing, PlayingStartsOnceTheBufferedChunksAreIn) {
@@ -209,7 +214,8 @@ TEST_F(PlaybackRing, TheFillIsCorrectedWhenTheReadIndexWraps) {
         works.buffersChanged = c.buffersChanged;
         ScriptedDevice device;
         device.rooms = {48, 0};
-        remote::MyRecCallback(works, device);
+        callback(device);
+        printNotes();
         EXPECT_EQ(works.sndReadIdx, 0);
         EXPECT_EQ(works.sndWriteIdx, c.writeIndexAfter);
         EXPECT_EQ(works.buffersChanged, 0);
@@ -242,12 +248,48 @@ TEST_F(PlaybackRing, TheCallbackFeedsOnePeriodAtATimeWhileTheDeviceHasRoom) {
         ScriptedDevice device;
         device.rooms = c.rooms;
         device.writeResults = c.writeResults;
-        remote::MyRecCallback(works, device);
+        callback(device);
         EXPECT_EQ(device.written.size(), c.writes);
         EXPECT_EQ(device.prepares, c.prepares);
         EXPECT_EQ(works.sndReadIdx, c.readIndexAfter);
         EXPECT_EQ(device.written.at(0).at(0), c.playing == 0 ? 0 : 0x3333);
     }
+}
+
+// On the unit the handler runs as a signal handler: it prints nothing itself.
+TEST_F(PlaybackRing, TheHandlerLeavesItsReportsToThePlaybackThread) {
+    works.sndPlaying = 1;
+    works.sndReadIdx = 5;
+    ScriptedDevice device;
+    device.rooms = {-EPIPE, 48, 48};
+    device.writeResults = {48, -EPIPE, 48, -EIO};
+    station.log.clear();
+    callback(device);
+    EXPECT_TRUE(station.log.empty());
+
+    printNotes();
+    const std::string error = works.platform->sound().errorText(-EPIPE);
+    for (const std::string& line : {"prepare to output audio interface failed 5 (-32 - " + error + ")",
+                                    std::string("2 -32"), std::string("Mic 3 send error -5")}) {
+        EXPECT_TRUE(station.log.contains(line)) << line;
+    }
+    station.log.clear();
+    printNotes();
+    EXPECT_TRUE(station.log.empty());
+}
+
+TEST_F(PlaybackRing, NotesAThreadHasNotTakenAreCountedWhenTheQueueIsFull) {
+    constexpr uint32_t extra = 44;
+    for (uint32_t note = 0; note < remote::PlaybackNotes::kCapacity + extra; ++note)
+        playbackNotes.add({remote::PlaybackNoteKind::SoundExhausted, 0, 0});
+    station.log.clear();
+    printNotes();
+    EXPECT_TRUE(station.log.contains("44 playback notes dropped"));
+    playbackNotes.add({remote::PlaybackNoteKind::TooMuchSound, 0, 20});
+    station.log.clear();
+    printNotes();
+    EXPECT_TRUE(station.log.contains("too much sound 20"));
+    EXPECT_FALSE(station.log.contains("dropped"));
 }
 
 }  // namespace
