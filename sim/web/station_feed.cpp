@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -109,7 +110,7 @@ void StationFeed::askFrame() {
         "frame " + std::to_string(known) + " " + paths_.frameFile + " " + std::to_string(kFrameWaitMs),
         kFrameAnswerMs);
     uint64_t shown = 0;
-    const bool understood = answer.reached && std::sscanf(answer.text.c_str(), "ok %lu", &shown) == 1;
+    const bool understood = answer.reached && std::sscanf(answer.text.c_str(), "ok %" SCNu64, &shown) == 1;
     const bool fresh = understood && shown != known && shown != 0;
     std::optional<std::string> png = fresh ? readFile(paths_.frameFile) : std::nullopt;
     std::unique_lock lock(mutex_);

@@ -102,11 +102,11 @@ bool decodeEeprom(core::AmpRecord& works, std::string_view payload) {
 }
 
 // The whole text as "%ld" reads a number (leading blanks, a sign, digits); nothing when it is
-// not a number throughout.
-std::optional<long> wholeNumber(std::string_view text) {
+// not a number throughout. 64 bits, so that eleven digits do not saturate where long has 32.
+std::optional<int64_t> wholeNumber(std::string_view text) {
     const std::string terminated(text);
     char* end = nullptr;
-    long value = std::strtol(terminated.c_str(), &end, 10);
+    const int64_t value = std::strtoll(terminated.c_str(), &end, 10);
     if (end == terminated.c_str() || *end != '\0') return std::nullopt;
     return value;
 }
@@ -115,7 +115,7 @@ std::optional<long> wholeNumber(std::string_view text) {
 bool decodeFrequency(core::AmpRecord& works, std::string_view payload) {
     std::string_view digits = field(payload, 3, 11);
     if (digits.size() != 11) return false;
-    std::optional<long> value = wholeNumber(digits);
+    std::optional<int64_t> value = wholeNumber(digits);
     if (!value) return false;
     // Zero or less means no carrier was measured; the last frequency stays.
     if (*value > 0 && *value <= std::numeric_limits<int32_t>::max())

@@ -1,6 +1,8 @@
 #include "config/scan_fields.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <limits>
 
@@ -20,12 +22,20 @@ int32_t ScanFields::integer(int base, int32_t low, int32_t high) {
     return static_cast<int32_t>(std::clamp<long>(value, low, high));
 }
 
+// As the board's strtoul, whose unsigned long has 32 bits, on every build: a
+// magnitude beyond 32 bits saturates, a negative one wraps.
 uint32_t ScanFields::unsignedInteger(int base) {
     if (stopped_) return 0;
     char* end = nullptr;
-    unsigned long value = std::strtoul(cursor_, &end, base);
+    errno = 0;
+    const unsigned long long value = std::strtoull(cursor_, &end, base);
+    const bool overflowed = errno == ERANGE;
+    const char* sign = cursor_;
     if (!advance(end)) return 0;
-    return static_cast<uint32_t>(std::min<unsigned long>(value, std::numeric_limits<uint32_t>::max()));
+    while (std::isspace(static_cast<unsigned char>(*sign)) != 0) ++sign;
+    const unsigned long long magnitude = *sign == '-' ? 0 - value : value;
+    if (overflowed || magnitude > std::numeric_limits<uint32_t>::max()) return std::numeric_limits<uint32_t>::max();
+    return static_cast<uint32_t>(value);
 }
 
 float ScanFields::real() {

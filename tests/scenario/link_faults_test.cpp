@@ -39,7 +39,7 @@ class LinkFaults : public ::testing::Test, protected testing_support::PanelStati
         std::vector<std::string> kinds = {"drop", "delay", "crc", "lowercase", "refuse", "garbage", "long"};
         std::shuffle(kinds.begin(), kinds.end(), random_);
         std::vector<std::chrono::milliseconds> pauses;
-        std::uniform_int_distribution<long> pause(0, spread.count());
+        std::uniform_int_distribution<std::chrono::milliseconds::rep> pause(0, spread.count());
         for (size_t i = 0; i < kinds.size(); ++i) pauses.emplace_back(pause(random_));
         injector_ = std::thread([this, kinds, pauses] {
             for (size_t i = 0; i < kinds.size() && !stop_; ++i) {

@@ -64,6 +64,25 @@ TEST(BandConfigFile, ColumnsOneAndTwoTakeTheirBaseFromThePrefix) {
     EXPECT_EQ(lines[2].row.kept[10], 0);
 }
 
+// The unit reads these columns with a 32-bit unsigned long; every build reads them as it does.
+TEST(BandConfigFile, FrequenciesBeyondThirtyTwoBitsSaturateAndNegativeOnesWrap) {
+    const struct {
+        const char* columns;
+        uint32_t start, second;
+    } cases[] = {
+        {"4294967295 4294967296", 4294967295u, 4294967295u},
+        {"99999999999999999999 0x100000000", 4294967295u, 4294967295u},
+        {"-5 -0x10", 4294967291u, 4294967280u},
+        {" -4294967295 -4294967296", 1u, 4294967295u},
+    };
+    for (const auto& c : cases) {
+        const auto lines = config::parseBandConfig(std::string(c.columns) + "\n", {150, 140, 100});
+        ASSERT_EQ(lines.size(), 1u) << c.columns;
+        EXPECT_EQ(lines[0].row.startFrequency, c.start) << c.columns;
+        EXPECT_EQ(lines[0].row.secondFrequency, c.second) << c.columns;
+    }
+}
+
 TEST(BandConfigFile, CommentsAndBlankLinesGiveNoRowsAndABadNumberEndsItsLine) {
     for (const char* text : {";freq\n;another\r\n", "", "\n", " \t\r\n\r\n"})
         EXPECT_TRUE(config::parseBandConfig(text, {150, 140, 100}).empty()) << text;
