@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include "amp/status_reply.h"
 #include "platform/linux/termios_serial_port.h"
 #include "sim/common/line_channel.h"
+#include "spawn_program.h"
 
 namespace {
 
@@ -32,19 +32,12 @@ TEST(AmpEmulatorProcess, ServesTheStatusPollOnItsPtyAndAnswersTheControlSocket) 
     namespace fs = std::filesystem;
     std::string pattern = (fs::temp_directory_path() / "brisel-amp-XXXXXX").string();
     fs::path root = mkdtemp(pattern.data());
-    std::vector<std::string> arguments = {AMP_EMULATOR_BINARY, "--root", root.string()};
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
     int output[2];
     ASSERT_EQ(pipe(output), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-    posix_spawn_file_actions_addclose(&actions, output[0]);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = testing_support::spawnProgram(
+        {AMP_EMULATOR_BINARY, "--root", root.string()},
+        testing_support::SpawnActions().duplicate(output[1], 1).close(output[0]));
+    ASSERT_GT(pid, 0);
     close(output[1]);
 
     std::string ready = readUntil(output[0], '\n');

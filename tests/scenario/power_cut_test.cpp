@@ -6,7 +6,6 @@
 // reaches its keys.
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "panel_station.h"
+#include "spawn_program.h"
 
 namespace {
 
@@ -35,15 +35,8 @@ class SaveLoop {
     SaveLoop(const fs::path& root, const std::string& kind) {
         int pipeEnds[2];
         if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
-        std::vector<std::string> arguments = {SAVE_LOOP_BINARY, root.string(), kind};
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = testing_support::spawnProgram({SAVE_LOOP_BINARY, root.string(), kind},
+                                             testing_support::SpawnActions().duplicate(pipeEnds[1], 1));
         close(pipeEnds[1]);
         output_ = fdopen(pipeEnds[0], "r");
     }

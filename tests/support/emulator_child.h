@@ -3,7 +3,6 @@
 // once its first output line starts with the expected words, ended with
 // SIGTERM when the test lets it go.
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,22 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "spawn_program.h"
+
 namespace testing_support {
 
 class EmulatorChild {
   public:
     EmulatorChild(std::vector<std::string> arguments, const std::string& readyWords) {
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
         int output[2];
         if (pipe(output) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-        posix_spawn_file_actions_addclose(&actions, output[0]);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = spawnProgram(arguments, SpawnActions().duplicate(output[1], 1).close(output[0]));
         close(output[1]);
         FILE* stream = fdopen(output[0], "r");
         char line[256];

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "spawn_program.h"
 #include "station_process.h"
 
 namespace testing_support {
@@ -40,15 +40,7 @@ class ClientProcess {
                   std::vector<std::string> arguments)
         : out_(folder / (name + ".out")), err_(folder / (name + ".err")) {
         arguments.insert(arguments.begin(), REMOTE_CLIENT_BINARY);
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = spawnProgram(arguments, SpawnActions().writeTo(1, out_).writeTo(2, err_));
     }
     ~ClientProcess() {
         if (pid_ <= 0) return;

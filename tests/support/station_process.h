@@ -3,7 +3,6 @@
 // in a file, and its panel channel, for process-level tests.
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "sim/common/line_channel.h"
+#include "spawn_program.h"
 
 namespace testing_support {
 
@@ -45,15 +45,7 @@ class StationProcess {
         }
         std::vector<std::string> arguments = {BRISEL_BINARY, "--root", root_.string()};
         arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
-        std::vector<char*> argv;
-        for (auto& argument : arguments) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, logPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = spawnProgram(arguments, SpawnActions().writeTo(2, logPath()).writeTo(1, "/dev/null"));
     }
     ~StationProcess() {
         if (pid_ > 0) {
