@@ -4,6 +4,8 @@
 #   run   building and running the station and its simulator (run.sh)
 #   test  that, and what the tests, the benchmarks and the format check need
 #         (check.sh); the default
+#   armhf the cross-compilers, the armhf libraries (Debian multiarch) and
+#         qemu-arm, for the board's build (scripts/armhf.sh)
 set -euo pipefail
 
 run_packages=(
@@ -17,10 +19,17 @@ test_packages=(
   chromium chromium-driver python3-selenium
 )
 
+armhf_packages=(
+  crossbuild-essential-armhf qemu-user
+  libpng-dev:armhf libfreetype-dev:armhf libusb-1.0-0-dev:armhf libasound2-dev:armhf libopus-dev:armhf
+  libssl-dev:armhf libglib2.0-dev:armhf libgtest-dev:armhf libbenchmark-dev:armhf libcpp-httplib-dev:armhf
+)
+
 case ${1:-test} in
   run) packages=("${run_packages[@]}") ;;
   test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: bash scripts/install-deps.sh [run|test]" >&2; exit 2 ;;
+  armhf) packages=("${run_packages[@]}" "${test_packages[@]}" "${armhf_packages[@]}") ;;
+  *) echo "usage: bash scripts/install-deps.sh [run|test|armhf]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -39,5 +48,9 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
+# The armhf libraries come from the same archive once dpkg accepts the architecture.
+if [ "${1:-test}" = armhf ] && ! dpkg --print-foreign-architectures | grep -qx armhf; then
+  $sudo dpkg --add-architecture armhf
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

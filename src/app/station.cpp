@@ -47,10 +47,12 @@ void stopRun(int number) {
 }
 
 // Catchable signals are ignored so that, for example, a write to a closed
-// socket does not end the process. SIGINT and SIGTERM keep their action,
-// SIGCHLD and SIGIO too, and so do the signals of a real fault, which must
-// not return to the faulting instruction again and again.
-void installSignalHandlers(platform::Platform& machine, Works& works) {
+// socket does not end the process. SIGINT and SIGTERM end the run as the
+// service keyboard's exit key does (the service manager stops the program
+// with SIGTERM). SIGCHLD and SIGIO keep their action, and so do the signals
+// of a real fault, which must not return to the faulting instruction again
+// and again.
+void installSignalHandlers(Works& works) {
     runFlag = &works.running;
     for (int number = 1; number <= 30; ++number) {
         switch (number) {
@@ -65,10 +67,6 @@ void installSignalHandlers(platform::Platform& machine, Works& works) {
             case SIGCHLD:
             case SIGIO:
                 continue;
-            case SIGINT:
-            case SIGTERM:
-                if (!machine.terminationSignalsEndRun()) continue;
-                break;
             default:
                 break;
         }
@@ -201,7 +199,7 @@ int runStation(platform::Platform& machine) {
     std::unique_ptr<ui::FrameBuffer> display(ui::fbInit(works));
     works.fb = display.get();
     works.running = 1;
-    installSignalHandlers(machine, works);
+    installSignalHandlers(works);
     machine.whenPoweredOff([&works] { works.running = 0; });
 
     startUp(works);

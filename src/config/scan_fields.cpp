@@ -34,7 +34,8 @@ uint32_t ScanFields::unsignedInteger(int base) {
     if (!advance(end)) return 0;
     while (std::isspace(static_cast<unsigned char>(*sign)) != 0) ++sign;
     const unsigned long long magnitude = *sign == '-' ? 0 - value : value;
-    if (overflowed || magnitude > std::numeric_limits<uint32_t>::max()) return std::numeric_limits<uint32_t>::max();
+    if (overflowed || magnitude > std::numeric_limits<uint32_t>::max())
+        return std::numeric_limits<uint32_t>::max();
     return static_cast<uint32_t>(value);
 }
 

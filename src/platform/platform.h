@@ -42,9 +42,6 @@ class Platform {
     // SCHED_RR for a device thread; returns pthread_setschedparam's result
     // (0 where priorities are not applied).
     virtual int setRealtimePriority(pthread_t thread, int priority) = 0;
-    // Whether SIGINT and SIGTERM end the run the way the service keyboard's
-    // exit key does, instead of keeping their default action.
-    [[nodiscard]] virtual bool terminationSignalsEndRun() const = 0;
     // The IPv4 address, in host order, the remote server listens on.
     [[nodiscard]] virtual uint32_t remoteServerAddress() const = 0;
     // The display, not yet opened.

@@ -41,9 +41,9 @@ class SpawnActions {
 // The child's pid, or -1 when it cannot be started.
 inline pid_t spawnProgram(const std::vector<std::string>& arguments, const SpawnActions& actions) {
     std::vector<std::string> command;
-    // The build's emulator as a CMake list; empty for a native build.
+    // The build's emulator and its arguments, separated by blanks; empty for a native build.
     for (std::string_view rest = BRISEL_PROGRAM_EMULATOR; !rest.empty();) {
-        const size_t end = rest.find(';');
+        const size_t end = rest.find(' ');
         command.emplace_back(rest.substr(0, end));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }

@@ -21,7 +21,6 @@ class LinuxPlatform final : public Platform {
     [[nodiscard]] Sound& sound() override { return sound_; }
 
     int setRealtimePriority(pthread_t thread, int priority) override;
-    [[nodiscard]] bool terminationSignalsEndRun() const override { return false; }
     // Every interface: the operator is somewhere on the LAN.
     [[nodiscard]] uint32_t remoteServerAddress() const override { return 0; }
     std::unique_ptr<FramebufferDevice> openFramebuffer() override;

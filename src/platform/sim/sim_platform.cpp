@@ -30,6 +30,15 @@ void linkInto(const fs::path& link, const fs::path& source) {
     if (error) trace("sim: cannot link %s: %s\n", link.c_str(), error.message().c_str());
 }
 
+// The background images: drawn beside the programs in a build folder, or
+// installed where the unit keeps them.
+fs::path imageSource() {
+    std::error_code error;
+    const fs::path beside = fs::read_symlink("/proc/self/exe", error).parent_path() / "assets";
+    if (!error && fs::exists(beside / "start.png", error)) return beside;
+    return BRISEL_IMAGE_DIR;
+}
+
 // The target's fonts and background images, as the simulated station finds them.
 void linkFontsAndImages(const fs::path& root) {
     const fs::path dejavu = "/usr/share/fonts/truetype/dejavu";
@@ -47,9 +56,11 @@ void linkFontsAndImages(const fs::path& root) {
 
     const char* images[] = {"start", "start120", "statusB", "status", "img1",
                             "img1b", "img3",     "img3b",   "m5a"};
+    const fs::path source = imageSource();
+    const fs::path folder = root / fs::path(BRISEL_IMAGE_DIR).relative_path();
     for (const char* image : images) {
         std::string file = std::string(image) + ".png";
-        linkInto(root / "opt/Brisel" / file, fs::path(BRISEL_ASSET_DIR) / file);
+        linkInto(folder / file, source / file);
     }
 }
 
@@ -94,7 +105,7 @@ std::unique_ptr<SerialPort> SimPlatform::serialPort() {
 }
 
 std::string SimPlatform::imagePath(const std::string& name) const {
-    return root_.resolve("/opt/Brisel/" + name + ".png");
+    return root_.resolve(std::string(BRISEL_IMAGE_DIR) + "/" + name + ".png");
 }
 
 std::unique_ptr<SimPlatform> makeSimPlatform(const std::string& rootDirectory, std::unique_ptr<Clock> clock) {

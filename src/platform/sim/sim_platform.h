@@ -39,7 +39,6 @@ class SimPlatform final : public Platform {
     [[nodiscard]] Sound& sound() override { return sound_; }
 
     int setRealtimePriority(pthread_t, int) override { return 0; }
-    [[nodiscard]] bool terminationSignalsEndRun() const override { return true; }
     // 127.0.0.1 only: a simulated station is never reachable from the network
     // of the machine it runs on.
     [[nodiscard]] uint32_t remoteServerAddress() const override { return 0x7F000001; }

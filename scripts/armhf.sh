@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The board's build: installs what it needs (cross-compilers, the armhf
+# libraries, qemu-arm), cross-builds the program, the emulators and the tests
+# with the armhf preset, and runs the tests under qemu-arm.
+#   bash scripts/armhf.sh [unit|all] [--package]
+#   unit   the unit tier only (what check.sh runs)
+#   all    the unit and scenario tiers (the default); Browser.StationPage is
+#          left out: it starts the programs from run.sh, and a shell starts an
+#          armhf program only where qemu-arm is registered with the kernel
+#          (binfmt_misc), which this script does not do to the host
+#   --package  also makes the Debian package (build/armhf/brisel_*_armhf.deb)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tier=all package=0
+for argument in "$@"; do
+  case $argument in
+    unit | all) tier=$argument ;;
+    --package) package=1 ;;
+    *) echo "usage: bash scripts/armhf.sh [unit|all] [--package]" >&2; exit 2 ;;
+  esac
+done
+bash scripts/install-deps.sh armhf
+cmake --preset armhf -DBRISEL_TESTS=ON >/dev/null
+cmake --build --preset armhf -j "$(nproc)"
+labels=unit
+[ "$tier" = all ] && labels='unit|scenario'
+ctest --test-dir build/armhf -L "$labels" -E '^Browser\.StationPage$' -j "$(nproc)" --timeout 600 \
+  --output-on-failure 2>&1 | tee build/armhf/ctest.log
+grep -q ' 0 tests failed out of' build/armhf/ctest.log
+if [ "$package" = 1 ]; then
+  (cd build/armhf && cpack -G DEB)
+fi
