@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the formatting, then builds and runs every test: a plain build and a
 # two-minute soak of its programs, then the same tests under AddressSanitizer
-# with UndefinedBehaviorSanitizer, then ThreadSanitizer. Warnings are errors.
+# with UndefinedBehaviorSanitizer, then ThreadSanitizer, then the unit tier of
+# the board's armhf build under qemu-arm. Warnings are errors.
 # Every build runs even when an earlier one failed, so that the summary at the
 # end shows all three; the exit status is 1 when anything failed.
 set -uo pipefail
@@ -47,6 +48,14 @@ for preset in release asan tsan; do
   fi
   [ "$preset" = release ] && soak
 done
+# The board's build: the unit tier of the armhf cross-build under qemu-arm.
+echo "== armhf (unit tier under qemu-arm)"
+if bash scripts/armhf.sh unit; then
+  summary+=("armhf: $(sed -nE 's/.* 0 tests failed out of ([0-9]+)$/\1 passed, 0 failed (unit tier under qemu-arm)/p' build/armhf/ctest.log)")
+else
+  summary+=("armhf: build or unit tier failed (build/armhf/ctest.log)")
+  failed=1
+fi
 # The benchmarks must still run; their report is kept, not shown.
 if [ -x build/release/brisel_bench ]; then
   echo "== benchmarks (report in build/release/bench.log)"

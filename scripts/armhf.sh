@@ -21,12 +21,13 @@ for argument in "$@"; do
 done
 bash scripts/install-deps.sh armhf
 cmake --preset armhf -DBRISEL_TESTS=ON >/dev/null
-cmake --build --preset armhf -j "$(nproc)"
-labels=unit
-[ "$tier" = all ] && labels='unit|scenario'
+labels=unit targets=(--target brisel brisel_unit_tests brisel_fuzz_targets)
+[ "$tier" = all ] && labels='unit|scenario' targets=()
+cmake --build --preset armhf -j "$(nproc)" "${targets[@]}"
 ctest --test-dir build/armhf -L "$labels" -E '^Browser\.StationPage$' -j "$(nproc)" --timeout 600 \
   --output-on-failure 2>&1 | tee build/armhf/ctest.log
 grep -q ' 0 tests failed out of' build/armhf/ctest.log
 if [ "$package" = 1 ]; then
+  cmake --build --preset armhf -j "$(nproc)" --target brisel
   (cd build/armhf && cpack -G DEB)
 fi
