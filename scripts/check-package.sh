@@ -49,6 +49,10 @@ fi
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
 cp "$package" "$root/tmp/"
+# A unit's own settings, which neither installing nor removing may touch.
+mkdir -p "$root/opt/set"
+printf 'TcpPort=7777\n' >"$root/opt/set/setup.txt"
+settings_before=$(cd "$root/opt/set" && ls -l --time-style=+%s . && md5sum setup.txt)
 chroot "$root" apt-get update -qq
 chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/tmp/$(basename "$package")"
 echo "== installed"
@@ -58,4 +62,9 @@ chroot "$root" /usr/bin/brisel --version
 echo "== systemd-analyze verify brisel.service"
 chroot "$root" systemd-analyze verify brisel.service
 chroot "$root" ls -l /opt/fonts /etc/systemd/system/multi-user.target.wants/brisel.service
-echo "package check passed: $(basename "$package"), $(stat -c %s "$package") bytes"
+echo "== apt-get purge brisel"
+chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq brisel
+[ ! -e "$root/opt/fonts" ] || { echo "the font links are left after the purge" >&2; exit 1; }
+[ "$(cd "$root/opt/set" && ls -l --time-style=+%s . && md5sum setup.txt)" = "$settings_before" ] ||
+  { echo "/opt/set changed" >&2; exit 1; }
+echo "package check passed: $(basename "$package"), $(stat -c %s "$package") bytes; /opt/set untouched"
