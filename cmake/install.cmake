@@ -26,6 +26,7 @@ else()
     brisel-remote brisel-sim-web RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(PROGRAMS run.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/brisel)
   install(FILES scripts/run-root.sh scripts/emulator.sh DESTINATION ${CMAKE_INSTALL_DATADIR}/brisel/scripts)
+  install(DIRECTORY sim/station DESTINATION ${CMAKE_INSTALL_DATADIR}/brisel/sim)
 endif()
 
 set(CPACK_PACKAGE_NAME brisel)
