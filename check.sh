@@ -48,9 +48,10 @@ for preset in release asan tsan; do
   fi
   [ "$preset" = release ] && soak
 done
-# The board's build: the unit tier of the armhf cross-build under qemu-arm.
+# The board's build: the unit tier of the armhf cross-build under qemu-arm,
+# and its Debian package.
 echo "== armhf (unit tier under qemu-arm)"
-if bash scripts/armhf.sh unit; then
+if bash scripts/armhf.sh unit --package; then
   summary+=("armhf: $(sed -nE 's/.* 0 tests failed out of ([0-9]+)$/\1 passed, 0 failed (unit tier under qemu-arm)/p' build/armhf/ctest.log)")
 else
   summary+=("armhf: build or unit tier failed (build/armhf/ctest.log)")

@@ -9,6 +9,7 @@
 #          armhf program only where qemu-arm is registered with the kernel
 #          (binfmt_misc), which this script does not do to the host
 #   --package  also makes the Debian package (build/armhf/brisel_*_armhf.deb)
+#          and checks its contents (scripts/check-install.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tier=all package=0
@@ -28,6 +29,6 @@ ctest --test-dir build/armhf -L "$labels" -E '^Browser\.StationPage$' -j "$(npro
   --output-on-failure 2>&1 | tee build/armhf/ctest.log
 grep -q ' 0 tests failed out of' build/armhf/ctest.log
 if [ "$package" = 1 ]; then
-  cmake --build --preset armhf -j "$(nproc)" --target brisel
   (cd build/armhf && cpack -G DEB)
+  bash scripts/check-install.sh build/armhf
 fi
