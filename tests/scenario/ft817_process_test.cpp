@@ -2,7 +2,6 @@
 // radio's band and the amplifier emulator sees the antenna table applied, and
 // gets back in step after a stray byte; and a standard CAT client reads the
 // emulator's frequency.
-#include "ft817_process.h"
 
 #include <gtest/gtest.h>
 

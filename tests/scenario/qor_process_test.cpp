@@ -2,7 +2,6 @@
 // follows the radio's band and antenna input, a tune started from the panel
 // has the radio send its carrier into the amplifier emulator, and the
 // operator's own transmission starts a tune.
-#include "qor_process.h"
 
 #include <gtest/gtest.h>
 

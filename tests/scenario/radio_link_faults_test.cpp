@@ -12,8 +12,6 @@
 #include <thread>
 
 #include "emulator_process.h"
-#include "ft817_process.h"
-#include "qor_process.h"
 #include "station_process.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "emulator_child.h"
-#include "qor_process.h"
+#include "emulator_process.h"
 #include "remote_client_process.h"
 #include "sim/remote/wav_file.h"
 #include "station_process.h"

@@ -28,6 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
+using testing_support::occurrences;
 using testing_support::ProcessResources;
 using testing_support::RawRemoteConnection;
 using testing_support::StationProcess;
@@ -39,12 +40,6 @@ constexpr int kTimeScale = 10;
 constexpr int kAnswerMs = 20000;
 constexpr milliseconds kQueueWait{60000};
 constexpr seconds kSettle{30};
-
-size_t occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 // The station's time, in seconds, stamped on each log line that holds the words.
 std::vector<double> stampsOf(const std::string& log, const std::string& words) {

@@ -21,13 +21,8 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using testing_support::ClientProcess;
+using testing_support::occurrences;
 using testing_support::StationProcess;
-
-size_t occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 // The station's time, in seconds, stamped on the log line that holds the position.
 double stampAt(const std::string& log, size_t position) {

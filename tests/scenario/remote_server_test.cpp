@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "raw_remote_connection.h"
 #include "remote/frame_builder.h"
 #include "remote/frame_writers.h"
 #include "remote/server.h"
@@ -23,10 +24,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-const std::string kRequest =
-    "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: keep-alive, Upgrade\r\n"
-    "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
-    "Sec-WebSocket-Protocol: chat\r\n\r\n";
+using testing_support::RawRemoteConnection;
+const std::string kRequest = RawRemoteConnection::request();
 
 // The server thread on a simulated station (its own pauses cost no time);
 // the receive time-out of the client socket is real time.
@@ -69,11 +68,6 @@ class RemoteServerTest : public ::testing::Test {
         send(fd, text.data(), text.size(), MSG_NOSIGNAL);
     }
     static void sendBytes(int fd, const Bytes& bytes) { send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-    static Bytes passPhrase(const std::string& text) {
-        Bytes frame = {0x81, static_cast<uint8_t>(text.size()), 0, 0, 0, 0};
-        frame.insert(frame.end(), text.begin(), text.end());
-        return frame;
-    }
     remote_client::Endpoint endpoint() {
         remote_client::Endpoint to;
         to.port = static_cast<uint16_t>(works.TcpPort.load());
@@ -85,6 +79,12 @@ class RemoteServerTest : public ::testing::Test {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return false;
+    }
+    // Connects and logs in with the right pass phrase, until the station receives the client's data.
+    void logIn(remote_client::RemoteClient& client) {
+        ASSERT_EQ(client.connect(endpoint()), "");
+        ASSERT_TRUE(client.login("Secret7"));
+        ASSERT_TRUE(waitForLog("Receiving data"));
     }
     // Sends the pieces one by one, each 0.5 s of the station's clock after the last (and 20 ms
     // of real time, well inside the socket's receive time-out), until the station closes the
@@ -169,9 +169,7 @@ TEST_F(RemoteServerTest, AClientThatTricklesIsLetGoTenSecondsAfterItConnected) {
         EXPECT_TRUE(waitForLog("no pass phrase from 127.0.0.1 within 10 s: connection ended")) << test.name;
 
         remote_client::RemoteClient next;
-        ASSERT_EQ(next.connect(endpoint()), "") << test.name;
-        ASSERT_TRUE(next.login("Secret7")) << test.name;
-        EXPECT_TRUE(waitForLog("Receiving data")) << test.name;
+        ASSERT_NO_FATAL_FAILURE(logIn(next)) << test.name;
     }
 }
 
@@ -217,7 +215,7 @@ TEST_F(RemoteServerTest, AFrameOverTheBufferOrSilenceEndsTheConnection) {
          }) {
         const int fd = connectRaw();
         sendText(fd, kRequest);
-        sendBytes(fd, passPhrase("Secret7"));
+        sendBytes(fd, RawRemoteConnection::passPhraseFrame("Secret7"));
         ASSERT_TRUE(waitForLog("Receiving data")) << test.name;
         sendBytes(fd, test.after);
         const std::string received = untilClosed(fd);
@@ -233,9 +231,7 @@ TEST_F(RemoteServerTest, AFrameOverTheBufferOrSilenceEndsTheConnection) {
 
 TEST_F(RemoteServerTest, AHeartbeatKeepsTheConnectionAndStatusRecordsFollow) {
     remote_client::RemoteClient client;
-    ASSERT_EQ(client.connect(endpoint()), "");
-    ASSERT_TRUE(client.login("Secret7"));
-    ASSERT_TRUE(waitForLog("Receiving data"));
+    ASSERT_NO_FATAL_FAILURE(logIn(client));
     // Three receive time-outs' worth of heartbeats
     std::this_thread::sleep_for(std::chrono::milliseconds(2700));
     EXPECT_EQ(works.wsActive, 1);
@@ -288,7 +284,7 @@ TEST_F(RemoteServerTest, BinaryMessagesBeforeThePassPhraseAreDroppedButTheHeartb
     const std::string command = "QELTRB";
     sendBytes(fd, remote::shortFrame("ST", Bytes(command.begin(), command.end())));
     sendBytes(fd, remote::shortFrame("HB", Bytes(8, 5)));
-    sendBytes(fd, passPhrase("wrong"));
+    sendBytes(fd, RawRemoteConnection::passPhraseFrame("wrong"));
     const std::string received = untilClosed(fd);
     close(fd);
     const size_t heartbeat = received.find(std::string("\x82\x12HB", 4));
@@ -301,9 +297,7 @@ TEST_F(RemoteServerTest, BinaryMessagesBeforeThePassPhraseAreDroppedButTheHeartb
 
 TEST_F(RemoteServerTest, AClientThatStopsReadingIsLetGoInsteadOfHoldingTheWriters) {
     remote_client::RemoteClient client;
-    ASSERT_EQ(client.connect(endpoint()), "");
-    ASSERT_TRUE(client.login("Secret7"));
-    ASSERT_TRUE(waitForLog("Receiving data"));
+    ASSERT_NO_FATAL_FAILURE(logIn(client));
     // Spectrum lines until the socket's buffers are full; the client reads nothing.
     const Bytes line(1024, 0x55);
     for (int sent = 0; sent < 200000 && !station.log.contains("client not reading"); ++sent)
@@ -335,9 +329,7 @@ TEST_F(RemoteServerTest, AClientWithoutItsPassPhraseLeavesTheSlotAfterTenSeconds
     EXPECT_TRUE(waitForLog("EVENT remote refused 127.0.0.1: no pass phrase within 10 s"));
 
     remote_client::RemoteClient next;
-    ASSERT_EQ(next.connect(endpoint()), "");
-    ASSERT_TRUE(next.login("Secret7"));
-    EXPECT_TRUE(waitForLog("Receiving data"));
+    ASSERT_NO_FATAL_FAILURE(logIn(next));
 }
 
 // What the client can tell: the station closes the connection on a wrong pass

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "emulator_child.h"
-#include "qor_process.h"
+#include "emulator_process.h"
 #include "remote_client_process.h"
 #include "sim/remote/remote_client.h"
 #include "station_process.h"
@@ -22,14 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using std::chrono::seconds;
+using testing_support::occurrences;
 
 constexpr int kTimeScale = 2;
-
-size_t occurrences(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 // The longest "sim: capture read N ms late" in the log text, in ms of the station's clock.
 long longestCaptureLateness(const std::string& log) {

@@ -84,7 +84,8 @@ TEST(StationProcess, PrintsItsVersionAndUsage) {
     for (const Case& test :
          {Case{"--version", "BRISEL version 01.027\n"},
           Case{"--help", "usage: brisel [--root DIR [--time-scale X]] [--version] [--help]\n"}}) {
-        const std::string command = std::string(BRISEL_PROGRAM_EMULATOR) + " " + BRISEL_BINARY + " " + test.arguments;
+        const std::string command =
+            std::string(BRISEL_PROGRAM_EMULATOR) + " " + BRISEL_BINARY + " " + test.arguments;
         FILE* pipe = popen(command.c_str(), "r");
         ASSERT_NE(pipe, nullptr);
         char line[128] = {};

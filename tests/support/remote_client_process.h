@@ -20,6 +20,13 @@
 
 namespace testing_support {
 
+// How many times the part stands in the text, overlaps counted.
+inline size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 // A port nobody listens on now, on the loopback address.
 inline int freeLoopbackPort() {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);

@@ -6,12 +6,9 @@
 
 namespace {
 
-TEST(AmpFrame, Crc8MaximCheckValue) {
+TEST(AmpFrame, Crc8MaximCheckValueAndTheStatusPollOnTheWire) {
     EXPECT_EQ(amp::crc8("123456789"), 0xA1);
     EXPECT_EQ(amp::crc8(""), 0);
-}
-
-TEST(AmpFrame, StatusPollOnTheWire) {
     EXPECT_EQ(amp::encodeFrame("ST;"), "4dST;");
 }
 
@@ -99,10 +96,8 @@ TEST_F(CommandTextTest, FixedPayloadsAndLetters) {
 }
 
 TEST_F(CommandTextTest, AttenuatorTextsCarryThePadBits) {
-    EXPECT_STREQ(amp::attenuatorText(0), "AT00;");
-    EXPECT_STREQ(amp::attenuatorText(1), "AT01;");
-    EXPECT_STREQ(amp::attenuatorText(2), "AT10;");
-    EXPECT_STREQ(amp::attenuatorText(3), "AT11;");
+    const char* texts[] = {"AT00;", "AT01;", "AT10;", "AT11;"};
+    for (int pads = 0; pads < 4; ++pads) EXPECT_STREQ(amp::attenuatorText(pads), texts[pads]);
 }
 
 TEST_F(CommandTextTest, GeneralSettingsCarryTheGenericModeBit) {

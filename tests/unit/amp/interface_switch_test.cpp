@@ -22,6 +22,18 @@ void serialBody(core::Works& works) {
     while (works.running != 0 && works.setup->enaser == '1') std::this_thread::yield();
 }
 
+// A running station with the error list open and the stand-ins as its link threads.
+struct SwitchStation : testing_support::TestStation {
+    SwitchStation() {
+        works.running = 1;
+        core::InitErrorDescriptors(works);
+        works.errorsHeld = 0;
+        threads.setBody(ThreadId::CatSerial, catBody);
+        threads.setBody(ThreadId::Serial, serialBody);
+    }
+    ~SwitchStation() { works.running = 0; }
+};
+
 TEST(InterfaceSwitch, StartsTheNewTypesThreadEndsTheOtherAndDropsTheLinkError) {
     struct Case {
         int32_t from, to;
@@ -31,13 +43,8 @@ TEST(InterfaceSwitch, StartsTheNewTypesThreadEndsTheOtherAndDropsTheLinkError) {
         {2, 1, false, true, true}, {1, 0, false, false, false}, {2, 0, false, false, true},
     };
     for (const Case& c : cases) {
-        testing_support::TestStation station;
+        SwitchStation station;
         core::Works& works = station.works;
-        works.running = 1;
-        core::InitErrorDescriptors(works);
-        works.errorsHeld = 0;
-        station.threads.setBody(ThreadId::CatSerial, catBody);
-        station.threads.setBody(ThreadId::Serial, serialBody);
         works.setup->enaser = '0';
         works.setup->enaCatSer = '0';
         works.ModeWorkIdx = c.from;
@@ -54,7 +61,6 @@ TEST(InterfaceSwitch, StartsTheNewTypesThreadEndsTheOtherAndDropsTheLinkError) {
         if (!c.serialRuns) station.threads.join(ThreadId::Serial);
         EXPECT_EQ(station.threads.alive(ThreadId::CatSerial), c.catRuns) << c.from << "->" << c.to;
         EXPECT_EQ(station.threads.alive(ThreadId::Serial), c.serialRuns) << c.from << "->" << c.to;
-        works.running = 0;
     }
 }
 
@@ -66,13 +72,8 @@ TEST(InterfaceSwitch, AFailedPortTheNewTypeDoesNotUseIsNoLongerShown) {
         bool auxErrorKept, catFailureShown;
     } cases[] = {{0, false, false}, {1, true, false}, {2, false, true}};
     for (const Case& c : cases) {
-        testing_support::TestStation station;
+        SwitchStation station;
         core::Works& works = station.works;
-        works.running = 1;
-        core::InitErrorDescriptors(works);
-        works.errorsHeld = 0;
-        station.threads.setBody(ThreadId::CatSerial, catBody);
-        station.threads.setBody(ThreadId::Serial, serialBody);
         core::AddErrore(works, core::err::QorPortOpen);
         works.failedThreadText.set("CAT: Unable to open device /dev/QELT817");
         works.failedThread = core::kFailedCatSerial;
@@ -80,17 +81,12 @@ TEST(InterfaceSwitch, AFailedPortTheNewTypeDoesNotUseIsNoLongerShown) {
         amp::SetModeWorkIDX(works);
         EXPECT_EQ(core::ExistError(works, core::err::QorPortOpen) != 0, c.auxErrorKept) << c.to;
         EXPECT_EQ(works.failedThread, c.catFailureShown ? core::kFailedCatSerial : 0) << c.to;
-        works.running = 0;
     }
 }
 
 TEST(InterfaceSwitch, ABankChangeToAGenericBankRemovesTheAuxiliaryPortsError) {
-    testing_support::TestStation station;
+    SwitchStation station;
     core::Works& works = station.works;
-    works.running = 1;
-    core::InitErrorDescriptors(works);
-    works.errorsHeld = 0;
-    station.threads.setBody(ThreadId::Serial, serialBody);
     std::filesystem::create_directories(station.path("/opt/set"));
     std::ofstream(station.path("/opt/set/antenna_b1.txt")) << "!Gen\n20m 14000000 14350000 1 1 0 0 0.0\n";
     tuner::LoadAllBankTable(works, 0);  // no file: the maker's transceiver
@@ -104,7 +100,6 @@ TEST(InterfaceSwitch, ABankChangeToAGenericBankRemovesTheAuxiliaryPortsError) {
     EXPECT_EQ(works.ModeWorkIdx, 0);
     EXPECT_EQ(core::ExistError(works, core::err::QorPortOpen), 0);
     EXPECT_EQ(works.failedThread, core::kFailedLinear);
-    works.running = 0;
 }
 
 }  // namespace

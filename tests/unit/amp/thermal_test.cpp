@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <regex>
+#include <string>
 
 #include "amp/status_reply.h"
 #include "core/amp_commands.h"
@@ -141,28 +143,20 @@ TEST(CpuTemperature, ReadsBothLinesOfMyTempAndKeepsThemWhenItFailsLoggingOnce) {
     auto& works = station.works;
     works.cpuTemp = 40.0f;
     works.cpuTemp2 = 41.0f;
-    station.system().setBoardTemperatureReport(std::nullopt);
-    amp::ReadCPUTemp(works);
-    amp::ReadCPUTemp(works);
-    EXPECT_FLOAT_EQ(works.cpuTemp, 40.0f);
-    EXPECT_FLOAT_EQ(works.cpuTemp2, 41.0f);
-    EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
-
-    station.system().setBoardTemperatureReport("50.0\n");
-    amp::ReadCPUTemp(works);
-    EXPECT_FLOAT_EQ(works.cpuTemp, 50.0f);
-    EXPECT_FLOAT_EQ(works.cpuTemp2, 41.0f);
-    EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
-
-    station.system().setBoardTemperatureReport("47.2\ntemp=51.5'C\n");
-    amp::ReadCPUTemp(works);
-    EXPECT_FLOAT_EQ(works.cpuTemp, 47.2f);
-    EXPECT_FLOAT_EQ(works.cpuTemp2, 51.5f);
-    EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 1u);
-    station.system().setBoardTemperatureReport("error\n");
-    amp::ReadCPUTemp(works);
-    EXPECT_FLOAT_EQ(works.cpuTemp, 47.2f);
-    EXPECT_EQ(station.log.lines(LogChannel::Error).size(), 2u);
+    struct Case {
+        std::optional<std::string> report;
+        float cpu, gpu;
+        size_t errors;
+    };
+    for (const Case& c : {Case{std::nullopt, 40.0f, 41.0f, 1}, Case{std::nullopt, 40.0f, 41.0f, 1},
+                          Case{"50.0\n", 50.0f, 41.0f, 1}, Case{"47.2\ntemp=51.5'C\n", 47.2f, 51.5f, 1},
+                          Case{"error\n", 47.2f, 51.5f, 2}}) {
+        station.system().setBoardTemperatureReport(c.report);
+        amp::ReadCPUTemp(works);
+        EXPECT_FLOAT_EQ(works.cpuTemp, c.cpu) << c.report.value_or("none");
+        EXPECT_FLOAT_EQ(works.cpuTemp2, c.gpu) << c.report.value_or("none");
+        EXPECT_EQ(station.log.lines(LogChannel::Error).size(), c.errors) << c.report.value_or("none");
+    }
 }
 
 TEST(TemperatureLog, HeaderThenOneLinePerCall) {

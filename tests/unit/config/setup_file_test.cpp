@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <regex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "config/setup.h"
 #include "core/error_codes.h"
@@ -20,160 +23,94 @@ using testing_support::TestStation;
 
 namespace {
 
-const std::string kDefaultFile =
-    "Passphrase: \n"
-    "EnableKeyb: 1\n"
-    "EnableSpi: 0\n"
-    "EnableTouch: 0\n"
-    "DelayedTouch: 0\n"
-    "EnableGPIO: 1\n"
-    "EnableRead: 0\n"
-    "EnableWrite: 0\n"
-    "EnableCAT: 0\n"
-    "EnableLinear: 1\n"
-    "EnableTime: 1\n"
-    "WebSocket: 1\n"
-    "Pitch: 2500\n"
-    "Quality: 100\n"
-    "AudioIn: hw:1\n"
-    "InChannels: 2\n"
-    "AudioCompress: 30000\n"
-    "AudioOut: hw:1\n"
-    "Server: 127.0.0.1\n"
-    "TcpPort: 6666\n"
-    "CatPort: /dev/QELTCAT\n"
-    "SerPort: /dev/QELTSER\n"
-    "LinPort: /dev/ttyAMA0\n"
-    "NumAntenna: 1\n"
-    "EnablePwrPeak: 0\n"
-    "TempMode: 0\n"
-    "FreqSensIn: 0\n"
-    "FreqPeriodTime: 10\n"
-    "AttenuatorTune: 0\n"
-    "SWRescAutoTune: 0\n"
-    "ViewTimeStr: 0\n"
-    "ViewTemp: 0\n"
-    "MaxTemperature: 700\n"
-    "MaxTemperature2: 800\n"
-    "AutoTuneMaxCicli: 0\n"
-    "PowerUnits: 0\n"
-    "SaveScreenIdx: 0\n"
-    "AutoTuneMode: 0\n"
-    "EnableFFT: 0\n"
-    "Divide: 4\n"
-    "MaxTempAllowed: 75\n"
-    "MaxTempAllowed2: 85\n"
-    "PSpar1: 1\n"
-    "PSpar2: 1000\n"
-    "Isteresi1: 3\n"
-    "Isteresi2: 1\n"
-    "PSpar3: 0\n"
-    "PSpar4: 0\n"
-    "OffsetPlot: 0\n"
-    "RefLevelPlot: 0\n"
-    "RefPosPlot: 10\n"
-    "PointDivPlot: 10\n"
-    "CatSerialPort: /dev/QELT817\n"
-    "TUNEenabled: 0\n"
-    "NumBanco: 0\n"
-    "GMpar1: 2\n"
-    "GMpar2: 100\n"
-    "Peak_media: 2\n"
-    "Peak_ValDec: 10\n"
-    "Peak_TimeDec: 1\n"
-    "Peak_Time: 3000\n"
-    "MAXbank: 3\n"
-    "BTN_longpress_Time: 5\n"
-    "EnableDebug: 0\n"
-    "Enable1600: 1\n"
-    "EnableLOGTemp: 0\n"
-    "AudioBuffers: 20\n"
-    "AutoTuneTipo: 0\n"
-    "CPUTempVentola: 80\n"
-    "CPUPercVentola: 70\n"
-    "ChunkTime: 10.000000\n"
-    "BufferingTime: 100.000000\n"
-    "FANmode: 0\n"
-    "ViewType: 1\n"
-    "ViewTX: 0\n";
+// Every key in file order: its default, then a value away from it in the form a save writes it.
+const std::vector<std::array<const char*, 3>> kKeys{
+    {"Passphrase", "", "Secret7"},
+    {"EnableKeyb", "1", "0"},
+    {"EnableSpi", "0", "1"},
+    {"EnableTouch", "0", "1"},
+    {"DelayedTouch", "0", "1"},
+    {"EnableGPIO", "1", "0"},
+    {"EnableRead", "0", "1"},
+    {"EnableWrite", "0", "1"},
+    {"EnableCAT", "0", "1"},
+    {"EnableLinear", "1", "0"},
+    {"EnableTime", "1", "0"},
+    {"WebSocket", "1", "0"},
+    {"Pitch", "2500", "700"},
+    {"Quality", "100", "50"},
+    {"AudioIn", "hw:1", "plughw:2"},
+    {"InChannels", "2", "1"},
+    {"AudioCompress", "30000", "64000"},
+    {"AudioOut", "hw:1", "plughw:3"},
+    {"Server", "127.0.0.1", "192.168.1.20"},
+    {"TcpPort", "6666", "7777"},
+    {"CatPort", "/dev/QELTCAT", "/dev/ttyUSB0"},
+    {"SerPort", "/dev/QELTSER", "/dev/ttyUSB1"},
+    {"LinPort", "/dev/ttyAMA0", "/dev/ttyS0"},
+    {"NumAntenna", "1", "3"},
+    {"EnablePwrPeak", "0", "1"},
+    {"TempMode", "0", "1"},
+    {"FreqSensIn", "0", "1"},
+    {"FreqPeriodTime", "10", "250"},
+    {"AttenuatorTune", "0", "3"},
+    {"SWRescAutoTune", "0", "153"},
+    {"ViewTimeStr", "0", "1"},
+    {"ViewTemp", "0", "1"},
+    {"MaxTemperature", "700", "655"},
+    {"MaxTemperature2", "800", "701"},
+    {"AutoTuneMaxCicli", "0", "5"},
+    {"PowerUnits", "0", "1"},
+    {"SaveScreenIdx", "0", "4"},
+    {"AutoTuneMode", "0", "1"},
+    {"EnableFFT", "0", "1"},
+    {"Divide", "4", "16"},
+    {"MaxTempAllowed", "75", "80"},
+    {"MaxTempAllowed2", "85", "90"},
+    {"PSpar1", "1", "3"},
+    {"PSpar2", "1000", "2000"},
+    {"Isteresi1", "3", "5"},
+    {"Isteresi2", "1", "2"},
+    {"PSpar3", "0", "80"},
+    {"PSpar4", "0", "50"},
+    {"OffsetPlot", "0", "-30"},
+    {"RefLevelPlot", "0", "-20"},
+    {"RefPosPlot", "10", "5"},
+    {"PointDivPlot", "10", "20"},
+    {"CatSerialPort", "/dev/QELT817", "/dev/ttyUSB2"},
+    {"TUNEenabled", "0", "1"},
+    {"NumBanco", "0", "2"},
+    {"GMpar1", "2", "4"},
+    {"GMpar2", "100", "150"},
+    {"Peak_media", "2", "3"},
+    {"Peak_ValDec", "10", "7"},
+    {"Peak_TimeDec", "1", "2"},
+    {"Peak_Time", "3000", "1500"},
+    {"MAXbank", "3", "19"},
+    {"BTN_longpress_Time", "5", "8"},
+    {"EnableDebug", "0", "1"},
+    {"Enable1600", "1", "0"},
+    {"EnableLOGTemp", "0", "1"},
+    {"AudioBuffers", "20", "30"},
+    {"AutoTuneTipo", "0", "1"},
+    {"CPUTempVentola", "80", "65"},
+    {"CPUPercVentola", "70", "55"},
+    {"ChunkTime", "10.000000", "20.000000"},
+    {"BufferingTime", "100.000000", "200.000000"},
+    {"FANmode", "0", "2"},
+    {"ViewType", "1", "3"},
+    {"ViewTX", "0", "2"},
+};
 
-// Every key away from its default, in the form a save writes it.
-const std::string kCustomFile =
-    "Passphrase: Secret7\n"
-    "EnableKeyb: 0\n"
-    "EnableSpi: 1\n"
-    "EnableTouch: 1\n"
-    "DelayedTouch: 1\n"
-    "EnableGPIO: 0\n"
-    "EnableRead: 1\n"
-    "EnableWrite: 1\n"
-    "EnableCAT: 1\n"
-    "EnableLinear: 0\n"
-    "EnableTime: 0\n"
-    "WebSocket: 0\n"
-    "Pitch: 700\n"
-    "Quality: 50\n"
-    "AudioIn: plughw:2\n"
-    "InChannels: 1\n"
-    "AudioCompress: 64000\n"
-    "AudioOut: plughw:3\n"
-    "Server: 192.168.1.20\n"
-    "TcpPort: 7777\n"
-    "CatPort: /dev/ttyUSB0\n"
-    "SerPort: /dev/ttyUSB1\n"
-    "LinPort: /dev/ttyS0\n"
-    "NumAntenna: 3\n"
-    "EnablePwrPeak: 1\n"
-    "TempMode: 1\n"
-    "FreqSensIn: 1\n"
-    "FreqPeriodTime: 250\n"
-    "AttenuatorTune: 3\n"
-    "SWRescAutoTune: 153\n"
-    "ViewTimeStr: 1\n"
-    "ViewTemp: 1\n"
-    "MaxTemperature: 655\n"
-    "MaxTemperature2: 701\n"
-    "AutoTuneMaxCicli: 5\n"
-    "PowerUnits: 1\n"
-    "SaveScreenIdx: 4\n"
-    "AutoTuneMode: 1\n"
-    "EnableFFT: 1\n"
-    "Divide: 16\n"
-    "MaxTempAllowed: 80\n"
-    "MaxTempAllowed2: 90\n"
-    "PSpar1: 3\n"
-    "PSpar2: 2000\n"
-    "Isteresi1: 5\n"
-    "Isteresi2: 2\n"
-    "PSpar3: 80\n"
-    "PSpar4: 50\n"
-    "OffsetPlot: -30\n"
-    "RefLevelPlot: -20\n"
-    "RefPosPlot: 5\n"
-    "PointDivPlot: 20\n"
-    "CatSerialPort: /dev/ttyUSB2\n"
-    "TUNEenabled: 1\n"
-    "NumBanco: 2\n"
-    "GMpar1: 4\n"
-    "GMpar2: 150\n"
-    "Peak_media: 3\n"
-    "Peak_ValDec: 7\n"
-    "Peak_TimeDec: 2\n"
-    "Peak_Time: 1500\n"
-    "MAXbank: 19\n"
-    "BTN_longpress_Time: 8\n"
-    "EnableDebug: 1\n"
-    "Enable1600: 0\n"
-    "EnableLOGTemp: 1\n"
-    "AudioBuffers: 30\n"
-    "AutoTuneTipo: 1\n"
-    "CPUTempVentola: 65\n"
-    "CPUPercVentola: 55\n"
-    "ChunkTime: 20.000000\n"
-    "BufferingTime: 200.000000\n"
-    "FANmode: 2\n"
-    "ViewType: 3\n"
-    "ViewTX: 2\n";
+// The file of one column of kKeys.
+std::string fileOf(size_t column) {
+    std::string text;
+    for (const auto& key : kKeys) text += std::string(key[0]) + ": " + key[column] + "\n";
+    return text;
+}
+
+const std::string kDefaultFile = fileOf(1);
+const std::string kCustomFile = fileOf(2);
 
 class SetupFileTest : public ::testing::Test {
   protected:

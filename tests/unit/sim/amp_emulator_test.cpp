@@ -44,6 +44,12 @@ struct Bench {
         return parsed.value_or(amp::StatusReply{});
     }
     std::string control(std::string_view line) { return sim::runControlCommand(emulator, line, now); }
+    // Whether the control's state line holds the part; the line is the message when it does not.
+    ::testing::AssertionResult stateHas(std::string_view part) {
+        const std::string state = control("state");
+        if (state.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "no \"" << part << "\" in " << state;
+    }
     const sim::AmpSettings& settings() { return emulator.commands().settings(); }
 };
 
@@ -138,10 +144,7 @@ TEST(AmpEmulatorReplies, FramesWithoutAGoodLowerCaseChecksumGetNoReplyAndAreNotR
 
 TEST(AmpEmulatorState, SettingsAreKeptAndShownInTheStatus) {
     Bench bench;
-    bench.reply("SA3;");
-    bench.reply("AT11;");
-    bench.reply("AN2;");
-    bench.reply("TS0100020003000400;");
+    for (std::string_view command : {"SA3;", "AT11;", "AN2;", "TS0100020003000400;"}) bench.reply(command);
     EXPECT_EQ(bench.settings().antenna, 3);
     EXPECT_EQ(bench.settings().thresholds, (std::array<int, 4>{100, 200, 300, 400}));
     amp::StatusReply status = bench.status();
@@ -154,9 +157,7 @@ TEST(AmpEmulatorState, SettingsAreKeptAndShownInTheStatus) {
     EXPECT_EQ(status.status & 0x8, 0x8);
     bench.reply("AB0;");
     EXPECT_EQ(bench.status().status & 0x8, 0);
-    EXPECT_NE(bench.control("state").find(" antenna=3 antenna_in=2 attenuator=01 bypass=0 "),
-              std::string::npos)
-        << bench.control("state");
+    EXPECT_TRUE(bench.stateHas(" antenna=3 antenna_in=2 attenuator=01 bypass=0 "));
 }
 
 TEST(AmpEmulatorModel, KeyedDriveGivesForwardPowerWithGainAndSaturation) {
@@ -229,11 +230,8 @@ TEST(AmpEmulatorTuner, TheTuneWordSetsTheNetworkThatTheReflectionAndTheAlarmFoll
     amp::StatusReply matched = bench.status();
     EXPECT_LT(amp::swrFromPowers(forwardW(matched), reflectedW(matched)), 1.2);
     EXPECT_EQ(matched.status & 3, 1);
-    std::string state = bench.control("state");
-    EXPECT_NE(state.find(" tuner_c=154 tuner_l=9 tuner_mode=CL "), std::string::npos) << state;
-    EXPECT_NE(state.find(" load=z:12.50,0.00 swr_hz=7100000 load_swr=4.00 network_swr=1.0"),
-              std::string::npos)
-        << state;
+    EXPECT_TRUE(bench.stateHas(" tuner_c=154 tuner_l=9 tuner_mode=CL "));
+    EXPECT_TRUE(bench.stateHas(" load=z:12.50,0.00 swr_hz=7100000 load_swr=4.00 network_swr=1.0"));
 
     bench.reply(tunePayload(154, 9, core::tuneValue::NetworkLC));
     EXPECT_EQ(bench.status().status & 3, 3) << "the same parts the wrong way round";
@@ -243,7 +241,7 @@ TEST(AmpEmulatorTuner, TheTuneWordSetsTheNetworkThatTheReflectionAndTheAlarmFoll
     EXPECT_EQ(weak.status & 3, 1) << "too little comes back from a weak carrier to raise the alarm";
 
     bench.control("reset");
-    EXPECT_NE(bench.control("state").find(" tuner_c=0 tuner_l=0 tuner_mode=bypass "), std::string::npos)
+    EXPECT_TRUE(bench.stateHas(" tuner_c=0 tuner_l=0 tuner_mode=bypass "))
         << "the relays come back to their power-on by-pass";
 }
 
@@ -400,7 +398,7 @@ TEST(AmpEmulatorFaults, LowerCaseChecksumWaitsForAReplyWhoseChecksumHasALetter) 
     Bench bench;
     bench.control("fault lowercase");
     EXPECT_EQ(amp::checkFrame(bench.send(digitsOnly).at(0).bytes).status, amp::FrameStatus::Good);
-    EXPECT_NE(bench.control("state").find("fault=lowercase fault_left=1"), std::string::npos);
+    EXPECT_TRUE(bench.stateHas("fault=lowercase fault_left=1"));
     std::string frame = bench.send(withLetter).at(0).bytes;
     EXPECT_EQ(amp::checkFrame(frame).status, amp::FrameStatus::BadCrc);
     EXPECT_EQ(amp::checkFrame(frame, amp::HexCase::Lower).status, amp::FrameStatus::Good);
@@ -437,12 +435,10 @@ TEST(AmpEmulatorControl, BadArgumentsAreRefusedWithTheirUsageAndChangeNothing) {
              {"bogus\x01 x", "error unknown command: bogus\\x01 x (try help)"}}) {
         EXPECT_EQ(bench.control(command), reply) << command;
     }
-    std::string state = bench.control("state");
-    EXPECT_NE(state.find(" keyed=0 "), std::string::npos) << state;
-    EXPECT_NE(state.find(" load=z:50.00,0.00 swr_hz=0 load_swr=- network_swr=- "), std::string::npos)
-        << "no frequency to evaluate at yet\n"
-        << state;
-    EXPECT_NE(state.find(" protection=00 fault=none fault_left=0"), std::string::npos) << state;
+    EXPECT_TRUE(bench.stateHas(" keyed=0 "));
+    EXPECT_TRUE(bench.stateHas(" load=z:50.00,0.00 swr_hz=0 load_swr=- network_swr=- "))
+        << "no frequency to evaluate at yet";
+    EXPECT_TRUE(bench.stateHas(" protection=00 fault=none fault_left=0"));
 }
 
 TEST(AmpEmulatorControl, CommandsSetTheLoadAndTheCarrierAndListWhatWasReceived) {
@@ -451,12 +447,9 @@ TEST(AmpEmulatorControl, CommandsSetTheLoadAndTheCarrierAndListWhatWasReceived) 
     EXPECT_EQ(bench.control("load dipole 14200000"),
               "ok load dipole resonant at 14200000 Hz (70 ohms there)");
     bench.reply("FA00014200000;");
-    EXPECT_NE(
-        bench.control("state").find(" load=dipole:14200000 swr_hz=14200000 load_swr=1.40 network_swr=1.40 "),
-        std::string::npos)
-        << bench.control("state");
+    EXPECT_TRUE(bench.stateHas(" load=dipole:14200000 swr_hz=14200000 load_swr=1.40 network_swr=1.40 "));
     EXPECT_EQ(bench.control("load swr 2.5"), "ok load swr 2.50 (18.4 % reflected)");
-    EXPECT_NE(bench.control("state").find(" load=z:125.00,0.00 "), std::string::npos);
+    EXPECT_TRUE(bench.stateHas(" load=z:125.00,0.00 "));
     bench.reply("FA00021200000;");
     EXPECT_EQ(bench.control("key 5"), "ok keyed 5.00 W at 21200000 Hz");
 
@@ -469,9 +462,8 @@ TEST(AmpEmulatorControl, CommandsSetTheLoadAndTheCarrierAndListWhatWasReceived) 
     std::string state = bench.control("state");
     for (std::string_view field :
          {"ok model=60 region=eu ", " keyed=1 drive=5.00 keyed_hz=21200000 ", " fa_hz=21200000 ",
-          " thresholds=4095,4095,4095,4095 ", " fault=none fault_left=0"}) {
-        EXPECT_NE(state.find(field), std::string::npos) << field << "\n" << state;
-    }
+          " thresholds=4095,4095,4095,4095 ", " fault=none fault_left=0"})
+        EXPECT_TRUE(bench.stateHas(field));
     EXPECT_EQ(state.find('\n'), std::string::npos);
     EXPECT_EQ(state.find(" frequency="), std::string::npos) << "which frequency: the FA one or the carrier's";
 }

@@ -22,7 +22,10 @@ namespace {
 
 using testing_support::TestStation;
 using namespace ui::menuItem;
-namespace code = ui::editCode;
+using namespace ui::editCode;
+using W = core::Works;
+// Sets a station up for one case of a table.
+using Set = std::function<void(W&)>;
 
 class SettingsMenu : public ::testing::Test {
   protected:
@@ -67,55 +70,53 @@ TEST_F(SettingsMenu, ItemTable) {
 TEST_F(SettingsMenu, ValueTexts) {
     struct Case {
         int item;
-        std::function<void(core::Works&)> set;
+        Set set;
         const char* expected;
     };
     const std::vector<Case> cases{
-        {MaxBanks, [](core::Works& w) { w.MAXbank = 7; }, "7"},
+        {MaxBanks, [](W& w) { w.MAXbank = 7; }, "7"},
         {RxFilters,
-         [](core::Works& w) {
+         [](W& w) {
              w.menuIndex = RxFilters;
              w.filterModify = 1;
          },
          "Modify"},
-        {RxFilters, [](core::Works& w) { w.menuIndex = RxFilters; }, "Exit"},
+        {RxFilters, [](W& w) { w.menuIndex = RxFilters; }, "Exit"},
         {RxFilters,
-         [](core::Works& w) {
+         [](W& w) {
              w.menuIndex = RxFilters;
              w.screenState = 1;
          },
          ""},
         // The row under the first item while that item is edited.
-        {RxFilters, [](core::Works& w) { w.menuIndex = MaxBanks; }, ""},
-        {UseMode, [](core::Works& w) { w.useModeRemote = 1; }, "Remote"},
-        {RemotePassword, [](core::Works& w) { w.Passphrase.set("Aq1Zz9"); }, "Aq1Zz9"},
-        {RemotePassword, [](core::Works& w) { w.Passphrase.set(""); }, "not set"},
-        {LongPressTime, [](core::Works& w) { w.TIME_LONG_PRESS = 1.2; }, "1.2sec"},
-        {ScreensaverTimeout, [](core::Works& w) { w.SaveScreenIdx = 5; }, "1min"},
-        {PeakActivation, [](core::Works& w) { w.EnablePwrPeak = 1; }, "ON"},
-        {PeakReleaseTime, [](core::Works& w) { w.TimerPeakSec = 3000; }, "3000ms"},
-        {EnableTune, [](core::Works& w) { w.TUNEenabled = -1; }, "ON"},
-        {ForceAttenuator, [](core::Works& w) { w.AttenuatorTune = 3; }, "5dB"},
-        {TargetSwr, [](core::Works& w) { w.SWRescAutoTune = 1.5f; }, "1.50"},
-        {AutoTuneTimeout, [](core::Works& w) { w.AutoTuneMaxCicli = 4; }, "5sec"},
-        {AtuInstalled, [](core::Works& w) { w.TUNEenabled = -2; }, "No"},
-        {PowersUnit, [](core::Works& w) { w.PowerUnits = 1; }, "dBm"},
-        {TemperaturesUnit, [](core::Works& w) { w.TempMode = 1; }, "Fahrenheit"},
-        {ViewOnTx, [](core::Works& w) { w.viewTx = 3; }, "View 3"},
-        {ViewOnTx, [](core::Works& w) { w.viewTx = 0; }, "Off"},
-        {RefLevel, [](core::Works& w) { w.plotRefLevel = -30; }, "-30dBm"},
-        {PlotOffset, [](core::Works& w) { w.plotOffset = -1.5; }, "-1.50dBm"},
-        {Gateway, [](core::Works& w) { w.Gateway_v[0] = 192, w.Gateway_v[1] = 168, w.Gateway_v[3] = 1; },
+        {RxFilters, [](W& w) { w.menuIndex = MaxBanks; }, ""},
+        {UseMode, [](W& w) { w.useModeRemote = 1; }, "Remote"},
+        {RemotePassword, [](W& w) { w.Passphrase.set("Aq1Zz9"); }, "Aq1Zz9"},
+        {RemotePassword, [](W& w) { w.Passphrase.set(""); }, "not set"},
+        {LongPressTime, [](W& w) { w.TIME_LONG_PRESS = 1.2; }, "1.2sec"},
+        {ScreensaverTimeout, [](W& w) { w.SaveScreenIdx = 5; }, "1min"},
+        {PeakActivation, [](W& w) { w.EnablePwrPeak = 1; }, "ON"},
+        {PeakReleaseTime, [](W& w) { w.TimerPeakSec = 3000; }, "3000ms"},
+        {EnableTune, [](W& w) { w.TUNEenabled = -1; }, "ON"},
+        {ForceAttenuator, [](W& w) { w.AttenuatorTune = 3; }, "5dB"},
+        {TargetSwr, [](W& w) { w.SWRescAutoTune = 1.5f; }, "1.50"},
+        {AutoTuneTimeout, [](W& w) { w.AutoTuneMaxCicli = 4; }, "5sec"},
+        {AtuInstalled, [](W& w) { w.TUNEenabled = -2; }, "No"},
+        {PowersUnit, [](W& w) { w.PowerUnits = 1; }, "dBm"},
+        {TemperaturesUnit, [](W& w) { w.TempMode = 1; }, "Fahrenheit"},
+        {ViewOnTx, [](W& w) { w.viewTx = 3; }, "View 3"},
+        {ViewOnTx, [](W& w) { w.viewTx = 0; }, "Off"},
+        {RefLevel, [](W& w) { w.plotRefLevel = -30; }, "-30dBm"},
+        {PlotOffset, [](W& w) { w.plotOffset = -1.5; }, "-1.50dBm"},
+        {Gateway, [](W& w) { w.Gateway_v[0] = 192, w.Gateway_v[1] = 168, w.Gateway_v[3] = 1; },
          "192.168.0.1"},
-        {P2AlarmSetPoint, [](core::Works& w) { w.MaxTemperature2 = 65.5f; }, "65.50°C"},
-        {FanWorkMode, [](core::Works& w) { w.FANmode = 2; }, "DIG"},
-        {FreqPeriod, [](core::Works& w) { w.FreqPeriodTime = 10; }, "10ms"},
-        {FactoryDefault, [](core::Works& w) { w.factoryDefaultArmed = 1; }, "Set Default"},
-        {SoftwareUpdate, [](core::Works& w) { w.serviceFlags = core::serviceFlags::SoftwareUpdateArmed; },
-         "ON"},
-        {FirmwareUpdate, [](core::Works& w) { w.serviceFlags = core::serviceFlags::SoftwareUpdateArmed; },
-         "OFF"},
-        {AdvancedDefault, [](core::Works&) {}, "No Default"},
+        {P2AlarmSetPoint, [](W& w) { w.MaxTemperature2 = 65.5f; }, "65.50°C"},
+        {FanWorkMode, [](W& w) { w.FANmode = 2; }, "DIG"},
+        {FreqPeriod, [](W& w) { w.FreqPeriodTime = 10; }, "10ms"},
+        {FactoryDefault, [](W& w) { w.factoryDefaultArmed = 1; }, "Set Default"},
+        {SoftwareUpdate, [](W& w) { w.serviceFlags = core::serviceFlags::SoftwareUpdateArmed; }, "ON"},
+        {FirmwareUpdate, [](W& w) { w.serviceFlags = core::serviceFlags::SoftwareUpdateArmed; }, "OFF"},
+        {AdvancedDefault, [](W&) {}, "No Default"},
     };
     for (const Case& c : cases) {
         TestStation fresh;
@@ -129,107 +130,82 @@ TEST_F(SettingsMenu, EditRules) {
     struct Case {
         const char* name;
         int item;
-        std::function<void(core::Works&)> start;
+        Set start;
         std::vector<std::pair<int, const char*>> steps;  // edit code, value text after it
     };
     const std::vector<Case> cases{
         {"point div up",
          PointDiv,
-         [](core::Works& w) { w.plotPointDiv = 1; },
-         {{code::Plus, "2"}, {code::Plus, "5"}, {code::Plus, "10"}, {code::Plus, "20"}, {code::Plus, "20"}}},
+         [](W& w) { w.plotPointDiv = 1; },
+         {{Plus, "2"}, {Plus, "5"}, {Plus, "10"}, {Plus, "20"}, {Plus, "20"}}},
         {"point div down",
          PointDiv,
-         [](core::Works& w) { w.plotPointDiv = 20; },
-         {{code::Minus, "10"},
-          {code::Minus, "5"},
-          {code::Minus, "2"},
-          {code::Minus, "1"},
-          {code::Minus, "1"}}},
+         [](W& w) { w.plotPointDiv = 20; },
+         {{Minus, "10"}, {Minus, "5"}, {Minus, "2"}, {Minus, "1"}, {Minus, "1"}}},
         {"target swr off and on",
          TargetSwr,
-         [](core::Works& w) { w.SWRescAutoTune = 1.01f; },
-         {{code::Minus, "1.00"}, {code::Minus, "0.00"}, {code::Minus, "0.00"}, {code::Plus, "1.00"}}},
+         [](W& w) { w.SWRescAutoTune = 1.01f; },
+         {{Minus, "1.00"}, {Minus, "0.00"}, {Minus, "0.00"}, {Plus, "1.00"}}},
         {"target swr at most 10",
          TargetSwr,
-         [](core::Works& w) { w.SWRescAutoTune = 9.99f; },
-         {{code::Plus, "10.00"}, {code::Plus, "10.00"}}},
-        {"banks low",
-         MaxBanks,
-         [](core::Works& w) { w.MAXbank = 3; },
-         {{code::Minus, "2"}, {code::Minus, "2"}, {code::Plus, "3"}}},
-        {"banks high",
-         MaxBanks,
-         [](core::Works& w) { w.MAXbank = 19; },
-         {{code::Plus, "20"}, {code::Plus, "20"}}},
+         [](W& w) { w.SWRescAutoTune = 9.99f; },
+         {{Plus, "10.00"}, {Plus, "10.00"}}},
+        {"banks low", MaxBanks, [](W& w) { w.MAXbank = 3; }, {{Minus, "2"}, {Minus, "2"}, {Plus, "3"}}},
+        {"banks high", MaxBanks, [](W& w) { w.MAXbank = 19; }, {{Plus, "20"}, {Plus, "20"}}},
         {"screensaver wraps",
          ScreensaverTimeout,
-         [](core::Works& w) { w.SaveScreenIdx = 4; },
-         {{code::Plus, "1min"}, {code::Plus, "5min"}, {code::Minus, "1min"}}},
+         [](W& w) { w.SaveScreenIdx = 4; },
+         {{Plus, "1min"}, {Plus, "5min"}, {Minus, "1min"}}},
         {"tune timeout",
          AutoTuneTimeout,
-         [](core::Works& w) { w.AutoTuneMaxCicli = 3; },
-         {{code::Minus, "5sec"}, {code::Minus, "5sec"}, {code::Plus, "10sec"}}},
+         [](W& w) { w.AutoTuneMaxCicli = 3; },
+         {{Minus, "5sec"}, {Minus, "5sec"}, {Plus, "10sec"}}},
         {"tune timeout top",
          AutoTuneTimeout,
-         [](core::Works& w) { w.AutoTuneMaxCicli = 0; },
-         {{code::Plus, "25sec"}, {code::Minus, "20sec"}}},
+         [](W& w) { w.AutoTuneMaxCicli = 0; },
+         {{Plus, "25sec"}, {Minus, "20sec"}}},
         {"long press low",
          LongPressTime,
-         [](core::Works& w) { w.TIME_LONG_PRESS = 0.4; },
-         {{code::Minus, "0.3sec"}, {code::Minus, "0.3sec"}, {code::Plus, "0.4sec"}}},
+         [](W& w) { w.TIME_LONG_PRESS = 0.4; },
+         {{Minus, "0.3sec"}, {Minus, "0.3sec"}, {Plus, "0.4sec"}}},
         {"long press high",
          LongPressTime,
-         [](core::Works& w) { w.TIME_LONG_PRESS = 4.9; },
-         {{code::Plus, "5.0sec"}, {code::Plus, "5.0sec"}}},
+         [](W& w) { w.TIME_LONG_PRESS = 4.9; },
+         {{Plus, "5.0sec"}, {Plus, "5.0sec"}}},
         {"release time",
          PeakReleaseTime,
-         [](core::Works& w) { w.TimerPeakSec = 4990; },
-         {{code::Plus, "5000ms"}, {code::Plus, "5000ms"}, {code::Minus, "4990ms"}}},
+         [](W& w) { w.TimerPeakSec = 4990; },
+         {{Plus, "5000ms"}, {Plus, "5000ms"}, {Minus, "4990ms"}}},
         {"attenuator cycle",
          ForceAttenuator,
-         [](core::Works& w) { w.AttenuatorTune = 0; },
-         {{code::Plus, "2dB"}, {code::Minus, "3dB"}, {code::Right, "5dB"}, {code::Left, "0dB"}}},
-        {"view on tx",
-         ViewOnTx,
-         [](core::Works& w) { w.viewTx = 5; },
-         {{code::Plus, "View 5"}, {code::Minus, "View 4"}}},
+         [](W& w) { w.AttenuatorTune = 0; },
+         {{Plus, "2dB"}, {Minus, "3dB"}, {Right, "5dB"}, {Left, "0dB"}}},
+        {"view on tx", ViewOnTx, [](W& w) { w.viewTx = 5; }, {{Plus, "View 5"}, {Minus, "View 4"}}},
         {"ref level",
          RefLevel,
-         [](core::Works& w) { w.plotRefLevel = 95; },
-         {{code::Plus, "100dBm"}, {code::Plus, "100dBm"}, {code::Minus, "90dBm"}}},
+         [](W& w) { w.plotRefLevel = 95; },
+         {{Plus, "100dBm"}, {Plus, "100dBm"}, {Minus, "90dBm"}}},
         {"offset",
          PlotOffset,
-         [](core::Works& w) { w.plotOffset = 199.9; },
-         {{code::Plus, "200.00dBm"}, {code::Plus, "200.00dBm"}}},
+         [](W& w) { w.plotOffset = 199.9; },
+         {{Plus, "200.00dBm"}, {Plus, "200.00dBm"}}},
         {"alarm set point clamped",
          P1AlarmSetPoint,
-         [](core::Works& w) { w.MaxTemperature = 74.9f; },
-         {{code::Plus, "75.00°C"}, {code::Plus, "75.00°C"}, {code::Minus, "74.90°C"}}},
+         [](W& w) { w.MaxTemperature = 74.9f; },
+         {{Plus, "75.00°C"}, {Plus, "75.00°C"}, {Minus, "74.90°C"}}},
         {"fan mode",
          FanWorkMode,
-         [](core::Works& w) { w.FANmode = 2; },
-         {{code::Plus, "Hi Perf"}, {code::Minus, "SSB"}, {code::Plus, "Hi Perf"}}},
+         [](W& w) { w.FANmode = 2; },
+         {{Plus, "Hi Perf"}, {Minus, "SSB"}, {Plus, "Hi Perf"}}},
         // The period never grows past the four digits it is sent and saved with.
-        {"period",
-         FreqPeriod,
-         [](core::Works& w) { w.FreqPeriodTime = 20; },
-         {{code::Minus, "10ms"}, {code::Minus, "10ms"}}},
+        {"period", FreqPeriod, [](W& w) { w.FreqPeriodTime = 20; }, {{Minus, "10ms"}, {Minus, "10ms"}}},
         {"period top",
          FreqPeriod,
-         [](core::Works& w) { w.FreqPeriodTime = 9980; },
-         {{code::Plus, "9990ms"}, {code::Plus, "9990ms"}}},
-        {"two-state side keys",
-         PowersUnit,
-         [](core::Works&) {},
-         {{code::Left, "dBm"}, {code::Right, "Watt"}}},
-        {"password not editable",
-         RemotePassword,
-         [](core::Works& w) { w.Passphrase.set("AB"); },
-         {{code::Plus, "AB"}}},
-        {"atu keeps enable",
-         AtuInstalled,
-         [](core::Works& w) { w.TUNEenabled = 1; },
-         {{code::Plus, "No"}, {code::Plus, "Yes"}}},
+         [](W& w) { w.FreqPeriodTime = 9980; },
+         {{Plus, "9990ms"}, {Plus, "9990ms"}}},
+        {"two-state side keys", PowersUnit, [](W&) {}, {{Left, "dBm"}, {Right, "Watt"}}},
+        {"password not editable", RemotePassword, [](W& w) { w.Passphrase.set("AB"); }, {{Plus, "AB"}}},
+        {"atu keeps enable", AtuInstalled, [](W& w) { w.TUNEenabled = 1; }, {{Plus, "No"}, {Plus, "Yes"}}},
     };
     for (const Case& c : cases) {
         TestStation fresh;
@@ -246,10 +222,10 @@ TEST_F(SettingsMenu, EditRules) {
 
 TEST_F(SettingsMenu, AtuInstalledKeepsTheTuneEnableAndFitsTheFile) {
     works.TUNEenabled = 1;
-    press(AtuInstalled, code::Plus);
+    press(AtuInstalled, Plus);
     EXPECT_LT(works.TUNEenabled, 0);
     EXPECT_EQ(value(EnableTune), "ON");
-    press(AtuInstalled, code::Enter);
+    press(AtuInstalled, Enter);
     EXPECT_NE(setupFile().find("TUNEenabled: -1\n"), std::string::npos);
 }
 
@@ -258,21 +234,21 @@ TEST_F(SettingsMenu, RepeatResults) {
         int item, editCode, repeat;
     };
     const std::vector<Case> cases{
-        {PeakReleaseTime, code::Plus, 1},
-        {TargetSwr, code::Minus, 1},
-        {RefLevel, code::Plus, 1},
-        {RefPosition, code::Minus, 1},
-        {PointDiv, code::Plus, 1},
-        {PlotOffset, code::Plus, 1},
-        {P1AlarmSetPoint, code::Plus, 1},
-        {P2AlarmSetPoint, code::Minus, 1},
-        {FreqPeriod, code::Plus, 1},
-        {MaxBanks, code::Plus, 0},
-        {LongPressTime, code::Plus, 0},
-        {ScreensaverTimeout, code::Plus, 0},
-        {Ip, code::Plus, 0},
-        {RefLevel, code::Left, 0},
-        {PointDiv, code::Enter, 0},
+        {PeakReleaseTime, Plus, 1},
+        {TargetSwr, Minus, 1},
+        {RefLevel, Plus, 1},
+        {RefPosition, Minus, 1},
+        {PointDiv, Plus, 1},
+        {PlotOffset, Plus, 1},
+        {P1AlarmSetPoint, Plus, 1},
+        {P2AlarmSetPoint, Minus, 1},
+        {FreqPeriod, Plus, 1},
+        {MaxBanks, Plus, 0},
+        {LongPressTime, Plus, 0},
+        {ScreensaverTimeout, Plus, 0},
+        {Ip, Plus, 0},
+        {RefLevel, Left, 0},
+        {PointDiv, Enter, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(press(c.item, c.editCode), c.repeat) << ui::menuPar[c.item].label;
 }
@@ -280,16 +256,15 @@ TEST_F(SettingsMenu, RepeatResults) {
 TEST_F(SettingsMenu, EnterAndOneSidedSideKeysSaveTheSetup) {
     struct Case {
         int item, editCode;
-        std::function<void(core::Works&)> set;
+        Set set;
         const char* line;
     };
     const std::vector<Case> cases{
-        {MaxBanks, code::Enter, [](core::Works& w) { w.MAXbank = 7; }, "MAXbank: 7\n"},
-        {TargetSwr, code::Enter, [](core::Works& w) { w.SWRescAutoTune = 1.25f; }, "SWRescAutoTune: 125\n"},
-        {RefLevel, code::Right, [](core::Works& w) { w.plotRefLevel = -40; }, "RefLevelPlot: -40\n"},
-        {LongPressTime, code::Left, [](core::Works& w) { w.TIME_LONG_PRESS = 0.7; },
-         "BTN_longpress_Time: 7\n"},
-        {FreqPeriod, code::Enter, [](core::Works& w) { w.FreqPeriodTime = 120; }, "FreqPeriodTime: 120\n"},
+        {MaxBanks, Enter, [](W& w) { w.MAXbank = 7; }, "MAXbank: 7\n"},
+        {TargetSwr, Enter, [](W& w) { w.SWRescAutoTune = 1.25f; }, "SWRescAutoTune: 125\n"},
+        {RefLevel, Right, [](W& w) { w.plotRefLevel = -40; }, "RefLevelPlot: -40\n"},
+        {LongPressTime, Left, [](W& w) { w.TIME_LONG_PRESS = 0.7; }, "BTN_longpress_Time: 7\n"},
+        {FreqPeriod, Enter, [](W& w) { w.FreqPeriodTime = 120; }, "FreqPeriodTime: 120\n"},
     };
     for (const Case& c : cases) {
         c.set(works);
@@ -301,27 +276,27 @@ TEST_F(SettingsMenu, EnterAndOneSidedSideKeysSaveTheSetup) {
 
 TEST_F(SettingsMenu, SideKeysOfOtherItemsNeitherStepNorSave) {
     works.SWRescAutoTune = 2.0f;
-    press(TargetSwr, code::Right);
+    press(TargetSwr, Right);
     EXPECT_EQ(value(TargetSwr), "2.00");
     EXPECT_TRUE(setupFile().empty());
 }
 
 TEST_F(SettingsMenu, FanModeEnterForcesTheFanCommand) {
-    press(FanWorkMode, code::Plus);
-    press(FanWorkMode, code::Enter);
+    press(FanWorkMode, Plus);
+    press(FanWorkMode, Enter);
     EXPECT_EQ(works.fanForce, 1);
     EXPECT_NE(setupFile().find("FANmode: 1\n"), std::string::npos);
 }
 
 TEST_F(SettingsMenu, FactoryDefaultOnlyWhenArmed) {
     works.MAXbank = 7;
-    press(FactoryDefault, code::Enter);
+    press(FactoryDefault, Enter);
     EXPECT_EQ(works.MAXbank, 7);
     EXPECT_TRUE(setupFile().empty());
 
-    press(FactoryDefault, code::Plus);
+    press(FactoryDefault, Plus);
     EXPECT_EQ(value(FactoryDefault), "Set Default");
-    press(FactoryDefault, code::Enter);
+    press(FactoryDefault, Enter);
     EXPECT_EQ(works.MAXbank, 3);
     EXPECT_NE(setupFile().find("MAXbank: 3\n"), std::string::npos);
     EXPECT_EQ(value(FactoryDefault), "No Default");
@@ -329,13 +304,13 @@ TEST_F(SettingsMenu, FactoryDefaultOnlyWhenArmed) {
 
 TEST_F(SettingsMenu, AdvancedDefaultOnlyWhenArmedThenReboots) {
     works.SaveScreenIdx = 1;
-    press(AdvancedDefault, code::Enter);
+    press(AdvancedDefault, Enter);
     EXPECT_TRUE(station.actions().empty());
     EXPECT_EQ(works.SaveScreenIdx, 1);
 
-    press(AdvancedDefault, code::Right);
+    press(AdvancedDefault, Right);
     EXPECT_EQ(value(AdvancedDefault), "Set Default");
-    press(AdvancedDefault, code::Enter);
+    press(AdvancedDefault, Enter);
     const std::vector<platform::SystemAction> actions = station.actions();
     ASSERT_FALSE(actions.empty());
     EXPECT_EQ(actions.back(), platform::SystemAction::Reboot);
@@ -347,52 +322,52 @@ TEST_F(SettingsMenu, AdvancedDefaultOnlyWhenArmedThenReboots) {
 }
 
 TEST_F(SettingsMenu, TurnOffHardwareOnlyWhenSwitchedOn) {
-    press(TurnOffHardware, code::Enter);
+    press(TurnOffHardware, Enter);
     EXPECT_EQ(works.tempflag_processextREMLOCOFF, 0);
-    press(TurnOffHardware, code::Plus);
-    press(TurnOffHardware, code::Enter);
+    press(TurnOffHardware, Plus);
+    press(TurnOffHardware, Enter);
     EXPECT_EQ(works.tempflag_processextREMLOCOFF, 133);
 }
 
 TEST_F(SettingsMenu, RemoteServiceStartsTheShellOnlyWhenOn) {
-    press(RemoteService, code::Enter);
+    press(RemoteService, Enter);
     EXPECT_TRUE(station.actions().empty());
-    press(RemoteService, code::Plus);
+    press(RemoteService, Plus);
     EXPECT_EQ(works.serviceFlags, core::serviceFlags::RemoteService);
-    press(RemoteService, code::Enter);
+    press(RemoteService, Enter);
     const std::vector<platform::SystemAction> actions = station.actions();
     EXPECT_NE(std::find(actions.begin(), actions.end(), platform::SystemAction::StartServiceShell),
               actions.end());
 }
 
 TEST_F(SettingsMenu, FirmwareUpdate) {
-    press(FirmwareUpdate, code::Plus);
+    press(FirmwareUpdate, Plus);
     EXPECT_EQ(works.serviceFlags, core::serviceFlags::FirmwareUpdateArmed);
 
     works.ampStatus = core::ampStatus::Transmitting;
-    press(FirmwareUpdate, code::Enter);
+    press(FirmwareUpdate, Enter);
     EXPECT_NE(works.panelFlags & core::panelFlags::Locked, 0);
     EXPECT_FALSE(queued(core::cmd::HoldMicro));
 
     works.ampStatus = 0;
-    press(FirmwareUpdate, code::Enter);
+    press(FirmwareUpdate, Enter);
     EXPECT_TRUE(queued(core::cmd::HoldMicro));
     EXPECT_NE(works.serviceFlags & core::serviceFlags::FirmwareUpdating, 0);
     EXPECT_EQ(works.screenState, 0);
 
-    press(FirmwareUpdate, code::Minus);
-    press(FirmwareUpdate, code::Enter);
+    press(FirmwareUpdate, Minus);
+    press(FirmwareUpdate, Enter);
     EXPECT_EQ(works.serviceFlags, 0);
 }
 
 TEST_F(SettingsMenu, SoftwareUpdateArmsTheMessage) {
-    press(SoftwareUpdate, code::Plus);
+    press(SoftwareUpdate, Plus);
     works.updateResult = 5;
-    press(SoftwareUpdate, code::Enter);
+    press(SoftwareUpdate, Enter);
     EXPECT_NE(works.panelFlags & core::panelFlags::UpdateMessage, 0);
     EXPECT_EQ(works.updateResult, 0);
-    press(SoftwareUpdate, code::Minus);
-    press(SoftwareUpdate, code::Enter);
+    press(SoftwareUpdate, Minus);
+    press(SoftwareUpdate, Enter);
     EXPECT_EQ(works.panelFlags & core::panelFlags::UpdateMessage, 0);
 }
 
@@ -462,7 +437,7 @@ TEST_F(SettingsMenu, UseModeTowardRemote) {
         w.setup->enaser = c.enaser;
         w.setup->EnableFFT = c.enableFft;
         w.menuIndex = UseMode;
-        ui::ModifyParameter(w, code::Plus);
+        ui::ModifyParameter(w, Plus);
         EXPECT_EQ(w.useModeRemote != 0, c.remote) << c.name;
         EXPECT_EQ(w.errors.codes(), c.errors) << c.name;
         EXPECT_EQ(w.remoteStopped, c.remote ? 0 : 1) << c.name;
@@ -471,23 +446,23 @@ TEST_F(SettingsMenu, UseModeTowardRemote) {
 
 TEST_F(SettingsMenu, UseModeEnterTellsThePanel) {
     works.useModeRemote = 1;
-    press(UseMode, code::Enter);
+    press(UseMode, Enter);
     EXPECT_EQ(works.tempflag_processextREMLOCOFF, 149);
-    press(UseMode, code::Minus);
+    press(UseMode, Minus);
     EXPECT_EQ(value(UseMode), "Local");
-    press(UseMode, code::Enter);
+    press(UseMode, Enter);
     EXPECT_EQ(works.tempflag_processextREMLOCOFF, 165);
     EXPECT_EQ(works.setup->EnableFFT, '0');
 }
 
 TEST_F(SettingsMenu, FilterItemOpensAndClosesThePage) {
-    press(RxFilters, code::Plus);
-    press(RxFilters, code::Enter);
+    press(RxFilters, Plus);
+    press(RxFilters, Enter);
     EXPECT_EQ(works.pageFlags, core::pageFlags::FilterSettings);
     EXPECT_EQ(works.imageName.get(), "statusB");
     EXPECT_EQ(works.redrawRequest, core::redraw::ImageName);
-    press(RxFilters, code::Minus);
-    press(RxFilters, code::Enter);
+    press(RxFilters, Minus);
+    press(RxFilters, Enter);
     EXPECT_EQ(works.pageFlags, 0);
     EXPECT_EQ(works.redrawRequest, core::redraw::WorkImage);
 }
@@ -514,18 +489,18 @@ TEST_F(SettingsMenu, SelectionWrapsOverTheVisibleItems) {
 TEST_F(SettingsMenu, AddressOctets) {
     works.CntIP = 3;
     works.IP_v[3] = 255;
-    press(Ip, code::Plus);
+    press(Ip, Plus);
     EXPECT_EQ(value(Ip), "0.0.0.0");
-    press(Ip, code::Minus);
+    press(Ip, Minus);
     EXPECT_EQ(value(Ip), "0.0.0.255");
-    press(Ip, code::Right);
+    press(Ip, Right);
     EXPECT_EQ(works.CntIP, 0);
-    press(Ip, code::Minus);
+    press(Ip, Minus);
     EXPECT_EQ(value(Ip), "255.0.0.255");
-    press(Ip, code::Left);
+    press(Ip, Left);
     EXPECT_EQ(works.CntIP, 3);
     works.CntDNS = 1;
-    press(Dns, code::Plus);
+    press(Dns, Plus);
     EXPECT_EQ(value(Dns), "0.1.0.0");
     EXPECT_EQ(value(Ip), "255.0.0.255");
 }
@@ -541,25 +516,25 @@ using testing_support::pixelAt;
 TEST(SettingsMenuDrawing, MenuBandStatusBarAndFirmwarePage) {
     struct Case {
         const char* name;
-        std::function<void(core::Works&)> set;
+        Set set;
         int y;
         Pixel expected;
     };
     constexpr Pixel kDark{40, 40, 40}, kMid{80, 80, 80}, kNone{0, 0, 0}, kBox{200, 200, 200};
     const std::vector<Case> cases{
-        {"list, upper rows", [](core::Works& w) { w.screenState = 1; }, 290, kDark},
-        {"list, current row", [](core::Works& w) { w.screenState = 1; }, 320, kMid},
-        {"editor, lower rows", [](core::Works& w) { w.screenState = 2; }, 350, kDark},
-        {"above the band", [](core::Works& w) { w.screenState = 1; }, 284, kNone},
+        {"list, upper rows", [](W& w) { w.screenState = 1; }, 290, kDark},
+        {"list, current row", [](W& w) { w.screenState = 1; }, 320, kMid},
+        {"editor, lower rows", [](W& w) { w.screenState = 2; }, 350, kDark},
+        {"above the band", [](W& w) { w.screenState = 1; }, 284, kNone},
         {"shifted under the status page",
-         [](core::Works& w) {
+         [](W& w) {
              w.screenState = 1;
              w.pageFlags = core::pageFlags::StatusPage;
          },
          370, kMid},
-        {"main screen: status bar", [](core::Works&) {}, 278, kBox},
+        {"main screen: status bar", [](W&) {}, 278, kBox},
         {"firmware update hides the rest",
-         [](core::Works& w) {
+         [](W& w) {
              w.screenState = 1;
              w.serviceFlags = core::serviceFlags::FirmwareUpdating;
          },
