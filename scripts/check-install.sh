@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "check-install: $*" >&2; exit 1; }
 
-DESTDIR="$work/root" cmake --install "$build" >/dev/null
+DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
 board=0
 grep -q 'CPACK_DEBIAN_PACKAGE_ARCHITECTURE "armhf"' "$build/CPackConfig.cmake" && board=1
 for file in usr/bin/brisel opt/Brisel/start.png opt/Brisel/m5a.png usr/share/doc/brisel/README.md; do
