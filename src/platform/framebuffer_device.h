@@ -4,6 +4,7 @@
 // simulated screenshot program writes out as a PNG).
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace platform {
@@ -12,6 +13,14 @@ struct ScreenInfo {
     uint32_t xres = 0;
     uint32_t yres = 0;
     uint32_t bitsPerPixel = 0;
+};
+
+// Pixels [left, right) x [top, bottom) of the screen.
+struct ScreenRegion {
+    uint32_t left = 0;
+    uint32_t top = 0;
+    uint32_t right = 0;
+    uint32_t bottom = 0;
 };
 
 class FramebufferDevice {
@@ -31,6 +40,11 @@ class FramebufferDevice {
     // Shows a whole frame: one block copy of size bytes into the screen
     // memory. The only way anything reaches the screen.
     virtual void present(const uint8_t* frame, uint32_t size) = 0;
+    // Shows the parts of a frame of lineLength bytes per row inside the
+    // regions (within the screen), a block copy per row of each: the rest
+    // of the screen already shows the frame.
+    virtual void presentRegions(const uint8_t* frame, uint32_t lineLength, uint32_t bytesPerPixel,
+                                std::span<const ScreenRegion> regions) = 0;
 };
 
 }  // namespace platform

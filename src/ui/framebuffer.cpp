@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "core/works.h"
 #include "platform/log.h"
@@ -85,12 +87,87 @@ FrameBuffer* fbInit(core::Works& works) {
     return fb.release();
 }
 
+namespace {
+
+// Painting in place of the changed parts costs more than the whole frame
+// once they cover this share of it.
+constexpr int64_t kMostDamagePercent = 50;
+
+void paintWhole(FrameBuffer& fb) {
+    std::memcpy(fb.back, fb.background, fb.size);
+    for (const DrawOp& op : fb.ops) paintOp(op, fb, nullptr);
+}
+
+void restoreBackground(FrameBuffer& fb, const ScreenBox& box) {
+    const size_t bytes = size_t(box.right - box.left) * fb.bytesPerPixel;
+    for (int32_t y = box.top; y < box.bottom; ++y) {
+        const size_t offset = size_t(y) * fb.lineLength + size_t(box.left) * fb.bytesPerPixel;
+        std::memcpy(fb.back + offset, fb.background + offset, bytes);
+    }
+}
+
+// Back holds the frame of shownOps: each box where the new frame differs is
+// made again from the background with every operation that reaches into it.
+void paintDamage(FrameBuffer& fb, const std::vector<ScreenBox>& boxes) {
+    for (const ScreenBox& box : boxes) {
+        restoreBackground(fb, box);
+        for (const DrawOp& op : fb.ops)
+            if (op.box.intersects(box)) paintOp(op, fb, &box);
+    }
+    std::vector<platform::ScreenRegion> regions;
+    regions.reserve(boxes.size());
+    for (const ScreenBox& box : boxes)
+        regions.push_back({static_cast<uint32_t>(box.left), static_cast<uint32_t>(box.top),
+                           static_cast<uint32_t>(box.right), static_cast<uint32_t>(box.bottom)});
+    fb.device->presentRegions(fb.back, fb.lineLength, fb.bytesPerPixel, regions);
+}
+
+}  // namespace
+
 void fbRealize(FrameBuffer* fb) {
-    fb->device->present(fb->back, fb->size);
+    if (!fb->composing) {
+        fb->device->present(fb->back, fb->size);
+        fb->shownValid = false;
+        return;
+    }
+    fb->composing = false;
+    std::vector<ScreenBox> boxes;
+    int64_t damaged = 0;
+    if (fb->shownValid) {
+        boxes = damageBetween(fb->shownOps, fb->ops);
+        for (const ScreenBox& box : boxes) damaged += box.area();
+    }
+    if (!fb->shownValid || damaged * 100 > int64_t{fb->width} * fb->height * kMostDamagePercent) {
+        paintWhole(*fb);
+        fb->device->present(fb->back, fb->size);
+    } else if (!boxes.empty()) {
+        paintDamage(*fb, boxes);
+    }
+    std::swap(fb->shownOps, fb->ops);
+    fb->ops.clear();
+    fb->shownValid = true;
 }
 
 void fbSetBack(FrameBuffer* fb) {
-    std::memcpy(fb->back, fb->background, fb->size);
+    fb->ops.clear();
+    fb->composing = true;
+}
+
+void drawOrRecord(FrameBuffer& fb, DrawOp&& op) {
+    if (fb.composing) {
+        fb.ops.push_back(std::move(op));
+        return;
+    }
+    paintOp(op, fb, nullptr);
+    fb.shownValid = false;
+}
+
+void fbDrawPending(FrameBuffer* fb) {
+    if (!fb->composing) return;
+    paintWhole(*fb);
+    fb->ops.clear();
+    fb->composing = false;
+    fb->shownValid = false;
 }
 
 }  // namespace ui

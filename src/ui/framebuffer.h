@@ -1,7 +1,9 @@
 #pragma once
 // The front panel's frame: the device's screen memory and two stores of one
 // frame each. Every screen is composed as fbSetBack (background -> back),
-// drawing into back, fbRealize (back -> screen).
+// drawing into back, fbRealize (back -> screen). Between the two the drawing
+// is recorded and fbRealize paints and shows only what differs from the
+// frame on the screen; outside them it goes straight into back.
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "platform/framebuffer_device.h"
+#include "ui/draw_op.h"
 
 namespace core {
 struct Works;
@@ -30,6 +33,13 @@ struct FrameBuffer {
     // fbRealize), so the main loop and the key dispatch never mix their frames.
     std::mutex composeLock;
 
+    // The frame being composed (fbSetBack to fbRealize), and the operations
+    // back and the screen hold, valid while shownValid: anything drawn into
+    // the background or into back outside a composition clears it.
+    bool composing = false;
+    bool shownValid = false;
+    std::vector<DrawOp> ops, shownOps;
+
     std::unique_ptr<platform::FramebufferDevice> device;
     std::vector<uint8_t> backStore, backgroundStore;
 };
@@ -38,6 +48,11 @@ struct FrameBuffer {
 FrameBuffer* fbInit(core::Works& works);
 void fbRealize(FrameBuffer* fb);
 void fbSetBack(FrameBuffer* fb);
+// Records op in the frame being composed, or paints it into back at once.
+void drawOrRecord(FrameBuffer& fb, DrawOp&& op);
+// Paints what the composition recorded so far into back and draws the rest
+// of the frame straight into back, for a caller that writes back itself.
+void fbDrawPending(FrameBuffer* fb);
 void DrawHorizontalLine(int x0, int y, int x1, int r, int g, int b, FrameBuffer* fb, int toBackground);
 void DrawLine(int x0, int y0, int x1, int y1, int r, int g, int b, FrameBuffer* fb, int toBackground);
 void DrawRect(core::Works& works, int x0, int y0, int x1, int y1, int r, int g, int b);

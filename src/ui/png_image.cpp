@@ -165,6 +165,11 @@ void getPng(core::Works& works, int toBackground) {
     }
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
                                      std::istreambuf_iterator<char>());
+    // The next frame is painted whole over what the image replaced.
+    if (toBackground != 0)
+        fb->shownValid = false;
+    else
+        fbDrawPending(fb);
     if (!placePng(bytes, path.c_str(), toBackground != 0 ? fb->background : fb->back, *fb,
                   works.imageX.load(), works.imageY.load()))
         return;

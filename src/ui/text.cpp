@@ -1,10 +1,12 @@
 #include "ui/text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/log.h"
 #include "ui/glyph_cache.h"
@@ -57,16 +59,35 @@ void forEachCodePoint(const char* text, Visit visit) {
 // its box stands on the baseline; rows are walked bottom first over the full
 // pitch. Pixels whose offset falls outside the frame are skipped, so text
 // past the right edge wraps onto the next row but never leaves the frame.
-void blendGlyph(const GlyphView& glyph, FT_Vector pen, const int colour[3], FrameBuffer& fb) {
-    const int64_t left = pen.x / 64;
-    const int64_t bottom = (pen.y + glyph.height - glyph.horiBearingY) / 64;
+struct GlyphPlace {
+    int64_t left;
+    int64_t bottom;
+};
+
+GlyphPlace placeOf(const GlyphView& glyph, FT_Vector pen) {
+    return {pen.x / 64, (pen.y + glyph.height - glyph.horiBearingY) / 64};
+}
+
+void blendGlyph(const GlyphView& glyph, FT_Vector pen, const int colour[3], FrameBuffer& fb,
+                const ScreenBox* clip) {
+    const GlyphPlace place = placeOf(glyph, pen);
     const int64_t size = fb.size;
-    for (int row = 0; row < glyph.rows; ++row) {
+    int firstRow = 0, endRow = glyph.rows, firstColumn = 0, endColumn = glyph.pitch;
+    // On the screen's own columns the clip is a plain range of rows and columns.
+    if (clip != nullptr && place.left >= 0 && place.left + glyph.pitch <= int64_t{fb.width}) {
+        firstRow = static_cast<int>(std::clamp<int64_t>(place.bottom - clip->bottom + 1, 0, glyph.rows));
+        endRow = static_cast<int>(std::clamp<int64_t>(place.bottom - clip->top + 1, 0, glyph.rows));
+        firstColumn = static_cast<int>(std::clamp<int64_t>(clip->left - place.left, 0, glyph.pitch));
+        endColumn = static_cast<int>(std::clamp<int64_t>(clip->right - place.left, 0, glyph.pitch));
+        clip = nullptr;
+    }
+    for (int row = firstRow; row < endRow; ++row) {
         const uint8_t* coverage = glyph.coverage + static_cast<ptrdiff_t>(glyph.rows - 1 - row) * glyph.pitch;
-        const int64_t rowOffset = (bottom - row) * int64_t{fb.lineLength};
-        for (int column = 0; column < glyph.pitch; ++column) {
-            const int64_t offset = rowOffset + (left + column) * 4;
-            if (offset < 0 || offset + 3 >= size) continue;
+        const int64_t y = place.bottom - row;
+        const int64_t rowOffset = y * int64_t{fb.lineLength};
+        for (int column = firstColumn; column < endColumn; ++column) {
+            const int64_t offset = rowOffset + (place.left + column) * 4;
+            if (offset < 0 || offset + 3 >= size || !clipAllows(clip, place.left + column, y, fb)) continue;
             const int a = coverage[column];
             uint8_t* pixel = fb.back + offset;
             for (int k = 0; k < 3; ++k)
@@ -74,6 +95,33 @@ void blendGlyph(const GlyphView& glyph, FT_Vector pen, const int colour[3], Fram
             pixel[3] = 0;
         }
     }
+}
+
+// Calls visit(glyph, pen) for every glyph of the text as drawn from (x, y).
+template <typename Visit>
+void forEachGlyph(FontSlot& font, int x, int y, const char* text, Visit visit) {
+    FT_Vector pen{FT_Pos{x} * 64, FT_Pos{y} * 64};
+    forEachCodePoint(text, [&](uint32_t codePoint) {
+        GlyphView glyph;
+        if (!glyphAt(font, codePoint, pen, glyph)) return;  // skipped, the pen stays
+        visit(glyph, pen);
+        pen.x += glyph.advance.x;
+        pen.y += glyph.advance.y;
+    });
+}
+
+ScreenBox textBox(int slot, int x, int y, const char* text, const FrameBuffer& fb) {
+    std::lock_guard lock(textMutex);
+    FontSlot* font = loadedSlot(slot);
+    if (font == nullptr) return {};
+    ScreenBox box;
+    forEachGlyph(*font, x, y, text, [&](const GlyphView& glyph, FT_Vector pen) {
+        if (glyph.rows <= 0 || glyph.pitch <= 0) return;
+        const GlyphPlace place = placeOf(glyph, pen);
+        box = unite(box, boxOfPixels(place.left, place.bottom - glyph.rows + 1, place.left + glyph.pitch - 1,
+                                     place.bottom, fb));
+    });
+    return box;
 }
 
 }  // namespace
@@ -119,18 +167,26 @@ void TTFLoad(const std::string& path, int pixelSize, int slot) {
 // Text is only drawn into 4-byte pixels; other formats get none.
 void putString(int slot, int x, int y, const char* text, int r, int g, int b, FrameBuffer* fb) {
     if (text == nullptr || fb == nullptr || fb->bytesPerPixel != 4) return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Text;
+    op.slot = slot;
+    op.x0 = x;
+    op.y0 = y;
+    op.r = r;
+    op.g = g;
+    op.b = b;
+    op.text = text;
+    if (fb->composing) op.box = textBox(slot, x, y, text, *fb);
+    drawOrRecord(*fb, std::move(op));
+}
+
+void paintText(const DrawOp& op, FrameBuffer& fb, const ScreenBox* clip) {
     std::lock_guard lock(textMutex);
-    FontSlot* font = loadedSlot(slot);
+    FontSlot* font = loadedSlot(op.slot);
     if (font == nullptr) return;
-    const int colour[3] = {b, g, r};  // memory order of a pixel
-    FT_Vector pen{FT_Pos{x} * 64, FT_Pos{y} * 64};
-    forEachCodePoint(text, [&](uint32_t codePoint) {
-        GlyphView glyph;
-        if (!glyphAt(*font, codePoint, pen, glyph)) return;  // skipped, the pen stays
-        blendGlyph(glyph, pen, colour, *fb);
-        pen.x += glyph.advance.x;
-        pen.y += glyph.advance.y;
-    });
+    const int colour[3] = {op.b, op.g, op.r};  // memory order of a pixel
+    forEachGlyph(*font, op.x0, op.y0, op.text.c_str(),
+                 [&](const GlyphView& glyph, FT_Vector pen) { blendGlyph(glyph, pen, colour, fb, clip); });
 }
 
 int getStringSpace(int slot, const char* text) {

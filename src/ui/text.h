@@ -14,6 +14,8 @@ inline constexpr int kFontSlots = 20;
 void TTFLoad(const std::string& path, int pixelSize, int slot);
 // Draws text with its baseline starting at pixel (x, y) into back.
 void putString(int slot, int x, int y, const char* text, int r, int g, int b, FrameBuffer* fb);
+// Paints a text operation recorded by putString, only inside clip when given.
+void paintText(const DrawOp& op, FrameBuffer& fb, const ScreenBox* clip);
 // Width in whole pixels: the sum of the glyphs' horizontal advances.
 [[nodiscard]] int getStringSpace(int slot, const char* text);
 // The longest start of text, in whole characters, that is at most width

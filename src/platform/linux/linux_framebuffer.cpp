@@ -45,4 +45,13 @@ void LinuxFramebuffer::present(const uint8_t* frame, uint32_t size) {
     std::memcpy(memory_, frame, size);
 }
 
+void LinuxFramebuffer::presentRegions(const uint8_t* frame, uint32_t lineLength, uint32_t bytesPerPixel,
+                                      std::span<const ScreenRegion> regions) {
+    for (const ScreenRegion& region : regions)
+        for (uint32_t y = region.top; y < region.bottom; ++y) {
+            const size_t offset = size_t{y} * lineLength + size_t{region.left} * bytesPerPixel;
+            std::memcpy(memory_ + offset, frame + offset, size_t{region.right - region.left} * bytesPerPixel);
+        }
+}
+
 }  // namespace platform

@@ -18,6 +18,8 @@ class LinuxFramebuffer final : public FramebufferDevice {
     bool resetPanning() override;
     uint8_t* map(uint32_t size) override;
     void present(const uint8_t* frame, uint32_t size) override;
+    void presentRegions(const uint8_t* frame, uint32_t lineLength, uint32_t bytesPerPixel,
+                        std::span<const ScreenRegion> regions) override;
 
   private:
     std::string path_;

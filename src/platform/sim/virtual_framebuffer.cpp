@@ -60,6 +60,24 @@ void VirtualFramebuffer::present(const uint8_t* frame, uint32_t size) {
     if (changed) newFrame_.notify_all();
 }
 
+void VirtualFramebuffer::presentRegions(const uint8_t* frame, uint32_t lineLength, uint32_t bytesPerPixel,
+                                        std::span<const ScreenRegion> regions) {
+    std::lock_guard lock(mutex_);
+    bool changed = !shown_;
+    for (const ScreenRegion& region : regions)
+        for (uint32_t y = region.top; y < region.bottom; ++y) {
+            const size_t offset = size_t{y} * lineLength + size_t{region.left} * bytesPerPixel;
+            const size_t bytes = size_t{region.right - region.left} * bytesPerPixel;
+            if (!changed && std::memcmp(memory_.data() + offset, frame + offset, bytes) != 0) changed = true;
+            std::memcpy(memory_.data() + offset, frame + offset, bytes);
+        }
+    shown_ = true;
+    if (!changed) return;
+    changed_ = true;
+    ++frameNumber_;
+    newFrame_.notify_all();
+}
+
 bool VirtualFramebuffer::writeScreenshot(const std::string& path) {
     PngPicture picture;
     {

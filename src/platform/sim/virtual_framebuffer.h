@@ -30,6 +30,8 @@ class VirtualFramebuffer final : public FramebufferDevice {
     bool resetPanning() override { return true; }
     uint8_t* map(uint32_t size) override;
     void present(const uint8_t* frame, uint32_t size) override;
+    void presentRegions(const uint8_t* frame, uint32_t lineLength, uint32_t bytesPerPixel,
+                        std::span<const ScreenRegion> regions) override;
 
     // The screen as shown now, as an RGB PNG file.
     bool writeScreenshot(const std::string& path);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -174,7 +175,39 @@ TEST_P(GoldenScreens, MainWindowMatchesItsReference) {
     expectMatchesReference(*fb, "main_window_" + std::to_string(GetParam()));
 }
 
+// Each tick paints only what changed since the one before: after other
+// readings and errors, the meter screen is still its reference pixel for pixel.
+class GoldenMeterScreens : public GoldenScreens {};
+
+TEST_P(GoldenMeterScreens, MeterWindowAfterOtherReadingsMatchesItsReference) {
+    ASSERT_NE(fb, nullptr);
+    works.mainWindow = GetParam();
+    ui::SetWorkImg(works);
+    ui::timerTick(works, kNow);
+    const std::array<float, 6> golden{works.powerFwd, works.powerFwdPeak, works.powerRefl,
+                                      works.powerIn,  works.swr,          works.temperature1};
+    auto setReadings = [&](const std::array<float, 6>& r) {
+        works.powerFwd = r[0];
+        works.powerFwdPeak = r[1];
+        works.powerRefl = r[2];
+        works.powerIn = r[3];
+        works.swr = r[4];
+        works.temperature1 = r[5];
+    };
+    setReadings({81.7f, 90.2f, 9.6f, 5.4f, 2.8f, 66.0f});
+    core::DeleteErrore(works, core::err::AudioRead);
+    ui::timerTick(works, kNow);
+    setReadings(golden);
+    core::AddErrore(works, core::err::AudioRead);
+    // The peak needles start again from the readings, as on the first tick.
+    works.peak1Angle = 0.0f;
+    works.peak2Angle = 0.0f;
+    ui::timerTick(works, kNow);
+    expectMatchesReference(*fb, "main_window_" + std::to_string(GetParam()));
+}
+
 INSTANTIATE_TEST_SUITE_P(AllWindows, GoldenScreens, ::testing::Range(1, 6));
+INSTANTIATE_TEST_SUITE_P(MeterWindows, GoldenMeterScreens, ::testing::Range(1, 4));
 
 class GoldenPanelScreens : public GoldenScreens {};
 
