@@ -1,5 +1,6 @@
-// The remote connection's receive side: frames of the three length forms read
-// from a peer that hands out the bytes in pieces, then taken apart.
+// The remote connection's receive side: frames of the three length forms and
+// a browser's masked frames read from a peer that hands out the bytes in
+// pieces, then taken apart.
 #include <algorithm>
 
 #include "fuzz_input.h"

@@ -16,6 +16,7 @@
 #include "remote/message_dispatch.h"
 #include "remote/pass_phrase.h"
 #include "remote/playback_ring.h"
+#include "remote/remote_page.h"
 
 namespace remote {
 namespace {
@@ -82,6 +83,23 @@ bool sendReply(int fd, const std::array<std::string, 5>& reply) {
         sent = sent && written == static_cast<ssize_t>(line.size());
     }
     return sent;
+}
+
+// The remote page, whole or not at all: a client that stops reading is let go
+// at the socket's send time-out.
+void sendPage(const Client& client) {
+    const std::string reply = pageReply(remotePage());
+    size_t sent = 0;
+    while (sent < reply.size()) {
+        const ssize_t written = ::send(client.fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
+        if (written <= 0) {
+            platform::logError("remote page to %s cut after %d bytes, error %d", client.addressText.c_str(),
+                               static_cast<int>(sent), written < 0 ? errno : 0);
+            return;
+        }
+        sent += static_cast<size_t>(written);
+    }
+    platform::logInfo("remote page sent to %s", client.addressText.c_str());
 }
 
 // Frames from the client; an interrupted read is retried up to 11 times.
@@ -160,6 +178,10 @@ std::optional<std::string> readHandshake(core::Works& works, const Client& clien
         }
         if (header.take(line) == HeaderPhase::Line::KeyTooLong) {
             platform::logError("key line of %d bytes refused", static_cast<int>(line.size()));
+            return std::nullopt;
+        }
+        if (header.pageAsked()) {
+            sendPage(client);
             return std::nullopt;
         }
     }

@@ -1,5 +1,6 @@
 #include "remote/frame_reader.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -26,8 +27,8 @@ FrameRead bodyFailed(const char* text) {
     return FrameRead::Ended;
 }
 
-FrameRead refused(const char* what, long length) {
-    platform::logError("frame refused: %s %ld", what, length);
+FrameRead refused(const char* what, uint64_t length) {
+    platform::logError("frame refused: %s %llu", what, static_cast<unsigned long long>(length));
     return FrameRead::Refused;
 }
 
@@ -35,6 +36,42 @@ uint32_t bigEndian(const uint8_t* bytes, int count) {
     uint32_t value = 0;
     for (int i = 0; i < count; ++i) value = value << 8 | bytes[i];
     return value;
+}
+
+// A masked frame as the dialect stores the same content: a text frame keeps
+// its key and masked payload after a plain length byte; any other frame is
+// unmasked into the short or the 16-bit form. bytes[0..3] are in.
+FrameRead readMaskedFrame(const ReadBytes& read, Frame& frame) {
+    uint8_t* bytes = frame.bytes.data();
+    const uint8_t lengthCode = bytes[1] & ~kMaskBit;
+    // Bytes of the extended length; two of them are in already.
+    const size_t lengthBytes = lengthCode == kLong16 ? 2 : lengthCode == kLong64 ? 8 : 0;
+    std::array<uint8_t, 14> head{};
+    std::memcpy(head.data(), bytes, 4);
+    if (!readExactly(read, head.data() + 4, lengthBytes + 2)) return bodyFailed("TCP read Error 7a %d");
+    uint64_t length = lengthCode;
+    if (lengthBytes > 0) {
+        length = 0;
+        for (size_t i = 0; i < lengthBytes; ++i) length = length << 8 | head[2 + i];
+    }
+    const bool text = bytes[0] == kTextFrame;
+    const uint64_t most = text ? kShortLimit : kFrameCapacity - 4;
+    if (length > most) return refused("masked, over the buffer, length", length);
+    const auto count = static_cast<size_t>(length);
+    const uint8_t* key = head.data() + 2 + lengthBytes;
+    const bool shortForm = count <= kShortLimit;
+    const size_t payloadAt = text ? 6 : shortForm ? 2 : 4;
+    bytes[1] = shortForm ? static_cast<uint8_t>(count) : kLong16;
+    if (text) std::memcpy(bytes + 2, key, 4);
+    if (!shortForm) {
+        bytes[2] = static_cast<uint8_t>(count >> 8);
+        bytes[3] = static_cast<uint8_t>(count);
+    }
+    if (!readExactly(read, bytes + payloadAt, count)) return bodyFailed("TCP read Error 8a %d");
+    if (!text)
+        for (size_t i = 0; i < count; ++i) bytes[payloadAt + i] ^= key[i % 4];
+    frame.size = payloadAt + count;
+    return FrameRead::Complete;
 }
 
 }  // namespace
@@ -50,6 +87,7 @@ FrameRead readFrame(const ReadBytes& read, Frame& frame) {
         return FrameRead::Ended;
     }
     const uint8_t lengthCode = bytes[1];
+    if ((lengthCode & kMaskBit) != 0) return readMaskedFrame(read, frame);
     if (lengthCode <= kShortLimit) {
         // A text frame's mask key counts with its payload; 4 bytes are in already.
         const long after = lengthCode + ((bytes[0] & 1) != 0 ? 4 : 0);
@@ -69,7 +107,7 @@ FrameRead readFrame(const ReadBytes& read, Frame& frame) {
     if (!readExactly(read, bytes + 4, 2)) return bodyFailed("TCP read Error 1a %d");
     const uint32_t length = bigEndian(bytes + 2, 4);
     if (length < 2) return refused("shorter than its code, length", length);
-    if (length > kFrameCapacity - 4) return refused("over the buffer, length", static_cast<long>(length));
+    if (length > kFrameCapacity - 4) return refused("over the buffer, length", length);
     if (!readExactly(read, bytes + 6, length - 2)) return bodyFailed("TCP read Error 5a %d");
     frame.size = 4 + length;
     return FrameRead::Complete;

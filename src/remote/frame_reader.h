@@ -2,9 +2,12 @@
 // Reading one frame of the remote connection's dialect: byte 0 is the type,
 // byte 1 the whole length code (no mask bit). Codes up to 125 are the
 // payload length, and a text frame then carries a 4-byte mask key; 126 takes
-// a 16-bit length from bytes 2-3; 127 and above a 32-bit one from bytes 2-5.
-// Everything is read into one 1024-byte buffer, and a frame that would not
-// fit is refused rather than overrun it.
+// a 16-bit length from bytes 2-3; 127 a 32-bit one from bytes 2-5. A length
+// byte with its top bit set is a browser's masked frame: a 7-bit, 16-bit or
+// 64-bit length, a 4-byte mask key and the masked payload, stored as the
+// dialect's frame of the same content. Everything is read into one
+// 1024-byte buffer, and a frame that would not fit is refused rather than
+// overrun it.
 #include <sys/types.h>
 
 #include <array>
@@ -18,7 +21,7 @@ namespace remote {
 
 inline constexpr size_t kFrameCapacity = 1024;
 inline constexpr uint8_t kTextFrame = 0x81, kBinaryFrame = 0x82;
-inline constexpr uint8_t kShortLimit = 125, kLong16 = 126;
+inline constexpr uint8_t kShortLimit = 125, kLong16 = 126, kLong64 = 127, kMaskBit = 0x80;
 
 struct Frame {
     std::array<uint8_t, kFrameCapacity> bytes{};

@@ -3,6 +3,8 @@
 #include <glib.h>
 #include <openssl/sha.h>
 
+#include <algorithm>
+
 #include "platform/log.h"
 #include "remote/log_excerpt.h"
 
@@ -17,6 +19,53 @@ const std::array<const char*, kHeaderPrefixes> requestHeader = {
     "Connection: keep-alive, Upgrade",
     "Upgrade: websocket",
 };
+
+namespace {
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return g_ascii_tolower(x) == g_ascii_tolower(y);
+           });
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && g_ascii_isspace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && g_ascii_isspace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool listHolds(std::string_view list, std::string_view token) {
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        if (sameLetters(trimmed(list.substr(0, comma)), token)) return true;
+        if (comma == std::string_view::npos) break;
+        list.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+// Whether the line is the header whose name and ": " start the prefix, the name in any case.
+bool isHeader(std::string_view line, std::string_view prefix) {
+    const size_t nameEnd = prefix.find(": ");
+    return nameEnd != std::string_view::npos &&
+           sameLetters(line.substr(0, nameEnd + 2), prefix.substr(0, nameEnd + 2));
+}
+
+// A browser's line that the prefix stands for: the same header with its
+// name in another case, or a Connection or Upgrade header that asks for the
+// upgrade in other words.
+bool countsFor(std::string_view line, std::string_view prefix) {
+    if (line.starts_with(prefix)) return true;
+    if (prefix.starts_with("GET ") || !isHeader(line, prefix)) return false;
+    const size_t valueAt = prefix.find(": ") + 2;
+    const std::string_view wanted = prefix.substr(valueAt);
+    if (wanted.empty()) return true;
+    const std::string_view value = trimmed(line.substr(valueAt));
+    if (prefix.starts_with("Connection: ")) return listHolds(value, "Upgrade");
+    return sameLetters(value, wanted);
+}
+
+}  // namespace
 
 void HeaderPhase::logReceived(std::string_view line) {
     ++received_;
@@ -34,11 +83,13 @@ HeaderPhase::Line HeaderPhase::take(std::string_view line) {
     if (line.empty() || line.back() != '\n') return Line::Ignored;
     logReceived(line);
     for (const char* prefix : requestHeader) {
-        if (!line.starts_with(prefix)) continue;
+        if (!countsFor(line, prefix)) continue;
         ++counter_;
         platform::logInfo("Caught %s go to status %d/%d\n", prefix, counter_, kHeaderPrefixes);
     }
-    if (line.starts_with(keyHeader)) {
+    if (received_ == 1 && line.starts_with("GET / ")) rootAsked_ = true;
+    if (isHeader(line, "Upgrade: ")) upgradeAsked_ = true;
+    if (isHeader(line, keyHeader)) {
         std::string_view key = line.substr(keyHeader.size());
         if (key.size() >= kKeyCapacity) return Line::KeyTooLong;
         for (int twice = 0; twice < 2 && !key.empty() && (key.back() == '\r' || key.back() == '\n'); ++twice)
@@ -47,6 +98,7 @@ HeaderPhase::Line HeaderPhase::take(std::string_view line) {
         platform::logInfo("Caught key %s", printableExcerpt(key_).c_str());
     }
     if (line.size() < 3) {
+        if (rootAsked_ && !upgradeAsked_) pageAsked_ = true;
         ++counter_;
         platform::logInfo("status advanced %d", counter_);
     }
@@ -62,6 +114,15 @@ std::string acceptValue(std::string_view key) {
     std::string value(encoded);
     g_free(encoded);
     return value;
+}
+
+std::string pageReply(std::string_view page) {
+    std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                        std::to_string(page.size()) +
+                        "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n"
+                        "Connection: close\r\n\r\n";
+    reply += page;
+    return reply;
 }
 
 std::array<std::string, 5> handshakeReply(std::string_view key) {

@@ -1,8 +1,10 @@
 #pragma once
 // The opening handshake of the remote connection: the request lines are
 // counted against seven prefixes (and the empty line), the client's key is
-// taken from its line, and the reply carries the accept value. Pure text
-// work; the server reads the lines and writes the reply.
+// taken from its line, and the reply carries the accept value. A browser's
+// lines count too: header names in any case, "Connection: Upgrade". A plain
+// "GET /" without "Upgrade" asks for the remote page. Pure text work; the
+// server reads the lines and writes the reply.
 #include <array>
 #include <string>
 #include <string_view>
@@ -32,6 +34,8 @@ class HeaderPhase {
     [[nodiscard]] int counter() const { return counter_; }
     [[nodiscard]] bool complete() const { return counter_ >= kHeaderComplete; }
     [[nodiscard]] const std::string& key() const { return key_; }
+    // The request ended (its empty line) as a plain "GET /" without "Upgrade".
+    [[nodiscard]] bool pageAsked() const { return pageAsked_; }
 
   private:
     void logReceived(std::string_view line);
@@ -39,6 +43,9 @@ class HeaderPhase {
     int counter_ = 0;
     int received_ = 0;
     std::string key_;
+    bool rootAsked_ = false;  // the request line is "GET / ..."
+    bool upgradeAsked_ = false;
+    bool pageAsked_ = false;
 };
 
 // Base64 of the SHA-1 digest of the key followed by the protocol's fixed GUID.
@@ -46,5 +53,8 @@ class HeaderPhase {
 
 // The five reply lines, each with its line end (the last with the empty line).
 [[nodiscard]] std::array<std::string, 5> handshakeReply(std::string_view key);
+
+// The whole answer to a page request: status, headers and the page.
+[[nodiscard]] std::string pageReply(std::string_view page);
 
 }  // namespace remote

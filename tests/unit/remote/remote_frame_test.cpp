@@ -46,6 +46,53 @@ Bytes maskedText(const std::string& text, const uint8_t (&key)[4]) {
     return frame;
 }
 
+// A browser's frame: the mask bit, the length in its shortest form (or the
+// one asked), the key and the payload masked with it.
+Bytes browserFrame(uint8_t type, const Bytes& payload, uint8_t lengthCode = 0) {
+    const uint8_t key[4] = {0x37, 0xFA, 0x21, 0x3D};
+    const size_t size = payload.size();
+    if (lengthCode == 0) lengthCode = size <= 125 ? static_cast<uint8_t>(size) : 126;
+    Bytes frame = {type, static_cast<uint8_t>(0x80 | lengthCode)};
+    const int lengthBytes = lengthCode == 126 ? 2 : lengthCode == 127 ? 8 : 0;
+    for (int i = lengthBytes - 1; i >= 0; --i)
+        frame.push_back(static_cast<uint8_t>(uint64_t{size} >> (8 * i)));
+    frame.insert(frame.end(), key, key + 4);
+    for (size_t i = 0; i < size; ++i) frame.push_back(payload[i] ^ key[i % 4]);
+    return frame;
+}
+
+TEST(RemoteFrames, ABrowsersMaskedFrameReadsAsTheDialectsFrameOfTheSameContent) {
+    const Bytes heartbeat = concat({{'H', 'B'}, filled(8, 0x5A)});
+    const Bytes audio = concat({{'S', 'O'}, filled(960, 0x33)});
+    struct Case {
+        const char* name;
+        Bytes masked;
+        Bytes dialect;
+    };
+    const Case cases[] = {
+        {"short binary", browserFrame(0x82, heartbeat), concat({{0x82, 10}, heartbeat})},
+        {"16-bit binary", browserFrame(0x82, audio), concat({{0x82, 126, 0x03, 0xC2}, audio})},
+        {"short binary in the 16-bit form", browserFrame(0x82, heartbeat, 126),
+         concat({{0x82, 10}, heartbeat})},
+        {"short binary in the 64-bit form", browserFrame(0x82, heartbeat, 127),
+         concat({{0x82, 10}, heartbeat})},
+        {"a close frame", browserFrame(0x88, {0x03, 0xE9}), {0x88, 2, 0x03, 0xE9}},
+    };
+    for (const Case& test : cases) {
+        remote::Frame fromBrowser, fromDialect;
+        ASSERT_EQ(remote::readFrame(peer(test.masked, 3), fromBrowser), FrameRead::Complete) << test.name;
+        ASSERT_EQ(remote::readFrame(peer(test.dialect), fromDialect), FrameRead::Complete) << test.name;
+        EXPECT_EQ(Bytes(fromBrowser.bytes.begin(), fromBrowser.bytes.begin() + fromBrowser.size),
+                  Bytes(fromDialect.bytes.begin(), fromDialect.bytes.begin() + fromDialect.size))
+            << test.name;
+    }
+    remote::Frame phrase;
+    ASSERT_EQ(remote::readFrame(peer(browserFrame(0x81, {'S', 'e', 'c', 'r', 'e', 't', '7'})), phrase),
+              FrameRead::Complete);
+    EXPECT_EQ(remote::messageOf(phrase).form, MessageForm::Text);
+    EXPECT_EQ(remote::unmaskedText(phrase), "Secret7");
+}
+
 TEST(RemoteFrames, ReadsTheThreeLengthFormsAndRefusesWhatTheBufferCannotHold) {
     testing_support::TestStation station;
     struct Case {
@@ -81,7 +128,7 @@ TEST(RemoteFrames, ReadsTheThreeLengthFormsAndRefusesWhatTheBufferCannotHold) {
         {"32-bit length over the buffer", concat({{0x82, 127, 0, 1, 0, 0, 'S', 'O'}, filled(2000, 1)}),
          FrameRead::Refused, 0, MessageForm::Other, "", 0},
         {"32-bit length shorter than a code",
-         {0x82, 255, 0, 0, 0, 1, 'S'},
+         {0x82, 127, 0, 0, 0, 1, 'S'},
          FrameRead::Refused,
          0,
          MessageForm::Other,
@@ -104,6 +151,29 @@ TEST(RemoteFrames, ReadsTheThreeLengthFormsAndRefusesWhatTheBufferCannotHold) {
          "",
          0},
         {"another frame type", {0x88, 2, 'X', 'Y'}, FrameRead::Complete, 4, MessageForm::Other, "", 0},
+        {"masked binary filling the buffer", browserFrame(0x82, concat({{'S', 'O'}, filled(1018, 1)})),
+         FrameRead::Complete, 1024, MessageForm::LongBinary, "SO", 1018},
+        {"masked binary one over the buffer", browserFrame(0x82, concat({{'S', 'O'}, filled(1019, 1)})),
+         FrameRead::Refused, 0, MessageForm::Other, "", 0},
+        {"masked 64-bit length past any buffer",
+         {0x82, 0xFF, 0, 0, 1, 0, 0, 0, 0, 0, 1, 2, 3, 4},
+         FrameRead::Refused,
+         0,
+         MessageForm::Other,
+         "",
+         0},
+        {"masked text longer than a text frame", browserFrame(0x81, filled(126, 'x')), FrameRead::Refused, 0,
+         MessageForm::Other, "", 0},
+        {"masked binary shorter than a code", browserFrame(0x82, {'S'}), FrameRead::Complete, 3,
+         MessageForm::Other, "", 0},
+        {"cut short in the mask key", {0x82, 0x84, 1, 2, 3}, FrameRead::Ended, 0, MessageForm::Other, "", 0},
+        {"cut short in the masked body",
+         {0x82, 0x84, 1, 2, 3, 4, 5},
+         FrameRead::Ended,
+         0,
+         MessageForm::Other,
+         "",
+         0},
         {"long binary shorter than a code",
          {0x82, 126, 0, 1, 'S'},
          FrameRead::Complete,

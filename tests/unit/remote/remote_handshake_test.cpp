@@ -58,7 +58,16 @@ TEST(RemoteHandshake, CountsThePrefixesAndTheEmptyLine) {
     testing_support::TestStation station;  // captures the log
     const RequestCase cases[] = {
         {"complete request", requestWith("Connection: keep-alive, Upgrade"), 8, 9},
-        {"plain Connection: Upgrade never completes", requestWith("Connection: Upgrade"), 7, 0},
+        {"a browser's Connection: Upgrade", requestWith("Connection: Upgrade"), 8, 9},
+        {"the upgrade among other tokens", requestWith("connection: Keep-Alive , upgrade"), 8, 9},
+        {"header names in any case",
+         {"GET / HTTP/1.1\r\n", "host: a\r\n", "UPGRADE: WebSocket\r\n", "connection: Upgrade\r\n",
+          "sec-websocket-key: a2V5\r\n", "sec-websocket-version: 13\r\n", "sec-websocket-protocol: chat\r\n",
+          "\r\n"},
+         8,
+         8},
+        {"a connection that keeps alive only", requestWith("Connection: keep-alive"), 7, 0},
+        {"an upgrade to something else", {"GET / HTTP/1.1\r\n", "Upgrade: h2c\r\n", "\r\n"}, 2, 0},
         {"a repeated header reaches 8 early",
          {"GET / HTTP/1.1\r\n", "GET / HTTP/1.1\r\n", "Host: a\r\n", "Host: a\r\n", "Upgrade: websocket\r\n",
           "Upgrade: websocket\r\n", "Sec-WebSocket-Version: 13\r\n", "Sec-WebSocket-Version: 13\r\n"},
@@ -79,6 +88,35 @@ TEST(RemoteHandshake, CountsThePrefixesAndTheEmptyLine) {
         EXPECT_EQ(header.counter(), test.counter) << test.name;
         EXPECT_EQ(completeAfter, test.completeAfter) << test.name;
     }
+}
+
+TEST(RemoteHandshake, APlainGetOfTheRootAsksForThePageAndNothingElseDoes) {
+    testing_support::TestStation station;
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines;
+        bool page;
+    };
+    const Case cases[] = {
+        {"a browser opening the page",
+         {"GET / HTTP/1.1\r\n", "Host: a\r\n", "Accept: text/html\r\n", "\r\n"},
+         true},
+        {"not before the request ends", {"GET / HTTP/1.1\r\n", "Host: a\r\n"}, false},
+        {"the connection of the page", requestWith("Connection: Upgrade"), false},
+        {"an upgrade header in any case", {"GET / HTTP/1.1\r\n", "upgrade: websocket\r\n", "\r\n"}, false},
+        {"another path", {"GET /setup.txt HTTP/1.1\r\n", "\r\n"}, false},
+        {"another method", {"POST / HTTP/1.1\r\n", "\r\n"}, false},
+        {"the request line not first", {"Host: a\r\n", "GET / HTTP/1.1\r\n", "\r\n"}, false},
+    };
+    for (const Case& test : cases) {
+        HeaderPhase header;
+        for (const std::string& line : test.lines) header.take(line);
+        EXPECT_EQ(header.pageAsked(), test.page) << test.name;
+    }
+    const std::string reply = remote::pageReply("<p>page</p>");
+    EXPECT_TRUE(reply.starts_with(
+        "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: 11\r\n"));
+    EXPECT_TRUE(reply.ends_with("Connection: close\r\n\r\n<p>page</p>"));
 }
 
 TEST(RemoteHandshake, TakesTheKeyWithoutItsLineEndAndRefusesOneTooLong) {
