@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::silenceLog();
     std::string_view text = fuzzing::text(data, size);
     remote::HeaderPhase header;
-    while (!text.empty() && !header.complete() && !header.pageAsked()) {
+    while (!text.empty() && !header.complete() && !header.plainRequestEnded()) {
         // Lines as the server reads them: up to a line feed, at most 1023 characters.
         const size_t newline = text.find('\n');
         const size_t end = std::min(newline == std::string_view::npos ? text.size() : newline + 1,
@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         text.remove_prefix(end);
     }
     if (header.complete()) (void)remote::handshakeReply(header.key());
-    if (header.pageAsked()) (void)remote::pageReply("<p>page</p>");
+    if (header.plainRequestEnded())
+        (void)(header.pageAsked() ? remote::pageReply("<p>page</p>") : remote::notFoundReply());
     return 0;
 }

@@ -85,21 +85,22 @@ bool sendReply(int fd, const std::array<std::string, 5>& reply) {
     return sent;
 }
 
-// The remote page, whole or not at all: a client that stops reading is let go
-// at the socket's send time-out.
-void sendPage(const Client& client) {
-    const std::string reply = pageReply(remotePage());
+// The remote page or the word that there is nothing else, whole or not at
+// all: a client that stops reading is let go at the socket's send time-out.
+void answerPlainRequest(const Client& client, bool page) {
+    const std::string reply = page ? pageReply(remotePage()) : notFoundReply();
     size_t sent = 0;
     while (sent < reply.size()) {
         const ssize_t written = ::send(client.fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
         if (written <= 0) {
-            platform::logError("remote page to %s cut after %d bytes, error %d", client.addressText.c_str(),
+            platform::logError("answer to %s cut after %d bytes, error %d", client.addressText.c_str(),
                                static_cast<int>(sent), written < 0 ? errno : 0);
             return;
         }
         sent += static_cast<size_t>(written);
     }
-    platform::logInfo("remote page sent to %s", client.addressText.c_str());
+    platform::logInfo(page ? "remote page sent to %s" : "nothing but the remote page for %s",
+                      client.addressText.c_str());
 }
 
 // Frames from the client; an interrupted read is retried up to 11 times.
@@ -180,8 +181,8 @@ std::optional<std::string> readHandshake(core::Works& works, const Client& clien
             platform::logError("key line of %d bytes refused", static_cast<int>(line.size()));
             return std::nullopt;
         }
-        if (header.pageAsked()) {
-            sendPage(client);
+        if (header.plainRequestEnded()) {
+            answerPlainRequest(client, header.pageAsked());
             return std::nullopt;
         }
     }

@@ -29,7 +29,7 @@ struct Client {
 
 // Reads request lines until the handshake is complete; the client's key, or
 // nothing when the client failed, went away or sent a key line too long, or
-// asked for the remote page, which it is then sent.
+// made a plain request, which it is then answered (the remote page or nothing).
 [[nodiscard]] std::optional<std::string> readHandshake(core::Works& works, const Client& client);
 
 // The reply to a complete handshake; false when it could not be sent whole.

@@ -87,7 +87,10 @@ HeaderPhase::Line HeaderPhase::take(std::string_view line) {
         ++counter_;
         platform::logInfo("Caught %s go to status %d/%d\n", prefix, counter_, kHeaderPrefixes);
     }
-    if (received_ == 1 && line.starts_with("GET / ")) rootAsked_ = true;
+    if (received_ == 1 && line.starts_with("GET ")) {
+        getAsked_ = true;
+        rootAsked_ = line.starts_with("GET / ");
+    }
     if (isHeader(line, "Upgrade: ")) upgradeAsked_ = true;
     if (isHeader(line, keyHeader)) {
         std::string_view key = line.substr(keyHeader.size());
@@ -98,7 +101,7 @@ HeaderPhase::Line HeaderPhase::take(std::string_view line) {
         platform::logInfo("Caught key %s", printableExcerpt(key_).c_str());
     }
     if (line.size() < 3) {
-        if (rootAsked_ && !upgradeAsked_) pageAsked_ = true;
+        if (getAsked_ && !upgradeAsked_) plainRequestEnded_ = true;
         ++counter_;
         platform::logInfo("status advanced %d", counter_);
     }
@@ -123,6 +126,10 @@ std::string pageReply(std::string_view page) {
                         "Connection: close\r\n\r\n";
     reply += page;
     return reply;
+}
+
+std::string notFoundReply() {
+    return "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
 }
 
 std::array<std::string, 5> handshakeReply(std::string_view key) {

@@ -3,7 +3,8 @@
 // counted against seven prefixes (and the empty line), the client's key is
 // taken from its line, and the reply carries the accept value. A browser's
 // lines count too: header names in any case, "Connection: Upgrade". A plain
-// "GET /" without "Upgrade" asks for the remote page. Pure text work; the
+// "GET /" without "Upgrade" asks for the remote page; any other plain "GET"
+// is told there is nothing. Pure text work; the
 // server reads the lines and writes the reply.
 #include <array>
 #include <string>
@@ -34,8 +35,11 @@ class HeaderPhase {
     [[nodiscard]] int counter() const { return counter_; }
     [[nodiscard]] bool complete() const { return counter_ >= kHeaderComplete; }
     [[nodiscard]] const std::string& key() const { return key_; }
-    // The request ended (its empty line) as a plain "GET /" without "Upgrade".
-    [[nodiscard]] bool pageAsked() const { return pageAsked_; }
+    // A "GET" request ended (its empty line) without asking for the upgrade:
+    // a browser's request for a page, answered and closed at once.
+    [[nodiscard]] bool plainRequestEnded() const { return plainRequestEnded_; }
+    // ... and it asked for the remote page, "GET /".
+    [[nodiscard]] bool pageAsked() const { return plainRequestEnded_ && rootAsked_; }
 
   private:
     void logReceived(std::string_view line);
@@ -43,9 +47,10 @@ class HeaderPhase {
     int counter_ = 0;
     int received_ = 0;
     std::string key_;
-    bool rootAsked_ = false;  // the request line is "GET / ..."
+    bool getAsked_ = false;   // the request line is "GET ..."
+    bool rootAsked_ = false;  // ... "GET / ..."
     bool upgradeAsked_ = false;
-    bool pageAsked_ = false;
+    bool plainRequestEnded_ = false;
 };
 
 // Base64 of the SHA-1 digest of the key followed by the protocol's fixed GUID.
@@ -56,5 +61,7 @@ class HeaderPhase {
 
 // The whole answer to a page request: status, headers and the page.
 [[nodiscard]] std::string pageReply(std::string_view page);
+// The whole answer to a plain request for anything else.
+[[nodiscard]] std::string notFoundReply();
 
 }  // namespace remote

@@ -140,7 +140,7 @@ TEST_F(RemoteServerTest, RequestsThatAreNotAnsweredEndTheirConnection) {
     EXPECT_EQ(client.connect(endpoint()), "") << "the server goes on with the next client";
 }
 
-TEST_F(RemoteServerTest, APlainGetOfTheRootGetsThePageAndNothingActs) {
+TEST_F(RemoteServerTest, APlainGetOfTheRootGetsThePageAnyOtherNothingAndNothingActs) {
     const int fd = connectRaw();
     sendText(fd, "GET / HTTP/1.1\r\nHost: a\r\nAccept: text/html\r\n\r\n");
     const std::string reply = untilClosed(fd);
@@ -152,6 +152,11 @@ TEST_F(RemoteServerTest, APlainGetOfTheRootGetsThePageAndNothingActs) {
     EXPECT_NE(reply.find("<title>BRISEL remote</title>", body), std::string::npos);
     EXPECT_EQ(reply.find("Secret7"), std::string::npos);
     EXPECT_EQ(works.wsActive, 0);
+
+    const int other = connectRaw();
+    sendText(other, "GET /favicon.ico HTTP/1.1\r\nHost: a\r\n\r\n");
+    EXPECT_TRUE(untilClosed(other).starts_with("HTTP/1.1 404 Not Found\r\n"));
+    close(other);
 
     remote_client::RemoteClient client;
     ASSERT_NO_FATAL_FAILURE(logIn(client));

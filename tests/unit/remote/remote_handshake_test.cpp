@@ -90,33 +90,40 @@ TEST(RemoteHandshake, CountsThePrefixesAndTheEmptyLine) {
     }
 }
 
-TEST(RemoteHandshake, APlainGetOfTheRootAsksForThePageAndNothingElseDoes) {
+TEST(RemoteHandshake, APlainGetOfTheRootAsksForThePageAndAnyOtherGetForNothing) {
     testing_support::TestStation station;
     struct Case {
         const char* name;
         std::vector<std::string> lines;
         bool page;
+        bool plain;
     };
     const Case cases[] = {
         {"a browser opening the page",
          {"GET / HTTP/1.1\r\n", "Host: a\r\n", "Accept: text/html\r\n", "\r\n"},
+         true,
          true},
-        {"not before the request ends", {"GET / HTTP/1.1\r\n", "Host: a\r\n"}, false},
-        {"the connection of the page", requestWith("Connection: Upgrade"), false},
-        {"an upgrade header in any case", {"GET / HTTP/1.1\r\n", "upgrade: websocket\r\n", "\r\n"}, false},
-        {"another path", {"GET /setup.txt HTTP/1.1\r\n", "\r\n"}, false},
-        {"another method", {"POST / HTTP/1.1\r\n", "\r\n"}, false},
-        {"the request line not first", {"Host: a\r\n", "GET / HTTP/1.1\r\n", "\r\n"}, false},
+        {"not before the request ends", {"GET / HTTP/1.1\r\n", "Host: a\r\n"}, false, false},
+        {"the connection of the page", requestWith("Connection: Upgrade"), false, false},
+        {"an upgrade header in any case",
+         {"GET / HTTP/1.1\r\n", "upgrade: websocket\r\n", "\r\n"},
+         false,
+         false},
+        {"another path, told there is nothing", {"GET /setup.txt HTTP/1.1\r\n", "\r\n"}, false, true},
+        {"another method", {"POST / HTTP/1.1\r\n", "\r\n"}, false, false},
+        {"the request line not first", {"Host: a\r\n", "GET / HTTP/1.1\r\n", "\r\n"}, false, false},
     };
     for (const Case& test : cases) {
         HeaderPhase header;
         for (const std::string& line : test.lines) header.take(line);
         EXPECT_EQ(header.pageAsked(), test.page) << test.name;
+        EXPECT_EQ(header.plainRequestEnded(), test.plain) << test.name;
     }
     const std::string reply = remote::pageReply("<p>page</p>");
     EXPECT_TRUE(reply.starts_with(
         "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: 11\r\n"));
     EXPECT_TRUE(reply.ends_with("Connection: close\r\n\r\n<p>page</p>"));
+    EXPECT_TRUE(remote::notFoundReply().starts_with("HTTP/1.1 404 Not Found\r\n"));
 }
 
 TEST(RemoteHandshake, TakesTheKeyWithoutItsLineEndAndRefusesOneTooLong) {
