@@ -107,14 +107,21 @@ def benchmark_rows(runs):
     rows.append(("Status records to the remote client (per s)", number(records, 1), "main loop tick rate (per s)",
                  number(tick, 1), ratio(records, tick), "25 a second (1.00×)"))
 
-    for name in sorted(n for n in runs if n.startswith("BM_RemoteAudioClientToPlayback")):
-        run = runs[name]
+    playback = {n: r for n, r in runs.items() if n.startswith("BM_RemoteAudioClientToPlayback/")}
+    if not playback:
+        rows.append(("Remote audio client → playback (ms)", NOT_MEASURED, "ring depth asked for (ms)", NOT_MEASURED,
+                     "—", "the least the depth allows"))
+    for name in sorted(playback, key=lambda n: int(n.split("/")[1]) if n.split("/")[1].isdigit() else 0):
+        run = playback[name]
         depth = counter(run, "ring_depth_ms")
-        label = f"{depth:.0f} ms" if depth is not None else name
-        for key, what in (("latency_ms", "Remote audio client → playback"),
-                          ("first_chunk_ms", "First chunk after login → playback")):
+        lost = counter(run, "marks_lost")
+        note = f" ({lost:.0f} marked chunks lost)" if lost else ""
+        for key, what in (("first_chunk_ms", "first chunk after login"),
+                          ("before_wrap_ms", "before the ring's first wrap"),
+                          ("latency_ms", "after it")):
             value = counter(run, key)
-            rows.append((f"{what}, ring depth {label} (ms)", number(value, 1), "ring depth asked for (ms)",
+            rows.append((f"Remote audio client → playback, depth {number(depth, 0)} ms, {what} (ms)",
+                         number(value, 1) + (note if key == "latency_ms" else ""), "ring depth asked for (ms)",
                          number(depth, 0), ratio(value, depth), "the least the depth allows"))
     capture = runs.get("BM_RemoteAudioCaptureToClient")
     value, chunk = counter(capture, "latency_ms"), counter(capture, "chunk_ms")

@@ -491,6 +491,7 @@ class Encoder {
 void BM_RemoteAudioClientToPlayback(benchmark::State& state) {
     const auto depth = static_cast<int32_t>(state.range(0));
     std::vector<double> firsts, beforeWrap, afterWrap;
+    int lost = 0;
     for (auto _ : state) {
         AudioRoad road(AudioRoad::Way::ToPlayback);
         if (!AudioRoad::eventually([&] { return road.works.playbackReady == 1; }) || !road.logIn(depth)) {
@@ -511,18 +512,20 @@ void BM_RemoteAudioClientToPlayback(benchmark::State& state) {
             due += std::chrono::microseconds(kChunkMicroseconds);
             std::this_thread::sleep_until(due);
         }
-        // The last mark is played within the ring's depth and the device's buffer.
+        // The last mark is played within the ring's depth and the device's
+        // buffer, or a ring's lap (2 s) later when the read index had run past
+        // it; a mark cut from the ring at a wrap is lost.
         std::map<int, TimePoint> played;
-        AudioRoad::eventually([&] {
-            PlaybackTap* device = road.sound().playback;
-            if (device != nullptr) played = device->played();
-            return played.size() == kMarks;
-        });
-        if (played.size() != kMarks) {
-            state.SkipWithError("a marked chunk was never played");
-            return;
-        }
+        AudioRoad::eventually(
+            [&] {
+                PlaybackTap* device = road.sound().playback;
+                if (device != nullptr) played = device->played();
+                return played.size() == kMarks;
+            },
+            3s);
+        lost += static_cast<int>(kMarks - played.size());
         for (int mark = 0; mark < kMarks; ++mark) {
+            if (!played.contains(mark)) continue;
             const double latency = millisecondsBetween(sent[static_cast<size_t>(mark)], played[mark]);
             if (mark == 0)
                 firsts.push_back(latency);
@@ -537,6 +540,7 @@ void BM_RemoteAudioClientToPlayback(benchmark::State& state) {
     state.counters["before_wrap_ms"] = mean(beforeWrap);
     state.counters["latency_ms"] = mean(afterWrap);
     state.counters["latency_max_ms"] = largest(afterWrap);
+    state.counters["marks_lost"] = lost;
 }
 BENCHMARK(BM_RemoteAudioClientToPlayback)
     ->Arg(5)
