@@ -119,7 +119,7 @@ def benchmark_rows(runs):
         run = playback[name]
         depth = counter(run, "ring_depth_ms")
         lost = counter(run, "marks_lost")
-        note = f" ({lost:.0f} marked chunks lost)" if lost else ""
+        note = f", {lost:.0f} of the marked chunks lost" if lost else ""
         for key, what in (("first_chunk_ms", "first chunk after login"),
                           ("before_wrap_ms", "before the ring's first wrap"),
                           ("latency_ms", "after it")):
