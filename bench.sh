@@ -4,7 +4,8 @@
 # idle station's measurement, and prints one table: figure, value, anchor,
 # anchor value, ratio, goal. The table also goes to build/release/bench-table.md
 # (or --out FILE); the benchmark program's report to build/release/bench.json
-# and bench.log, the idle station's to build/release/station-idle.log.
+# and bench.log, the idle station's to build/release/station-idle.log (and,
+# where bench/radio_to_wire.py is, the wire latencies' to radio-to-wire.log).
 # --quick: short benchmark runs and a short idle window, for the test command.
 # The exit status is 1 when the build, the benchmark program or the idle
 # station's script failed; a figure one of them did not print reads
@@ -44,9 +45,11 @@ failed=0
 if [ "$quick" = 1 ]; then
   timing=(--benchmark_min_time=0.01)
   idle=(--seconds 5)
+  moves=(--moves 3)
 else
   timing=(--benchmark_repetitions=3)
   idle=()
+  moves=()
 fi
 echo "== benchmarks (report in $build/bench.log and $build/bench.json)"
 rm -f "$build/bench.json"
@@ -62,6 +65,16 @@ if ! bash bench/station_idle.sh "${idle[@]}" >"$build/station-idle.log" 2>&1; th
   echo "bench.sh: bench/station_idle.sh failed" >&2
   failed=1
 fi
+logs=("$build/station-idle.log")
+if [ -f bench/radio_to_wire.py ]; then
+  echo "== radio and remote bank to the amplifier wire (report in $build/radio-to-wire.log)"
+  if ! python3 bench/radio_to_wire.py "${moves[@]}" --programs "$build" >"$build/radio-to-wire.log" 2>&1; then
+    tail -n 20 "$build/radio-to-wire.log"
+    echo "bench.sh: bench/radio_to_wire.py failed" >&2
+    failed=1
+  fi
+  logs+=("$build/radio-to-wire.log")
+fi
 echo "== table (also in $out)"
-python3 bench/bench_table.py "$build/bench.json" "$build/station-idle.log" --out "$out" || failed=1
+python3 bench/bench_table.py "$build/bench.json" "${logs[@]}" --out "$out" || failed=1
 exit "$failed"

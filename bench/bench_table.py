@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """The one table of bench.sh: each figure beside its anchor, both taken from
 one run of the benchmark program (its JSON output) and from the key=value
-lines of bench/station_idle.sh. A figure that is missing reads "not
+lines of the station's own measurements (bench/station_idle.sh and others). A figure that is missing reads "not
 measured".
 
-usage: bench_table.py BENCH_JSON IDLE_LOG [--out FILE]
+usage: bench_table.py BENCH_JSON KEY_LOG... [--out FILE]
 """
 import json
 import re
@@ -134,14 +134,18 @@ def benchmark_rows(runs):
     return rows
 
 
-# The idle station's figures that have a goal; any other key it prints is
-# listed after them as it comes.
+# The figures of the station's own scripts (bench/station_idle.sh,
+# bench/radio_to_wire.py) by the start of their keys; any other key they
+# print is listed after them as it comes.
 IDLE_FIGURES = [
     ("idle_cpu_percent", "Idle station, CPU (% of one core)", "≤ 2 %"),
     ("idle_rss_kb", "Idle station, peak resident memory (kB)", "≤ 24 MB"),
-    ("radio_to_wire_ms", "Radio moves → tune word on the amplifier wire (ms)", "≤ 60 ms"),
+    ("idle_thread_percent", "Idle station, thread (% of one core)", "—"),
+    ("radio_to_wire_ms", "Radio moves → frequency on the amplifier wire (ms)", "measured"),
+    ("radio_to_tune_word_ms", "Radio moves → tune word on the amplifier wire (ms)", "≤ 60 ms"),
     ("bank_to_wire_ms", "Remote bank command → amplifier wire (ms)", "measured"),
 ]
+ALWAYS_SHOWN = {"idle_cpu_percent", "idle_rss_kb", "radio_to_tune_word_ms", "bank_to_wire_ms"}
 
 
 def idle_rows(keys):
@@ -149,7 +153,7 @@ def idle_rows(keys):
     shown = set()
     for key, label, goal in IDLE_FIGURES:
         matching = sorted(k for k in keys if k == key or k.startswith(key + "_") or k.startswith(key + "."))
-        if not matching:
+        if not matching and key in ALWAYS_SHOWN:
             rows.append((label, NOT_MEASURED, "—", "—", "—", goal))
         for k in matching:
             suffix = k[len(key):].lstrip("_.")
@@ -176,9 +180,12 @@ def main(argv):
             sys.exit("bench_table.py: --out needs a file")
         out = args[at + 1]
         del args[at:at + 2]
-    if len(args) != 2:
+    if len(args) < 2:
         sys.exit(__doc__.strip().splitlines()[-1])
-    text = table(benchmark_rows(load_runs(args[0])) + idle_rows(load_keys(args[1])))
+    keys = {}
+    for path in args[1:]:
+        keys.update(load_keys(path))
+    text = table(benchmark_rows(load_runs(args[0])) + idle_rows(keys))
     sys.stdout.write(text)
     if out:
         with open(out, "w") as target:

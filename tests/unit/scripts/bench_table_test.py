@@ -60,13 +60,16 @@ class Table(unittest.TestCase):
 
     def test_idle_figures_from_key_lines_or_the_older_plain_lines(self):
         keys = bench_table.load_keys(self.write("idle.log", "idle_cpu_percent=1.8\nradio_to_wire_ms_median=52\n"
-                                                "radio_to_wire_ms_max=71.5\nthread_cpu.timer=0.9\nnoise = 3\n"))
+                                                "radio_to_wire_ms_max=71.5\nidle_thread_percent_timer=0.9\n"
+                                                "bank_to_wire_commands=20\nnoise = 3\n"))
         rows = bench_table.idle_rows(keys)
         self.assertEqual(row(rows, "Idle station, CPU (% of one core)")[1], "1.8")
         self.assertEqual(row(rows, "Idle station, peak resident memory (kB)")[1], "not measured")
-        self.assertEqual(row(rows, "Radio moves → tune word on the amplifier wire (ms), max")[1], "71.5")
-        self.assertEqual(row(rows, "Radio moves → tune word on the amplifier wire (ms), median")[1], "52.0")
-        self.assertEqual(row(rows, "thread_cpu.timer")[1], "0.90")
+        self.assertEqual(row(rows, "Radio moves → frequency on the amplifier wire (ms), max")[1], "71.5")
+        self.assertEqual(row(rows, "Radio moves → frequency on the amplifier wire (ms), median")[1], "52.0")
+        self.assertEqual(row(rows, "Radio moves → tune word on the amplifier wire (ms)")[1], "not measured")
+        self.assertEqual(row(rows, "Idle station, thread (% of one core), timer")[1], "0.9")
+        self.assertEqual(row(rows, "bank_to_wire_commands")[1], "20.00")
         plain = bench_table.load_keys(self.write("old.log", "idle main screen: 0.95 s CPU in 20 s = 4.7 % of one "
                                                  "core\n\tMaximum resident set size (kbytes): 21372\n"))
         self.assertEqual(plain, {"idle_cpu_percent": 4.7, "idle_rss_kb": 21372.0})
