@@ -138,7 +138,7 @@ void BM_AudioClientToPlayback(benchmark::State& state) {
                 remote::storeReceivedAudio(works, mark ? marked : silence);
             }
             if (!started && works.sndPlaying == 1) {
-                paced.writeFrames(works.playRing.load(), 192);
+                remote::writeFirstPeriods(works, paced);
                 paced.start();
                 startedAt = clock.now();
                 started = true;

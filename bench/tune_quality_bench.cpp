@@ -193,6 +193,7 @@ void BM_TuneQuality(benchmark::State& state) {
     std::printf("\n%-5s %9s %17s | %6s | %8s %5s %5s | %8s %5s %8s %6s\n", "band", "MHz", "load (ohm)",
                 "best", "complete", "seen", "steps", "fine+1%", "steps", "from", "best");
     int withinComplete = 0, withinFine = 0;
+    double sumComplete = 0, sumBest = 0;
     for (size_t i = 0; i < kLoads.size(); ++i) {
         const auto& load = kLoads[i];
         const auto& o = outcomes[i];
@@ -201,6 +202,8 @@ void BM_TuneQuality(benchmark::State& state) {
         std::printf("%-5s %9.3f %17s | %6.2f | %8.2f %5.2f %5d | %8.2f %5d %8.2f %6.2f\n", load.band,
                     load.hz / 1e6, z, o.best, o.complete, o.seen, o.completeSteps, o.fine, o.fineSteps,
                     o.fineStart, o.fineBest);
+        sumComplete += o.complete;
+        sumBest += o.best;
         if (o.complete <= o.best + 0.1) ++withinComplete;
         if (o.fine <= o.fineBest + 0.1) ++withinFine;
     }
@@ -209,6 +212,9 @@ void BM_TuneQuality(benchmark::State& state) {
                 withinComplete, kLoads.size(), 100.0 * share);
     std::printf("fine search within 0.1 of the reachable best: %d of %zu loads\n", withinFine, kLoads.size());
     state.counters["within_0.1"] = share;
+    // The mean SWR the complete search ends at beside the mean reachable best.
+    state.counters["mean_swr"] = sumComplete / static_cast<double>(kLoads.size());
+    state.counters["mean_best_swr"] = sumBest / static_cast<double>(kLoads.size());
     std::error_code ignored;
     std::filesystem::remove_all(root, ignored);
 }

@@ -190,8 +190,15 @@ bool RemoteClient::sendAudioConfig(int32_t txBitrate, int32_t rxCoding, int32_t 
 }
 
 bool RemoteClient::sendBinary(const std::string& code, std::span<const uint8_t> data) {
-    return sendRaw(data.size() <= remote::kShortData ? remote::shortFrame(code, data)
-                                                     : remote::longFrame(code, data));
+    return sendRaw(messageFrame(code, data));
+}
+
+std::vector<uint8_t> messageFrame(const std::string& code, std::span<const uint8_t> data) {
+    // The station takes audio (and spectrum) only in the long form: a short
+    // Opus packet, such as a quiet chunk's, would be dropped there.
+    const bool longOnly = code == "SO" || code == "SP";
+    return !longOnly && data.size() <= remote::kShortData ? remote::shortFrame(code, data)
+                                                          : remote::longFrame(code, data);
 }
 
 bool RemoteClient::sendRaw(std::span<const uint8_t> bytes) {

@@ -68,6 +68,10 @@ class RemoteClient {
     std::thread heartbeat_;
 };
 
+// A binary message as the client sends it: "SO" and "SP" in the long form
+// whatever their length, the others in the short form while they fit.
+[[nodiscard]] std::vector<uint8_t> messageFrame(const std::string& code, std::span<const uint8_t> data);
+
 // Why a session ended, as far as the client can tell: before any status
 // record (`loggedIn` false) a connection closed right after the pass phrase
 // is a refusal; silence is only silence.

@@ -119,7 +119,7 @@ Served serveClient(core::Works& works, platform::PcmStream& device, PlaybackNote
                    [&] { return works.sndPlaying == 1 || !clientIn(works); }))
         return Served::Stopped;
     if (!clientIn(works)) return Served::ClientLeft;
-    device.writeFrames(works.playRing.load(), kDevicePeriodFrames);
+    writeFirstPeriods(works, device);
     if (device.setPeriodHandler([&works, &device, &notes] { MyRecCallback(works, device, notes); }) < 0) {
         platform::logError("th_scrivi add handler not successful");
         return Served::Failed;

@@ -16,6 +16,8 @@ namespace remote {
 namespace {
 
 constexpr size_t kFrameBytes = 2 * sizeof(int16_t);
+// The playback device's own period: four of the handler's.
+constexpr int32_t kFirstPeriods = 4;
 
 std::array<int16_t, static_cast<size_t>(kRingSlots) * kSlotFrames * 2> ringStorage{};
 
@@ -92,6 +94,15 @@ bool transceiverTakesAudio(core::Works& works) {
     return lock && works.qorParams[core::qorWord::AudioEnable] > 0;
 }
 
+void writeFirstPeriods(core::Works& works, platform::PcmStream& device) {
+    int16_t* ring = works.playRing;
+    device.writeFrames(ring, kFirstPeriods * kPeriodFrames);
+    // The handler goes on after them: played again they would repeat the
+    // operator's first 4 ms and delay all that follows by as much.
+    std::memset(ring, 0, kFirstPeriods * kPeriodFrames * kFrameBytes);
+    works.sndReadIdx = kFirstPeriods;
+}
+
 void MyRecCallback(core::Works& works, platform::PcmStream& device, PlaybackNotes& notes) {
     int16_t* ring = works.playRing;
     if (ring == nullptr) return;
@@ -116,6 +127,8 @@ void MyRecCallback(core::Works& works, platform::PcmStream& device, PlaybackNote
             notes.add({PlaybackNoteKind::ShortWrite, works.sndReadIdx, static_cast<int32_t>(written)});
             return;
         }
+        // Played: a read index that runs past the last chunk received finds silence, not old audio.
+        std::memset(period(ring, works.sndReadIdx), 0, kPeriodFrames * kFrameBytes);
         advance(works, notes);
         available = device.available();
     }

@@ -40,6 +40,10 @@ void restartRing(core::AmpRecord& works);
 // audio is dropped while it is not positive.
 [[nodiscard]] bool transceiverTakesAudio(core::Works& works);
 
+// Before the period handler runs: the device's first four periods (192
+// frames) from the start of the ring.
+void writeFirstPeriods(core::Works& works, platform::PcmStream& device);
+
 // The playback device's period handler: feeds it one 48-frame period at a
 // time while it has room, silence until the pre-fill is in, and corrects the
 // fill each time the read index wraps. It may run as a signal handler: what

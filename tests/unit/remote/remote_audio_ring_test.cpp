@@ -256,6 +256,50 @@ TEST_F(PlaybackRing, TheCallbackFeedsOnePeriodAtATimeWhileTheDeviceHasRoom) {
     }
 }
 
+// Period j of the ring holds the value j + 1 in every sample.
+void numberPeriods(int16_t* ring, int32_t periods) {
+    for (int32_t period = 0; period < periods; ++period)
+        std::fill_n(ring + period * 48 * 2, 48 * 2, static_cast<int16_t>(period + 1));
+}
+
+// The device starts with the ring's first four periods; the handler goes on
+// after them instead of playing them a second time.
+TEST_F(PlaybackRing, TheFirstPeriodsArePlayedOnce) {
+    numberPeriods(ring(), 20);
+    works.sndWriteIdx = 10;
+    works.sndPlaying = 1;
+    ScriptedDevice device;
+    remote::writeFirstPeriods(works, device);
+    device.rooms = {96, 48, 0};
+    callback(device);
+    ASSERT_EQ(device.written.size(), 3u);
+    ASSERT_EQ(device.written[0].size(), 192u * 2);
+    EXPECT_EQ(device.written[0].front(), 1);
+    EXPECT_EQ(device.written[0].back(), 4);
+    EXPECT_EQ(device.written[1].front(), 5);
+    EXPECT_EQ(device.written[2].front(), 6);
+    EXPECT_EQ(works.sndReadIdx, 6);
+}
+
+// Periods are played once: when the network falls behind, the read index
+// runs on into slots whose audio was played a lap (two seconds) ago, or in
+// an earlier connection, and plays silence there.
+TEST_F(PlaybackRing, ARingThatRunsDryPlaysSilenceNotAudioPlayedBefore) {
+    numberPeriods(ring(), periodsPerRing());
+    works.sndPlaying = 1;
+    works.sndWriteIdx = 1;
+    for (int lap = 0; lap < 2; ++lap) {
+        SCOPED_TRACE(lap == 0 ? "first lap" : "second lap, no chunk came");
+        works.sndReadIdx = 0;
+        ScriptedDevice device;
+        device.rooms = {48, 48, 0};
+        callback(device);
+        ASSERT_EQ(device.written.size(), 2u);
+        EXPECT_EQ(device.written[0].front(), lap == 0 ? 1 : 0);
+        EXPECT_EQ(device.written[1].back(), lap == 0 ? 2 : 0);
+    }
+}
+
 // On the unit the handler runs as a signal handler: it prints nothing itself.
 TEST_F(PlaybackRing, TheHandlerLeavesItsReportsToThePlaybackThread) {
     works.sndPlaying = 1;
