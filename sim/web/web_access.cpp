@@ -1,6 +1,9 @@
 #include "sim/web/web_access.h"
 
+#include <cstdlib>
 #include <regex>
+#include <sstream>
+#include <string>
 #include <string_view>
 
 namespace sim::web {
@@ -53,6 +56,19 @@ bool emulatorCommandAllowed(const std::string& line) {
 bool radioCommandAllowed(const std::string& line) {
     static const std::regex allowed("freq [1-9][0-9]{0,8}|tx (on|off)|state");
     return std::regex_match(line, allowed);
+}
+
+std::string remotePageAddress(const std::string& host, const std::string& setupText) {
+    const std::string name =
+        host.substr(0, host.rfind(':') == std::string::npos ? host.size() : host.rfind(':'));
+    int port = 6666;
+    std::istringstream lines(setupText);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("TcpPort:")) continue;
+        const int given = std::atoi(line.c_str() + 8);
+        if (given > 0 && given < 65536) port = given;
+    }
+    return "http://" + name + ":" + std::to_string(port) + "/";
 }
 
 }  // namespace sim::web

@@ -42,4 +42,9 @@ struct ServedAt {
 // own transmission, and "state".
 [[nodiscard]] bool radioCommandAllowed(const std::string& line);
 
+// The unit's remote page, as this computer's browser reaches it: the host of
+// the request's Host header (without its port) and the port of the setup
+// file's "TcpPort:" line (6666 when it has none).
+[[nodiscard]] std::string remotePageAddress(const std::string& host, const std::string& setupText);
+
 }  // namespace sim::web

@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -135,6 +138,12 @@ int serveStation(const WebOptions& options) {
     }
     server.Get("/events", [&feed](const httplib::Request&, httplib::Response& response) {
         streamEvents(feed, response);
+    });
+    // The unit's own remote page, served by the station on its remote port.
+    server.Get("/remote", [&options](const httplib::Request& request, httplib::Response& response) {
+        std::ifstream setup(options.root + "/opt/set/setup.txt");
+        const std::string text((std::istreambuf_iterator<char>(setup)), std::istreambuf_iterator<char>());
+        response.set_redirect(remotePageAddress(request.get_header_value("Host"), text));
     });
     server.Post("/panel", [&options](const httplib::Request& request, httplib::Response& response) {
         forward(options.root + "/run/panel.sock", request, response, panelCommandAllowed);

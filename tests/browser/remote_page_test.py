@@ -151,6 +151,9 @@ def run(args):
             if rate < 10:
                 failures.append(f"the page kept up with only {rate:.1f} status records a second")
 
+            if args.screenshots:
+                save_screenshots(driver, args.screenshots)
+
             station.emulator("unkey")
             bank = text_of(driver, "bank")
             station.emulator("clear-received")
@@ -159,9 +162,6 @@ def run(args):
             received = wait_for(lambda: [c for c in station.emulator("received").split()[1:]
                                          if not c.startswith("ST")], 10, "the bank's commands on the wire")
             print(f"bank {bank} -> {text_of(driver, 'bank')}; on the amplifier's wire: {' '.join(received[:8])}")
-
-            if args.screenshots:
-                save_screenshots(driver, args.screenshots)
 
             connects = driver.execute_script(STATS)["connects"]
             station.restart()

@@ -8,6 +8,7 @@
 
 namespace {
 
+using sim::web::remotePageAddress;
 using sim::web::RequestOrigin;
 
 TEST(SimWebAccess, OnlyThisComputerNamingThisServer) {
@@ -95,6 +96,14 @@ TEST(SimWebAccess, PassesOnOnlyThePagesOwnCommands) {
         EXPECT_EQ(sim::web::emulatorCommandAllowed(test.line), test.emulator) << test.line;
         EXPECT_EQ(sim::web::radioCommandAllowed(test.line), test.radio) << test.line;
     }
+}
+
+TEST(SimWebAccess, TheRemotePageIsOnTheSetupFilesPortOfTheHostAsked) {
+    EXPECT_EQ(remotePageAddress("127.0.0.1:8470", "Passphrase: x\nTcpPort: 7001\n"),
+              "http://127.0.0.1:7001/");
+    EXPECT_EQ(remotePageAddress("localhost", "TcpPort: 6666\n"), "http://localhost:6666/");
+    EXPECT_EQ(remotePageAddress("127.0.0.1:8470", "TcpPort: 99999\n"), "http://127.0.0.1:6666/");
+    EXPECT_EQ(remotePageAddress("127.0.0.1:8470", ""), "http://127.0.0.1:6666/");
 }
 
 TEST(SimWebOptions, ReadsTheCommandLine) {
