@@ -51,7 +51,7 @@ class AmpLinkFaults : public ::testing::Test {
         const Clock::TimePoint deadline = clock.now() + limit;
         while (!condition()) {
             if (clock.now() > deadline) return false;
-            amp::linearStep(works, port, assembler);
+            amp::linearStep(works, port, input);
         }
         return true;
     }
@@ -83,7 +83,7 @@ class AmpLinkFaults : public ::testing::Test {
     core::Works& works = station.works;
     Clock& clock = station.machine().clock();
     testing_support::FakeSerialPort port{clock};
-    amp::FrameAssembler assembler;
+    amp::LinkInput input;
     sim::Emulator emulator{sim::Identity{}, 1.0, clock.now()};
     std::vector<Sent> sent;
     // Replies held back this much longer than the emulator would, one by one.
@@ -120,6 +120,15 @@ TEST_F(AmpLinkFaults, TheIdleLinkAlternatesTheStatusAndFrequencyPolls) {
     EXPECT_EQ(port.writes().front(), "4dST;");
     EXPECT_EQ(payloads(), (std::vector<std::string>{"ST;", "FM;", "ST;", "FM;", "ST;", "FM;", "ST;", "FM;"}));
     EXPECT_EQ(works.retryTotal, 0);
+}
+
+// The link thread wakes for a reply once it has come, not once per byte.
+TEST_F(AmpLinkFaults, AReplyWaitingWholeIsTakenInOneRead) {
+    startLink();
+    ASSERT_TRUE(runUntilSent(1));
+    port.reads = 0;
+    ASSERT_TRUE(runUntilSent(2));
+    EXPECT_EQ(port.reads, 1) << "the status reply, read byte by byte";
 }
 
 TEST_F(AmpLinkFaults, AReplyJustInsideTheTimeOutIsTaken) {
