@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "amp/command_text.h"
 #include "amp/next_command.h"
@@ -100,6 +101,12 @@ void discardStaleBytes(platform::SerialPort& port, LinkInput& input) {
 }
 
 void sendCommand(core::AmpRecord& works, platform::SerialPort& port, LinkInput& input, int32_t code) {
+    // The frequency poll only fills a status reply's turn that found the ring
+    // empty: a command queued during the pause after that reply takes the turn
+    // (a resent poll stays the poll).
+    if (code == core::cmd::FrequencyPoll && works.tuneState == 0 && works.retryCount == 0) {
+        if (std::optional<int32_t> queued = works.cmdRing.pop()) code = *queued;
+    }
     if (const char* reason = withheldReason(works, code)) {
         platform::trace("%s", reason);
         NextCmdPriority(works, core::cmd::Status);

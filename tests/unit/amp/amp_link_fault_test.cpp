@@ -12,6 +12,7 @@
 #include "amp/fan_table.h"
 #include "amp/frame.h"
 #include "amp/link.h"
+#include "amp/startup_commands.h"
 #include "config/setup.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
@@ -129,6 +130,17 @@ TEST_F(AmpLinkFaults, AReplyWaitingWholeIsTakenInOneRead) {
     port.reads = 0;
     ASSERT_TRUE(runUntilSent(2));
     EXPECT_EQ(port.reads, 1) << "the status reply, read byte by byte";
+}
+
+// The band's first command reaches the wire without waiting for one more
+// status poll when it is queued during the pause after a status reply.
+TEST_F(AmpLinkFaults, ACommandQueuedAfterTheStatusReplyTakesTheFrequencyPollsTurn) {
+    startLink();
+    ASSERT_TRUE(runUntil([&] { return works.linearProcessStatus == core::cmd::FrequencyPoll; }));
+    works.frequency = 14074000;
+    amp::IncPNTIn_CMDLinear(core::cmd::Frequency, works);
+    ASSERT_TRUE(runUntilSent(4));
+    EXPECT_EQ(payloads(), (std::vector<std::string>{"ST;", "FA00014074000;", "ST;", "FM;"}));
 }
 
 TEST_F(AmpLinkFaults, AReplyJustInsideTheTimeOutIsTaken) {
