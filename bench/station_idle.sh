@@ -58,7 +58,7 @@ finish() {
 trap finish EXIT
 start_emulator "$root"
 
-build/release/brisel --root "$root" 2> "$root/brisel.log" &
+build/release/brisel --root "$root" > "$root/brisel.out" 2> "$root/brisel.log" &
 station=$!
 
 # One line per living thread: tid, utime + stime in clock ticks, name. The
@@ -96,6 +96,7 @@ awk -v hz="$(getconf CLK_TCK)" -v seconds="$seconds" -v total=$((total_after - t
     ticks = $2 - (tid in before ? before[tid] : 0)
     row[++rows] = sprintf("%-16s %8d %9.2f %7.2f %%", name, tid, ticks / hz, percent(ticks))
     csvrow[rows] = sprintf("%s,%d,%.2f,%.2f", name, tid, ticks / hz, percent(ticks))
+    if (!(name in byname)) names[++count] = name
     byname[name] += ticks; living += ticks
   }
   END {
@@ -112,6 +113,6 @@ awk -v hz="$(getconf CLK_TCK)" -v seconds="$seconds" -v total=$((total_after - t
       printf "total,,%.2f,%.2f\n", total / hz, percent(total) > csv
     }
     printf "idle_seconds=%d\nidle_cpu_percent=%.2f\n", seconds, percent(total)
-    for (name in byname) printf "idle_thread_percent_%s=%.2f\n", key(name), percent(byname[name])
+    for (i = 1; i <= count; ++i) printf "idle_thread_percent_%s=%.2f\n", key(names[i]), percent(byname[names[i]])
     printf "idle_rss_kb=%d\nidle_emulator_percent=%.2f\nidle_load_average=%s\n", rss, percent(emulator), load
   }' "$root/before" "$root/after"
