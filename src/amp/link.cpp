@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "amp/command_text.h"
 #include "amp/next_command.h"
@@ -91,20 +92,27 @@ void afterSending(core::AmpRecord& works, int32_t code, const std::string& paylo
 }
 
 // Bytes waiting when a command is sent again answer an earlier send.
-void discardStaleBytes(platform::SerialPort& port) {
+void discardStaleBytes(platform::SerialPort& port, LinkInput& input) {
     int count = 0;
     uint8_t byte;
+    while (input.next(byte)) ++count;
     while (port.bytesAvailable() > 0 && port.readByte(byte) == 1) ++count;
     if (count > 0) platform::trace("Linear: %d stale bytes dropped before the resend\n", count);
 }
 
-void sendCommand(core::AmpRecord& works, platform::SerialPort& port, int32_t code) {
+void sendCommand(core::AmpRecord& works, platform::SerialPort& port, LinkInput& input, int32_t code) {
+    // The frequency poll only fills a status reply's turn that found the ring
+    // empty: a command queued during the pause after that reply takes the turn
+    // (a resent poll stays the poll).
+    if (code == core::cmd::FrequencyPoll && works.tuneState == 0 && works.retryCount == 0) {
+        if (std::optional<int32_t> queued = works.cmdRing.pop()) code = *queued;
+    }
     if (const char* reason = withheldReason(works, code)) {
         platform::trace("%s", reason);
         NextCmdPriority(works, core::cmd::Status);
         return;
     }
-    if (works.retryCount > 0) discardStaleBytes(port);
+    if (works.retryCount > 0) discardStaleBytes(port, input);
     if (code == core::cmd::Attenuator || code == core::cmd::TuneAttenuator || code == core::cmd::PadsIn) {
         int value = code == core::cmd::Attenuator       ? works.attenuator.load()
                     : code == core::cmd::TuneAttenuator ? works.AttenuatorTune.load()
@@ -134,25 +142,30 @@ void sendCommand(core::AmpRecord& works, platform::SerialPort& port, int32_t cod
     works.linearProcessStatus = code == core::cmd::HoldMicro ? core::cmd::Resting : core::cmd::AwaitReply;
 }
 
-void receiveStep(core::AmpRecord& works, platform::SerialPort& port, FrameAssembler& assembler) {
+void receiveStep(core::AmpRecord& works, platform::SerialPort& port, LinkInput& input) {
     platform::Clock& clock = works.platform->clock();
-    if (port.bytesAvailable() <= 0) {
-        ++works.counterrortimeout;
-        clock.sleepFor(milliseconds(1));
-        if (works.counterrortimeout >= kReplyTimeoutMs) {
+    FrameAssembler& assembler = input.assembler;
+    uint8_t byte;
+    if (!input.next(byte)) {
+        const int waiting = port.bytesAvailable();
+        if (waiting <= 0) {
+            ++works.counterrortimeout;
+            clock.sleepFor(milliseconds(1));
+            if (works.counterrortimeout >= kReplyTimeoutMs) {
+                assembler.clear();
+                GestRetrayCMD(works);
+            }
+            return;
+        }
+        int result = input.fill(port, waiting);
+        if (result <= 0) {
+            platform::logError("timeout %d\n", result);
             assembler.clear();
             GestRetrayCMD(works);
+            clock.sleepFor(milliseconds(20));
+            return;
         }
-        return;
-    }
-    uint8_t byte;
-    int result = port.readByte(byte);
-    if (result != 1) {
-        platform::logError("timeout %d\n", result);
-        assembler.clear();
-        GestRetrayCMD(works);
-        clock.sleepFor(milliseconds(20));
-        return;
+        input.next(byte);
     }
     switch (assembler.push(static_cast<char>(byte))) {
         case FrameAssembler::Result::More:
@@ -241,14 +254,14 @@ void SetAttenuatorCMD(core::AmpRecord& works, platform::SerialPort& port, int va
     platform::trace("................AT>> %s\n", text);
 }
 
-void linearStep(core::AmpRecord& works, platform::SerialPort& port, FrameAssembler& assembler) {
+void linearStep(core::AmpRecord& works, platform::SerialPort& port, LinkInput& input) {
     int32_t state = works.linearProcessStatus;
     if (state == core::cmd::AwaitReply) {
-        receiveStep(works, port, assembler);
+        receiveStep(works, port, input);
     } else if (state == core::cmd::Resting) {
         works.platform->clock().sleepWhileRunning(std::chrono::seconds(1), works.running);
     } else if (state != core::cmd::DecodeReply) {
-        sendCommand(works, port, state);
+        sendCommand(works, port, input, state);
     }
 }
 
@@ -256,8 +269,8 @@ void Linear(core::AmpRecord& works) {
     works.linearProcessStatus = core::cmd::Status;
     std::unique_ptr<platform::SerialPort> port = works.platform->serialPort();
     OpenLinear(works, *port);
-    FrameAssembler assembler;
-    while (works.running != 0) linearStep(works, *port, assembler);
+    LinkInput input;
+    while (works.running != 0) linearStep(works, *port, input);
 }
 
 }  // namespace amp

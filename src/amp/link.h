@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "amp/frame.h"
+#include "amp/link_input.h"
 #include "platform/serial_port.h"
 
 namespace core {
@@ -18,8 +18,9 @@ void Linear(core::AmpRecord& works);
 // link goes on, failing every exchange.
 void OpenLinear(core::AmpRecord& works, platform::SerialPort& port);
 // One pass of the link's loop: send the command of the state, take a byte of
-// the reply or wait a millisecond for one, or rest after "MR1;".
-void linearStep(core::AmpRecord& works, platform::SerialPort& port, FrameAssembler& assembler);
+// the reply (reading what waits when none is left) or wait a millisecond for
+// one, or rest after "MR1;".
+void linearStep(core::AmpRecord& works, platform::SerialPort& port, LinkInput& input);
 // Sends one frame (lower-case CRC, then the payload).
 void writeLinearPort(platform::SerialPort& port, std::string_view payload, core::AmpRecord& works);
 void LastCmdSent(core::AmpRecord& works, char letter1, char letter2, int32_t code);

@@ -14,6 +14,7 @@
 #include "core/amp_commands.h"
 #include "core/flag_bits.h"
 #include "core/record/amp_record.h"
+#include "platform/clock.h"
 #include "platform/log.h"
 
 namespace amp {
@@ -118,8 +119,9 @@ bool decodeFrequency(core::AmpRecord& works, std::string_view payload) {
     std::optional<int64_t> value = wholeNumber(digits);
     if (!value) return false;
     // Zero or less means no carrier was measured; the last frequency stays.
-    if (*value > 0 && *value <= std::numeric_limits<int32_t>::max())
-        works.ampFrequency = static_cast<int32_t>(*value);
+    if (*value > 0 && *value <= std::numeric_limits<int32_t>::max() &&
+        works.ampFrequency.exchange(static_cast<int32_t>(*value)) != *value)
+        platform::wakeWatchers(works.frequencyNews);
     return true;
 }
 

@@ -27,6 +27,13 @@ class Clock {
     // Sleeps for duration, or less when running drops to 0 meanwhile. True when the
     // whole pause passed with the flag up.
     bool sleepWhileRunning(Duration duration, const std::atomic<int32_t>& running);
+    // Sleeps for duration, or less once word no longer holds seen and its
+    // writer has called wakeWatchers. True when it changed. A clock that
+    // cannot be woken sleeps the whole duration.
+    virtual bool sleepUnlessChanged(Duration duration, const std::atomic<uint32_t>& word, uint32_t seen);
 };
+
+// Counts one change more in word and wakes the clocks' sleeps that watch it.
+void wakeWatchers(std::atomic<uint32_t>& word);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 // A serial device opened read-write in raw mode. Readers ask how many bytes
-// wait and take them one at a time; writers repeat until every byte is out.
+// wait and take them one at a time or as many as wait; writers repeat until
+// every byte is out.
 // The target and the simulated station open termios devices (the emulators
 // sit on pseudo-terminals); tests script one on the manual clock.
 #include <chrono>
@@ -39,6 +40,10 @@ class SerialPort {
     // What read(2) returned for one byte: 1, 0 when a read time-out passed
     // without one, negative on failure.
     virtual int readByte(uint8_t& byte) = 0;
+    // What read(2) returned for up to into.size() bytes (into not empty); like
+    // readByte it may wait when nothing waits. A port that has no better way
+    // reads one byte.
+    virtual int readSome(std::span<uint8_t> into) { return readByte(into[0]); }
     // From now on a read waits at most timeout for a byte and may return none.
     [[nodiscard]] virtual bool setReadTimeout(std::chrono::milliseconds timeout) = 0;
     // False when the port is not open or failed for good.

@@ -63,11 +63,13 @@ void writeSerialCatPort(platform::SerialPort& port, std::span<const uint8_t> byt
 void DecodeCatSerialCmd(core::RadioRecord& works, std::span<const uint8_t, kCatReplySize> reply,
                         CatPoll& poll) {
     if (poll.lastCommandSent == kCatReadFrequency) {
-        if (std::optional<int32_t> frequency = decodeCatFrequency(reply))
-            works.catSerialFreq = *frequency;
-        else
+        if (std::optional<int32_t> frequency = decodeCatFrequency(reply)) {
+            if (works.catSerialFreq.exchange(*frequency) != *frequency)
+                platform::wakeWatchers(works.frequencyNews);
+        } else {
             platform::trace("CAT FT817 freq not decoded :  %02x %02x %02x %02x %02x\n", reply[0], reply[1],
                             reply[2], reply[3], reply[4]);
+        }
     }
     works.platform->clock().sleepFor(20ms);
     poll.lastCommandSent = 0;

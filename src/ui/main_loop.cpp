@@ -209,6 +209,14 @@ void timerTick(core::Works& works, std::time_t now) {
     works.services->sendStatusToClient(works);
 }
 
+void followFrequencyBetweenTicks(core::Works& works, std::time_t now) {
+    // The maker's transceiver's frequency comes with the rest of its record, once a tick.
+    if (works.ModeWorkIdx == 1) return;
+    std::unique_lock<std::mutex> frame;
+    if (works.fb != nullptr) frame = std::unique_lock(works.fb->composeLock);
+    followFrequency(works, now, std::nullopt);
+}
+
 void ageTimers(core::Works& works, int elapsedMs, TimerAges& ages) {
     int32_t delay = works.retryDelay;
     while (delay > 0 && !works.retryDelay.compare_exchange_weak(delay, std::max(delay - elapsedMs, 0))) {
@@ -231,8 +239,15 @@ void timer(core::Works& works) {
     works.redrawRequest = core::redraw::WorkImage;
     while (works.running != 0) {
         const auto start = clock.now();
+        uint32_t news = works.frequencyNews;
         timerTick(works, clock.wallTime());
-        clock.sleepFor(std::chrono::microseconds(works.timerPeriod.load()));
+        // The tick's pause; a new frequency meanwhile is followed at once, not a tick later.
+        const auto wake = clock.now() + std::chrono::microseconds(works.timerPeriod.load());
+        for (auto left = wake - clock.now(); left > left.zero(); left = wake - clock.now()) {
+            if (!clock.sleepUnlessChanged(left, works.frequencyNews, news)) break;
+            news = works.frequencyNews;
+            followFrequencyBetweenTicks(works, clock.wallTime());
+        }
         // Time of the whole tick, sleep included: holds and the log interval follow the clock.
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(clock.now() - start);
         ageTimers(works, static_cast<int>(elapsed.count()), ages);

@@ -15,6 +15,10 @@ void timer(core::Works& works);
 
 // One tick without its sleep, from fbSetBack to fbRealize; now is the wall time.
 void timerTick(core::Works& works, std::time_t now);
+// The tick's frequency step alone, for a new frequency of the FT-817 or the
+// amplifier's counter during the tick's pause (the FA and the band's commands
+// go out without waiting for the next tick).
+void followFrequencyBetweenTicks(core::Works& works, std::time_t now);
 
 // Countdowns advanced after every tick.
 struct TimerAges {

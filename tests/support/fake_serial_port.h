@@ -65,6 +65,25 @@ class FakeSerialPort : public platform::SerialPort {
         return static_cast<int>(std::distance(arriving_.begin(), due));
     }
     int readByte(uint8_t& byte) override {
+        ++reads;
+        return takeByte(byte);
+    }
+    // Takes every byte readable now that fits, or waits as readByte does when none is.
+    int readSome(std::span<uint8_t> into) override {
+        ++reads;
+        if (!failedReads_.empty() || bytesAvailable() == 0) return takeByte(into[0]);
+        size_t count = 0;
+        for (; count < into.size() && bytesAvailable() > 0; ++count) {
+            into[count] = arriving_.begin()->second;
+            arriving_.erase(arriving_.begin());
+        }
+        return static_cast<int>(count);
+    }
+    // Calls of readByte and readSome.
+    int reads = 0;
+
+  private:
+    int takeByte(uint8_t& byte) {
         if (!failedReads_.empty()) {
             const int result = failedReads_.front();
             failedReads_.erase(failedReads_.begin());
@@ -80,6 +99,8 @@ class FakeSerialPort : public platform::SerialPort {
         arriving_.erase(arriving_.begin());
         return 1;
     }
+
+  public:
     bool setReadTimeout(std::chrono::milliseconds timeout) override {
         readTimeout_ = timeout;
         return true;

@@ -41,6 +41,10 @@ struct StationBlock {
     std::atomic<uint8_t> initDone{0};
     // The status line's messages (panelFlags:: bits), raised by the tuner as by the keys
     std::atomic<uint8_t> panelFlags{0};
+    // Counts the changes of the main loop's frequency sources (the FT-817's,
+    // the amplifier's counter); bumped with platform::wakeWatchers, so that the
+    // loop follows a new frequency without waiting for its next tick.
+    std::atomic<uint32_t> frequencyNews{0};
 };
 
 }  // namespace core

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/linux/word_wait.h"
+
 namespace platform {
 
 Clock::TimePoint SystemClock::now() {
@@ -14,6 +16,10 @@ std::chrono::system_clock::time_point SystemClock::systemTime() {
 
 void SystemClock::sleepFor(Duration duration) {
     std::this_thread::sleep_for(duration);
+}
+
+bool SystemClock::sleepUnlessChanged(Duration duration, const std::atomic<uint32_t>& word, uint32_t seen) {
+    return waitWhileUnchanged(word, seen, duration);
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@ class SystemClock : public Clock {
     TimePoint now() override;
     std::chrono::system_clock::time_point systemTime() override;
     void sleepFor(Duration duration) override;
+    bool sleepUnlessChanged(Duration duration, const std::atomic<uint32_t>& word, uint32_t seen) override;
 };
 
 }  // namespace platform

@@ -69,6 +69,10 @@ int TermiosSerialPort::readByte(uint8_t& byte) {
     return static_cast<int>(::read(fd_, &byte, 1));
 }
 
+int TermiosSerialPort::readSome(std::span<uint8_t> into) {
+    return static_cast<int>(::read(fd_, into.data(), into.size()));
+}
+
 bool TermiosSerialPort::setReadTimeout(std::chrono::milliseconds timeout) {
     termios options{};
     if (::tcgetattr(fd_, &options) != 0) return false;

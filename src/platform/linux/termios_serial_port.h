@@ -19,6 +19,7 @@ class TermiosSerialPort final : public SerialPort {
 
     [[nodiscard]] int bytesAvailable() override;
     int readByte(uint8_t& byte) override;
+    int readSome(std::span<uint8_t> into) override;
     [[nodiscard]] bool setReadTimeout(std::chrono::milliseconds timeout) override;
     bool writeAll(std::span<const uint8_t> bytes) override;
     [[nodiscard]] bool flushInput() override;

@@ -1,6 +1,7 @@
 #include "platform/sim/panel_control.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -61,6 +62,8 @@ PanelControl::~PanelControl() {
 }
 
 void PanelControl::serve() {
+    // Named, so that a look at the station's threads tells the simulator's own apart.
+    pthread_setname_np(pthread_self(), "PanelControl");
     while (!stopping_) {
         if (!readable(listener_)) continue;
         // Every serving thread polls the listener; only one takes each client.

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/linux/word_wait.h"
+
 namespace platform {
 
 ScaledClock::ScaledClock(double scale)
@@ -26,6 +28,12 @@ std::chrono::system_clock::time_point ScaledClock::systemTime() {
 
 void ScaledClock::sleepFor(Duration duration) {
     std::this_thread::sleep_for(std::chrono::duration<double, std::nano>(duration) / scale_);
+}
+
+bool ScaledClock::sleepUnlessChanged(Duration duration, const std::atomic<uint32_t>& word, uint32_t seen) {
+    const std::chrono::duration<double, std::nano> real =
+        std::chrono::duration<double, std::nano>(duration) / scale_;
+    return waitWhileUnchanged(word, seen, std::chrono::duration_cast<std::chrono::nanoseconds>(real));
 }
 
 std::optional<double> parseTimeScale(const std::string& text) {

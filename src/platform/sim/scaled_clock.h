@@ -20,6 +20,7 @@ class ScaledClock : public Clock {
     TimePoint now() override;
     std::chrono::system_clock::time_point systemTime() override;
     void sleepFor(Duration duration) override;
+    bool sleepUnlessChanged(Duration duration, const std::atomic<uint32_t>& word, uint32_t seen) override;
 
   private:
     [[nodiscard]] Duration elapsed() const;

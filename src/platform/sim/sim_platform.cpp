@@ -89,7 +89,7 @@ SimPlatform::~SimPlatform() {
 }
 
 std::unique_ptr<FramebufferDevice> SimPlatform::openFramebuffer() {
-    return std::make_unique<VirtualFramebuffer>(root_.resolve("/tmp/screen.png"), system_);
+    return std::make_unique<VirtualFramebuffer>(system_);
 }
 
 std::unique_ptr<KeyboardDevice> SimPlatform::keyboardDevice() {

@@ -1,8 +1,9 @@
 #pragma once
 // The simulated station under a run root: every absolute path resolves under
 // it, system actions never reach the host, the display is an 800 x 480 x 32
-// frame in memory pictured in /tmp/screen.png, real-time priorities are not
-// applied, the remote server listens on the loopback address only,
+// frame in memory pictured in /tmp/screen.png when asked, real-time
+// priorities are not applied, the remote server listens on the loopback
+// address only,
 // system-log lines go to standard error marked with their priority, every
 // log line is stamped with the seconds since start, and SIGINT and SIGTERM
 // end the run.

@@ -3,13 +3,11 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/log.h"
 #include "platform/sim/sim_system.h"
 
 namespace platform {
 
-VirtualFramebuffer::VirtualFramebuffer(std::string picturePath, SimSystem& system)
-    : picturePath_(std::move(picturePath)), system_(system) {}
+VirtualFramebuffer::VirtualFramebuffer(SimSystem& system) : system_(system) {}
 
 VirtualFramebuffer::~VirtualFramebuffer() {
     {
@@ -21,8 +19,6 @@ VirtualFramebuffer::~VirtualFramebuffer() {
     newFrame_.notify_all();
     system_.setScreenshotWriter(nullptr);
     system_.setFrameWriter(nullptr);
-    wake_.notify_all();
-    if (refresher_.joinable()) refresher_.join();
 }
 
 bool VirtualFramebuffer::open() {
@@ -30,7 +26,6 @@ bool VirtualFramebuffer::open() {
     system_.setFrameWriter([this](const std::string& path, uint64_t known, std::chrono::milliseconds wait) {
         return writeFrameUnlessShown(path, known, wait);
     });
-    refresher_ = std::thread([this] { refreshPicture(); });
     return true;
 }
 
@@ -51,10 +46,7 @@ uint8_t* VirtualFramebuffer::map(uint32_t size) {
 void VirtualFramebuffer::present(const uint8_t* frame, uint32_t size) {
     std::lock_guard lock(mutex_);
     const bool changed = !shown_ || std::memcmp(memory_.data(), frame, size) != 0;
-    if (changed) {
-        changed_ = true;
-        ++frameNumber_;
-    }
+    if (changed) ++frameNumber_;
     std::memcpy(memory_.data(), frame, size);
     shown_ = true;
     if (changed) newFrame_.notify_all();
@@ -102,21 +94,6 @@ std::optional<uint64_t> VirtualFramebuffer::writeFrameUnlessShown(const std::str
     }
     if (!savePng(path, picture)) return std::nullopt;
     return number;
-}
-
-void VirtualFramebuffer::refreshPicture() {
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-        wake_.wait_for(lock, std::chrono::seconds(1), [this] { return stopping_; });
-        if (stopping_ || !changed_) continue;
-        PngPicture picture = pictureLocked();
-        changed_ = false;
-        lock.unlock();
-        // Encoded outside the lock: the main loop's frames never wait for it.
-        if (!savePng(picturePath_, picture))
-            trace("sim: screen picture %s not written\n", picturePath_.c_str());
-        lock.lock();
-    }
 }
 
 PngPicture VirtualFramebuffer::pictureLocked() const {

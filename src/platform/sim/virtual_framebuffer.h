@@ -1,14 +1,12 @@
 #pragma once
 // The simulated station's display: an 800 x 480 x 32-bit frame in memory.
-// A person watches it as a PNG file that a background thread rewrites about
-// once a second while the screen changes; the simulated system's screenshot
-// writes the same picture on demand.
+// It is pictured as a PNG file only when someone asks: the simulated
+// system's screenshot (/tmp/screen.png) or an observer's frame (the web page).
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/framebuffer_device.h"
@@ -20,9 +18,8 @@ class SimSystem;
 
 class VirtualFramebuffer final : public FramebufferDevice {
   public:
-    // picturePath: the file kept up to date; system: whose screenshot
-    // photographs this screen while it exists.
-    VirtualFramebuffer(std::string picturePath, SimSystem& system);
+    // system: whose screenshot photographs this screen while it exists.
+    explicit VirtualFramebuffer(SimSystem& system);
     ~VirtualFramebuffer() override;
 
     bool open() override;
@@ -44,20 +41,15 @@ class VirtualFramebuffer final : public FramebufferDevice {
     static constexpr uint32_t kHeight = 480;
 
   private:
-    void refreshPicture();
     PngPicture pictureLocked() const;
 
-    std::string picturePath_;
     SimSystem& system_;
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
     std::condition_variable newFrame_;  // a frame that changed the screen, or stopping
     std::vector<uint8_t> memory_;       // b, g, r, 0 per pixel
     bool shown_ = false;                // a frame was presented
-    bool changed_ = false;              // since the picture file was last written
     uint64_t frameNumber_ = 0;          // counts the frames that changed the screen
     bool stopping_ = false;
-    std::thread refresher_;
 };
 
 }  // namespace platform

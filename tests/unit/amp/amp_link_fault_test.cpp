@@ -12,6 +12,7 @@
 #include "amp/fan_table.h"
 #include "amp/frame.h"
 #include "amp/link.h"
+#include "amp/startup_commands.h"
 #include "config/setup.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
@@ -51,7 +52,7 @@ class AmpLinkFaults : public ::testing::Test {
         const Clock::TimePoint deadline = clock.now() + limit;
         while (!condition()) {
             if (clock.now() > deadline) return false;
-            amp::linearStep(works, port, assembler);
+            amp::linearStep(works, port, input);
         }
         return true;
     }
@@ -83,7 +84,7 @@ class AmpLinkFaults : public ::testing::Test {
     core::Works& works = station.works;
     Clock& clock = station.machine().clock();
     testing_support::FakeSerialPort port{clock};
-    amp::FrameAssembler assembler;
+    amp::LinkInput input;
     sim::Emulator emulator{sim::Identity{}, 1.0, clock.now()};
     std::vector<Sent> sent;
     // Replies held back this much longer than the emulator would, one by one.
@@ -120,6 +121,26 @@ TEST_F(AmpLinkFaults, TheIdleLinkAlternatesTheStatusAndFrequencyPolls) {
     EXPECT_EQ(port.writes().front(), "4dST;");
     EXPECT_EQ(payloads(), (std::vector<std::string>{"ST;", "FM;", "ST;", "FM;", "ST;", "FM;", "ST;", "FM;"}));
     EXPECT_EQ(works.retryTotal, 0);
+}
+
+// The link thread wakes for a reply once it has come, not once per byte.
+TEST_F(AmpLinkFaults, AReplyWaitingWholeIsTakenInOneRead) {
+    startLink();
+    ASSERT_TRUE(runUntilSent(1));
+    port.reads = 0;
+    ASSERT_TRUE(runUntilSent(2));
+    EXPECT_EQ(port.reads, 1) << "the status reply, read byte by byte";
+}
+
+// The band's first command reaches the wire without waiting for one more
+// status poll when it is queued during the pause after a status reply.
+TEST_F(AmpLinkFaults, ACommandQueuedAfterTheStatusReplyTakesTheFrequencyPollsTurn) {
+    startLink();
+    ASSERT_TRUE(runUntil([&] { return works.linearProcessStatus == core::cmd::FrequencyPoll; }));
+    works.frequency = 14074000;
+    amp::IncPNTIn_CMDLinear(core::cmd::Frequency, works);
+    ASSERT_TRUE(runUntilSent(4));
+    EXPECT_EQ(payloads(), (std::vector<std::string>{"ST;", "FA00014074000;", "ST;", "FM;"}));
 }
 
 TEST_F(AmpLinkFaults, AReplyJustInsideTheTimeOutIsTaken) {

@@ -191,6 +191,23 @@ TEST(CatPoller, AStrayByteOrALateEndCostsAtMostItsOwnReply) {
     }
 }
 
+// A waiting main loop is told of a new frequency, and only of a new one.
+TEST(CatPoller, OnlyANewFrequencyWakesTheMainLoop) {
+    TestStation station;
+    radio::CatPoll poll;
+    std::array<uint8_t, 5> reply{0x01, 0x42, 0x50, 0x00, 0x01};
+    const uint32_t before = station.works.frequencyNews;
+    for (int repeat = 0; repeat < 2; ++repeat) {
+        poll.lastCommandSent = radio::kCatReadFrequency;
+        radio::DecodeCatSerialCmd(station.works, reply, poll);
+    }
+    EXPECT_EQ(station.works.frequencyNews, before + 1);
+    reply[1] = 0x5A;  // not decoded: no news
+    poll.lastCommandSent = radio::kCatReadFrequency;
+    radio::DecodeCatSerialCmd(station.works, reply, poll);
+    EXPECT_EQ(station.works.frequencyNews, before + 1);
+}
+
 TEST(CatPoller, ReplyToAnotherRequestIsNotDecoded) {
     TestStation station;
     radio::CatPoll poll;

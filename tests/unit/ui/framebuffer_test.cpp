@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <filesystem>
+#include <iterator>
 #include <set>
 #include <thread>
 #include <utility>
@@ -151,6 +153,25 @@ TEST(Screenshot, WritesThePanelAsShown) {
     }
     // Without a display the screenshot fails instead of reaching a closed one.
     EXPECT_NE(station.system().takeScreenshot(), 0);
+}
+
+// The picture is encoded for whoever asks (a screenshot, the web page's frame),
+// never by the display on its own: an idle station spends nothing on it.
+TEST(Screenshot, TheDisplayPicturesTheScreenOnlyWhenAsked) {
+    testing_support::TestStation station;
+    auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator{});
+    };
+    const auto before = threads();
+    std::unique_ptr<ui::FrameBuffer> fb(ui::fbInit(station.works));
+    ASSERT_NE(fb, nullptr);
+    EXPECT_EQ(threads(), before) << "the display keeps a thread of its own";
+    ui::DrawHorizontalLine(0, 0, 800, 0x11, 0x22, 0x33, fb.get(), 0);
+    ui::fbRealize(fb.get());
+    EXPECT_FALSE(std::filesystem::exists(station.path("/tmp/screen.png")));
+    ASSERT_EQ(station.system().takeScreenshot(), 0);
+    EXPECT_EQ(readScreenPng(station.path("/tmp/screen.png")).size(), 800u * 480 * 3);
 }
 
 TEST(Screenshot, CanBeTakenWhileTheMainLoopShowsFrames) {

@@ -169,6 +169,25 @@ TEST_F(MainLoop, ATrippedProtectionKeepsTheScreenSaverOff) {
     EXPECT_EQ(works.imageName.get(), "img1");
 }
 
+// Between two ticks only the frequency is followed, and only from the sources
+// that other threads write into the record as they decode it.
+TEST_F(MainLoop, ANewFrequencyDuringTheTicksPauseIsFollowedAtOnce) {
+    works.ModeWorkIdx = 2;
+    works.catSerialFreq = 7050000;
+    ui::followFrequencyBetweenTicks(works, kNow);
+    EXPECT_EQ(works.lastFrequency, 7050000);
+    EXPECT_EQ(queued(), (std::vector<int32_t>{core::cmd::Frequency, core::cmd::Thresholds}));
+    works.cmdRing.clear();
+    ui::followFrequencyBetweenTicks(works, kNow);
+    EXPECT_TRUE(queued().empty()) << "nothing new";
+
+    works.ModeWorkIdx = 1;
+    works.lastFrequency = 0;
+    ui::followFrequencyBetweenTicks(works, kNow);
+    EXPECT_TRUE(queued().empty()) << "the maker's transceiver's record is read once a tick";
+    EXPECT_EQ(works.lastFrequency, 0);
+}
+
 TEST_F(MainLoop, FrequencyChangeFromTheSerialCatQueuesTheFrequencyAndThresholds) {
     works.ModeWorkIdx = 2;
     works.catSerialFreq = 7050000;
