@@ -65,7 +65,6 @@ void VirtualFramebuffer::presentRegions(const uint8_t* frame, uint32_t lineLengt
         }
     shown_ = true;
     if (!changed) return;
-    changed_ = true;
     ++frameNumber_;
     newFrame_.notify_all();
 }
