@@ -39,7 +39,7 @@ class Station:
     pass phrase and a free remote port of their own."""
 
     def __init__(self, args, root):
-        self.args, self.root, self.station = args, root, None
+        self.args, self.root, self.station, self.emulators = args, root, None, []
         subprocess.run(["bash", "-c", 'source scripts/run-root.sh && prepare_run_root "$0"', root],
                        cwd=args.source, check=True)
         self.port = free_port()
@@ -49,15 +49,16 @@ class Station:
         text = re.sub(r"(?m)^TcpPort:.*$", f"TcpPort: {self.port}", text)
         with open(setup, "w", encoding="utf-8") as file:
             file.write(text)
-        self.emulators = [self.emulate(args.emulator, "amp-emulator")]
+
+    def launch(self):
+        self.emulate(self.args.emulator, "amp-emulator")
         self.start()
 
     def emulate(self, program, name):
         out = open(os.path.join(self.root, name + ".out"), "w")
-        process = subprocess.Popen([program, "--root", self.root], stdout=out,
-                                   stderr=open(os.path.join(self.root, name + ".log"), "w"))
+        self.emulators.append(subprocess.Popen([program, "--root", self.root], stdout=out,
+                                               stderr=open(os.path.join(self.root, name + ".log"), "w")))
         wait_for(lambda: name + " ready" in read(out.name), 10, f"the {name}'s pseudo-terminal")
-        return process
 
     def start(self):
         self.log_file = os.path.join(self.root, "station.log")
@@ -85,7 +86,7 @@ class Station:
 
     def stop(self):
         for process in [self.station] + self.emulators:
-            if process:
+            if process and process.poll() is None:
                 process.terminate()
                 try:
                     process.wait(10)
@@ -122,6 +123,7 @@ def run(args):
         station = Station(args, root)
         driver = None
         try:
+            station.launch()
             url = f"http://127.0.0.1:{station.port}/"
             with urllib.request.urlopen(url, timeout=10) as response:
                 page = response.read()
