@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/errors.h"
 #include "core/record/setup_record.h"
 #include "core/threads.h"
@@ -31,11 +32,6 @@
 namespace {
 
 constexpr std::time_t kNow = 1700000000;
-
-class Silent final : public platform::LogSink {
-  public:
-    void write(platform::LogChannel, std::string_view) override {}
-};
 
 // A simulated station under a temporary run root, showing main window 1
 // with both peak needles and six error boxes.
@@ -88,7 +84,7 @@ class MeterScreen {
         return mkdtemp(pattern.data());
     }
 
-    Silent silent_;
+    bench::Silent silent_;
     platform::LogSink* previousSink_ = nullptr;
     std::filesystem::path root_;
     std::unique_ptr<platform::Platform> machine_;

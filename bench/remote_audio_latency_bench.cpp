@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/record/setup_record.h"
 #include "core/works.h"
 #include "platform/log.h"
@@ -34,11 +35,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-class Silent final : public platform::LogSink {
-  public:
-    void write(platform::LogChannel, std::string_view) override {}
-};
 
 constexpr int16_t kMarker = 12345;
 constexpr int32_t kChunkFrames = 480;
@@ -80,7 +76,7 @@ class AudioStation {
 
   private:
     std::filesystem::path root_;
-    Silent silent_;
+    bench::Silent silent_;
     platform::LogSink* previousSink_ = nullptr;
     core::SetupRecord setup_;
     platform::ManualClock* clock_ = nullptr;

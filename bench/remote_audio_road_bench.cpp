@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/record/setup_record.h"
 #include "core/threads.h"
 #include "core/try_mutex.h"
@@ -126,23 +127,6 @@ class MarkDetector {
     bool negative_ = false;
     std::array<bool, kMarks> heard_{};
 };
-
-class Silent final : public platform::LogSink {
-  public:
-    void write(platform::LogChannel, std::string_view) override {}
-};
-
-int freeLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 TimePoint plus(TimePoint origin, long frames) {
     return origin + std::chrono::duration_cast<platform::Clock::Duration>(
@@ -371,7 +355,7 @@ class AudioRoad {
         works.serMut = &serMut_;
         core::InitGlobalVar(works);
         works.Passphrase.set("bench");
-        works.TcpPort = static_cast<int16_t>(freeLoopbackPort());
+        works.TcpPort = static_cast<int16_t>(bench::freeLoopbackPort());
         works.qorParams[core::qorWord::AudioEnable] = 1;
         works.captureFrames = kChunkFrames;
         works.playbackFrames = kChunkFrames;
@@ -444,7 +428,7 @@ class AudioRoad {
         return mkdtemp(pattern.data());
     }
 
-    Silent silent_;
+    bench::Silent silent_;
     platform::LogSink* previousSink_ = nullptr;
     std::filesystem::path root_;
     std::unique_ptr<platform::SimPlatform> sim_;

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "bench_support.h"
 #include "core/record/setup_record.h"
 #include "core/threads.h"
 #include "core/works.h"
@@ -26,23 +27,6 @@
 // sees), and back to back (the headroom of the path).
 namespace {
 
-class Silent final : public platform::LogSink {
-  public:
-    void write(platform::LogChannel, std::string_view) override {}
-};
-
-int freeLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 // The server thread of a simulated station (its pauses cost no time) and a
 // client that has logged in and seen its first status record.
 class LoggedInClient {
@@ -56,7 +40,7 @@ class LoggedInClient {
         works.threads = &threads_;
         core::InitGlobalVar(works);
         works.Passphrase.set("bench");
-        works.TcpPort = static_cast<int16_t>(freeLoopbackPort());
+        works.TcpPort = static_cast<int16_t>(bench::freeLoopbackPort());
         works.running = 1;
         threads_.start(works, core::ThreadId::Wsocket, remote::Wsocket);
         remote_client::Endpoint endpoint;
@@ -97,7 +81,7 @@ class LoggedInClient {
 
     std::filesystem::path root_;
     std::unique_ptr<platform::SimPlatform> machine_;
-    Silent silent_;
+    bench::Silent silent_;
     platform::LogSink* previousSink_;
     core::SetupRecord setup_;
     core::ThreadSet threads_;
