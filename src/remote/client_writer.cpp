@@ -8,6 +8,7 @@
 
 #include "core/works.h"
 #include "platform/log.h"
+#include "remote/frame_builder.h"
 
 namespace remote {
 namespace {
@@ -56,7 +57,8 @@ ClientWriter::~ClientWriter() {
 
 void ClientWriter::run() {
     core::FrameQueue& queue = works_.clientFrames;
-    while (const std::optional<core::FrameQueue::Frame> frame = queue.pop()) {
+    while (std::optional<core::FrameQueue::Frame> frame = queue.pop()) {
+        if (works_.clientMasks != 0) shortestLengthForm(*frame);
         int error = 0;
         const Sent sent = sendWhole(queue, fd_, *frame, error);
         if (sent == Sent::Whole) continue;

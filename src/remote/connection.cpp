@@ -139,6 +139,7 @@ Login framePhase(core::Works& works, const Client& client) {
             isFirst = 2;
             if (!checkPassPhrase(works.Passphrase.get(), unmaskedText(frame))) return Login::Refused;
             restartRing(works);
+            works.clientMasks = frame.masked ? 1 : 0;
             works.clientFrames.admit();
             works.wsActive = 1;
             clock.sleepFor(milliseconds(1));
@@ -194,6 +195,7 @@ bool answerHandshake(const Client& client, const std::string& key) {
 }
 
 Login serveClient(core::Works& works, const Client& client) {
+    works.clientMasks = 0;
     auto writer = std::make_unique<ClientWriter>(works, client.fd);
     const Login login = framePhase(works, client);
     platform::logInfo("TCP exiting");

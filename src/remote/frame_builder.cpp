@@ -30,6 +30,14 @@ std::vector<uint8_t> longFrame(std::string_view code, std::span<const uint8_t> d
     return frame;
 }
 
+void shortestLengthForm(std::vector<uint8_t>& frame) {
+    if (frame.size() < 4 || frame[1] != kLong16) return;
+    const size_t length = static_cast<size_t>(frame[2]) << 8 | frame[3];
+    if (length > kShortLimit) return;
+    frame[1] = static_cast<uint8_t>(length);
+    frame.erase(frame.begin() + 2, frame.begin() + 4);
+}
+
 std::vector<std::vector<uint8_t>> shortFrames(std::string_view code, std::span<const uint8_t> data) {
     std::vector<std::vector<uint8_t>> frames;
     for (size_t offset = 0; offset < data.size(); offset += kShortData)

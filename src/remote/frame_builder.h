@@ -29,6 +29,10 @@ inline constexpr size_t kSpectrumChunk = 512;
 [[nodiscard]] std::vector<uint8_t> heartbeatFrame(uint32_t seconds, uint32_t microseconds,
                                                   std::span<const uint8_t> client);
 
+// A browser fails the connection on a length not in its shortest form: a
+// long frame that a short one could carry becomes that short frame.
+void shortestLengthForm(std::vector<uint8_t>& frame);
+
 void putBigEndian32(std::vector<uint8_t>& out, uint32_t value);
 
 }  // namespace remote

@@ -71,6 +71,7 @@ FrameRead readMaskedFrame(const ReadBytes& read, Frame& frame) {
     if (!text)
         for (size_t i = 0; i < count; ++i) bytes[payloadAt + i] ^= key[i % 4];
     frame.size = payloadAt + count;
+    frame.masked = true;
     return FrameRead::Complete;
 }
 
@@ -79,6 +80,7 @@ FrameRead readMaskedFrame(const ReadBytes& read, Frame& frame) {
 FrameRead readFrame(const ReadBytes& read, Frame& frame) {
     frame.bytes.fill(0);
     frame.size = 0;
+    frame.masked = false;
     uint8_t* bytes = frame.bytes.data();
     errno = 0;
     if (!readExactly(read, bytes, 4)) {

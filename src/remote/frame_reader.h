@@ -26,6 +26,8 @@ inline constexpr uint8_t kShortLimit = 125, kLong16 = 126, kLong64 = 127, kMaskB
 struct Frame {
     std::array<uint8_t, kFrameCapacity> bytes{};
     size_t size = 0;
+    // It came masked, as every frame of a browser does.
+    bool masked = false;
 };
 
 // Reads up to count bytes as read(2) does: the count, 0 at the end, or -1 with errno.

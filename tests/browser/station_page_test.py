@@ -121,12 +121,12 @@ class Station:
                 process.kill()
 
 
-def browser(profile):
+def browser(profile, extra_flags=()):
     options = webdriver.ChromeOptions()
     options.binary_location = CHROMIUM
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--hide-scrollbars", "--window-size=1400,1000", f"--user-data-dir={profile}"):
+                 "--hide-scrollbars", "--window-size=1400,1000", f"--user-data-dir={profile}", *extra_flags):
         options.add_argument(flag)
     return webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
 

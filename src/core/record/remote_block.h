@@ -27,6 +27,9 @@ inline constexpr int32_t kFailedCatSerial = 2;
 struct RemoteBlock {
     // 1 while the connected client is authenticated.
     std::atomic<int32_t> wsActive{0};
+    // 1 when the connected client logged in with a masked frame (a browser):
+    // frames to it carry their lengths in the shortest form, as browsers require.
+    std::atomic<uint8_t> clientMasks{0};
     // The frames on their way to the connected client. About three seconds of
     // raw sound, or many more of the rest: enough for the network's hiccups;
     // a client further behind is let go.

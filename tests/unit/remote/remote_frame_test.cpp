@@ -82,6 +82,7 @@ TEST(RemoteFrames, ABrowsersMaskedFrameReadsAsTheDialectsFrameOfTheSameContent) 
         remote::Frame fromBrowser, fromDialect;
         ASSERT_EQ(remote::readFrame(peer(test.masked, 3), fromBrowser), FrameRead::Complete) << test.name;
         ASSERT_EQ(remote::readFrame(peer(test.dialect), fromDialect), FrameRead::Complete) << test.name;
+        EXPECT_TRUE(fromBrowser.masked && !fromDialect.masked) << test.name;
         EXPECT_EQ(Bytes(fromBrowser.bytes.begin(), fromBrowser.bytes.begin() + fromBrowser.size),
                   Bytes(fromDialect.bytes.begin(), fromDialect.bytes.begin() + fromDialect.size))
             << test.name;
@@ -223,6 +224,21 @@ TEST(RemoteFrames, UnmasksTextWithItsKeyUpToTheFirstZero) {
         ASSERT_EQ(remote::readFrame(peer(bytes), frame), FrameRead::Complete);
         EXPECT_EQ(remote::unmaskedText(frame), test.text);
     }
+}
+
+TEST(RemoteFrames, ABrowserGetsLongFramesThatAShortOneCouldCarryAsThatShortOne) {
+    for (const size_t size : {0, 1, 123, 124, 900}) {
+        const Bytes data(size, 0x5a);
+        Bytes frame = remote::longFrame("SO", data);
+        remote::shortestLengthForm(frame);
+        EXPECT_EQ(frame,
+                  size <= remote::kShortData ? remote::shortFrame("SO", data) : remote::longFrame("SO", data))
+            << size;
+    }
+    Bytes heartbeat = remote::shortFrame("HB", Bytes(16, 1));
+    const Bytes before = heartbeat;
+    remote::shortestLengthForm(heartbeat);
+    EXPECT_EQ(heartbeat, before);
 }
 
 TEST(RemoteFrames, BuildsShortLongAndSplitFrames) {
