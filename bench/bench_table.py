@@ -147,8 +147,19 @@ IDLE_FIGURES = [
 ]
 ALWAYS_SHOWN = {"idle_cpu_percent", "idle_rss_kb", "radio_to_tune_word_ms", "bank_to_wire_ms"}
 
+# The idle station's shares beside BM_IdlePollFloor's: threads that only wake
+# at the rates the station's loops are bound to (its counter for each).
+FLOOR = "wakeups alone at the loops' fixed rates (% of one core)"
+FLOOR_COUNTERS = {
+    "idle_cpu_percent": "floor_percent",
+    "idle_thread_percent_GPIO": "panel_percent",
+    "idle_thread_percent_Linear": "link_percent",
+    "idle_thread_percent_timer": "tick_percent",
+}
 
-def idle_rows(keys):
+
+def idle_rows(keys, runs=None):
+    floor = (runs or {}).get("BM_IdlePollFloor")
     rows = []
     shown = set()
     for key, label, goal in IDLE_FIGURES:
@@ -157,7 +168,12 @@ def idle_rows(keys):
             rows.append((label, NOT_MEASURED, "—", "—", "—", goal))
         for k in matching:
             suffix = k[len(key):].lstrip("_.")
-            rows.append((label + (f", {suffix}" if suffix else ""), number(keys[k], 1), "—", "—", "—", goal))
+            anchor, anchor_value, anchor_ratio = "—", "—", "—"
+            if k in FLOOR_COUNTERS:
+                value = counter(floor, FLOOR_COUNTERS[k])
+                anchor, anchor_value, anchor_ratio = FLOOR, number(value), ratio(keys[k], value)
+            rows.append((label + (f", {suffix}" if suffix else ""), number(keys[k], 1), anchor, anchor_value,
+                         anchor_ratio, goal))
             shown.add(k)
     for k in sorted(set(keys) - shown):
         rows.append((k, number(keys[k], 2), "—", "—", "—", "—"))
@@ -185,7 +201,8 @@ def main(argv):
     keys = {}
     for path in args[1:]:
         keys.update(load_keys(path))
-    text = table(benchmark_rows(load_runs(args[0])) + idle_rows(keys))
+    runs = load_runs(args[0])
+    text = table(benchmark_rows(runs) + idle_rows(keys, runs))
     sys.stdout.write(text)
     if out:
         with open(out, "w") as target:

@@ -70,6 +70,11 @@ class Table(unittest.TestCase):
         self.assertEqual(row(rows, "Radio moves → tune word on the amplifier wire (ms)")[1], "not measured")
         self.assertEqual(row(rows, "Idle station, thread (% of one core), timer")[1], "0.9")
         self.assertEqual(row(rows, "bank_to_wire_commands")[1], "20.00")
+        self.assertEqual(row(rows, "Idle station, CPU (% of one core)")[3:5], ("not measured", "—"))
+        floor = {"BM_IdlePollFloor": {"floor_percent": 1.2, "tick_percent": 0.3}}
+        rows = bench_table.idle_rows(keys, floor)
+        self.assertEqual(row(rows, "Idle station, CPU (% of one core)")[2:5], (bench_table.FLOOR, "1.20", "1.50×"))
+        self.assertEqual(row(rows, "Idle station, thread (% of one core), timer")[3:5], ("0.30", "3.00×"))
         plain = bench_table.load_keys(self.write("old.log", "idle main screen: 0.95 s CPU in 20 s = 4.7 % of one "
                                                  "core\n\tMaximum resident set size (kbytes): 21372\n"))
         self.assertEqual(plain, {"idle_cpu_percent": 4.7, "idle_rss_kb": 21372.0})
