@@ -187,10 +187,6 @@ TEST_F(KeyDispatch, BankResetPastTheLastBankDeletesEveryBanksFiles) {
     EXPECT_EQ(works.screenState, ui::screen::BankTable);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(KeyDispatch, BankCopyMakesTheDestinationLoadLikeTheOrigin) {
     auto& files = works.platform->files();
     ASSERT_TRUE(files.save("/opt/set/antenna_b1.txt", "!817\n20m 14000000 14350000 1 2 0 1 2.5\n"));

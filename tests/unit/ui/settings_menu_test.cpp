@@ -75,19 +75,9 @@ TEST_F(SettingsMenu, ValueTexts) {
     };
     const std::vector<Case> cases{
         {MaxBanks, [](W& w) { w.MAXbank = 7; }, "7"},
-        {RxFilters,
-         [](W& w) {
-             w.menuIndex = RxFilters;
-             w.filterModify = 1;
-         },
-         "Modify"},
+        {RxFilters, [](W& w) { w.menuIndex = RxFilters, w.filterModify = 1; }, "Modify"},
         {RxFilters, [](W& w) { w.menuIndex = RxFilters; }, "Exit"},
-        {RxFilters,
-         [](W& w) {
-             w.menuIndex = RxFilters;
-             w.screenState = 1;
-         },
-         ""},
+        {RxFilters, [](W& w) { w.menuIndex = RxFilters, w.screenState = 1; }, ""},
         // The row under the first item while that item is edited.
         {RxFilters, [](W& w) { w.menuIndex = MaxBanks; }, ""},
         {UseMode, [](W& w) { w.useModeRemote = 1; }, "Remote"},
@@ -126,87 +116,44 @@ TEST_F(SettingsMenu, ValueTexts) {
     }
 }
 
+// Each step is a key (+ - < >) and the value text after it.
 TEST_F(SettingsMenu, EditRules) {
     struct Case {
         const char* name;
         int item;
         Set start;
-        std::vector<std::pair<int, const char*>> steps;  // edit code, value text after it
+        std::vector<std::string> steps;
     };
     const std::vector<Case> cases{
-        {"point div up",
-         PointDiv,
-         [](W& w) { w.plotPointDiv = 1; },
-         {{Plus, "2"}, {Plus, "5"}, {Plus, "10"}, {Plus, "20"}, {Plus, "20"}}},
-        {"point div down",
-         PointDiv,
-         [](W& w) { w.plotPointDiv = 20; },
-         {{Minus, "10"}, {Minus, "5"}, {Minus, "2"}, {Minus, "1"}, {Minus, "1"}}},
-        {"target swr off and on",
-         TargetSwr,
-         [](W& w) { w.SWRescAutoTune = 1.01f; },
-         {{Minus, "1.00"}, {Minus, "0.00"}, {Minus, "0.00"}, {Plus, "1.00"}}},
-        {"target swr at most 10",
-         TargetSwr,
-         [](W& w) { w.SWRescAutoTune = 9.99f; },
-         {{Plus, "10.00"}, {Plus, "10.00"}}},
-        {"banks low", MaxBanks, [](W& w) { w.MAXbank = 3; }, {{Minus, "2"}, {Minus, "2"}, {Plus, "3"}}},
-        {"banks high", MaxBanks, [](W& w) { w.MAXbank = 19; }, {{Plus, "20"}, {Plus, "20"}}},
-        {"screensaver wraps",
-         ScreensaverTimeout,
-         [](W& w) { w.SaveScreenIdx = 4; },
-         {{Plus, "1min"}, {Plus, "5min"}, {Minus, "1min"}}},
-        {"tune timeout",
-         AutoTuneTimeout,
-         [](W& w) { w.AutoTuneMaxCicli = 3; },
-         {{Minus, "5sec"}, {Minus, "5sec"}, {Plus, "10sec"}}},
-        {"tune timeout top",
-         AutoTuneTimeout,
-         [](W& w) { w.AutoTuneMaxCicli = 0; },
-         {{Plus, "25sec"}, {Minus, "20sec"}}},
-        {"long press low",
-         LongPressTime,
-         [](W& w) { w.TIME_LONG_PRESS = 0.4; },
-         {{Minus, "0.3sec"}, {Minus, "0.3sec"}, {Plus, "0.4sec"}}},
-        {"long press high",
-         LongPressTime,
-         [](W& w) { w.TIME_LONG_PRESS = 4.9; },
-         {{Plus, "5.0sec"}, {Plus, "5.0sec"}}},
-        {"release time",
-         PeakReleaseTime,
-         [](W& w) { w.TimerPeakSec = 4990; },
-         {{Plus, "5000ms"}, {Plus, "5000ms"}, {Minus, "4990ms"}}},
-        {"attenuator cycle",
-         ForceAttenuator,
-         [](W& w) { w.AttenuatorTune = 0; },
-         {{Plus, "2dB"}, {Minus, "3dB"}, {Right, "5dB"}, {Left, "0dB"}}},
-        {"view on tx", ViewOnTx, [](W& w) { w.viewTx = 5; }, {{Plus, "View 5"}, {Minus, "View 4"}}},
-        {"ref level",
-         RefLevel,
-         [](W& w) { w.plotRefLevel = 95; },
-         {{Plus, "100dBm"}, {Plus, "100dBm"}, {Minus, "90dBm"}}},
-        {"offset",
-         PlotOffset,
-         [](W& w) { w.plotOffset = 199.9; },
-         {{Plus, "200.00dBm"}, {Plus, "200.00dBm"}}},
-        {"alarm set point clamped",
+        {"point div up", PointDiv, [](W& w) { w.plotPointDiv = 1; }, {"+2", "+5", "+10", "+20", "+20"}},
+        {"point div down", PointDiv, [](W& w) { w.plotPointDiv = 20; }, {"-10", "-5", "-2", "-1", "-1"}},
+        {"swr off", TargetSwr, [](W& w) { w.SWRescAutoTune = 1.01f; }, {"-1.00", "-0.00", "-0.00", "+1.00"}},
+        {"target swr at most 10", TargetSwr, [](W& w) { w.SWRescAutoTune = 9.99f; }, {"+10.00", "+10.00"}},
+        {"banks low", MaxBanks, [](W& w) { w.MAXbank = 3; }, {"-2", "-2", "+3"}},
+        {"banks high", MaxBanks, [](W& w) { w.MAXbank = 19; }, {"+20", "+20"}},
+        {"saver wraps", ScreensaverTimeout, [](W& w) { w.SaveScreenIdx = 4; }, {"+1min", "+5min", "-1min"}},
+        {"tune timeout", AutoTuneTimeout, [](W& w) { w.AutoTuneMaxCicli = 3; }, {"-5sec", "-5sec", "+10sec"}},
+        {"tune timeout top", AutoTuneTimeout, [](W& w) { w.AutoTuneMaxCicli = 0; }, {"+25sec", "-20sec"}},
+        {"press lo", LongPressTime, [](W& w) { w.TIME_LONG_PRESS = 0.4; }, {"-0.3sec", "-0.3sec", "+0.4sec"}},
+        {"press hi", LongPressTime, [](W& w) { w.TIME_LONG_PRESS = 4.9; }, {"+5.0sec", "+5.0sec"}},
+        {"release", PeakReleaseTime, [](W& w) { w.TimerPeakSec = 4990; }, {"+5000ms", "+5000ms", "-4990ms"}},
+        {"attenuator", ForceAttenuator, [](W& w) { w.AttenuatorTune = 0; }, {"+2dB", "-3dB", ">5dB", "<0dB"}},
+        {"view on tx", ViewOnTx, [](W& w) { w.viewTx = 5; }, {"+View 5", "-View 4"}},
+        {"ref level", RefLevel, [](W& w) { w.plotRefLevel = 95; }, {"+100dBm", "+100dBm", "-90dBm"}},
+        {"offset", PlotOffset, [](W& w) { w.plotOffset = 199.9; }, {"+200.00dBm", "+200.00dBm"}},
+        {"alarm max",
          P1AlarmSetPoint,
          [](W& w) { w.MaxTemperature = 74.9f; },
-         {{Plus, "75.00°C"}, {Plus, "75.00°C"}, {Minus, "74.90°C"}}},
-        {"fan mode",
-         FanWorkMode,
-         [](W& w) { w.FANmode = 2; },
-         {{Plus, "Hi Perf"}, {Minus, "SSB"}, {Plus, "Hi Perf"}}},
+         {"+75.00°C", "+75.00°C", "-74.90°C"}},
+        {"fan mode", FanWorkMode, [](W& w) { w.FANmode = 2; }, {"+Hi Perf", "-SSB", "+Hi Perf"}},
         // The period never grows past the four digits it is sent and saved with.
-        {"period", FreqPeriod, [](W& w) { w.FreqPeriodTime = 20; }, {{Minus, "10ms"}, {Minus, "10ms"}}},
-        {"period top",
-         FreqPeriod,
-         [](W& w) { w.FreqPeriodTime = 9980; },
-         {{Plus, "9990ms"}, {Plus, "9990ms"}}},
-        {"two-state side keys", PowersUnit, [](W&) {}, {{Left, "dBm"}, {Right, "Watt"}}},
-        {"password not editable", RemotePassword, [](W& w) { w.Passphrase.set("AB"); }, {{Plus, "AB"}}},
-        {"atu keeps enable", AtuInstalled, [](W& w) { w.TUNEenabled = 1; }, {{Plus, "No"}, {Plus, "Yes"}}},
+        {"period", FreqPeriod, [](W& w) { w.FreqPeriodTime = 20; }, {"-10ms", "-10ms"}},
+        {"period top", FreqPeriod, [](W& w) { w.FreqPeriodTime = 9980; }, {"+9990ms", "+9990ms"}},
+        {"two-state side keys", PowersUnit, [](W&) {}, {"<dBm", ">Watt"}},
+        {"password not editable", RemotePassword, [](W& w) { w.Passphrase.set("AB"); }, {"+AB"}},
+        {"atu keeps enable", AtuInstalled, [](W& w) { w.TUNEenabled = 1; }, {"+No", "+Yes"}},
     };
+    const std::string keys = "-+<>";  // in the order of the edit codes from Minus
     for (const Case& c : cases) {
         TestStation fresh;
         core::Works& w = fresh.works;
@@ -214,8 +161,8 @@ TEST_F(SettingsMenu, EditRules) {
         c.start(w);
         w.menuIndex = c.item;
         for (size_t i = 0; i < c.steps.size(); ++i) {
-            ui::ModifyParameter(w, c.steps[i].first);
-            EXPECT_EQ(ui::LoadParameterMenu(w, c.item, 0), c.steps[i].second) << c.name << ", step " << i;
+            ui::ModifyParameter(w, Minus + static_cast<int>(keys.find(c.steps[i][0])));
+            EXPECT_EQ(ui::LoadParameterMenu(w, c.item, 0), c.steps[i].substr(1)) << c.name << ", step " << i;
         }
     }
 }
@@ -229,31 +176,24 @@ TEST_F(SettingsMenu, AtuInstalledKeepsTheTuneEnableAndFitsTheFile) {
     EXPECT_NE(setupFile().find("TUNEenabled: -1\n"), std::string::npos);
 }
 
+// Whether a held key steps the item on.
 TEST_F(SettingsMenu, RepeatResults) {
-    struct Case {
-        int item, editCode, repeat;
-    };
-    const std::vector<Case> cases{
-        {PeakReleaseTime, Plus, 1},
-        {TargetSwr, Minus, 1},
-        {RefLevel, Plus, 1},
-        {RefPosition, Minus, 1},
-        {PointDiv, Plus, 1},
-        {PlotOffset, Plus, 1},
-        {P1AlarmSetPoint, Plus, 1},
-        {P2AlarmSetPoint, Minus, 1},
-        {FreqPeriod, Plus, 1},
-        {MaxBanks, Plus, 0},
-        {LongPressTime, Plus, 0},
-        {ScreensaverTimeout, Plus, 0},
-        {Ip, Plus, 0},
-        {RefLevel, Left, 0},
-        {PointDiv, Enter, 0},
-    };
-    for (const Case& c : cases) EXPECT_EQ(press(c.item, c.editCode), c.repeat) << ui::menuPar[c.item].label;
+    for (int item : {PeakReleaseTime, RefLevel, PointDiv, PlotOffset, P1AlarmSetPoint, FreqPeriod})
+        EXPECT_EQ(press(item, Plus), 1) << ui::menuPar[item].label;
+    for (int item : {TargetSwr, RefPosition, P2AlarmSetPoint})
+        EXPECT_EQ(press(item, Minus), 1) << ui::menuPar[item].label;
+    for (int item : {MaxBanks, LongPressTime, ScreensaverTimeout, Ip})
+        EXPECT_EQ(press(item, Plus), 0) << ui::menuPar[item].label;
+    EXPECT_EQ(press(RefLevel, Left), 0);
+    EXPECT_EQ(press(PointDiv, Enter), 0);
 }
 
+// The side keys of other items neither step nor save.
 TEST_F(SettingsMenu, EnterAndOneSidedSideKeysSaveTheSetup) {
+    works.SWRescAutoTune = 2.0f;
+    press(TargetSwr, Right);
+    EXPECT_EQ(value(TargetSwr), "2.00");
+    EXPECT_TRUE(setupFile().empty());
     struct Case {
         int item, editCode;
         Set set;
@@ -272,13 +212,6 @@ TEST_F(SettingsMenu, EnterAndOneSidedSideKeysSaveTheSetup) {
         EXPECT_NE(setupFile().find(c.line), std::string::npos) << c.line;
     }
     EXPECT_TRUE(queued(core::cmd::FrequencySensor));
-}
-
-TEST_F(SettingsMenu, SideKeysOfOtherItemsNeitherStepNorSave) {
-    works.SWRescAutoTune = 2.0f;
-    press(TargetSwr, Right);
-    EXPECT_EQ(value(TargetSwr), "2.00");
-    EXPECT_TRUE(setupFile().empty());
 }
 
 TEST_F(SettingsMenu, FanModeEnterForcesTheFanCommand) {
@@ -321,15 +254,12 @@ TEST_F(SettingsMenu, AdvancedDefaultOnlyWhenArmedThenReboots) {
     EXPECT_NE(setupFile().find("SaveScreenIdx: 4\n"), std::string::npos);
 }
 
-TEST_F(SettingsMenu, TurnOffHardwareOnlyWhenSwitchedOn) {
+TEST_F(SettingsMenu, TurnOffHardwareAndRemoteServiceActOnlyWhenSwitchedOn) {
     press(TurnOffHardware, Enter);
     EXPECT_EQ(works.tempflag_processextREMLOCOFF, 0);
     press(TurnOffHardware, Plus);
     press(TurnOffHardware, Enter);
     EXPECT_EQ(works.tempflag_processextREMLOCOFF, 133);
-}
-
-TEST_F(SettingsMenu, RemoteServiceStartsTheShellOnlyWhenOn) {
     press(RemoteService, Enter);
     EXPECT_TRUE(station.actions().empty());
     press(RemoteService, Plus);
@@ -407,6 +337,7 @@ class RemoteChecks final : public core::Services {
 };
 
 TEST_F(SettingsMenu, UseModeTowardRemote) {
+    namespace err = core::err;
     struct Case {
         const char* name;
         int found, audio;
@@ -415,18 +346,12 @@ TEST_F(SettingsMenu, UseModeTowardRemote) {
         bool remote;
     };
     const std::vector<Case> cases{
-        {"no auxiliary link", 0, 1, '0', '0', {core::err::QorModeOff}, false},
+        {"no auxiliary link", 0, 1, '0', '0', {err::QorModeOff}, false},
         {"all present", 0, 1, '1', '0', {}, true},
         {"USB spectrum enabled", 0, 0, '0', '1', {}, true},
-        {"CAT silent", 2, 1, '1', '0', {core::err::RemoteCat}, false},
-        {"no transceiver, no audio",
-         1,
-         0,
-         '0',
-         '0',
-         {core::err::RemoteUsb, core::err::AudioNotFound, core::err::QorModeOff},
-         false},
-        {"audio missing", 3, 0, '1', '0', {core::err::AudioRead, core::err::AudioNotFound}, false},
+        {"CAT silent", 2, 1, '1', '0', {err::RemoteCat}, false},
+        {"no radio, no audio", 1, 0, '0', '0', {err::RemoteUsb, err::AudioNotFound, err::QorModeOff}, false},
+        {"audio missing", 3, 0, '1', '0', {err::AudioRead, err::AudioNotFound}, false},
     };
     for (const Case& c : cases) {
         TestStation fresh;
@@ -505,10 +430,6 @@ TEST_F(SettingsMenu, AddressOctets) {
     EXPECT_EQ(value(Ip), "255.0.0.255");
 }
 
-}  // namespace
-
-namespace {
-
 using testing_support::makeFrame;
 using testing_support::Pixel;
 using testing_support::pixelAt;
@@ -527,18 +448,10 @@ TEST(SettingsMenuDrawing, MenuBandStatusBarAndFirmwarePage) {
         {"editor, lower rows", [](W& w) { w.screenState = 2; }, 350, kDark},
         {"above the band", [](W& w) { w.screenState = 1; }, 284, kNone},
         {"shifted under the status page",
-         [](W& w) {
-             w.screenState = 1;
-             w.pageFlags = core::pageFlags::StatusPage;
-         },
-         370, kMid},
+         [](W& w) { w.screenState = 1, w.pageFlags = core::pageFlags::StatusPage; }, 370, kMid},
         {"main screen: status bar", [](W&) {}, 278, kBox},
         {"firmware update hides the rest",
-         [](W& w) {
-             w.screenState = 1;
-             w.serviceFlags = core::serviceFlags::FirmwareUpdating;
-         },
-         320, kNone},
+         [](W& w) { w.screenState = 1, w.serviceFlags = core::serviceFlags::FirmwareUpdating; }, 320, kNone},
     };
     for (const Case& c : cases) {
         TestStation station;
