@@ -118,15 +118,13 @@ TEST_F(MainLoop, ScreenSaverStartsAfterTheIdleTimeAndAKeyRestoresTheWindow) {
     EXPECT_EQ(works.imageName.get(), "start120");
 }
 
-TEST_F(MainLoop, TheSixtyMinuteScreenSaverStartsToo) {
+TEST_F(MainLoop, TheSixtyMinuteScreenSaverStartsTooAndTransmittingOrAFrequencyChangeStopsIt) {
     works.SaveScreenIdx = 4;
     ui::timerTick(works, kNow + 59 * 60);
     EXPECT_EQ(works.screenSaverOn, 0);
     ui::timerTick(works, kNow + 60 * 60);
     EXPECT_EQ(works.screenSaverOn, 1);
-}
 
-TEST_F(MainLoop, TransmittingOrAFrequencyChangeStopsTheScreenSaver) {
     works.screenSaverOn = 1;
     works.ampStatus3 = core::ampStatus3::Keyed;
     ui::timerTick(works, kNow + 600);
@@ -211,6 +209,12 @@ TEST_F(MainLoop, GenericModeTakesTheAmplifierFrequencyWithoutTheFrequencyCommand
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.lastFrequency, 3650000);
     EXPECT_EQ(queued(), (std::vector<int32_t>{core::cmd::Thresholds}));
+
+    works.fb = nullptr;  // the loop runs without a display too
+    works.ampFrequency = 7050000;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.lastFrequency, 7050000);
+    EXPECT_FALSE(works.clockText.get().empty());
 }
 
 TEST_F(MainLoop, NoBandChangeWhileTheAmplifierTransmits) {
@@ -223,14 +227,6 @@ TEST_F(MainLoop, NoBandChangeWhileTheAmplifierTransmits) {
     works.ampStatus = 0;
     ui::timerTick(works, kNow);
     EXPECT_EQ(works.lastFrequency, 21100000);
-}
-
-TEST_F(MainLoop, DismissedFailureReturnsToTheMainScreen) {
-    works.failedThread = -1;
-    works.screenState = 3;
-    ui::timerTick(works, kNow);
-    EXPECT_EQ(works.failedThread, 0);
-    EXPECT_EQ(works.screenState, 0);
 }
 
 TEST_F(MainLoop, RedrawRequestReloadsTheWindowOnceAndLeavesTheSerialLinkToTheTransceiver) {
@@ -248,7 +244,12 @@ TEST_F(MainLoop, RedrawRequestReloadsTheWindowOnceAndLeavesTheSerialLinkToTheTra
     EXPECT_EQ(station.setup.enaser, '1');
 }
 
-TEST_F(MainLoop, EscFromStatusClosesOnlyTheStatusPage) {
+TEST_F(MainLoop, ADismissedFailureReturnsToTheMainScreenAndEscClosesOnlyTheStatusPage) {
+    works.failedThread = -1;
+    works.screenState = 3;
+    ui::timerTick(works, kNow);
+    EXPECT_EQ(works.failedThread, 0);
+    EXPECT_EQ(works.screenState, 0);
     works.pageFlags = core::pageFlags::BankTable;
     EXPECT_EQ(ui::EscFromStatus(works), 0);
     works.pageFlags = core::pageFlags::BankTable | core::pageFlags::StatusPage;
@@ -265,14 +266,6 @@ TEST_F(MainLoop, ClockTextChangesAtMostOncePerSecond) {
     EXPECT_EQ(works.clockText.get(), "kept");
     ui::ReadDataOra(works, kNow + 1);
     EXPECT_NE(works.clockText.get(), "kept");
-}
-
-TEST_F(MainLoop, TheLoopRunsWithoutADisplay) {
-    works.fb = nullptr;
-    works.ampFrequency = 7050000;
-    ui::timerTick(works, kNow);
-    EXPECT_EQ(works.lastFrequency, 7050000);
-    EXPECT_FALSE(works.clockText.get().empty());
 }
 
 TEST_F(MainLoop, APanelTuneWhoseCarrierNeverComesIsAborted) {
@@ -336,22 +329,18 @@ TEST_F(MainLoop, APanelTuneWhoseFirstCommandsNeverGoOutIsAborted) {
     EXPECT_FALSE(works.tuneTxState & core::tuneTxState::PanelTune);
 }
 
-TEST(TimerAges, RetryDelayCountsDownToZero) {
-    TestStation station;
-    ui::TimerAges ages;
-    station.works.retryDelay = 100;
-    ui::ageTimers(station.works, 40, ages);
-    EXPECT_EQ(station.works.retryDelay, 60);
-    ui::ageTimers(station.works, 70, ages);
-    EXPECT_EQ(station.works.retryDelay, 0);
-    ui::ageTimers(station.works, 70, ages);
-    EXPECT_EQ(station.works.retryDelay, 0);
-}
-
-TEST(TimerAges, TemperatureLogLineEveryFiveSecondsWhileLogging) {
+TEST(TimerAges, RetryDelayCountsDownToZeroAndTheTemperatureLogGetsALineEveryFiveSeconds) {
     TestStation station;
     core::Works& works = station.works;
     ui::TimerAges ages;
+    works.retryDelay = 100;
+    ui::ageTimers(works, 40, ages);
+    EXPECT_EQ(works.retryDelay, 60);
+    ui::ageTimers(works, 70, ages);
+    EXPECT_EQ(works.retryDelay, 0);
+    ui::ageTimers(works, 70, ages);
+    EXPECT_EQ(works.retryDelay, 0);
+
     const std::filesystem::path log = station.path("/opt/set/LOGtemp.txt");
     works.EnableLOGTemp = 1;
     ui::ageTimers(works, 6000, ages);  // logging has not started: no time counted

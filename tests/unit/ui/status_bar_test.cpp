@@ -42,7 +42,7 @@ TEST(StatusBar, TopRowTexts) {
     EXPECT_TRUE(texts.remoteStopped);
 }
 
-TEST(StatusBar, BandIsTheLastAntennaRowHoldingTheFrequency) {
+TEST(StatusBar, BandIsTheLastAntennaRowHoldingTheFrequencyAndNamedUnlessNoAmplifierThere) {
     TestStation station;
     core::Works& works = station.works;
     tuner::InitTabAntenna(works, 0);
@@ -53,9 +53,7 @@ TEST(StatusBar, BandIsTheLastAntennaRowHoldingTheFrequency) {
     station.antennaRows()[6].start = 14000000;  // "17m" now overlaps "20m"
     works.frequency = 14070000;
     EXPECT_EQ(ui::statusBarTexts(works).top[2], "Band:17m");
-}
 
-TEST(StatusBar, BandNames) {
     EXPECT_EQ(ui::bandText(14070000, "20m"), "Band:20m");
     EXPECT_EQ(ui::bandText(14070000, ""), "Band:---");
     EXPECT_EQ(ui::bandText(26000000, "CB"), "NOPA");
