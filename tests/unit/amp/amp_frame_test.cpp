@@ -6,13 +6,11 @@
 
 namespace {
 
-TEST(AmpFrame, Crc8MaximCheckValueAndTheStatusPollOnTheWire) {
+TEST(AmpFrame, Crc8MaximCheckValueTheStatusPollOnTheWireAndUpperCaseReplies) {
     EXPECT_EQ(amp::crc8("123456789"), 0xA1);
     EXPECT_EQ(amp::crc8(""), 0);
     EXPECT_EQ(amp::encodeFrame("ST;"), "4dST;");
-}
-
-TEST(AmpFrame, RepliesNeedUpperCaseChecksums) {
+    // Replies need upper-case checksums.
     EXPECT_EQ(amp::checkFrame("4DST;").status, amp::FrameStatus::Good);
     EXPECT_EQ(amp::checkFrame("4DST;").payload, "ST;");
     EXPECT_EQ(amp::checkFrame("4dST;").status, amp::FrameStatus::BadCrc);
@@ -95,12 +93,10 @@ TEST_F(CommandTextTest, FixedPayloadsAndLetters) {
         EXPECT_FALSE(amp::commandText(works, notACommand));
 }
 
-TEST_F(CommandTextTest, AttenuatorTextsCarryThePadBits) {
+TEST_F(CommandTextTest, AttenuatorTextsCarryThePadBitsAndGeneralSettingsTheGenericModeBit) {
     const char* texts[] = {"AT00;", "AT01;", "AT10;", "AT11;"};
     for (int pads = 0; pads < 4; ++pads) EXPECT_STREQ(amp::attenuatorText(pads), texts[pads]);
-}
-
-TEST_F(CommandTextTest, GeneralSettingsCarryTheGenericModeBit) {
+    // The general settings carry the generic mode bit.
     EXPECT_EQ(amp::generalSettingsFor("0000000000", 0), "0200000000");
     EXPECT_EQ(amp::generalSettingsFor("0300000000", 1), "0100000000");
     EXPECT_EQ(amp::generalSettingsFor("0300000000", 0), "0300000000");

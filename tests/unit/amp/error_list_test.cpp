@@ -64,16 +64,8 @@ TEST_F(ErrorListTest, DeletingKeepsTheOrderAndNeverRemovesTheUnopenedAuxiliaryPo
     EXPECT_EQ(core::ExistError(works, err::QorModeOff), 0);
 }
 
-TEST_F(ErrorListTest, OnlyTemperatureErrorsDoNotCountAsErrors) {
+TEST_F(ErrorListTest, TemperatureErrorsAloneAreNoErrorsAndLeaveTheErrorKeyItsAction) {
     EXPECT_EQ(core::ExistAnError(works), -1);
-    AddErrore(works, err::Temp1Alarm);
-    AddErrore(works, err::Temp2Warning);
-    EXPECT_FALSE(core::VerifyError(works));
-    AddErrore(works, err::Communication);
-    EXPECT_TRUE(core::VerifyError(works));
-}
-
-TEST_F(ErrorListTest, ErrorKeyWithNoneOrOnlyTemperatureAlarmsLeavesTheKeyItsAction) {
     EXPECT_EQ(amp::GPIO_Errori(works), 0);
     AddErrore(works, err::Temp1Alarm);
     AddErrore(works, err::Temp2Alarm);
@@ -82,6 +74,10 @@ TEST_F(ErrorListTest, ErrorKeyWithNoneOrOnlyTemperatureAlarmsLeavesTheKeyItsActi
     EXPECT_EQ(codes(), (std::vector<int32_t>{err::Temp1Alarm, err::Temp2Alarm}));
     EXPECT_TRUE(queued().empty());
     EXPECT_TRUE(station.log.contains("----------> 2- ERRORI!!\n"));
+    AddErrore(works, err::Temp2Warning);
+    EXPECT_FALSE(core::VerifyError(works));
+    AddErrore(works, err::Communication);
+    EXPECT_TRUE(core::VerifyError(works));
 }
 
 TEST_F(ErrorListTest, ErrorKeyOnATrippedProtectionQueuesTheResetInOrder) {

@@ -68,7 +68,7 @@ TEST(FanTable, MissingFilesFallBackToTheDefaultAndToTableZeroAndFileRowsReplaceI
     EXPECT_TRUE(station.log.contains("->t:60.00: 90 \n"));
 }
 
-TEST(FanControl, SpeedFollowsTheRowOfTheHigherTemperature) {
+TEST(FanControl, SpeedFollowsTheRowOfTheHigherTemperatureAndFallsOnlyAfterTheHysteresis) {
     FanStation station;
     station.works.fanSpeedActive = 0;
     EXPECT_EQ(station.runAt(40.0f), 70);
@@ -78,10 +78,8 @@ TEST(FanControl, SpeedFollowsTheRowOfTheHigherTemperature) {
     EXPECT_EQ(station.runAt(20.0f, 44.0f), 70);
     EXPECT_EQ(amp::SearchTemperatureFromVentola(80, station.works.fanTable[0]), 50.0f);
     EXPECT_EQ(amp::SearchTemperatureFromVentola(55, station.works.fanTable[0]), 0.0f);
-}
 
-TEST(FanControl, SpeedFallsOnlyAfterTheHysteresis) {
-    FanStation station;
+    // The speed falls only after the hysteresis.
     auto& works = station.works;
     works.fanSpeedActive = 0;
     ASSERT_EQ(station.runAt(55.0f), 100);

@@ -94,7 +94,12 @@ TEST_F(FilterTable, SavedFileStartsWithTheHeaderAndReadsBackTheSameTable) {
     EXPECT_EQ(config::filterRowsOf(text)[0].Fstart, rows[0].Fstart);
 }
 
-TEST_F(FilterTable, LoadReadsTheFirstEightDataLinesInAnyBase) {
+TEST_F(FilterTable, AMissingFileDisablesEveryFilterAndLoadReadsTheFirstEightDataLinesInAnyBase) {
+    setRows(rowsOf({{0, 54000000, 1}}));
+    config::LoadTabFiltri(works);
+    EXPECT_EQ(works.filterTable.with([](const core::FilterRows& table) { return table; })[0].enabled, 0);
+    EXPECT_TRUE(station.log.contains("Filter File not FOUND!!"));
+
     std::string text = ";comment\n0x10 010 1\r\n";
     for (int line = 2; line <= 10; ++line)
         text += std::to_string(line) + " " + std::to_string(line * 10) + " 1\n";
@@ -133,13 +138,6 @@ TEST_F(FilterTable, BlankLinesAreNoRows) {
     ASSERT_EQ(config::ListFile_Filter(works), 0);
     EXPECT_EQ(config::VeryfyFilterFileUSB(works), 0);
     EXPECT_FALSE(station.log.contains("!ERR USB Filter"));
-}
-
-TEST_F(FilterTable, MissingFileLeavesEveryFilterDisabled) {
-    setRows(rowsOf({{0, 54000000, 1}}));
-    config::LoadTabFiltri(works);
-    EXPECT_EQ(works.filterTable.with([](const core::FilterRows& table) { return table; })[0].enabled, 0);
-    EXPECT_TRUE(station.log.contains("Filter File not FOUND!!"));
 }
 
 TEST_F(FilterTable, UsbListHoldsTheFirstSixteenTextFiles) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "amp/measurements.h"
+#include "amp/reply_match.h"
 #include "core/amp_commands.h"
 #include "core/error_codes.h"
 #include "core/errors.h"
@@ -72,7 +73,7 @@ class ReplyDecoderTest : public ::testing::Test {
     core::Works& works = station.works;
 };
 
-TEST_F(ReplyDecoderTest, StatusReplyFillsTheMeasurements) {
+TEST_F(ReplyDecoderTest, StatusReplyFillsTheMeasurementsWithoutNegativeReflection) {
     decode(Status{
         .powerIn = 300, .forward = 2000, .reflected = 500, .current = 1234, .sensor2 = 1000, .status3 = '8'});
 
@@ -89,9 +90,8 @@ TEST_F(ReplyDecoderTest, StatusReplyFillsTheMeasurements) {
     EXPECT_FLOAT_EQ(works.temperature1, amp::CalcolaTemp(2048));
     EXPECT_NEAR(works.temperature2, 53.3f, 0.1f);
     EXPECT_EQ(works.linearProcessStatus, cmd::FrequencyPoll);  // idle link: the frequency poll follows
-}
 
-TEST_F(ReplyDecoderTest, ReflectedPowerBelowItsCorrectionIsZero) {
+    // Reflected power below its correction is zero.
     decode(Status{.forward = 2000});
     EXPECT_FLOAT_EQ(works.powerRefl, 0.0f);
     EXPECT_FLOAT_EQ(works.swr, 1.0f);
@@ -290,7 +290,7 @@ TEST_F(ReplyDecoderTest, GeneralSettings) {
     EXPECT_TRUE(logged("Impostazioni Generali : 01234 (GS01234;)\n"));
 }
 
-TEST_F(ReplyDecoderTest, AntennaAttenuatorByPassVersionAndClearProtectionsReplies) {
+TEST_F(ReplyDecoderTest, AntennaAttenuatorByPassVersionAndClearProtectionsRepliesAndTheAntennasRange) {
     decode("SA2;");
     EXPECT_EQ(works.NumAntenna, 1);
     works.carrierControl = core::carrierControl::AntennaInputCleared;
@@ -312,9 +312,8 @@ TEST_F(ReplyDecoderTest, AntennaAttenuatorByPassVersionAndClearProtectionsReplie
     decode("CP;");
     EXPECT_EQ(works.errorsHeld, 0) << "clearing the protections starts recording errors";
     EXPECT_EQ(works.retryTotal, 0);
-}
 
-TEST_F(ReplyDecoderTest, AntennaOutsideTheSetupRangeIsRefused) {
+    // An antenna outside the setup's range is refused.
     decode("SA4;");
     EXPECT_EQ(works.NumAntenna, 3);
     EXPECT_EQ(works.retryTotal, 0);
@@ -324,7 +323,7 @@ TEST_F(ReplyDecoderTest, AntennaOutsideTheSetupRangeIsRefused) {
     EXPECT_EQ(works.retryTotal, 2);
 }
 
-TEST_F(ReplyDecoderTest, EepromIdentityPages) {
+TEST_F(ReplyDecoderTest, EepromIdentityPagesAndTheirRetries) {
     decode("ER0000" + hexBytes("SN-2024-0042", 32) + ";");
     EXPECT_EQ(works.serialNumber.get(), "SN-2024-0042");
     decode("ER0001" + hexBytes("Example Radio Works", 32) + ";");
@@ -337,6 +336,15 @@ TEST_F(ReplyDecoderTest, EepromIdentityPages) {
     decode("ER0002" + hexBytes(std::string("10") + "1.03", 8) + ";");
     EXPECT_EQ(works.number_ofStep_meter_FWD, 60);
     EXPECT_EQ(works.retryTotal, 0);
+
+    // An incomplete or non-hex page is asked again.
+    works.serialNumber.set("kept");
+    decode("ER0000" + hexBytes("SN", 31) + ";");
+    std::string nonHex = "ER0000" + hexBytes("SN", 32) + ";";
+    nonHex[6] = 'G';
+    decode(nonHex);
+    EXPECT_EQ(works.serialNumber.get(), "kept");
+    EXPECT_EQ(works.retryTotal, 2);
 }
 
 TEST_F(ReplyDecoderTest, EepromMultiplierOnlyInsideItsRange) {
@@ -354,14 +362,20 @@ TEST_F(ReplyDecoderTest, EepromMultiplierOnlyInsideItsRange) {
     EXPECT_TRUE(logged("EE3: 1.000500000 (1.000500000 , ER0003"));
 }
 
-TEST_F(ReplyDecoderTest, IncompleteOrNonHexEepromPageIsRetried) {
-    works.serialNumber.set("kept");
-    decode("ER0000" + hexBytes("SN", 31) + ";");
-    std::string nonHex = "ER0000" + hexBytes("SN", 32) + ";";
-    nonHex[6] = 'G';
-    decode(nonHex);
-    EXPECT_EQ(works.serialNumber.get(), "kept");
-    EXPECT_EQ(works.retryTotal, 2);
+TEST(ReplyMatch, AReplyBelongsToTheCommandItAnswers) {
+    struct Case {
+        const char* letters;
+        int32_t code;
+        const char* reply;
+        bool belongs;
+    };
+    const Case cases[] = {
+        {"ST", 1, "ST0000;", true},       {"FM", 8, "ST0000;", false}, {"SF", 12, "FS;", true},
+        {"SF", 12, "SF;", false},         {"SF", 28, "SF;", true},     {"ER", 43, "ER00033100;", true},
+        {"ER", 43, "ER00023100;", false}, {"MR", 32, "MR0;", true},    {"FN", 23, "??&;", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(amp::replyBelongsTo(c.letters, c.code, c.reply), c.belongs) << c.reply;
 }
 
 }  // namespace

@@ -187,7 +187,7 @@ TEST(TemperatureLog, HeaderThenOneLinePerCall) {
     EXPECT_FALSE(std::filesystem::exists(station.path(amp::kTempLogPath)));
 }
 
-TEST(TemperatureLog, ReadOnlyRemountFollowsAFailedOpen) {
+TEST(TemperatureLog, ReadOnlyRemountFollowsAFailedOpenAndNothingIsWrittenWithoutTheReadWriteOne) {
     TestStation station;
     std::filesystem::create_directory(station.path(amp::kTempLogPath));
     amp::LogTempFunction(station.works, 0);
@@ -195,10 +195,8 @@ TEST(TemperatureLog, ReadOnlyRemountFollowsAFailedOpen) {
                                                             SystemAction::RemountSettingsReadOnly}));
     EXPECT_TRUE(station.system().settingsReadOnly());
     EXPECT_FALSE(station.log.lines(LogChannel::Error).empty());
-}
 
-TEST(TemperatureLog, NothingWrittenWithoutTheReadWriteRemount) {
-    TestStation station;
+    std::filesystem::remove(station.path(amp::kTempLogPath));
     station.system().failAction(SystemAction::RemountSettingsReadWrite, 32);
     amp::LogTempFunction(station.works, 0);
     EXPECT_FALSE(std::filesystem::exists(station.path(amp::kTempLogPath)));
