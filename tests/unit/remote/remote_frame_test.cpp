@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "remote/frame_builder.h"
 #include "remote/frame_reader.h"
+#include "sim/remote/remote_client.h"
 #include "test_station.h"
 
 namespace {
@@ -100,94 +102,48 @@ TEST(RemoteFrames, ReadsTheThreeLengthFormsAndRefusesWhatTheBufferCannotHold) {
         const char* name;
         Bytes bytes;
         FrameRead result;
-        size_t size;  // of the frame read
-        MessageForm form;
-        std::string code;
-        size_t data;
+        size_t size = 0;                        // of the frame read
+        MessageForm form = MessageForm::Other;  // of the message in it
+        std::string code{};
+        size_t data = 0;
     };
+    using enum FrameRead;
+    using enum MessageForm;
     const Case cases[] = {
-        {"short binary", concat({{0x82, 10, 'H', 'B'}, filled(8, 7)}), FrameRead::Complete, 12,
-         MessageForm::ShortBinary, "HB", 8},
-        {"short binary of code only",
-         {0x82, 2, 'S', 'T'},
-         FrameRead::Complete,
-         4,
-         MessageForm::ShortBinary,
-         "ST",
-         0},
-        {"short text carries a mask key", concat({{0x81, 3, 1, 2, 3, 4}, filled(3, 'x')}),
-         FrameRead::Complete, 9, MessageForm::Text, "", 3},
-        {"empty text frame", {0x81, 0, 0, 0, 0, 0}, FrameRead::Complete, 6, MessageForm::Text, "", 0},
-        {"long binary", concat({{0x82, 126, 0x02, 0x58, 'S', 'O'}, filled(598, 1)}), FrameRead::Complete, 604,
-         MessageForm::LongBinary, "SO", 598},
+        {"short binary", concat({{0x82, 10, 'H', 'B'}, filled(8, 7)}), Complete, 12, ShortBinary, "HB", 8},
+        {"short binary of code only", {0x82, 2, 'S', 'T'}, Complete, 4, ShortBinary, "ST"},
+        {"short text carries a mask key", concat({{0x81, 3, 1, 2, 3, 4}, filled(3, 'x')}), Complete, 9, Text,
+         "", 3},
+        {"empty text frame", {0x81, 0, 0, 0, 0, 0}, Complete, 6, Text},
+        {"long binary", concat({{0x82, 126, 0x02, 0x58, 'S', 'O'}, filled(598, 1)}), Complete, 604,
+         LongBinary, "SO", 598},
         {"long binary filling the buffer", concat({{0x82, 126, 0x03, 0xFC, 'S', 'O'}, filled(1018, 1)}),
-         FrameRead::Complete, 1024, MessageForm::LongBinary, "SO", 1018},
-        {"long binary one over the buffer", concat({{0x82, 126, 0x03, 0xFD, 'S', 'O'}, filled(1019, 1)}),
-         FrameRead::Refused, 0, MessageForm::Other, "", 0},
-        {"32-bit length", concat({{0x82, 127, 0, 0, 0, 10, 'S', 'O'}, filled(8, 1)}), FrameRead::Complete, 14,
-         MessageForm::Other, "", 0},
-        {"32-bit length over the buffer", concat({{0x82, 127, 0, 1, 0, 0, 'S', 'O'}, filled(2000, 1)}),
-         FrameRead::Refused, 0, MessageForm::Other, "", 0},
-        {"32-bit length shorter than a code",
-         {0x82, 127, 0, 0, 0, 1, 'S'},
-         FrameRead::Refused,
-         0,
-         MessageForm::Other,
-         "",
-         0},
-        {"short binary shorter than a code",
-         {0x82, 1, 'S', 0x82},
-         FrameRead::Refused,
-         0,
-         MessageForm::Other,
-         "",
-         0},
-        {"cut short in the header", {0x82, 10, 'H'}, FrameRead::Ended, 0, MessageForm::Other, "", 0},
-        {"cut short in the body", {0x82, 10, 'H', 'B', 1, 2}, FrameRead::Ended, 0, MessageForm::Other, "", 0},
-        {"cut short in the long body",
-         {0x82, 126, 0, 20, 'S', 'O', 1},
-         FrameRead::Ended,
-         0,
-         MessageForm::Other,
-         "",
-         0},
-        {"another frame type", {0x88, 2, 'X', 'Y'}, FrameRead::Complete, 4, MessageForm::Other, "", 0},
+         Complete, 1024, LongBinary, "SO", 1018},
+        {"long binary over the buffer", concat({{0x82, 126, 0x03, 0xFD, 'S', 'O'}, filled(1019, 1)}),
+         Refused},
+        {"32-bit length", concat({{0x82, 127, 0, 0, 0, 10, 'S', 'O'}, filled(8, 1)}), Complete, 14},
+        {"32-bit over the buffer", concat({{0x82, 127, 0, 1, 0, 0, 'S', 'O'}, filled(2000, 1)}), Refused},
+        {"32-bit length shorter than a code", {0x82, 127, 0, 0, 0, 1, 'S'}, Refused},
+        {"short binary shorter than a code", {0x82, 1, 'S', 0x82}, Refused},
+        {"cut short in the header", {0x82, 10, 'H'}, Ended},
+        {"cut short in the body", {0x82, 10, 'H', 'B', 1, 2}, Ended},
+        {"cut short in the long body", {0x82, 126, 0, 20, 'S', 'O', 1}, Ended},
+        {"another frame type", {0x88, 2, 'X', 'Y'}, Complete, 4},
         {"masked binary filling the buffer", browserFrame(0x82, concat({{'S', 'O'}, filled(1018, 1)})),
-         FrameRead::Complete, 1024, MessageForm::LongBinary, "SO", 1018},
-        {"masked binary one over the buffer", browserFrame(0x82, concat({{'S', 'O'}, filled(1019, 1)})),
-         FrameRead::Refused, 0, MessageForm::Other, "", 0},
-        {"masked 64-bit length past any buffer",
-         {0x82, 0xFF, 0, 0, 1, 0, 0, 0, 0, 0, 1, 2, 3, 4},
-         FrameRead::Refused,
-         0,
-         MessageForm::Other,
-         "",
-         0},
-        {"masked text longer than a text frame", browserFrame(0x81, filled(126, 'x')), FrameRead::Refused, 0,
-         MessageForm::Other, "", 0},
-        {"masked binary shorter than a code", browserFrame(0x82, {'S'}), FrameRead::Complete, 3,
-         MessageForm::Other, "", 0},
-        {"cut short in the mask key", {0x82, 0x84, 1, 2, 3}, FrameRead::Ended, 0, MessageForm::Other, "", 0},
-        {"cut short in the masked body",
-         {0x82, 0x84, 1, 2, 3, 4, 5},
-         FrameRead::Ended,
-         0,
-         MessageForm::Other,
-         "",
-         0},
-        {"long binary shorter than a code",
-         {0x82, 126, 0, 1, 'S'},
-         FrameRead::Complete,
-         5,
-         MessageForm::Other,
-         "",
-         0},
+         Complete, 1024, LongBinary, "SO", 1018},
+        {"masked binary over the buffer", browserFrame(0x82, concat({{'S', 'O'}, filled(1019, 1)})), Refused},
+        {"masked 64-bit length past any buffer", {0x82, 0xFF, 0, 0, 1, 0, 0, 0, 0, 0, 1, 2, 3, 4}, Refused},
+        {"masked text longer than a text frame", browserFrame(0x81, filled(126, 'x')), Refused},
+        {"masked binary shorter than a code", browserFrame(0x82, {'S'}), Complete, 3},
+        {"cut short in the mask key", {0x82, 0x84, 1, 2, 3}, Ended},
+        {"cut short in the masked body", {0x82, 0x84, 1, 2, 3, 4, 5}, Ended},
+        {"long binary shorter than a code", {0x82, 126, 0, 1, 'S'}, Complete, 5},
     };
     for (const Case& test : cases) {
         for (size_t piece : {size_t{1}, size_t{1000}}) {
             remote::Frame frame;
             EXPECT_EQ(remote::readFrame(peer(test.bytes, piece), frame), test.result) << test.name;
-            if (test.result != FrameRead::Complete) continue;
+            if (test.result != Complete) continue;
             EXPECT_EQ(frame.size, test.size) << test.name;
             const remote::Message message = remote::messageOf(frame);
             EXPECT_EQ(message.form, test.form) << test.name;
@@ -295,6 +251,47 @@ TEST(RemoteFrames, HeartbeatAnswerCarriesTheTimeAndTheClientsEightBytes) {
     EXPECT_EQ(word(frame, 4), 0x01020304u);
     EXPECT_EQ(word(frame, 8), 999999u);
     EXPECT_EQ((Bytes{frame.begin() + 12, frame.end()}), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+// The remote client's frames as the station reads them: audio and spectrum
+// only in the long form, however short (the station does not act on them in
+// the short one), the other messages short while they fit.
+remote::Message readBack(const std::vector<uint8_t>& bytes, remote::Frame& frame) {
+    size_t at = 0;
+    const remote::ReadBytes read = [&](uint8_t* into, size_t count) -> ssize_t {
+        const size_t given = std::min(count, bytes.size() - at);
+        std::memcpy(into, bytes.data() + at, given);
+        at += given;
+        return static_cast<ssize_t>(given);
+    };
+    EXPECT_EQ(remote::readFrame(read, frame), remote::FrameRead::Complete);
+    EXPECT_EQ(at, bytes.size());
+    return remote::messageOf(frame);
+}
+
+TEST(RemoteClientFrame, AudioAndSpectrumAreLongAtAnyLengthOthersShortWhileTheyFit) {
+    const struct {
+        const char* code;
+        size_t length;
+        remote::MessageForm form;
+    } cases[] = {
+        {"SO", 1, MessageForm::LongBinary},    // a silent Opus packet
+        {"SO", 37, MessageForm::LongBinary},   // 10 ms of Opus at 30 kb/s
+        {"SO", 123, MessageForm::LongBinary},  // the longest that would fit the short form
+        {"SO", 960, MessageForm::LongBinary},  {"SP", 10, MessageForm::LongBinary},
+        {"ST", 8, MessageForm::ShortBinary},   {"CF", 22, MessageForm::ShortBinary},
+        {"CA", 123, MessageForm::ShortBinary}, {"CA", 124, MessageForm::LongBinary},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.code) + " of " + std::to_string(c.length) + " bytes");
+        std::vector<uint8_t> data(c.length);
+        for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
+        remote::Frame frame;
+        const remote::Message message = readBack(remote_client::messageFrame(c.code, data), frame);
+        EXPECT_EQ(message.form, c.form);
+        EXPECT_EQ(message.code, c.code);
+        EXPECT_TRUE(std::equal(message.data.begin(), message.data.end(), data.begin(), data.end()));
+    }
 }
 
 }  // namespace

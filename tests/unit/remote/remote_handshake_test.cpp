@@ -73,10 +73,7 @@ TEST(RemoteHandshake, CountsThePrefixesAndTheEmptyLine) {
           "Upgrade: websocket\r\n", "Sec-WebSocket-Version: 13\r\n", "Sec-WebSocket-Version: 13\r\n"},
          8,
          8},
-        {"lines without a line feed are ignored",
-         {"GET / HTTP/1.1", "Host: a", "\r", "Upgrade: websocket\r\n"},
-         1,
-         0},
+        {"no line feeds", {"GET / HTTP/1.1", "Host: a", "\r", "Upgrade: websocket\r\n"}, 1, 0},
     };
     for (const RequestCase& test : cases) {
         HeaderPhase header;
@@ -99,16 +96,10 @@ TEST(RemoteHandshake, APlainGetOfTheRootAsksForThePageAndAnyOtherGetForNothing) 
         bool plain;
     };
     const Case cases[] = {
-        {"a browser opening the page",
-         {"GET / HTTP/1.1\r\n", "Host: a\r\n", "Accept: text/html\r\n", "\r\n"},
-         true,
-         true},
+        {"the page", {"GET / HTTP/1.1\r\n", "Host: a\r\n", "Accept: text/html\r\n", "\r\n"}, true, true},
         {"not before the request ends", {"GET / HTTP/1.1\r\n", "Host: a\r\n"}, false, false},
         {"the connection of the page", requestWith("Connection: Upgrade"), false, false},
-        {"an upgrade header in any case",
-         {"GET / HTTP/1.1\r\n", "upgrade: websocket\r\n", "\r\n"},
-         false,
-         false},
+        {"upgrade in any case", {"GET / HTTP/1.1\r\n", "upgrade: websocket\r\n", "\r\n"}, false, false},
         {"another path, told there is nothing", {"GET /setup.txt HTTP/1.1\r\n", "\r\n"}, false, true},
         {"another method", {"POST / HTTP/1.1\r\n", "\r\n"}, false, false},
         {"the request line not first", {"Host: a\r\n", "GET / HTTP/1.1\r\n", "\r\n"}, false, false},
