@@ -13,7 +13,7 @@ using testing_support::TestStation;
 
 namespace {
 
-TEST(FileStore, SaveReplacesTheFileInsideTheReadWriteWindow) {
+TEST(FileStore, SaveReplacesTheFileInsideTheReadWriteWindowAndRemoveTakesItAway) {
     TestStation station;
     auto& files = station.works.platform->files();
     ASSERT_TRUE(files.save("/opt/set/name.txt", "first\n"));
@@ -25,11 +25,20 @@ TEST(FileStore, SaveReplacesTheFileInsideTheReadWriteWindow) {
                   SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly,
                   SystemAction::RemountSettingsReadWrite, SystemAction::RemountSettingsReadOnly}));
     EXPECT_TRUE(station.system().settingsReadOnly());
+
+    // Remove treats a missing file as removed.
+    EXPECT_TRUE(files.remove("/opt/set/name.txt"));
+    EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/name.txt")));
+    EXPECT_TRUE(files.remove("/opt/set/name.txt"));
 }
 
-TEST(FileStore, FailedReadWriteRemountLeavesTheOldFile) {
+TEST(FileStore, AFailedWriteRemountsReadOnlyAndAFailedReadWriteRemountLeavesTheOldFile) {
     TestStation station;
     auto& files = station.works.platform->files();
+    EXPECT_FALSE(files.save("/opt/set/missing-folder/file.txt", "x"));
+    EXPECT_EQ(station.actions().back(), SystemAction::RemountSettingsReadOnly);
+    EXPECT_TRUE(station.system().settingsReadOnly());
+
     ASSERT_TRUE(files.save("/opt/set/name.txt", "kept\n"));
     station.system().failAction(SystemAction::RemountSettingsReadWrite, 32);
     EXPECT_FALSE(files.save("/opt/set/name.txt", "lost\n"));
@@ -52,23 +61,6 @@ TEST(FileStore, FailedRemountsGoToTheSystemLogAndStandardError) {
                 << text << " on channel " << static_cast<int>(channel);
         }
     }
-}
-
-TEST(FileStore, ReadOnlyRemountFollowsAFailedWrite) {
-    TestStation station;
-    auto& files = station.works.platform->files();
-    EXPECT_FALSE(files.save("/opt/set/missing-folder/file.txt", "x"));
-    EXPECT_EQ(station.actions().back(), SystemAction::RemountSettingsReadOnly);
-    EXPECT_TRUE(station.system().settingsReadOnly());
-}
-
-TEST(FileStore, RemoveTreatsAMissingFileAsRemoved) {
-    TestStation station;
-    auto& files = station.works.platform->files();
-    ASSERT_TRUE(files.save("/opt/set/good", ""));
-    EXPECT_TRUE(files.remove("/opt/set/good"));
-    EXPECT_FALSE(std::filesystem::exists(station.path("/opt/set/good")));
-    EXPECT_TRUE(files.remove("/opt/set/good"));
 }
 
 TEST(SimSystem, NothingReachesTheHost) {

@@ -9,7 +9,9 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/gpio.h"
 #include "platform/sim/manual_clock.h"
+#include "platform/sim/sim_gpio.h"
 #include "platform/sim/virtual_framebuffer.h"
 #include "sim/common/line_channel.h"
 #include "test_station.h"
@@ -54,32 +56,20 @@ TEST(PanelControl, AnswersEachCommandOrItsUsage) {
     testing_support::TestStation station;
     platform::PanelControl panel(station.machine(), station.path("/run/panel.sock"), kNoKeyLoop);
     const struct {
-        const char* line;
+        std::vector<const char*> lines;
         const char* answerStart;
-    } cases[] = {
-        {"press 3", "ok"},
-        {"hold 6 250", "ok"},
-        {"release", "ok"},
-        {"press 0", "error usage"},
-        {"press 7", "error usage"},
-        {"hold 2", "error usage"},
-        {"hold 2 60001", "error usage"},
-        {"screenshot", "error usage"},
-        {"down 4", "ok"},
-        {"up 4", "ok"},
-        {"down 0", "error usage"},
-        {"up", "error usage"},
-        {"frame 0", "error usage"},
-        {"frame x /tmp/f.png", "error usage"},
-        {"frame 0 /tmp/f.png", "error no screen"},
-        {"frame 0 /tmp/f.png 2001", "error usage"},
-        {"frame 0 /tmp/f.png -1", "error usage"},
-        {"frame 0 /tmp/f.png soon", "error usage"},
-        {"frame 0 /tmp/f.png 0", "error no screen"},
-        {"push 1", "error unknown"},
+    } groups[] = {
+        {{"press 3", "hold 6 250", "release", "down 4", "up 4"}, "ok"},
+        {{"press 0", "press 7", "hold 2", "hold 2 60001", "screenshot", "down 0", "up", "frame 0",
+          "frame x /tmp/f.png", "frame 0 /tmp/f.png 2001", "frame 0 /tmp/f.png -1",
+          "frame 0 /tmp/f.png soon"},
+         "error usage"},
+        {{"frame 0 /tmp/f.png", "frame 0 /tmp/f.png 0"}, "error no screen"},
+        {{"push 1"}, "error unknown"},
     };
-    for (const auto& test : cases)
-        EXPECT_TRUE(panel.execute(test.line).starts_with(test.answerStart)) << test.line;
+    for (const auto& group : groups)
+        for (const char* line : group.lines)
+            EXPECT_TRUE(panel.execute(line).starts_with(group.answerStart)) << line;
 }
 
 TEST(PanelControl, HoldDrivesTheKeysPinLowUntilItsTimeIsUp) {
@@ -177,6 +167,22 @@ TEST(PanelControl, AnOverlongLineIsRefusedAndItsClientLetGo) {
     EXPECT_EQ(client.ask("screenshot /" + std::string(5000, 'x'), 5000).text, "error line too long");
     EXPECT_FALSE(client.ask("release", 5000).reached) << "the client was let go";
     EXPECT_EQ(sim::askChannel(socket, "release", 5000).text, "ok") << "the channel serves the next client";
+}
+
+TEST(GpioPulls, LatchOnlyWithTheSetUpTimeAroundTheClock) {
+    constexpr uint32_t kKeys = 0x3Fu << 22;
+    platform::SimGpio gpio;
+    ASSERT_EQ(keyLevels(gpio), 0u);
+
+    // Back to back, as the processor's block must not see them.
+    gpio.write(platform::GpioRegister::PullControl, platform::kPullUp);
+    gpio.write(platform::GpioRegister::PullClock0, kKeys);
+    gpio.write(platform::GpioRegister::PullControl, platform::kPullOff);
+    gpio.write(platform::GpioRegister::PullClock0, 0);
+    EXPECT_EQ(keyLevels(gpio), 0u);
+
+    platform::enablePullUps(gpio, kKeys);
+    EXPECT_EQ(keyLevels(gpio), 0x3Fu);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 #include <set>
 #include <string>
@@ -14,6 +15,7 @@
 #include "sim/qor/qor_model.h"
 #include "sim/qor/qor_options.h"
 #include "sim/qor/qor_stream.h"
+#include "sim/qor/reader_lag.h"
 
 namespace {
 
@@ -227,6 +229,32 @@ TEST(QorOptions, DefaultsUnderTheRootAndRefusals) {
                                                 {"--root", "/r", "--device", "dev"},
                                                 {"--r", "/r"}};
     for (const auto& arguments : refused) EXPECT_FALSE(sim::parseQorOptions(arguments, error)) << error;
+}
+
+using namespace std::chrono_literals;
+using sim::ReaderLag;
+
+// A message counts as read once its last byte has left the line; the
+// longest wait is told once and then measured anew.
+TEST(ReaderLag, AMessageWaitsUntilItsLastByteIsRead) {
+    ReaderLag lag;
+    const ReaderLag::Clock::time_point start{};
+    lag.sent(37, start);
+    lag.sent(1200, start + 10ms);
+    EXPECT_TRUE(lag.waiting());
+    lag.unread(1237, start + 20ms);
+    lag.unread(1201, start + 30ms);  // the block but one byte
+    EXPECT_EQ(lag.takeLongest(), 0ms);
+    lag.unread(1200, start + 40ms);  // the block read, 40 ms after it was made
+    lag.unread(1, start + 300ms);    // the line but its last byte
+    EXPECT_TRUE(lag.waiting());
+    lag.unread(0, start + 510ms);  // the line read, 500 ms after it was made
+    EXPECT_FALSE(lag.waiting());
+    EXPECT_EQ(lag.takeLongest(), 500ms);
+    EXPECT_EQ(lag.takeLongest(), 0ms);
+    lag.sent(37, start + 600ms);
+    lag.unread(0, start + 602ms);
+    EXPECT_EQ(lag.takeLongest(), 2ms);
 }
 
 }  // namespace
