@@ -110,16 +110,7 @@ TEST(BandConfigFile, ReadUsesTheOffsetsAndTracesEveryRowAndAMissingFileLeavesNon
               std::vector<std::string>{"can't open /opt/set/config.txt"});
 }
 
-TEST(ConfigOffsetFile, MissingFileIsRecreatedWithTheFactoryOffsets) {
-    TestStation station;
-    config::LoadConfigOffsetFile(station.works);
-    EXPECT_EQ(offsets(station.works), (std::vector<int32_t>{150, 140, 100}));
-    EXPECT_EQ(station.works.platform->files().read("/opt/set/config_offset.txt"),
-              "KostPWRIN: 150\nKostFORW: 140\nKostREFL: 100\n");
-    EXPECT_TRUE(station.system().settingsReadOnly());
-}
-
-TEST(ConfigOffsetFile, ValuesReadWithAnyBaseAndOtherLinesIgnored) {
+TEST(ConfigOffsetFile, ValuesReadWithAnyBaseOtherLinesIgnoredAndAMissingFileRecreatedWithTheFactoryOnes) {
     auto values =
         config::parseConfigOffset("; offsets\nKostPWRIN: 0x10\r\nKostFORW: 010\nKostREFL: -7\nKost: 5\n");
     EXPECT_EQ(values.pwrIn, 16);
@@ -133,6 +124,13 @@ TEST(ConfigOffsetFile, ValuesReadWithAnyBaseAndOtherLinesIgnored) {
     EXPECT_EQ(offsets(station.works), (std::vector<int32_t>{151, 141, 101}));
     EXPECT_TRUE(traced(station, "************ KostFORW: 141\n"));
     EXPECT_TRUE(station.system().calls().empty());
+
+    std::filesystem::remove(station.path("/opt/set/config_offset.txt"));
+    config::LoadConfigOffsetFile(station.works);
+    EXPECT_EQ(offsets(station.works), (std::vector<int32_t>{150, 140, 100}));
+    EXPECT_EQ(station.works.platform->files().read("/opt/set/config_offset.txt"),
+              "KostPWRIN: 150\nKostFORW: 140\nKostREFL: 100\n");
+    EXPECT_TRUE(station.system().settingsReadOnly());
 }
 
 TEST(NameFile, LastLineStaysWithItsLineEnd) {

@@ -108,14 +108,13 @@ TEST(InterfacesFile, OnlyTheLanIpv4StanzaIsReadAndWritten) {
     EXPECT_EQ(config::rewriteInterfaces(kStanzas, values), expected);
 }
 
-TEST(InterfacesFile, SplitsAndJoinsDottedAddresses) {
+TEST(InterfacesFile, SplitsJoinsAndEditsDottedAddresses) {
     EXPECT_EQ(config::SplitAddr("192.168.1.10"), (config::Octets{192, 168, 1, 10}));
     EXPECT_EQ(config::SplitAddr("10.1"), (config::Octets{10, 1, 0, 0}));
     EXPECT_EQ(config::SplitAddr(""), (config::Octets{0, 0, 0, 0}));
     EXPECT_EQ(config::SplitAddrInv({255, 0, 7, 1}), "255.0.7.1");
-}
 
-TEST(InterfacesFile, OctetEditorWrapsValueAndPosition) {
+    // The octet editor wraps the value and the position.
     std::atomic<uint8_t> address[4]{1, 2, 3, 255};
     EXPECT_EQ(ui::ModifyIP(ui::editCode::Plus, address, 3), 3);
     EXPECT_EQ(address[3], 0);

@@ -181,44 +181,29 @@ std::vector<int32_t> frequenciesSeen(core::Works& works, QueueLine& line, radio:
     return seen;
 }
 
-TEST_F(AuxSerialTest, AMessageCutShortIsDroppedNotApplied) {
-    struct Case {
-        const char* name;
-        std::vector<std::vector<uint8_t>> stream;
-    } cases[] = {
-        {"a block cut in its frequency, then the next block",
-         {parameters(14'250'000), cut(parameters(7'100'000), 5)}},
-        {"a block cut in its frequency, then a spectrum line",
-         {parameters(14'250'000), cut(parameters(7'100'000), 3), spectrumLine()}},
-    };
-    for (const Case& c : cases) {
-        works.qorParams = {};
-        station.log.clear();
-        EXPECT_EQ(frequenciesSeen(works, line, reader, c.stream),
-                  (std::vector<int32_t>{14'250'000, 7'100'000}))
-            << c.name;
-        EXPECT_TRUE(station.log.contains("EXT IO: parameter block of 31 bytes cut short, dropped")) << c.name;
-    }
-}
-
-TEST_F(AuxSerialTest, AStrayTypeByteOrABadHeaderCostsNoWholeMessage) {
+TEST_F(AuxSerialTest, ACutMessageIsDroppedNotAppliedAndAStrayTypeByteOrABadHeaderCostsNoWholeOne) {
     std::vector<uint8_t> badLength = parameters(1'800'000);
     badLength[3] = 0x7F;  // not '0' plus a hexadecimal digit
+    const std::vector<int32_t> afterCut{14'250'000, 7'100'000}, afterStray{0, 3'600'000, 7'100'000};
+    const char* cutNote = "EXT IO: parameter block of 31 bytes cut short, dropped";
+    const std::vector<uint8_t> first = parameters(14'250'000), second = parameters(7'100'000);
     struct Case {
         const char* name;
         std::vector<std::vector<uint8_t>> stream;
+        const std::vector<int32_t>& seen;
+        const char* logged;
     } cases[] = {
-        {"a parameter type byte before a block", {{1}, parameters(3'600'000)}},
-        {"a spectrum type byte before a block", {{0}, parameters(3'600'000)}},
-        {"a header with a bad length character", {cut(badLength, 2), parameters(3'600'000)}},
+        {"cut in the frequency, then a block", {first, cut(second, 5)}, afterCut, cutNote},
+        {"cut, then a spectrum line", {first, cut(second, 3), spectrumLine()}, afterCut, cutNote},
+        {"a parameter type byte before a block", {{1}, parameters(3'600'000)}, afterStray, "Error3"},
+        {"a spectrum type byte before a block", {{0}, parameters(3'600'000)}, afterStray, "Error3"},
+        {"a bad length character", {cut(badLength, 2), parameters(3'600'000)}, afterStray, "Error3"},
     };
     for (const Case& c : cases) {
         works.qorParams = {};
         station.log.clear();
-        EXPECT_EQ(frequenciesSeen(works, line, reader, c.stream),
-                  (std::vector<int32_t>{0, 3'600'000, 7'100'000}))
-            << c.name;
-        EXPECT_TRUE(station.log.contains("Error3")) << c.name;
+        EXPECT_EQ(frequenciesSeen(works, line, reader, c.stream), c.seen) << c.name;
+        EXPECT_TRUE(station.log.contains(c.logged)) << c.name;
     }
 }
 

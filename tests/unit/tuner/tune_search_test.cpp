@@ -14,6 +14,7 @@
 #include "core/errors.h"
 #include "core/flag_bits.h"
 #include "core/status_bits.h"
+#include "core/tune_lock.h"
 #include "core/tune_value_bits.h"
 #include "test_station.h"
 #include "tuner/tune_index.h"
@@ -155,17 +156,28 @@ TEST(TuneSearch, AStopByTheKeyEndsOnceAndNothingRevivesOrStoresIt) {
     EXPECT_FALSE(rig.memoryFileWritten());
 }
 
-TEST(TuneSearch, CapacitorClimbStopsAt511) {
-    TuneSearchRig rig;
-    rig.works.tuneState = 1;
-    rig.works.tuneStep = 451;
-    rig.works.counterC = 3;
+// Both rigs stand at the first fine step; the second is made last, so it holds the log.
+TEST(TuneSearch, CapacitorClimbStopsAt511AndAnSwrAlarmCountsAs100AndRestartsTheLinkPhase) {
+    TuneSearchRig rig, alarmed;
+    for (TuneSearchRig* fine : {&rig, &alarmed}) {
+        fine->works.tuneState = 1;
+        fine->works.tuneStep = 451;
+        fine->works.counterC = 3;
+    }
     tuner::setTuneC(rig.works, 510);
     rig.works.tuneSearch.miglioretuneParam = tuner::presentMeasurement(rig.works);
     rig.run([](int32_t, int32_t, uint8_t) { return 5.0f; }, 2);
     EXPECT_EQ(rig.maxC, 511);
     EXPECT_EQ(rig.works.tuneStep, 452);
     EXPECT_EQ(rig.works.tuneSearch.vTuneParam[0].swr, 999.0f);  // TuneStepComplete keeps no history
+
+    alarmed.works.ampStatus = core::ampStatus::SwrAlarm;
+    alarmed.works.swr = 1.0f;  // would meet the fine target without the alarm
+    tuner::TuneTask(alarmed.works);
+    EXPECT_EQ(alarmed.works.tuneState, 2);
+    EXPECT_EQ(alarmed.works.tuneSearch.tuneParam.swr, 100.0f);
+    EXPECT_EQ(alarmed.works.cnttune, 1);
+    EXPECT_TRUE(alarmed.log.contains("Err 1 SWR 100.00"));
 }
 
 TEST(TuneSearch, BudgetRunsOutAfterThe101stStep) {
@@ -206,20 +218,6 @@ TEST(TuneSearch, OnlyCoarseRowsBelow10AreRefinedAtMostThree) {
         EXPECT_EQ(fineResults, test.refined);
         EXPECT_EQ(rig.works.tuneStep, 211);
     }
-}
-
-TEST(TuneSearch, SwrAlarmCountsAs100AndRestartsTheLinkPhase) {
-    TuneSearchRig rig;
-    rig.works.tuneState = 1;
-    rig.works.tuneStep = 451;
-    rig.works.counterC = 3;
-    rig.works.ampStatus = core::ampStatus::SwrAlarm;
-    rig.works.swr = 1.0f;  // would meet the fine target without the alarm
-    tuner::TuneTask(rig.works);
-    EXPECT_EQ(rig.works.tuneState, 2);
-    EXPECT_EQ(rig.works.tuneSearch.tuneParam.swr, 100.0f);
-    EXPECT_EQ(rig.works.cnttune, 1);
-    EXPECT_TRUE(rig.log.contains("Err 1 SWR 100.00"));
 }
 
 TEST(TuneSearch, StartQueuesTheTuneCommandsAndWaitsForThem) {
@@ -292,6 +290,15 @@ TEST(TuneSearch, SearchStopsWhenTheTransceiverStopsOrNeverDrives) {
     EXPECT_TRUE(idle.log.contains("ERRORE TUNE PWR IN!!!"));
     EXPECT_EQ(idle.works.tuneState, 0);
     EXPECT_EQ(idle.stored().valid, 0);
+}
+
+TEST(TuneLock, AHolderThatNeverUnlocksIsTakenOverAfterABoundedWait) {
+    testing_support::TestStation station;
+    core::TuneLock& lock = station.works.tuneLock;
+    lock.lock();
+    lock.lock();  // the first holder forgot to unlock
+    EXPECT_TRUE(lock.held());
+    EXPECT_TRUE(station.log.contains("tune lock held for over 1000 ms: taken over"));
 }
 
 }  // namespace

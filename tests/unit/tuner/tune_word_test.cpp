@@ -24,7 +24,7 @@ TEST(TuneWord, LayoutAndRoundTripOfEveryIndex) {
         }
 }
 
-TEST(TuneWord, TwoModeWordDecodesToNoneAndReadsAsBypass) {
+TEST(TuneWord, TwoModeWordDecodesToNoneAndReadsAsBypassAndSettingCLLeavesIt) {
     testing_support::TestStation station;
     core::Works& works = station.works;
     uint32_t word = tuner::withInductor(
@@ -38,11 +38,8 @@ TEST(TuneWord, TwoModeWordDecodesToNoneAndReadsAsBypass) {
     EXPECT_EQ(works.tuneValue.load(), word & ~core::tuneValue::NetworkCL);
     EXPECT_EQ(works.tuneC.load(), 300);
     EXPECT_EQ(works.tuneL.load(), 17);
-}
 
-TEST(TuneWord, SetModeCLFromBypass) {
-    testing_support::TestStation station;
-    core::Works& works = station.works;
+    // Setting the CL network leaves the by-pass.
     uint32_t indices = tuner::withInductor(tuner::withCapacitor(0, 5), 6);
     works.tuneValue = indices | core::tuneValue::Bypass;
     works.tunerBypass = 1;
