@@ -64,7 +64,7 @@ float reflectedW(const amp::StatusReply& s) {
     return amp::CalcolaWatt(100, s.reflected, 3.3262754e-06f) - 0.007f * forwardW(s);
 }
 
-TEST(AmpEmulatorReplies, EachCommandFamilyAnswersWithTheFieldsTheDecoderReads) {
+TEST(AmpEmulatorReplies, EachCommandFamilyAnswersWithTheFieldsTheDecoderReadsAndTheLastKeyedFrequency) {
     Bench bench;
     std::string version = bench.reply("VSM;");
     ASSERT_EQ(version.size(), 11u);
@@ -82,10 +82,7 @@ TEST(AmpEmulatorReplies, EachCommandFamilyAnswersWithTheFieldsTheDecoderReads) {
     EXPECT_EQ(bench.reply("GS0200000000;"), "GS0200000000;")
         << "the settings come back, or the decoder empties them";
     EXPECT_EQ(bench.reply("GS;"), "GS0200000000;");
-}
-
-TEST(AmpEmulatorReplies, FrequencyReplyCarriesTheLastKeyedFrequencyInElevenDigits) {
-    Bench bench;
+    // The frequency reply carries the last keyed frequency in eleven digits.
     EXPECT_EQ(bench.reply("FM;"), "FM000000000000;");
     bench.control("key 5 7074000");
     EXPECT_EQ(bench.reply("FM;"), "FM100007074000;");
@@ -120,7 +117,7 @@ TEST(AmpEmulatorReplies, EepromPagesDecodeIntoIdentityAndCalibration) {
     EXPECT_EQ(page("ER0004;"), "ER?;");
 }
 
-TEST(AmpEmulatorReplies, MalformedOrUnknownCommandsAreRefusedAfterTheirLetters) {
+TEST(AmpEmulatorReplies, MalformedUnknownOrBadlyCheckedCommandsAreRefusedOrIgnored) {
     Bench bench;
     EXPECT_EQ(bench.reply("SA5;"), "SA?;");
     EXPECT_EQ(bench.reply("AT12;"), "AT?;");
@@ -131,10 +128,9 @@ TEST(AmpEmulatorReplies, MalformedOrUnknownCommandsAreRefusedAfterTheirLetters) 
     EXPECT_EQ(bench.reply("XY;"), "XY?;");
     EXPECT_EQ(bench.reply(";"), "???;");
     EXPECT_EQ(bench.settings().antenna, 1);
-}
+    bench.control("clear-received");
 
-TEST(AmpEmulatorReplies, FramesWithoutAGoodLowerCaseChecksumGetNoReplyAndAreNotRecorded) {
-    Bench bench;
+    // Frames without a good lower-case checksum get no reply and are not recorded.
     EXPECT_TRUE(bench.emulator.onFrame("00ST;", kStart).empty());
     EXPECT_TRUE(bench.emulator.onFrame("4DST;", kStart).empty()) << "the controller writes lower case";
     EXPECT_TRUE(bench.emulator.onFrame("4d", kStart).empty());
@@ -315,7 +311,7 @@ TEST(AmpEmulatorModel, ExceededThresholdsLatchProtectionUntilCleared) {
     EXPECT_EQ(bench.status().prot, 0x02) << "reflected";
 }
 
-TEST(AmpEmulatorModel, ForcedProtectionAndMicroResetShowInTheProtectionDigits) {
+TEST(AmpEmulatorModel, ForcedProtectionAndMicroResetShowInTheProtectionDigitsAndAHeldResetAnswersNothing) {
     Bench bench;
     EXPECT_EQ(bench.control("protect 40"), "ok protection bits 40");
     std::string payload = bench.reply("ST;");
@@ -335,10 +331,8 @@ TEST(AmpEmulatorModel, ForcedProtectionAndMicroResetShowInTheProtectionDigits) {
     EXPECT_FALSE(bench.settings().pad3dB);
     bench.reply("MR0;");
     EXPECT_EQ(bench.status().prot, 0);
-}
 
-TEST(AmpEmulatorModel, HeldInResetTheMicroAnswersNothingButItsRelease) {
-    Bench bench;
+    // Held in reset the micro answers nothing but its release.
     bench.reply("SA2;");
     EXPECT_EQ(bench.reply("MR1;"), "MR1;");
     EXPECT_TRUE(bench.send("ST;").empty());

@@ -18,7 +18,7 @@ struct Parsed {
     }
 };
 
-TEST(EmulatorArguments, TakesEachKindOfOptionInAnyOrder) {
+TEST(EmulatorArguments, TakesEachKindOfOptionInAnyOrderAndRefusesWithTheReason) {
     Parsed parsed;
     std::string error;
     ASSERT_TRUE(parsed.parse(
@@ -29,9 +29,7 @@ TEST(EmulatorArguments, TakesEachKindOfOptionInAnyOrder) {
     EXPECT_EQ(parsed.control, "/c");
     EXPECT_TRUE(parsed.verbose);
     EXPECT_EQ(parsed.timeScale, 4.0);
-}
 
-TEST(EmulatorArguments, RefusesWithTheReason) {
     const struct {
         std::vector<std::string> arguments;
         const char* reason;
@@ -44,9 +42,8 @@ TEST(EmulatorArguments, RefusesWithTheReason) {
         {{"--root", "/r", "--device", "dev/y"}, "--device must be an absolute path"},
     };
     for (const auto& c : cases) {
-        Parsed parsed;
-        std::string error;
-        EXPECT_FALSE(parsed.parse(c.arguments, error)) << c.reason;
+        Parsed refused;
+        EXPECT_FALSE(refused.parse(c.arguments, error)) << c.reason;
         EXPECT_EQ(error, c.reason);
     }
 }

@@ -1,5 +1,6 @@
 // The FT-817 emulator's faults and control commands, its replies read back
-// with the controller's own decoder.
+// with the controller's own decoder; the text CAT transceiver's answers
+// beside them.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "radio/cat_reply.h"
+#include "sim/cat/cat_answers.h"
 #include "sim/ft817/ft817_control.h"
 #include "sim/ft817/ft817_faults.h"
 #include "sim/ft817/ft817_model.h"
@@ -79,6 +81,22 @@ TEST(Ft817EmulatorControl, BadCommandsAreRefusedAndChangeNothing) {
         EXPECT_EQ(radio.control(line).rfind("error ", 0), 0u) << line;
     EXPECT_EQ(radio.control("state"), before);
     EXPECT_NE(radio.control("help").find("fault stray|late|drop|garbage [n]"), std::string::npos);
+}
+
+TEST(CatAnswers, TheEmulatedTransceiverAnswersItsQueries) {
+    struct Case {
+        const char* command;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {"DT;", "DT001;"},      {"FA;", "FA00014074000;"},
+        {"FA00007100000;", ""}, {"FA;", "FA00007100000;"},
+        {"FA123;", "?;"},       {"MD;", "MD2;"},
+        {"MD3;", ""},           {"MD;", "MD3;"},
+        {"ZZ;", "?;"},          {"DT", "?;"},
+    };
+    sim::TransceiverCat radio;
+    for (const Case& c : cases) EXPECT_EQ(sim::answerCat(radio, c.command), c.answer) << c.command;
 }
 
 }  // namespace

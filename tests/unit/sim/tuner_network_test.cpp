@@ -34,17 +34,14 @@ TEST(TunerNetwork, BypassAndWordsWithoutOneNetworkGiveTheLoadItself) {
     EXPECT_TRUE(std::isinf(sim::swrOf({0.0, 50.0}))) << "a pure reactance reflects everything";
 }
 
-TEST(TunerNetwork, BothNetworksAtZeroAreNearlyTransparentOnHf) {
+TEST(TunerNetwork, BothNetworksAtZeroAreNearlyTransparentOnHfAndHandComputedSettingsMatchOneWayRound) {
     for (uint8_t mode : {tuner::kModeCL, tuner::kModeLC}) {
         EXPECT_LT(swrThrough({0, 0, mode}, {50.0, 0.0}, 14.2e6), 1.02);
         EXPECT_NEAR(swrThrough({0, 0, mode}, {150.0, 0.0}, 7.1e6), 3.0, 0.05);
     }
-}
-
-// The textbook L network for a resistive load, rounded to the nearest steps:
-// C = 777 pF and 0.485 uH for 12.5 ohms at 7.1 MHz, 97 pF and 0.97 uH for
-// 200 ohms at 14.2 MHz. Only the orientation that fits the load matches.
-TEST(TunerNetwork, HandComputedSettingsMatchInTheirOrientationOnly) {
+    // The textbook L network for a resistive load, rounded to the nearest steps:
+    // C = 777 pF and 0.485 uH for 12.5 ohms at 7.1 MHz, 97 pF and 0.97 uH for
+    // 200 ohms at 14.2 MHz. Only the orientation that fits the load matches.
     EXPECT_LT(swrThrough({154, 9, tuner::kModeCL}, {12.5, 0.0}, 7.1e6), 1.2);
     EXPECT_GT(swrThrough({154, 9, tuner::kModeLC}, {12.5, 0.0}, 7.1e6), 3.0);
     EXPECT_LT(swrThrough({18, 19, tuner::kModeLC}, {200.0, 0.0}, 14.2e6), 1.2);
