@@ -301,7 +301,7 @@ TEST_F(PlaybackRing, ARingThatRunsDryPlaysSilenceNotAudioPlayedBefore) {
 }
 
 // On the unit the handler runs as a signal handler: it prints nothing itself.
-TEST_F(PlaybackRing, TheHandlerLeavesItsReportsToThePlaybackThread) {
+TEST_F(PlaybackRing, TheHandlerLeavesItsReportsToThePlaybackThreadAndCountsThoseItCannotQueue) {
     works.sndPlaying = 1;
     works.sndReadIdx = 5;
     ScriptedDevice device;
@@ -320,9 +320,8 @@ TEST_F(PlaybackRing, TheHandlerLeavesItsReportsToThePlaybackThread) {
     station.log.clear();
     printNotes();
     EXPECT_TRUE(station.log.empty());
-}
 
-TEST_F(PlaybackRing, NotesAThreadHasNotTakenAreCountedWhenTheQueueIsFull) {
+    // Notes the thread has not taken are counted when the queue is full.
     constexpr uint32_t extra = 44;
     for (uint32_t note = 0; note < remote::PlaybackNotes::kCapacity + extra; ++note)
         playbackNotes.add({remote::PlaybackNoteKind::SoundExhausted, 0, 0});

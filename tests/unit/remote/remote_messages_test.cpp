@@ -151,7 +151,7 @@ TEST_F(RemoteMessagesTest, AudioChunksGoRawWhenTheBitRateIsZero) {
     EXPECT_EQ(std::memcmp(frame.data() + 6, chunk.data(), 960), 0);
 }
 
-TEST_F(RemoteMessagesTest, CommandsOfTheRemotePanel) {
+TEST_F(RemoteMessagesTest, CommandsOfTheRemotePanelAndItsBankKeyThatWraps) {
     struct Case {
         std::string command;
         int32_t divideBefore;
@@ -179,15 +179,14 @@ TEST_F(RemoteMessagesTest, CommandsOfTheRemotePanel) {
         EXPECT_TRUE(station.log.contains("BUFFER Wsocket : " + test.command + "\n"));
     }
     EXPECT_TRUE(station.actions().empty()) << "no command above touches the system";
-}
 
-TEST_F(RemoteMessagesTest, BankCommandsMoveToTheNextBankAndWrap) {
+    // Bank commands move to the next bank and wrap.
     works.MAXbank = 2;
-    struct Case {
+    struct Press {
         const char* command;
         int32_t bank;
     };
-    for (const Case& test : {Case{"QELTBANK", 1}, Case{"QELTPA1", 0}, Case{"QELTBANK", 1}}) {
+    for (const Press& test : {Press{"QELTBANK", 1}, Press{"QELTPA1", 0}, Press{"QELTBANK", 1}}) {
         dispatch("ST", text(test.command));
         EXPECT_EQ(works.NumBanco, test.bank) << test.command;
     }
@@ -284,7 +283,7 @@ TEST_F(RemoteMessagesTest, TheHeartbeatAnswerCarriesTheSystemClock) {
     EXPECT_EQ((Bytes{answer.begin() + 4, answer.begin() + 12}), expected);
 }
 
-TEST_F(RemoteMessagesTest, CatTextGoesToThePortUnlessItIsXX) {
+TEST_F(RemoteMessagesTest, CatTextGoesToThePortUnlessItIsXXAndAuxiliaryLinkDataToTheTransceivers) {
     auto port = std::make_shared<testing_support::FakeSerialPort>(works.platform->clock());
     ASSERT_TRUE(port->open("/dev/ttyUSB0"));
     works.catPort.store(port);
@@ -299,18 +298,17 @@ TEST_F(RemoteMessagesTest, CatTextGoesToThePortUnlessItIsXX) {
     EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
     EXPECT_EQ(dispatch("CA", text("FA;")), Dispatch::Continue);
     EXPECT_EQ(logged("CA message dropped: its port is not open"), 1u) << "once per connection";
-}
 
-TEST_F(RemoteMessagesTest, AuxiliaryLinkDataGoesToTheTransceiversPort) {
+    // The auxiliary link's data goes to the transceiver's port.
     EXPECT_EQ(dispatch("SC", text("RX;")), Dispatch::Continue);
     EXPECT_EQ(logged("SC message dropped: its port is not open"), 1u);
-    auto port = std::make_shared<testing_support::FakeSerialPort>(works.platform->clock());
-    ASSERT_TRUE(port->open("/dev/QELTSER"));
-    works.auxPort.store(port);
+    auto aux = std::make_shared<testing_support::FakeSerialPort>(works.platform->clock());
+    ASSERT_TRUE(aux->open("/dev/QELTSER"));
+    works.auxPort.store(aux);
     EXPECT_EQ(dispatch("SC", text("RX;")), Dispatch::Continue);
     EXPECT_EQ(dispatch("PA", text("TX2;")), Dispatch::Continue);
-    EXPECT_EQ(port->written(), "RX;TX2;");
-    port->close();
+    EXPECT_EQ(aux->written(), "RX;TX2;");
+    aux->close();
     EXPECT_EQ(dispatch("PA", text("TX2;")), Dispatch::EndConnection);
     EXPECT_TRUE(station.log.contains("TCP read Error 8a"));
 }
