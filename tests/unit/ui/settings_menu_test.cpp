@@ -75,9 +75,19 @@ TEST_F(SettingsMenu, ValueTexts) {
     };
     const std::vector<Case> cases{
         {MaxBanks, [](W& w) { w.MAXbank = 7; }, "7"},
-        {RxFilters, [](W& w) { w.menuIndex = RxFilters, w.filterModify = 1; }, "Modify"},
+        {RxFilters,
+         [](W& w) {
+             w.menuIndex = RxFilters;
+             w.filterModify = 1;
+         },
+         "Modify"},
         {RxFilters, [](W& w) { w.menuIndex = RxFilters; }, "Exit"},
-        {RxFilters, [](W& w) { w.menuIndex = RxFilters, w.screenState = 1; }, ""},
+        {RxFilters,
+         [](W& w) {
+             w.menuIndex = RxFilters;
+             w.screenState = 1;
+         },
+         ""},
         // The row under the first item while that item is edited.
         {RxFilters, [](W& w) { w.menuIndex = MaxBanks; }, ""},
         {UseMode, [](W& w) { w.useModeRemote = 1; }, "Remote"},
@@ -127,15 +137,21 @@ TEST_F(SettingsMenu, EditRules) {
     const std::vector<Case> cases{
         {"point div up", PointDiv, [](W& w) { w.plotPointDiv = 1; }, {"+2", "+5", "+10", "+20", "+20"}},
         {"point div down", PointDiv, [](W& w) { w.plotPointDiv = 20; }, {"-10", "-5", "-2", "-1", "-1"}},
-        {"swr off", TargetSwr, [](W& w) { w.SWRescAutoTune = 1.01f; }, {"-1.00", "-0.00", "-0.00", "+1.00"}},
+        {"target swr off and on",
+         TargetSwr,
+         [](W& w) { w.SWRescAutoTune = 1.01f; },
+         {"-1.00", "-0.00", "-0.00", "+1.00"}},
         {"target swr at most 10", TargetSwr, [](W& w) { w.SWRescAutoTune = 9.99f; }, {"+10.00", "+10.00"}},
         {"banks low", MaxBanks, [](W& w) { w.MAXbank = 3; }, {"-2", "-2", "+3"}},
         {"banks high", MaxBanks, [](W& w) { w.MAXbank = 19; }, {"+20", "+20"}},
         {"saver wraps", ScreensaverTimeout, [](W& w) { w.SaveScreenIdx = 4; }, {"+1min", "+5min", "-1min"}},
         {"tune timeout", AutoTuneTimeout, [](W& w) { w.AutoTuneMaxCicli = 3; }, {"-5sec", "-5sec", "+10sec"}},
         {"tune timeout top", AutoTuneTimeout, [](W& w) { w.AutoTuneMaxCicli = 0; }, {"+25sec", "-20sec"}},
-        {"press lo", LongPressTime, [](W& w) { w.TIME_LONG_PRESS = 0.4; }, {"-0.3sec", "-0.3sec", "+0.4sec"}},
-        {"press hi", LongPressTime, [](W& w) { w.TIME_LONG_PRESS = 4.9; }, {"+5.0sec", "+5.0sec"}},
+        {"long press low",
+         LongPressTime,
+         [](W& w) { w.TIME_LONG_PRESS = 0.4; },
+         {"-0.3sec", "-0.3sec", "+0.4sec"}},
+        {"long press high", LongPressTime, [](W& w) { w.TIME_LONG_PRESS = 4.9; }, {"+5.0sec", "+5.0sec"}},
         {"release", PeakReleaseTime, [](W& w) { w.TimerPeakSec = 4990; }, {"+5000ms", "+5000ms", "-4990ms"}},
         {"attenuator", ForceAttenuator, [](W& w) { w.AttenuatorTune = 0; }, {"+2dB", "-3dB", ">5dB", "<0dB"}},
         {"view on tx", ViewOnTx, [](W& w) { w.viewTx = 5; }, {"+View 5", "-View 4"}},
@@ -448,10 +464,18 @@ TEST(SettingsMenuDrawing, MenuBandStatusBarAndFirmwarePage) {
         {"editor, lower rows", [](W& w) { w.screenState = 2; }, 350, kDark},
         {"above the band", [](W& w) { w.screenState = 1; }, 284, kNone},
         {"shifted under the status page",
-         [](W& w) { w.screenState = 1, w.pageFlags = core::pageFlags::StatusPage; }, 370, kMid},
+         [](W& w) {
+             w.screenState = 1;
+             w.pageFlags = core::pageFlags::StatusPage;
+         },
+         370, kMid},
         {"main screen: status bar", [](W&) {}, 278, kBox},
         {"firmware update hides the rest",
-         [](W& w) { w.screenState = 1, w.serviceFlags = core::serviceFlags::FirmwareUpdating; }, 320, kNone},
+         [](W& w) {
+             w.screenState = 1;
+             w.serviceFlags = core::serviceFlags::FirmwareUpdating;
+         },
+         320, kNone},
     };
     for (const Case& c : cases) {
         TestStation station;
