@@ -42,6 +42,20 @@ void correctFill(core::Works& works, PlaybackNotes& notes) {
     }
 }
 
+// The slot a received chunk goes to. While playing, a writer that the read
+// index has passed would put the chunk where it plays only a lap (two
+// seconds) later: the chunk goes bufferChunks slots ahead of the read index
+// instead, as the fill correction at the wrap would put it. A chunk for the
+// slot being read still goes there; only its start is lost.
+int32_t writeSlot(core::Works& works, int32_t frames) {
+    const int32_t written = std::clamp(works.sndWriteIdx.load(), 0, kRingSlots - 1);
+    if (works.sndPlaying != 1) return written;
+    const int32_t reading = (works.sndReadIdx * kPeriodFrames / frames) % kRingSlots;
+    const int32_t ahead = (written - reading + kRingSlots) % kRingSlots;
+    if (ahead < kRingSlots / 2) return written;
+    return (reading + std::clamp(works.bufferChunks.load(), 1, kRingSlots / 2)) % kRingSlots;
+}
+
 void advance(core::Works& works, PlaybackNotes& notes) {
     if (works.sndPlaying < 1) {
         works.sndReadIdx = 0;
@@ -63,7 +77,7 @@ bool storeReceivedAudio(core::Works& works, std::span<const uint8_t> data) {
     int16_t* ring = works.playRing;
     if (works.setup->EnableWrite != '1' || works.playbackReady != 1 || ring == nullptr) return false;
     const int32_t frames = std::clamp(works.playbackFrames.load(), 1, kSlotFrames);
-    const int32_t slotIndex = std::clamp(works.sndWriteIdx.load(), 0, kRingSlots - 1);
+    const int32_t slotIndex = writeSlot(works, frames);
     int16_t* slot = ring + static_cast<ptrdiff_t>(slotIndex) * frames * 2;
     if (works.rxCoding == 0 || works.opusDecoder == nullptr) {
         std::memcpy(slot, data.data(), std::min(data.size(), static_cast<size_t>(frames) * kFrameBytes));

@@ -92,6 +92,7 @@ TEST_F(PlaybackRing, PlayingStartsOnceTheBufferedChunksAreIn) {
     EXPECT_EQ(works.sndPrefill, 0);
     // The ring wraps after 200 chunks.
     works.sndWriteIdx = 199;
+    works.sndReadIdx = 195 * 10;
     store(Bytes(kChunkBytes, 1));
     EXPECT_EQ(works.sndWriteIdx, 0);
 }
@@ -297,6 +298,33 @@ TEST_F(PlaybackRing, ARingThatRunsDryPlaysSilenceNotAudioPlayedBefore) {
         ASSERT_EQ(device.written.size(), 2u);
         EXPECT_EQ(device.written[0].front(), lap == 0 ? 1 : 0);
         EXPECT_EQ(device.written[1].back(), lap == 0 ? 2 : 0);
+    }
+}
+
+// A network that falls behind the read index (the device's buffer takes 80
+// ms of the first 100 at the start): the next chunk plays the depth after
+// it arrives, not a lap (two seconds) later, and a writer still ahead stays.
+TEST_F(PlaybackRing, AChunkThatArrivesAfterTheReadIndexPassedItsSlotPlaysTheDepthLaterNotALap) {
+    struct Case {
+        const char* name;
+        int32_t written, readPeriod, storedAt;
+    };
+    const Case cases[] = {
+        {"passed", 12, 130, 23},            // reading slot 13
+        {"reading its slot", 13, 135, 13},  // reading slot 13: only the start is lost
+        {"passed at the wrap", 199, 5, 10},
+        {"ahead", 15, 130, 15},
+        {"ahead across the wrap", 3, periodsPerRing() - 1, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        works.sndPlaying = 1;
+        works.sndWriteIdx = c.written;
+        works.sndReadIdx = c.readPeriod;
+        ASSERT_TRUE(store(Bytes(kChunkBytes, 7)));
+        EXPECT_EQ(slotBytes(c.storedAt)[0], 7);
+        EXPECT_EQ(works.sndWriteIdx, (c.storedAt + 1) % 200);
+        std::memset(ring(), 0, 200 * 960 * 4);
     }
 }
 
