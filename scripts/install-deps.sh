@@ -52,5 +52,21 @@ export DEBIAN_FRONTEND=noninteractive
 if [ "${1:-test}" = armhf ] && ! dpkg --print-foreign-architectures | grep -qx armhf; then
   $sudo dpkg --add-architecture armhf
 fi
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+# A mirror caught mid-sync fails one index now and then: try again a little
+# later, and go on with what was fetched if it keeps failing (the install
+# says so if a package is then missing).
+update() {
+  local attempt
+  for attempt in 1 2 3; do
+    $sudo apt-get update -qq && return 0
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    [ "$attempt" -lt 3 ] && sleep 20
+  done
+  return 1
+}
+update || echo "apt-get update kept failing: installing from the indices fetched" >&2
+if ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null; then
+  sleep 20
+  update || true
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+fi
