@@ -51,8 +51,13 @@ done
 # The board's build: the unit tier of the armhf cross-build under qemu-arm,
 # and its Debian package.
 echo "== armhf (unit tier under qemu-arm)"
-if bash scripts/armhf.sh unit --package; then
+bash scripts/armhf.sh unit --package
+armhf_status=$?
+if [ "$armhf_status" -eq 0 ]; then
   summary+=("armhf: $(sed -nE 's/.* 0 tests failed out of ([0-9]+)$/\1 passed, 0 failed (unit tier under qemu-arm)/p' build/armhf/ctest.log)")
+elif [ "$armhf_status" -eq 77 ]; then
+  # The archive, not the code: said in the summary, not counted as a failure.
+  summary+=("armhf: NOT RUN, its packages could not be installed from the archive (see the armhf step above)")
 else
   summary+=("armhf: build or unit tier failed (build/armhf/ctest.log)")
   failed=1

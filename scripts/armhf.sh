@@ -20,7 +20,11 @@ for argument in "$@"; do
     *) echo "usage: bash scripts/armhf.sh [unit|all] [--package]" >&2; exit 2 ;;
   esac
 done
-bash scripts/install-deps.sh armhf
+# 77: the packages could not be had (an archive mirror out of step, say); nothing was built.
+if ! bash scripts/install-deps.sh armhf; then
+  echo "armhf.sh: the armhf packages could not be installed" >&2
+  exit 77
+fi
 cmake --preset armhf -DBRISEL_TESTS=ON >/dev/null
 labels=unit targets=(--target brisel brisel_unit_tests brisel_fuzz_targets)
 [ "$tier" = all ] && labels='unit|scenario' targets=()
